@@ -1,0 +1,7 @@
+#include "model/settings.h"
+
+namespace voltaris {
+
+TSettings Settings;
+
+}  // namespace voltaris

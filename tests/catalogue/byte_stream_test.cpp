@@ -1,0 +1,138 @@
+#include "catalogue/byte_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "catalogue/stream_string.h"
+
+namespace voltaris {
+namespace {
+
+TBytes Hex(std::initializer_list<int> bytes) { return TBytes(bytes.begin(), bytes.end()); }
+
+TEST(ByteStream, IntegersAndDoublesAreLittleEndian) {
+  TStream stream;
+  stream.WriteInt32(-2);
+  stream.WriteInt32(0x01020304);
+  stream.WriteInt16(-300);
+  stream.WriteUInt8(0xAB);
+  stream.WriteDouble(1.0);
+  EXPECT_EQ(stream.Bytes(), Hex({0xFE, 0xFF, 0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 0xD4, 0xFE, 0xAB, 0, 0, 0, 0, 0,
+                                 0, 0xF0, 0x3F}));
+  stream.Seek(0);
+  EXPECT_EQ(stream.ReadInt32(), -2);
+  EXPECT_EQ(stream.ReadInt32(), 0x01020304);
+  EXPECT_EQ(stream.ReadInt16(), -300);
+  EXPECT_EQ(stream.ReadUInt8(), 0xAB);
+  EXPECT_EQ(stream.ReadDouble(), 1.0);
+  EXPECT_EQ(stream.Remaining(), 0u);
+}
+
+TEST(ByteStream, ExtendedHasTheExactBytesOfTheBatterySizes) {
+  EXPECT_EQ(EncodeExtended(7.2), (TExtended{0x00, 0x68, 0x66, 0x66, 0x66, 0x66, 0x66, 0xE6, 0x01, 0x40}));
+  EXPECT_EQ(EncodeExtended(14.4), (TExtended{0x00, 0x68, 0x66, 0x66, 0x66, 0x66, 0x66, 0xE6, 0x02, 0x40}));
+  EXPECT_EQ(EncodeExtended(17.0), (TExtended{0, 0, 0, 0, 0, 0, 0, 0x88, 0x03, 0x40}));
+  EXPECT_EQ(EncodeExtended(18.0), (TExtended{0, 0, 0, 0, 0, 0, 0, 0x90, 0x03, 0x40}));
+  EXPECT_EQ(EncodeExtended(0.0), TExtended{});
+}
+
+TEST(ByteStream, ExtendedRoundTripsEveryKindOfDouble) {
+  const double values[] = {7.2, 14.4, 17.0, 18.0, 2.1, 0.0, -0.0, 1.0, -1.5, 1e-300, 1e300,
+                           std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::min(), 0.1, 1.0 / 3.0};
+  for (double value : values) {
+    const double back = DecodeExtended(EncodeExtended(value));
+    EXPECT_EQ(back, value) << value;
+    EXPECT_EQ(std::signbit(back), std::signbit(value)) << value;
+  }
+  EXPECT_TRUE(std::isinf(DecodeExtended(EncodeExtended(std::numeric_limits<double>::infinity()))));
+  EXPECT_TRUE(std::isnan(DecodeExtended(EncodeExtended(std::numeric_limits<double>::quiet_NaN()))));
+}
+
+TEST(ByteStream, ExtendedOutsideTheDoubleRangeBecomesInfinityOrZero) {
+  // Largest finite extended exponent, and the smallest denormal extended.
+  EXPECT_TRUE(std::isinf(DecodeExtended(TExtended{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFE, 0x7F})));
+  EXPECT_EQ(DecodeExtended(TExtended{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 0.0);
+  // A 64-bit significand rounds to the nearest double: 1 + 2^-63 reads as 1.
+  EXPECT_EQ(DecodeExtended(TExtended{1, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}), 1.0);
+}
+
+TEST(ByteStream, ReadsPastTheEndThrowWithoutMoving) {
+  TStream stream(Hex({1, 2, 3}));
+  EXPECT_THROW(stream.ReadInt32(), StreamError);
+  EXPECT_EQ(stream.Position(), 0u);
+  EXPECT_EQ(stream.ReadUInt8(), 1);
+  EXPECT_THROW(stream.ReadDouble(), StreamError);
+  EXPECT_THROW(stream.ReadExtended(), StreamError);
+  EXPECT_THROW(stream.Seek(4), StreamError);
+}
+
+TEST(ByteStream, CountChecksRejectNegativeAndOversizedCounts) {
+  TStream stream(TBytes(100));
+  EXPECT_NO_THROW(stream.CheckCount(4, 25, "entries"));
+  EXPECT_THROW(stream.CheckCount(5, 25, "entries"), StreamError);
+  EXPECT_THROW(stream.CheckCount(-1, 1, "entries"), StreamError);
+  EXPECT_THROW(stream.CheckCount(int64_t{1} << 40, 1, "entries"), StreamError);
+}
+
+TEST(StreamString, HasLengthTextAndAZeroByte) {
+  TStream stream;
+  WriteStreamString(stream, "abc");
+  EXPECT_EQ(stream.Bytes(), Hex({0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00}));
+  WriteStreamString(stream, "");
+  EXPECT_EQ(stream.Size(), 8u + 5u);
+  WriteStreamString(stream, std::string("ab\0cd", 5));  // cut at the embedded zero
+  stream.Seek(0);
+  EXPECT_EQ(ReadStreamString(stream), "abc");
+  EXPECT_EQ(ReadStreamString(stream), "");
+  EXPECT_EQ(ReadStreamString(stream), "ab");
+  EXPECT_EQ(stream.Remaining(), 0u);
+}
+
+TEST(StreamString, ReadingKeepsTheTextBeforeAnEmbeddedZero) {
+  TStream stream(Hex({5, 0, 0, 0, 'a', 'b', 0, 'c', 'd', 0, 0x7F}));
+  EXPECT_EQ(ReadStreamString(stream), "ab");
+  EXPECT_EQ(stream.Remaining(), 1u);
+}
+
+TEST(StreamString, EveryTruncationAndEveryBadLengthFailsCleanly) {
+  TStream whole;
+  WriteStreamString(whole, "Hall way");
+  for (size_t cut = 0; cut < whole.Size(); ++cut) {
+    TStream part(TBytes(whole.Bytes().begin(), whole.Bytes().begin() + cut));
+    EXPECT_THROW(ReadStreamString(part), StreamError) << cut;
+  }
+  for (int32_t length : {-1, -2, 1 << 30, 0x7FFFFFFF}) {
+    TStream bad;
+    bad.WriteInt32(length);
+    bad.WriteUInt8(0);
+    bad.Seek(0);
+    EXPECT_THROW(ReadStreamString(bad), StreamError) << length;
+  }
+}
+
+TEST(ByteStream, FilesRoundTripAndErrorsNameTheFile) {
+  const auto dir = std::filesystem::temp_directory_path() / "voltaris_stream_test";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "record.bin").string();
+  TStream out;
+  out.WriteInt32(42);
+  WriteStreamString(out, "text");
+  out.SaveToFile(path);
+  TStream in = TStream::LoadFromFile(path);
+  EXPECT_EQ(in.Bytes(), out.Bytes());
+  std::filesystem::remove_all(dir);
+  try {
+    TStream::LoadFromFile(path);
+    FAIL() << "a missing file loaded";
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find("record.bin"), std::string::npos);
+  }
+  EXPECT_THROW(out.SaveToFile((dir / "missing" / "x.bin").string()), FileError);
+}
+
+}  // namespace
+}  // namespace voltaris
