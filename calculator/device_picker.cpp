@@ -1,0 +1,125 @@
+#include "calculator/device_picker.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "catalogue/format.h"
+#include "model/load.h"
+
+namespace voltaris {
+
+namespace {
+
+double ClampMilliamps(double milliamps) {
+  if (std::isnan(milliamps)) return TDevicePicker::MinCustomMilliamps;
+  return std::clamp(milliamps, TDevicePicker::MinCustomMilliamps, TDevicePicker::MaxCustomMilliamps);
+}
+
+// A field value as whole milliamps, truncated towards zero. The value is
+// already within the field's limits, so the conversion cannot overflow.
+int32_t WholeMilliamps(double milliamps) { return static_cast<int32_t>(std::trunc(ClampMilliamps(milliamps))); }
+
+}  // namespace
+
+std::string LineName(const std::string& line) {
+  const size_t tab = line.find('\t');
+  return tab == std::string::npos ? std::string() : line.substr(0, tab);
+}
+
+void TDevicePicker::BuildList(int32_t panelType) {
+  lines_.clear();
+  for (const TDeviceType& row : DeviceTypeTable) {
+    if (InSet(row.Panels, panelType) && CurrentGrade <= row.Grade) {
+      lines_.push_back(Format("%s\t%d\t%d mA\t%d mA", row.Name, row.Grade, row.Quiescent, row.Alarm));
+    }
+  }
+  lines_.emplace_back(CustomLine);
+  customIndex_ = static_cast<int>(lines_.size()) - 1;
+  selected_ = -1;
+}
+
+void TDevicePicker::UpdateCustomState() { customEnabled_ = selected_ >= 0 && selected_ == customIndex_; }
+
+void TDevicePicker::ClickLine(int index) {
+  // A click beside the lines leaves the selection as it was.
+  if (index >= 0 && index < static_cast<int>(lines_.size())) selected_ = index;
+  UpdateCustomState();
+}
+
+void TDevicePicker::SetQuantity(int32_t quantity) { quantity_ = std::clamp(quantity, MinQuantity, MaxQuantity); }
+
+void TDevicePicker::SetDescription(const std::string& text) {
+  if (!customEnabled_) return;
+  description_ = text.substr(0, MaxDescriptionLength);
+  for (char& c : description_) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+}
+
+void TDevicePicker::SetCustomQuiescent(double milliamps) {
+  if (customEnabled_) customQuiescent_ = ClampMilliamps(milliamps);
+}
+
+void TDevicePicker::SetCustomAlarm(double milliamps) {
+  if (customEnabled_) customAlarm_ = ClampMilliamps(milliamps);
+}
+
+bool TDevicePicker::ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPickerRun& run) {
+  BuildList(panelType);
+  // The first line is selected without updating the custom controls: when no
+  // catalogue row passes, "Custom" is selected but stays disabled until clicked.
+  selected_ = 0;
+  if (!run || !run(*this)) return false;
+  return FillEntry(entry);
+}
+
+bool TDevicePicker::ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPickerRun& run) {
+  BuildList(panelType);
+  SetQuantity(entry.Qty);
+  SelectFirstByName(entry.Name);
+  // Anything but a catalogue line is shown as the custom device it is, so
+  // that OK without a change gives the entry back as it was (an entry with
+  // an empty name matches the "Custom" line itself).
+  if (selected_ == customIndex_) PresetCustom(entry);
+  UpdateCustomState();
+  if (!run || !run(*this)) return false;
+  return FillEntry(entry);
+}
+
+void TDevicePicker::SelectFirstByName(const std::string& name) {
+  const auto found = std::find_if(lines_.begin(), lines_.end(),
+                                  [&](const std::string& line) { return LineName(line) == name; });
+  selected_ = found == lines_.end() ? customIndex_ : static_cast<int>(found - lines_.begin());
+}
+
+void TDevicePicker::PresetCustom(const TDeviceData& entry) {
+  // The entry holds the currents of the whole quantity, the fields those of
+  // one device. Divide by the quantity the spin box shows: the same as the
+  // entry's own for 1..999, and never zero for a damaged entry.
+  description_ = entry.Name.substr(0, MaxDescriptionLength);
+  customQuiescent_ = ClampMilliamps(static_cast<double>(entry.Quiescent) / quantity_);
+  customAlarm_ = ClampMilliamps(static_cast<double>(entry.Alarm) / quantity_);
+}
+
+bool TDevicePicker::FillEntry(TDeviceData& entry) const {
+  if (selected_ < 0 || selected_ >= static_cast<int>(lines_.size())) return false;
+  if (selected_ != customIndex_) {
+    entry.Name = LineName(lines_[static_cast<size_t>(selected_)]);
+    entry.Qty = quantity_;
+    for (const TDeviceType& row : DeviceTypeTable) {
+      if (entry.Name != row.Name) continue;
+      entry.Grade = row.Grade;
+      entry.Quiescent = MultiplyMilliamps(row.Quiescent, entry.Qty);
+      entry.Alarm = MultiplyMilliamps(row.Alarm, entry.Qty);
+    }
+  } else {
+    entry.Grade = CurrentGrade;
+    entry.Name = description_;
+    entry.Qty = quantity_;
+    entry.Quiescent = MultiplyMilliamps(WholeMilliamps(customQuiescent_), entry.Qty);
+    entry.Alarm = MultiplyMilliamps(WholeMilliamps(customAlarm_), entry.Qty);
+  }
+  return true;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,102 @@
+// The device picker: the user chooses one load device from the load catalogue,
+// filtered by panel type and grade, or describes a custom one, and a quantity.
+// The picker then fills a load-list entry with the currents of the whole
+// quantity.
+//
+// TDevicePicker holds everything the dialog shows and the user can change; the
+// Qt dialog binds its widgets to it and runs modally through the `run`
+// callback of ExecuteAdd / ExecuteEdit. A picker serves one Add or Edit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/device_data.h"
+
+namespace voltaris {
+
+class TDevicePicker;
+
+// Shows the picker modally and returns true when the user closed it with OK.
+using TPickerRun = std::function<bool(TDevicePicker&)>;
+
+class TDevicePicker {
+ public:
+  static constexpr int32_t MinQuantity = 1;
+  static constexpr int32_t MaxQuantity = 999;
+  static constexpr size_t MaxDescriptionLength = 50;
+  // Limits of the custom current fields, mA per device. Even the largest
+  // value times the largest quantity fits a 32-bit milliamp total.
+  static constexpr double MinCustomMilliamps = 0;
+  static constexpr double MaxCustomMilliamps = 100000;
+  static constexpr const char* CustomLine = "Custom";
+
+  TDevicePicker() = default;
+  TDevicePicker(const TDevicePicker&) = delete;
+  TDevicePicker& operator=(const TDevicePicker&) = delete;
+
+  // Lists the load devices offered for `panelType` at CurrentGrade, then
+  // selects the first line and runs the dialog. On OK fills `entry` and
+  // returns true; on Cancel leaves it alone and returns false.
+  bool ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPickerRun& run);
+  // As ExecuteAdd, but first shows `entry`: its quantity, and its catalogue
+  // line, or the custom line with its description and per-device currents.
+  bool ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPickerRun& run);
+
+  // The catalogue lines for `panelType` at CurrentGrade, then "Custom".
+  void BuildList(int32_t panelType);
+  // Enables the custom controls exactly while the "Custom" line is selected.
+  void UpdateCustomState();
+
+  // What the user does in the dialog.
+  // A click in the list: selects the line at `index` (a click beside the
+  // lines keeps the selection) and updates the custom controls.
+  void ClickLine(int index);
+  // The quantity spin box; brought back into 1..999.
+  void SetQuantity(int32_t quantity);
+  // The custom fields; ignored while the custom controls are disabled. The
+  // description keeps at most 50 characters, control characters become blanks
+  // (they would split the load-list line); the currents are kept within
+  // MinCustomMilliamps..MaxCustomMilliamps.
+  void SetDescription(const std::string& text);
+  void SetCustomQuiescent(double milliamps);
+  void SetCustomAlarm(double milliamps);
+
+  // Set by the caller before running: "Add Devices" or "Edit Devices".
+  void SetCaption(const std::string& caption) { caption_ = caption; }
+
+  const std::string& Caption() const { return caption_; }
+  const TStringList& Lines() const { return lines_; }
+  int CustomIndex() const { return customIndex_; }
+  int Selected() const { return selected_; }
+  int32_t Quantity() const { return quantity_; }
+  const std::string& Description() const { return description_; }
+  double CustomQuiescent() const { return customQuiescent_; }
+  double CustomAlarm() const { return customAlarm_; }
+  bool CustomEnabled() const { return customEnabled_; }
+
+ private:
+  // Fills `entry` from the selected line, the quantity and the custom fields;
+  // false, leaving it alone, when no line is selected.
+  bool FillEntry(TDeviceData& entry) const;
+  void SelectFirstByName(const std::string& name);
+  void PresetCustom(const TDeviceData& entry);
+
+  std::string caption_ = "frmDevices";
+  TStringList lines_;
+  int customIndex_ = -1;
+  int selected_ = -1;
+  int32_t quantity_ = MinQuantity;
+  std::string description_;
+  double customQuiescent_ = 0;  // mA per device
+  double customAlarm_ = 0;      // mA per device; its fraction is dropped
+  bool customEnabled_ = false;
+};
+
+// The text of a picker line before its first tab: the device name of a
+// catalogue line, empty for the "Custom" line.
+std::string LineName(const std::string& line);
+
+}  // namespace voltaris
