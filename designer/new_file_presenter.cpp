@@ -1,0 +1,112 @@
+#include "designer/new_file_presenter.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "designer/file_index.h"
+
+namespace voltaris {
+
+TNewFilePresenter::TNewFilePresenter(std::string dataDir, IMessageSink& messages)
+    : dataDir_(std::move(dataDir)), messages_(messages) {}
+
+void TNewFilePresenter::Show() {
+  savedGrade_ = CurrentGrade;
+  savedPanelType_ = CurrentPanelType;
+  CurrentGrade = -1;
+  CurrentPanelType = -1;
+  FillPanelList(panelTypes_);
+  FillGradeList(grades_, -1);
+  panelTypeIndex_ = -1;
+  gradeIndex_ = -1;
+  siteRef_.clear();
+  fileName_.clear();
+  focus_ = TControl::SiteRef;
+  result_ = TModalResult::None;
+}
+
+bool TNewFilePresenter::AcceptsSiteRefKey(char c) { return c != ';' && c != '\r' && c != '\n'; }
+
+void TNewFilePresenter::TypeSiteRef(std::string_view keys) {
+  for (char c : keys) {
+    if (AcceptsSiteRefKey(c)) siteRef_.push_back(c);
+  }
+}
+
+void TNewFilePresenter::SetSiteRef(std::string_view text) {
+  siteRef_.clear();
+  TypeSiteRef(text);
+}
+
+std::string TNewFilePresenter::PanelTypeText() const {
+  return panelTypeIndex_ >= 0 ? panelTypes_[static_cast<size_t>(panelTypeIndex_)] : std::string();
+}
+
+void TNewFilePresenter::ChoosePanelType(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= panelTypes_.size()) return;
+  panelTypeIndex_ = index;
+  CurrentPanelType = FindPanelType(panelTypes_[static_cast<size_t>(index)], CurrentPanelType);
+  FillGradeList(grades_, CurrentPanelType);
+  gradeIndex_ = -1;
+  focus_ = TControl::PanelType;
+}
+
+void TNewFilePresenter::ChooseGrade(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= grades_.size()) return;
+  const std::string chosenPanel = PanelTypeText();
+  gradeIndex_ = index;
+  CurrentGrade = index + 1;
+  FillPanelList(panelTypes_);
+  panelTypeIndex_ = -1;
+  if (CurrentPanelType != -1) {
+    const auto found = std::find(panelTypes_.begin(), panelTypes_.end(), chosenPanel);
+    if (found != panelTypes_.end()) panelTypeIndex_ = static_cast<int>(found - panelTypes_.begin());
+  }
+  focus_ = TControl::Grade;
+}
+
+bool TNewFilePresenter::AcceptsFileNameKey(char c) { return IsFileNameChar(c); }
+
+void TNewFilePresenter::TypeFileName(std::string_view keys) {
+  for (char c : keys) {
+    if (AcceptsFileNameKey(c)) fileName_.push_back(c);
+  }
+}
+
+void TNewFilePresenter::SetFileName(std::string_view text) {
+  fileName_.clear();
+  TypeFileName(text);
+}
+
+bool TNewFilePresenter::Ok() {
+  if (panelTypeIndex_ < 0) {
+    messages_.ShowError("Choose panel type");
+    return false;
+  }
+  if (gradeIndex_ < 0) {
+    messages_.ShowError("Select system grade");
+    return false;
+  }
+  if (fileName_.empty()) {
+    messages_.ShowError("File name Required");
+    return false;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(dataDir_ + "/" + fileName_ + ".dat", error)) {
+    messages_.ShowWarning("File name \"" + fileName_ + "\" already exists");
+    fileName_.clear();
+    focus_ = TControl::FileName;
+    return false;
+  }
+  result_ = TModalResult::OK;
+  return true;
+}
+
+void TNewFilePresenter::Cancel() {
+  CurrentGrade = savedGrade_;
+  CurrentPanelType = savedPanelType_;
+  result_ = cancelResult_;
+}
+
+}  // namespace voltaris

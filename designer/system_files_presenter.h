@@ -1,0 +1,76 @@
+// The logic of the System Files dialog: the projects of the index, one row
+// each, to open, delete or leave for a new project. The Qt dialog binds its
+// four-column list and buttons to this; a test drives it as a user would.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "designer/file_index.h"
+#include "designer/message_sink.h"
+#include "designer/modal_result.h"
+
+namespace voltaris {
+
+class TSystemFilesPresenter {
+ public:
+  TSystemFilesPresenter(std::string dataDir, IMessageSink& messages);
+  TSystemFilesPresenter(const TSystemFilesPresenter&) = delete;
+  TSystemFilesPresenter& operator=(const TSystemFilesPresenter&) = delete;
+
+  // What Cancel returns: No while no project is open, Cancel otherwise. The
+  // caller sets it before each showing.
+  void SetCancelResult(TModalResult result) { cancelResult_ = result; }
+
+  // Starts a showing with the rows of the index file and no selection. When
+  // the index cannot be read the error is reported, the result stays None
+  // and false comes back: the dialog does not open.
+  bool Show();
+
+  const std::vector<TIndexEntry>& Rows() const { return rows_; }
+  int SelectedRow() const { return selected_; }  // -1 for none
+  void Select(int row);                          // out of range selects none
+
+  // With a row selected: takes its panel type, file name and site reference
+  // and closes with OK. A row whose file name is not a valid project name is
+  // reported and the dialog stays open. Without a selection nothing happens.
+  // True when the dialog closed.
+  bool Ok();
+  // With a row selected: deletes the project's ".pjx" and ".dat" files in
+  // the data directory (missing files are ignored), removes the row and
+  // writes the other rows back to the index. A row whose file name is not a
+  // valid project name is left alone and the user is told; a file that
+  // cannot be deleted or an index that cannot be written is reported and the
+  // row stays. Without a selection nothing happens.
+  void Delete();
+  // Closes with the result New.
+  void New();
+  // Closes with the Cancel button's result.
+  void Cancel();
+
+  TModalResult Result() const { return result_; }
+  // Set by Ok from the chosen row.
+  const std::string& PanelTypeName() const { return panelTypeName_; }
+  const std::string& FileName() const { return fileName_; }
+  const std::string& SiteRef() const { return siteRef_; }
+
+ private:
+  // Every close: with no rows left the index file is deleted.
+  void Close(TModalResult result);
+
+  std::string dataDir_;
+  TFileIndex index_;
+  IMessageSink& messages_;
+  TModalResult cancelResult_ = TModalResult::Cancel;
+  TModalResult result_ = TModalResult::None;
+
+  std::vector<std::string> lines_;  // as read, written back unchanged
+  std::vector<TIndexEntry> rows_;   // the same lines split into fields
+  int selected_ = -1;
+
+  std::string panelTypeName_;
+  std::string fileName_;
+  std::string siteRef_;
+};
+
+}  // namespace voltaris
