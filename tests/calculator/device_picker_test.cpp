@@ -1,0 +1,194 @@
+#include "calculator/device_picker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace voltaris {
+namespace {
+
+// Keeps the shared filter variables of one test from leaking into the next.
+class DevicePickerTest : public ::testing::Test {
+ protected:
+  DevicePickerTest() : savedGrade(CurrentGrade), savedType(CurrentPanelType) {}
+  ~DevicePickerTest() override {
+    CurrentGrade = savedGrade;
+    CurrentPanelType = savedType;
+  }
+  static int LineOf(const TDevicePicker& picker, const std::string& name) {
+    const TStringList& lines = picker.Lines();
+    return static_cast<int>(std::find_if(lines.begin(), lines.end(),
+                                         [&](const std::string& l) { return LineName(l) == name; }) -
+                            lines.begin());
+  }
+  // A user who picks the catalogue device `name`, sets the quantity and presses OK.
+  static TPickerRun Choose(const std::string& name, int32_t qty) {
+    return [=](TDevicePicker& p) {
+      p.ClickLine(LineOf(p, name));
+      p.SetQuantity(qty);
+      return true;
+    };
+  }
+  int32_t savedGrade, savedType;
+  TDevicePicker picker;
+  TDeviceData entry;
+};
+
+TEST_F(DevicePickerTest, ListsTheRowsOfThePanelTypeAndGradeThenCustom) {
+  CurrentGrade = 2;
+  picker.BuildList(5);
+  ASSERT_EQ(picker.Lines().size(), 50u);
+  EXPECT_EQ(picker.Lines()[0], "Orvane E8W\t3\t35 mA\t35 mA");
+  EXPECT_EQ(picker.Lines()[49], "Custom");
+  EXPECT_EQ(picker.CustomIndex(), 49);
+  for (const char* absent : {"Orvane WY", "Orvane Q8", "Orvane Link300", "Orvane Link2400", "Orvane LinkISDN"})
+    EXPECT_EQ(LineOf(picker, absent), 50) << absent;
+
+  CurrentGrade = 3;
+  picker.BuildList(16);
+  TStringList names;
+  for (const std::string& line : picker.Lines()) names.push_back(LineName(line));
+  EXPECT_EQ(names, (TStringList{"16 Ohm Speaker", "Halvard S (Normal)", "Halvard S (SCB Mode)", "Halvard S (LC Mode)",
+                                "Halvard SE (Normal)", "Halvard SE (SCB Mode)", "Halvard SE (LC Mode)",
+                                "Sovra AMQD Plus PIR", "Sovra AMDT Plus PIR", "Pathra OH", "Pathra RR",
+                                "Pathra FT64", "Pathra FT90", ""}));
+
+  CurrentGrade = 2;
+  picker.BuildList(15);
+  EXPECT_EQ(picker.CustomIndex(), 44);
+  EXPECT_EQ(LineName(picker.Lines()[0]), "16 Ohm Speaker");
+}
+
+TEST_F(DevicePickerTest, AddFillsACatalogueDeviceForTheWholeQuantity) {
+  CurrentGrade = 2;
+  EXPECT_TRUE(picker.ExecuteAdd(5, entry, [](TDevicePicker& p) {
+    EXPECT_EQ(p.Selected(), 0);  // opens on the first line
+    EXPECT_FALSE(p.CustomEnabled());
+    return Choose("Halvard S (Normal)", 2)(p);
+  }));
+  EXPECT_EQ(entry.Name, "Halvard S (Normal)");
+  EXPECT_EQ(entry.Qty, 2);
+  EXPECT_EQ(entry.Grade, 3);
+  EXPECT_EQ(entry.Quiescent, 36);
+  EXPECT_EQ(entry.Alarm, 1090);
+}
+
+TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
+  CurrentGrade = 2;
+  ASSERT_TRUE(picker.ExecuteAdd(5, entry, [](TDevicePicker& p) {
+    p.ClickLine(p.CustomIndex());
+    EXPECT_TRUE(p.CustomEnabled());
+    p.SetDescription("Bell");
+    p.SetCustomQuiescent(20);
+    p.SetCustomAlarm(150.9);
+    p.SetQuantity(3);
+    return true;
+  }));
+  EXPECT_EQ(entry.Name, "Bell");
+  EXPECT_EQ(entry.Grade, 2);
+  EXPECT_EQ(entry.Quiescent, 60);
+  EXPECT_EQ(entry.Alarm, 450);
+
+  const TDeviceData before = entry;
+  TDevicePicker editor;
+  EXPECT_TRUE(editor.ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    EXPECT_EQ(p.Selected(), p.CustomIndex());
+    EXPECT_TRUE(p.CustomEnabled());
+    EXPECT_EQ(p.Description(), "Bell");
+    EXPECT_EQ(p.CustomQuiescent(), 20);
+    EXPECT_EQ(p.CustomAlarm(), 150);
+    EXPECT_EQ(p.Quantity(), 3);
+    return true;
+  }));
+  EXPECT_EQ(LoadListLine(entry), LoadListLine(before));
+}
+
+TEST_F(DevicePickerTest, EditingACatalogueEntrySelectsItsRow) {
+  CurrentGrade = 2;
+  entry = {2, 3, "Halvard S (Normal)", 36, 1090};
+  EXPECT_TRUE(picker.ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    EXPECT_EQ(p.Selected(), LineOf(p, "Halvard S (Normal)"));
+    EXPECT_FALSE(p.CustomEnabled());
+    p.SetDescription("ignored while disabled");
+    EXPECT_EQ(p.Description(), "");
+    p.SetQuantity(4);
+    return true;
+  }));
+  EXPECT_EQ(entry.Quiescent, 72);
+  EXPECT_EQ(entry.Alarm, 2180);
+}
+
+TEST_F(DevicePickerTest, EditingAnUnnamedCustomEntryKeepsItsCurrents) {
+  // Its empty name matches the "Custom" line itself; the fields still show
+  // the entry, so that OK does not wipe its currents.
+  CurrentGrade = 2;
+  entry = {2, 2, "", 40, 300};
+  EXPECT_TRUE(picker.ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    EXPECT_EQ(p.Selected(), p.CustomIndex());
+    EXPECT_EQ(p.CustomQuiescent(), 20);
+    return true;
+  }));
+  EXPECT_EQ(LoadListLine(entry), "2\t\t2\t40 mA\t300 mA");
+}
+
+TEST_F(DevicePickerTest, WithNoRowPassingCustomOpensDisabledUntilClicked) {
+  CurrentGrade = 3;
+  EXPECT_TRUE(picker.ExecuteAdd(40, entry, [](TDevicePicker& p) {
+    EXPECT_EQ(p.Lines(), TStringList{"Custom"});
+    EXPECT_EQ(p.Selected(), 0);
+    EXPECT_FALSE(p.CustomEnabled());
+    p.SetCustomQuiescent(5);
+    p.ClickLine(0);
+    EXPECT_TRUE(p.CustomEnabled());
+    p.SetCustomAlarm(7);
+    return true;
+  }));
+  EXPECT_EQ(LoadListLine(entry), "1\t\t3\t0 mA\t7 mA");
+}
+
+TEST_F(DevicePickerTest, CancelLeavesTheEntryAlone) {
+  entry = {3, 2, "Bell", 60, 450};
+  const std::string before = LoadListLine(entry);
+  auto cancel = [](TDevicePicker& p) {
+    p.ClickLine(0);
+    p.SetQuantity(9);
+    return false;
+  };
+  EXPECT_FALSE(picker.ExecuteAdd(5, entry, cancel));
+  EXPECT_FALSE(TDevicePicker().ExecuteEdit(5, entry, cancel));
+  EXPECT_EQ(LoadListLine(entry), before);
+}
+
+TEST_F(DevicePickerTest, FieldsKeepTheirLimits) {
+  picker.BuildList(5);
+  picker.ClickLine(picker.CustomIndex());
+  picker.SetQuantity(0);
+  EXPECT_EQ(picker.Quantity(), 1);
+  picker.SetQuantity(5000);
+  EXPECT_EQ(picker.Quantity(), 999);
+  picker.SetDescription(std::string(60, 'x'));
+  EXPECT_EQ(picker.Description().size(), 50u);
+  picker.SetDescription("Bell\tNorth\r\n");  // would split the load-list line
+  EXPECT_EQ(picker.Description(), "Bell North  ");
+  picker.SetCustomQuiescent(-20);
+  EXPECT_EQ(picker.CustomQuiescent(), 0);
+  picker.SetCustomAlarm(1e12);
+  EXPECT_EQ(picker.CustomAlarm(), TDevicePicker::MaxCustomMilliamps);
+  picker.SetCustomAlarm(std::nan(""));
+  EXPECT_EQ(picker.CustomAlarm(), 0);
+}
+
+TEST_F(DevicePickerTest, EditingAnEntryWithoutQuantityDividesByTheQuantityShown) {
+  entry = {0, 2, "Damaged", 30, 90};  // as a damaged file could hold
+  EXPECT_TRUE(picker.ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    EXPECT_EQ(p.Quantity(), 1);
+    EXPECT_EQ(p.CustomQuiescent(), 30);
+    return true;
+  }));
+  EXPECT_EQ(entry.Qty, 1);
+  EXPECT_EQ(entry.Alarm, 90);
+}
+
+}  // namespace
+}  // namespace voltaris

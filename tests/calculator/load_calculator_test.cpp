@@ -1,0 +1,327 @@
+#include "calculator/load_calculator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "model/dialog_host.h"
+
+namespace voltaris {
+
+void PrintTo(const TValueLabel& label, std::ostream* os) {
+  *os << '"' << label.Text << "\" in " << int(label.Colour.R) << ',' << int(label.Colour.G) << ','
+      << int(label.Colour.B);
+}
+
+namespace {
+
+// Plays the user at the device picker and at the message boxes.
+class FakeHost : public ILoadCalculatorHost {
+ public:
+  int32_t DesignerGrade() const override { return designerGrade; }
+  void MarkModified() override { ++modified; }
+  bool RunDevicePicker(TDevicePicker& picker) override {
+    captions.push_back(picker.Caption());
+    return user(picker);
+  }
+  bool AskYesNo(const std::string& question, TQuestionKind kind) override {
+    questions.emplace_back(question, kind);
+    return answer;
+  }
+
+  int32_t designerGrade = 2;
+  int modified = 0;
+  TPickerRun user;
+  bool answer = true;
+  std::vector<std::string> captions;
+  std::vector<std::pair<std::string, TQuestionKind>> questions;
+};
+
+// A user who picks the catalogue device `name` with a quantity and presses OK.
+TPickerRun Choose(const std::string& name, int32_t qty) {
+  return [=](TDevicePicker& p) {
+    const auto& lines = p.Lines();
+    const auto found = std::find_if(lines.begin(), lines.end(),
+                                    [&](const std::string& l) { return LineName(l) == name; });
+    p.ClickLine(static_cast<int>(found - lines.begin()));
+    p.SetQuantity(qty);
+    return true;
+  };
+}
+
+// The load calculator opened on an "Orvane 100" control panel (type 5) at
+// grade 2 with its 7.2 Ah battery, or on another panel type.
+class LoadCalculatorTest : public ::testing::Test {
+ protected:
+  LoadCalculatorTest() : savedGrade(CurrentGrade), savedType(CurrentPanelType) { CurrentPanelType = 5; }
+  ~LoadCalculatorTest() override {
+    CurrentGrade = savedGrade;
+    CurrentPanelType = savedType;
+  }
+  void OpenPanel(int32_t type, const char* name, int32_t grade, int32_t battery) {
+    module.Name = name;
+    module.SetPanelType(type);
+    module.OwnQuiescent = PanelOptsTable[type].OwnCurrent;
+    module.SetGrade(grade);
+    module.SetBattery(battery);
+    CurrentPanelType = type;
+    calc.Open(module, lines);
+  }
+  void Add(const std::string& name, int32_t qty) {
+    host.user = Choose(name, qty);
+    calc.btnAddClick();
+  }
+  const TCalculatorView& view() const { return calc.View(); }
+
+  int32_t savedGrade, savedType;
+  FakeHost host;
+  TPowerModule module;
+  TLoadLines lines;
+  TLoadCalculator calc{host};
+};
+
+TEST_F(LoadCalculatorTest, OpensOnAControlPanelWithItsFigures) {
+  OpenPanel(5, "Orvane 100", 2, 0);
+  EXPECT_EQ(view().Caption, "Orvane 100");
+  EXPECT_EQ(view().PanelTypeText, "Orvane 100");
+  EXPECT_EQ(view().Title, "  Control Panel");
+  EXPECT_EQ(view().GradeItems, (TStringList{"Grade 1", "Grade 2"}));
+  EXPECT_EQ(view().GradeIndex, 1);
+  EXPECT_TRUE(view().GradeEnabled);
+  EXPECT_EQ(view().BatteryItems, TStringList{"7.2 Ah"});
+  EXPECT_EQ(view().BatteryIndex, 0);
+  EXPECT_FALSE(view().ACFailEnabled);
+  EXPECT_EQ(host.modified, 1);
+
+  EXPECT_EQ(view().lbPSU, (TValueLabel{"1.00 Amps", ColourBlue}));
+  EXPECT_EQ(view().lbBattCurrent.Text, "120 mA");
+  EXPECT_EQ(view().lbPeakCurrent.Text, "0.88 Amps");
+  EXPECT_EQ(view().lbReqPeakCur.Text, "Max Alarm Current: 0.88 Amps");
+  EXPECT_EQ(view().lbPeriod.Text, "12 Hours");
+  EXPECT_EQ(view().lbReqStandby.Text, "12 Hours Standby");
+  EXPECT_EQ(view().lbRatedOP.Text, "0.60 Amps");
+  EXPECT_EQ(view().lbCPAlarmI.Text, "50 mA");
+  EXPECT_EQ(view().lbActPeak, (TValueLabel{"50 mA", ColourGreen}));
+  EXPECT_EQ(view().lbActStandby, (TValueLabel{"144.00 Hours", ColourGreen}));
+  EXPECT_TRUE(view().AddEnabled && view().DevicesEnabled);
+  EXPECT_FALSE(view().EditEnabled || view().DeleteEnabled);
+}
+
+TEST_F(LoadCalculatorTest, RemoteSupplyFollowsThePanelAndWaitsForABattery) {
+  module.OwnQuiescent = 25;
+  module.SetGrade(3);
+  module.SetACFailSignalled(true);
+  calc.Open(module, lines);
+  EXPECT_EQ(view().Title, "Distributed PSU");
+  EXPECT_FALSE(view().GradeEnabled);
+  EXPECT_TRUE(view().ACFailChecked);
+  EXPECT_FALSE(view().ACFailEnabled);
+  EXPECT_EQ(view().BatteryItems.size(), 4u);
+  EXPECT_EQ(view().BatteryIndex, -1);
+  EXPECT_FALSE(view().AddEnabled || view().DevicesEnabled || view().EditEnabled || view().DeleteEnabled);
+  EXPECT_EQ(view().lbBattCurrent.Text, "Unknown");
+  EXPECT_EQ(view().lbRatedOP.Text, "Please Select Battery");
+  EXPECT_EQ(view().lbActStandby, (TValueLabel{"  ---", ColourBlack}));
+  calc.btnAddClick();
+  calc.cbGradeChange(0);
+  EXPECT_TRUE(host.captions.empty());
+  EXPECT_EQ(module.Grade, 3);
+
+  calc.cbBatteryTypeChange(1);  // 17.0 Ah charges at 750 mA at grade 3
+  EXPECT_EQ(view().lbBattCurrent.Text, "750 mA");
+  EXPECT_TRUE(view().AddEnabled);
+}
+
+TEST_F(LoadCalculatorTest, EntriesSetTheModulesExtraLoadAndColours) {
+  OpenPanel(5, "Orvane 100", 2, 0);
+  CurrentGrade = -1;
+  Add("Lumen PIR", 3);
+  Add("Halvard S (Normal)", 1);
+  EXPECT_EQ(host.captions, (std::vector<std::string>{"Add Devices", "Add Devices"}));
+  EXPECT_EQ(CurrentGrade, 2);  // the designer panel's grade
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].Text, "3\tLumen PIR\t2\t27 mA\t27 mA");
+  EXPECT_EQ(module.ExtraQuiescent, 45);
+  EXPECT_EQ(module.ExtraAlarm, 572);
+  EXPECT_EQ(view().TotNomI.Text, "95 mA");
+  EXPECT_EQ(view().TotAlarmI.Text, "622 mA");
+  EXPECT_TRUE(view().EditEnabled && view().DeleteEnabled);
+
+  Add("Halvard S (Normal)", 1);  // 1167 mA in alarm: beyond the 0.88 A available
+  EXPECT_EQ(view().lbActPeak, (TValueLabel{"1167 mA", ColourRed}));
+  Add("Orvane LinkIP", 3);  // 743 mA in all: 9.69 hours against 12
+  EXPECT_EQ(view().lbActStandby, (TValueLabel{"9.69 Hours", ColourRed}));
+  module.SetAlarmPeriod(600);  // the alarm reserve outgrows the battery
+  calc.Recalculate();
+  EXPECT_EQ(view().lbActStandby, (TValueLabel{"  ---", ColourBlack}));
+}
+
+TEST_F(LoadCalculatorTest, RaisingTheGradeOffersToRemoveLowerGradeDevices) {
+  for (bool yes : {true, false}) {
+    lines.clear();
+    OpenPanel(9, "Orvane 300 Metal", 2, 0);
+    Add("Lumen PIR", 1);
+    Add("Twinpath GSM", 1);
+    Add("Pathra OH", 1);  // grade 3 meets grade 3
+    calc.SelectLine(1);
+    host.questions.clear();
+    host.answer = yes;
+    calc.cbGradeChange(2);
+    ASSERT_EQ(host.questions.size(), 1u);
+    EXPECT_EQ(host.questions[0].first,
+              "The device list contains components that do not meet the \r\n"
+              "selected grade. Do you want to remove these devices?");
+    EXPECT_EQ(host.questions[0].second, TQuestionKind::Error);
+    EXPECT_EQ(module.Grade, 3);
+    if (yes) {
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_EQ(lines[0].Entry->Name, "Twinpath GSM");
+      EXPECT_EQ(lines[1].Entry->Name, "Pathra OH");
+      EXPECT_EQ(view().SelectedLine, 0);  // the selection follows its line
+      EXPECT_EQ(module.ExtraQuiescent, 83);
+    } else {
+      EXPECT_EQ(lines.size(), 3u);
+    }
+  }
+}
+
+TEST_F(LoadCalculatorTest, LoweringTheGradeUnticksACFail) {
+  OpenPanel(9, "Orvane 300 Metal", 3, 0);
+  EXPECT_TRUE(view().ACFailEnabled);
+  calc.cbSigACFailClick(true);
+  EXPECT_TRUE(module.ACFailSignalled);
+  EXPECT_EQ(view().lbPeriod.Text, "30 Hours");
+  calc.cbGradeChange(1);
+  EXPECT_FALSE(module.ACFailSignalled);
+  EXPECT_FALSE(view().ACFailChecked || view().ACFailEnabled);
+  EXPECT_EQ(view().lbPeriod.Text, "12 Hours");
+  EXPECT_TRUE(host.questions.empty());  // nothing listed, nothing asked
+}
+
+TEST_F(LoadCalculatorTest, AddStopsAtAHundredLinesOrWithoutAPanelType) {
+  OpenPanel(5, "Orvane 100", 2, 0);
+  for (int i = 0; i < 100; ++i) Add("Pathra OH", 1);
+  EXPECT_EQ(lines.size(), 100u);
+  Add("Pathra OH", 1);
+  EXPECT_EQ(lines.size(), 100u);
+  EXPECT_EQ(host.captions.size(), 100u);  // the picker did not even open
+
+  lines.clear();
+  CurrentPanelType = -1;
+  Add("Pathra OH", 1);
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(LoadCalculatorTest, GradeCheckReachesEveryLineOfALongList) {
+  // A list read from a file may hold more lines than "Add" allows.
+  for (int i = 0; i < 130; ++i) {
+    auto entry = std::make_shared<TDeviceData>(TDeviceData{1, i % 2 ? 2 : 4, "Dev", 1, 1});
+    lines.push_back({LoadListLine(*entry), entry});
+  }
+  OpenPanel(9, "Orvane 300 Metal", 2, 0);
+  calc.cbGradeChange(2);
+  EXPECT_EQ(lines.size(), 65u);
+  EXPECT_TRUE(std::all_of(lines.begin(), lines.end(), [](const TLoadLine& l) { return l.Entry->Grade == 4; }));
+  EXPECT_EQ(module.ExtraQuiescent, 65);
+}
+
+TEST_F(LoadCalculatorTest, EditChangesTheEntryInItsPlace) {
+  OpenPanel(5, "Orvane 100", 2, 0);
+  Add("Lumen PIR", 1);
+  Add("Pathra OH", 1);
+  Add("Tessal PIR", 1);
+  const TDeviceDataPtr middle = lines[1].Entry;
+  calc.btnEditClick();  // nothing selected: nothing happens
+  EXPECT_EQ(host.captions.size(), 3u);
+
+  CurrentGrade = -1;
+  calc.SelectLine(1);
+  host.user = [](TDevicePicker& p) { p.SetQuantity(5); return false; };
+  calc.btnEditClick();
+  EXPECT_EQ(middle->Qty, 1);  // Cancel
+
+  host.user = [](TDevicePicker& p) { p.SetQuantity(5); return true; };
+  calc.btnEditClick();
+  EXPECT_EQ(host.captions.back(), "Edit Devices");
+  EXPECT_EQ(CurrentGrade, -1);  // Edit leaves the filter grade alone
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].Entry, middle);
+  EXPECT_EQ(lines[1].Text, "5\tPathra OH\t3\t40 mA\t40 mA");
+  EXPECT_EQ(module.ExtraQuiescent, 58);
+}
+
+TEST_F(LoadCalculatorTest, DeleteAsksFirst) {
+  OpenPanel(5, "Orvane 100", 2, 0);
+  Add("Lumen PIR", 1);
+  Add("Pathra OH", 1);
+  calc.btnDeleteClick();  // nothing selected
+  EXPECT_TRUE(host.questions.empty());
+
+  calc.SelectLine(0);
+  host.answer = false;
+  calc.btnDeleteClick();
+  ASSERT_EQ(host.questions.size(), 1u);
+  EXPECT_EQ(host.questions[0], std::make_pair(std::string("Are you sure you want to delete this device?"),
+                                              TQuestionKind::Confirmation));
+  EXPECT_EQ(lines.size(), 2u);
+
+  host.answer = true;
+  calc.btnDeleteClick();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].Entry->Name, "Pathra OH");
+  EXPECT_EQ(view().SelectedLine, -1);
+  EXPECT_EQ(module.ExtraQuiescent, 8);
+}
+
+// Opens the calculator from the power module, as the designer does, with a
+// script for what the user does while it is open.
+class CalculatorDialogHost : public IDialogHost {
+ public:
+  explicit CalculatorDialogHost(ILoadCalculatorHost& host) : calc(host) {}
+  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
+    calc.Open(module, lines);
+    user(calc);
+    calc.Close();
+  }
+  bool SetUpDevice(TNetDevice&, TLoadLines&) override { return false; }
+  bool AskYesNo(const std::string&) override { return false; }
+
+  TLoadCalculator calc;
+  std::function<void(TLoadCalculator&)> user;
+};
+
+TEST_F(LoadCalculatorTest, EditLoadListTakesBackWhatTheUserLeft) {
+  module.Name = "Orvane 300 Metal";
+  module.SetPanelType(9);
+  module.SetGrade(2);
+  module.SetBattery(0);
+  CurrentPanelType = 9;
+  CalculatorDialogHost dialogs(host);
+  ScopedDialogHost installed(dialogs);
+
+  dialogs.user = [&](TLoadCalculator& c) {
+    host.user = Choose("Twinpath GSM", 1);
+    c.btnAddClick();
+    host.user = Choose("Lumen PIR", 2);
+    c.btnAddClick();
+  };  // then "Cancel": the additions stay all the same
+  module.EditLoadList();
+  ASSERT_EQ(module.LoadData.Entries.size(), 2u);
+  EXPECT_EQ(module.LoadData.Text, "1\tTwinpath GSM\t4\t75 mA\t150 mA\r\n2\tLumen PIR\t2\t18 mA\t18 mA\r\n");
+  EXPECT_EQ(module.LowestDeviceGrade, 2);
+  EXPECT_EQ(module.ExtraAlarm, 168);
+
+  const TDeviceDataPtr unit = module.LoadData.Entries[0];
+  dialogs.user = [](TLoadCalculator& c) { c.cbGradeChange(2); };  // and Yes to the question
+  module.EditLoadList();
+  ASSERT_EQ(module.LoadData.Entries.size(), 1u);
+  EXPECT_EQ(module.LoadData.Entries[0], unit);
+  EXPECT_EQ(module.LowestDeviceGrade, 3);
+  EXPECT_FALSE(dialogs.calc.IsOpen());
+}
+
+}  // namespace
+}  // namespace voltaris
