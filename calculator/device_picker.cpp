@@ -83,7 +83,13 @@ bool TDevicePicker::ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPi
   if (selected_ == customIndex_) PresetCustom(entry);
   UpdateCustomState();
   if (!run || !run(*this)) return false;
-  return FillEntry(entry);
+  const int32_t previousGrade = entry.Grade;
+  if (!FillEntry(entry)) return false;
+  // A custom device takes the filter grade, but an edit never raises the
+  // grade of the equipment the entry stands for: a grade-2 detector that the
+  // filter no longer lists comes back as Custom and must stay grade 2.
+  if (selected_ == customIndex_ && entry.Grade > previousGrade) entry.Grade = previousGrade;
+  return true;
 }
 
 void TDevicePicker::SelectFirstByName(const std::string& name) {

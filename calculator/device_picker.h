@@ -43,6 +43,7 @@ class TDevicePicker {
   bool ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPickerRun& run);
   // As ExecuteAdd, but first shows `entry`: its quantity, and its catalogue
   // line, or the custom line with its description and per-device currents.
+  // A custom result keeps the entry's grade when CurrentGrade is higher.
   bool ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPickerRun& run);
 
   // The catalogue lines for `panelType` at CurrentGrade, then "Custom".

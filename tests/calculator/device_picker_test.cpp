@@ -97,6 +97,16 @@ TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
   entry = {2, 2, "", 40, 300};
   EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.Selected() == p.CustomIndex(); }));
   EXPECT_EQ(LoadListLine(entry), "2\t\t2\t40 mA\t300 mA");
+
+  // A grade-2 detector kept at grade 3 is no longer listed: changing its
+  // quantity must not make it a grade-3 device.
+  CurrentGrade = 3;
+  entry = {1, 2, "Lumen PIR", 9, 9};
+  EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    p.SetQuantity(2);
+    return p.Selected() == p.CustomIndex();
+  }));
+  EXPECT_EQ(LoadListLine(entry), "2\tLumen PIR\t2\t18 mA\t18 mA");
 }
 
 TEST_F(DevicePickerTest, WithNoRowPassingCustomOpensDisabledUntilClicked) {
