@@ -1,0 +1,57 @@
+// Shared helpers of the designer tests: a scratch data directory and a
+// message sink that records what the user would have been shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "designer/message_sink.h"
+
+namespace voltaris::testing {
+
+// A fresh, empty directory for the length of one test.
+class TempDir {
+ public:
+  TempDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::temp_directory_path() /
+            ("voltaris-" + std::string(info->test_suite_name()) + "-" + info->name());
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  std::string Path() const { return path_.string(); }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(File(name), std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct RecordingSink : IMessageSink {
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+};
+
+}  // namespace voltaris::testing
