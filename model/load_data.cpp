@@ -94,8 +94,10 @@ void TLoadData::TakeLines(const TLoadLines& lines) {
   TStringList texts;
   Entries.clear();
   for (const TLoadLine& line : lines) {
+    // Text and entries stay in step: a line without an entry is not kept.
+    if (!line.Entry) continue;
     texts.push_back(line.Text);
-    if (line.Entry) Entries.push_back(line.Entry);
+    Entries.push_back(line.Entry);
   }
   Text = JoinLines(texts);
 }

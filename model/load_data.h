@@ -37,7 +37,7 @@ class TLoadData {
   // the entries, so that no entry is ever dropped.
   TLoadLines Lines() const;
   // Takes a dialog's lines back: the text from the lines, the entries from
-  // the entries they carry, in line order.
+  // the entries they carry, in line order (a line carrying no entry is dropped).
   void TakeLines(const TLoadLines& lines);
 
   // The lowest grade among the entries, starting from 3 (grade 4 never lowers it).

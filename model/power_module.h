@@ -9,11 +9,9 @@
 #include "catalogue/byte_stream.h"
 #include "catalogue/catalogue.h"
 #include "model/load_data.h"
+#include "model/status.h"
 
 namespace voltaris {
-
-// Status codes of every device; a set of them is a mask with bit (1 << code).
-enum TStatus : uint8_t { Green = 0, Orange = 1, Red = 2, Yellow = 3, Blue = 4 };
 
 inline constexpr int32_t StandardEN50131 = 0;
 inline constexpr int32_t StandardPD6662 = 1;

@@ -1,0 +1,64 @@
+// The canvas model: owns every tile, in creation order, which is also the
+// save order and the order Tidy-Up walks. Positions are absolute canvas
+// coordinates; the grid is 30 pixels from the canvas origin.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/device.h"
+
+namespace voltaris {
+
+// Told when tiles come and go, so that a view can add or drop their widgets.
+class ICanvasObserver {
+ public:
+  virtual ~ICanvasObserver() = default;
+  virtual void TileAdded(TDevice& tile) = 0;
+  // Called before the tile is destroyed.
+  virtual void TileRemoved(TDevice& tile) = 0;
+};
+
+class TCanvas {
+ public:
+  TCanvas() = default;
+  ~TCanvas();
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  inline static constexpr int GridSize = 30;
+
+  // Creates a tile of class T on this canvas and appends it.
+  template <typename T, typename... Args>
+  T& Create(Args&&... args) {
+    auto tile = std::make_unique<T>(*this, std::forward<Args>(args)...);
+    T& result = *tile;
+    Append(std::move(tile));
+    return result;
+  }
+  // Creates a tile by its stored class name; null for a name that is not a tile class.
+  TDevice* CreateByClassName(const std::string& className);
+  static bool IsTileClassName(const std::string& className);
+
+  // Destroys one tile (the tile must not be in use by the caller afterwards).
+  void Destroy(TDevice* tile);
+  // Destroys every tile without letting them touch each other on the way:
+  // links between tiles are not undone one by one, they all go together.
+  void Clear();
+  bool Clearing() const { return clearing_; }
+
+  const std::vector<std::unique_ptr<TDevice>>& Tiles() const { return tiles_; }
+  int IndexOf(const TDevice* tile) const;
+
+  bool SnapToGrid = false;
+  ICanvasObserver* Observer = nullptr;
+
+ private:
+  void Append(std::unique_ptr<TDevice> tile);
+
+  std::vector<std::unique_ptr<TDevice>> tiles_;
+  bool clearing_ = false;
+};
+
+}  // namespace voltaris

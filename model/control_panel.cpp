@@ -1,0 +1,248 @@
+#include "model/control_panel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+
+#include "catalogue/format.h"
+#include "model/load_data.h"
+#include "model/panel_network.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+
+namespace voltaris {
+
+extern const char* const BuiltInPaletteText;  // generated from resources/Colors.dat
+
+TStringList BuiltInPalette() { return SplitLines(BuiltInPaletteText); }
+
+bool ReadPaletteFile(const std::string& path, TStringList& lines) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  lines = SplitLines(text);
+  return true;
+}
+
+bool ParseColourValue(const std::string& line, int32_t& value) {
+  const size_t first = line.find_first_not_of(" \t");
+  const size_t last = line.find_last_not_of(" \t");
+  if (first == std::string::npos) return false;
+  std::string_view text(line.data() + first, last - first + 1);
+  int base = 10;
+  if (text.front() == '$') {
+    base = 16;
+    text.remove_prefix(1);
+  } else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return false;
+  int64_t parsed = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed, base);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return false;
+  // Hexadecimal values fill all 32 bits; decimal ones must fit a signed int.
+  if (base == 16 ? (parsed < 0 || parsed > 0xFFFFFFFFLL) : (parsed < INT32_MIN || parsed > INT32_MAX)) return false;
+  value = static_cast<int32_t>(static_cast<uint32_t>(parsed));
+  return true;
+}
+
+TControlPanel::TControlPanel() {
+  if (!ReadPaletteFile("Colors.dat", Colours)) Colours = BuiltInPalette();
+}
+
+TControlPanel::TControlPanel(TStringList palette) { Colours = std::move(palette); }
+
+TColour TControlPanel::PaletteColour(size_t index) const {
+  int32_t value = 0;
+  if (index < Colours.size() && ParseColourValue(Colours[index], value)) return TColour::FromColorValue(value);
+  return ColourWhite;
+}
+
+TStatusSet TControlPanel::NetworkStatusSet() const {
+  TStatusSet set = 0;
+  for (const TPanelNetwork* network : Networks) set |= network->StatusSet;
+  return set;
+}
+
+void TControlPanel::SetGrade(int32_t grade) {
+  const int32_t old = Grade;
+  TPowerModule::SetGrade(grade);
+  int32_t lowest = Grade;
+  if (Grade != old) {
+    // Every device re-evaluates its grade status on the way down the networks.
+    for (TPanelNetwork* network : Networks) {
+      network->EffectiveGrade = Grade;
+      lowest = std::min(lowest, network->LowestGrade());
+    }
+    for (TPSU* psu : PSUs) psu->SetSystemGrade(Grade);
+  }
+  LowestNetworkGrade = lowest;
+  UpdateLowestNetworkGrade();
+  BuildWarnings();
+}
+
+void TControlPanel::SetStandard(int32_t standard) {
+  TPowerModule::SetStandard(standard);
+  for (TPSU* psu : PSUs) psu->Module.SetStandard(standard);
+}
+
+void TControlPanel::SetACFailSignalled(bool signalled) {
+  TPowerModule::SetACFailSignalled(signalled);
+  for (TPSU* psu : PSUs) psu->Module.SetACFailSignalled(signalled);
+}
+
+void TControlPanel::SetBatteryFactor(double factor) {
+  TPowerModule::SetBatteryFactor(factor);
+  for (TPSU* psu : PSUs) psu->Module.SetBatteryFactor(factor);
+}
+
+void TControlPanel::SetAlarmPeriod(int32_t minutes) {
+  TPowerModule::SetAlarmPeriod(minutes);
+  for (TPSU* psu : PSUs) psu->Module.SetAlarmPeriod(minutes);
+}
+
+void TControlPanel::Calculate() {
+  TPowerModule::Calculate();
+  // The figures stand even if the warning list cannot be built.
+  try {
+    BuildWarnings();
+  } catch (const std::exception&) {
+  }
+}
+
+void TControlPanel::RecalcNetworkLoad() {
+  TLoad load;
+  for (const TPanelNetwork* network : Networks) load += network->GetTotalLoad();
+  SetNetworkQuiescent(load.Quiescent);
+  SetNetworkAlarm(load.Alarm);
+  Calculate();
+  if (OnLoadChanged) OnLoadChanged(*this);
+}
+
+void TControlPanel::UpdateLowestNetworkGrade() {
+  int32_t lowest = Grade;
+  for (TPanelNetwork* network : Networks) {
+    network->CollectStatus();
+    lowest = std::min(lowest, network->LowestGrade());
+  }
+  LowestNetworkGrade = lowest;
+}
+
+void TControlPanel::BuildWarnings() {
+  Warnings.clear();
+  if (!OnWarningsChanged) return;
+  const TStatusSet networks = NetworkStatusSet();
+  TStatusSet supplies = 0;
+  for (const TPSU* psu : PSUs) supplies |= StatusBit(psu->Status);
+
+  if (Grade > LowestDeviceGrade) Warnings.push_back(Format("Devices on panel are not to Grade %d", Grade));
+  if (InsufficientBackup) {
+    Warnings.push_back(BatteryIndex == -1 ? "No battery selected for panel" : "Panel may not have sufficient backup");
+  }
+  if (AlarmOverload) Warnings.push_back("Panel alarm current exceeds maximum available");
+  if (ContinuousOverload) Warnings.push_back("Panel current exceeds continuous rated output");
+  if (HasStatus(networks, Blue)) Warnings.push_back("Devices not set up - Blue Status Light");
+  if (HasStatus(networks, Red)) Warnings.push_back("Devices with low voltage - Red Status Light");
+  if (HasStatus(networks, Yellow))
+    Warnings.push_back(Format("Devices on network not to Grade %d - Yellow Status Light", Grade));
+  if (HasStatus(networks, Orange)) Warnings.push_back("Devices low Volts in alarm - Orange Status Light");
+  if (HasStatus(supplies, Orange))
+    Warnings.push_back("PSU Alarm current exceeds maximum available - Orange Status Light");
+  if (HasStatus(supplies, Red)) Warnings.push_back("PSU may have insufficient backup - Red Status Light");
+  if (HasStatus(supplies, Yellow))
+    Warnings.push_back(Format("PSU has devices not to Grade %d - Yellow Status Light", Grade));
+  OnWarningsChanged(*this);
+}
+
+void TControlPanel::AddPSU(TPSU* psu) {
+  PSUs.push_back(psu);
+  psu->ControlPanel = this;
+  psu->SetColor(PaletteColour(PSUs.size() - 1));
+  psu->SetSystemGrade(Grade);
+  psu->Module.SetStandard(Standard);
+  psu->Module.SetAlarmPeriod(AlarmPeriod);
+  psu->Module.SetACFailSignalled(ACFailSignalled);
+  psu->Module.SetBatteryFactor(BatteryFactor);
+  BuildWarnings();
+}
+
+void TControlPanel::RemovePSU(TPSU* psu) {
+  const auto found = std::find(PSUs.begin(), PSUs.end(), psu);
+  if (found == PSUs.end()) return;
+  const size_t index = static_cast<size_t>(found - PSUs.begin());
+  PSUs.erase(found);
+  psu->ControlPanel = nullptr;
+  if (Colours.size() < 2) return;
+  const size_t last = Colours.size() - 1;
+  // The freed colour goes to the end; later supplies move up with theirs.
+  if (last > index) {
+    std::string freed = Colours[index];
+    Colours.erase(Colours.begin() + static_cast<std::ptrdiff_t>(index));
+    Colours.push_back(std::move(freed));
+  }
+  if (PSUs.size() > last) {
+    // The first supply that had no colour of its own takes the freed one, and
+    // so do its clones and every device it powers.
+    TPSU* recoloured = PSUs[last];
+    recoloured->SetColor(PaletteColour(last));
+    recoloured->UpdateColour();
+    for (TPSUClone* clone : recoloured->Clones) {
+      clone->SetColor(recoloured->Color());
+      clone->UpdateColour();
+    }
+  }
+}
+
+void TControlPanel::ReleaseTiles() {
+  for (TPSU* psu : PSUs) psu->ControlPanel = nullptr;
+  PSUs.clear();
+  Networks.clear();
+}
+
+void TControlPanel::WriteSystemReport(TStringList& list, const std::string& siteRef, const std::string& date) {
+  list.push_back(Format("System Report for %s - Created %s", siteRef, date));
+  WriteReport(list);
+  for (TPanelNetwork* network : Networks) network->WriteReport(list);
+  const TStatusSet networks = NetworkStatusSet();
+  TStatusSet supplies = 0;
+  for (TPSU* psu : PSUs) {
+    psu->WriteReport(list);
+    supplies |= StatusBit(psu->Status);
+  }
+
+  TStringList issues;
+  if (Grade > LowestDeviceGrade)
+    issues.push_back(Format("** Panel has devices connected that are not to Grade %d **", Grade));
+  if (InsufficientBackup) {
+    issues.push_back(BatteryIndex == -1 ? "** No battery selected for panel **"
+                                        : "** Panel may not have sufficient backup **");
+  }
+  if (AlarmOverload) issues.push_back("** Panel alarm current exceeds maximum available **");
+  if (ContinuousOverload) issues.push_back("** Panel current exceeds continuous rated output **");
+  if (HasStatus(networks, Blue))
+    issues.push_back("** Network devices may not be set up (Indicated by Blue Status Light) **");
+  if (HasStatus(networks, Red))
+    issues.push_back("** Network Devices may not have sufficient voltage (Indicated by Red Status Light) **");
+  if (Grade > LowestNetworkGrade)
+    issues.push_back(
+        Format("** Devices on network not to Grade %d (Indicated by Yellow Status Light) **", Grade));
+  if (HasStatus(networks, Orange))
+    issues.push_back(
+        "** Network Devices may not have sufficient Volts in alarm (Indicated by Orange Status Light) **");
+  if (HasStatus(supplies, Orange))
+    issues.push_back("** PSU Alarm current exceeds maximum available (Indicated by Orange Status Light) **");
+  if (HasStatus(supplies, Red))
+    issues.push_back("** PSU may have insufficient backup (Indicated by Red Status Light) **");
+  if (HasStatus(supplies, Yellow))
+    issues.push_back(
+        Format("** PSU is powering devices not to Grade %d (Indicated by Yellow Status Light) **", Grade));
+  if (HasStatus(supplies, Blue))
+    issues.push_back("** PSU has no battery selected (Indicated by Blue Status Light) **");
+  if (issues.empty()) return;
+  list.push_back("_____________________________________________");
+  list.push_back("** There may be some issues with this system: Summary below **");
+  list.insert(list.end(), issues.begin(), issues.end());
+}
+
+}  // namespace voltaris

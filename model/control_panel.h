@@ -1,0 +1,71 @@
+// The one control panel of a project: a power module that also lists the
+// panel networks and the remote supplies, keeps the whole system on one
+// grade, standard, AC-fail choice, degradation and alarm period, sums the
+// network load into its own calculation, colours the supplies from a palette,
+// keeps the live warning list and writes the system report.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/colour.h"
+#include "model/power_module.h"
+
+namespace voltaris {
+
+class TPanelNetwork;
+class TPSU;
+
+class TControlPanel : public TPowerModule {
+ public:
+  // Reads the supply palette from "Colors.dat" in the working directory when
+  // it is there; otherwise the palette built into the program is used.
+  TControlPanel();
+  // Uses the given palette lines (one colour value per line).
+  explicit TControlPanel(TStringList palette);
+
+  void SetGrade(int32_t grade) override;
+  void SetStandard(int32_t standard) override;
+  void SetACFailSignalled(bool signalled) override;
+  void Calculate() override;
+  void SetBatteryFactor(double factor) override;
+  void SetAlarmPeriod(int32_t minutes) override;
+
+  // Sums the total load of every panel network into the module and recalculates.
+  void RecalcNetworkLoad();
+  void UpdateLowestNetworkGrade();
+  void BuildWarnings();
+  // Takes a supply in: its palette colour and the system-wide settings.
+  void AddPSU(TPSU* psu);
+  // Lets a supply go; its colour goes to the end of the palette for reuse.
+  void RemovePSU(TPSU* psu);
+  // Lets go of every supply and network at once, when the canvas is cleared.
+  void ReleaseTiles();
+  void WriteSystemReport(TStringList& list, const std::string& siteRef, const std::string& date);
+
+  // The colour of palette line `index` (white past the end, or for a line
+  // that is not a whole number).
+  TColour PaletteColour(size_t index) const;
+  // The union of the statuses found on every panel network.
+  TStatusSet NetworkStatusSet() const;
+
+  std::function<void(TControlPanel&)> OnLoadChanged;
+  std::function<void(TControlPanel&)> OnWarningsChanged;
+  std::vector<TPSU*> PSUs;
+  TStringList Colours;
+  int32_t LowestNetworkGrade = 0;
+  TStringList Warnings;
+  std::vector<TPanelNetwork*> Networks;
+  int32_t CurrentNetwork = 0;
+};
+
+// The palette built into the program (the same lines as resources/Colors.dat).
+TStringList BuiltInPalette();
+// Reads a palette file; false when it cannot be opened.
+bool ReadPaletteFile(const std::string& path, TStringList& lines);
+// A palette line as a colour value: decimal, or hexadecimal after "$";
+// false when the line is not a whole number.
+bool ParseColourValue(const std::string& line, int32_t& value);
+
+}  // namespace voltaris

@@ -1,0 +1,52 @@
+// A remote power supply: powers network devices from its own mains supply
+// and battery instead of from the control panel, with its own power module.
+// It can be shown again on other networks as clones.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "model/power_module.h"
+#include "model/psu_base.h"
+
+namespace voltaris {
+
+class TControlPanel;
+class TPSUClone;
+
+class TPSU : public TPSUBase {
+ public:
+  explicit TPSU(TCanvas& owner);
+  ~TPSU() override;
+
+  const char* ClassName() const override { return "TPSU"; }
+
+  // Overrides of TDevice, in order.
+  void WriteReport(TStringList& list) override;
+  void SetDownstreamLoad(const TLoad& load) override;
+  // Releases every device it powers and deletes its clones.
+  void Detach() override;
+  // Its own devices and those of every clone load the module.
+  void RecalcLoad() override;
+  void RemoveChild(int32_t position) override;
+  void DoubleClickAction() override;
+  void UpdateStatus() override;
+  void LoadStatusImage(const std::string& name) override;
+  void WriteRecord(TStream& stream) override;
+  void ReadRecord(TStream& stream) override;
+
+  // Follows the system grade: the module's grade and the tile's.
+  void SetSystemGrade(int32_t grade);
+  // A load list, a device or a device on a clone.
+  bool IsUsed() const;
+  void RemoveClone(int32_t position);
+
+  TPowerModule Module;
+  std::vector<TPSUClone*> Clones;       // in creation order; deleted by Detach
+  TControlPanel* ControlPanel = nullptr;  // set when the panel takes the supply in
+
+ private:
+  void UpdateHint();
+};
+
+}  // namespace voltaris

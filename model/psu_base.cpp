@@ -1,0 +1,41 @@
+#include "model/psu_base.h"
+
+#include "model/net_device.h"
+
+namespace voltaris {
+
+TPSUBase::TPSUBase(TCanvas& owner) : TDevice(owner) {}
+
+void TPSUBase::WriteReport(TStringList& list) {
+  if (Children.empty()) return;
+  list.emplace_back();
+  for (size_t i = 0; i < Children.size(); ++i) Children[i]->WriteDeviceLines(list);
+}
+
+void TPSUBase::DragDropHandler(TDevice* source, int x, int y) {
+  auto* device = dynamic_cast<TNetDevice*>(source);
+  if (!device) return;
+  TDevice::DragDropHandler(source, x, y);
+  if (device->GetNetwork()) SetInUse();
+  RecalcLoad();
+  // The device now takes its voltages from this supply: work them out at
+  // once, also for a device that is on no network yet.
+  device->RecalcLoad();
+}
+
+void TPSUBase::SetInUse() {
+  if (InUse) return;
+  InUse = true;
+  UpdateStatus();
+}
+
+void TPSUBase::RecheckInUse() {}
+
+bool TPSUBase::AnyChildOnNetwork() const {
+  for (const TNetDevice* child : Children) {
+    if (child->GetNetwork()) return true;
+  }
+  return false;
+}
+
+}  // namespace voltaris
