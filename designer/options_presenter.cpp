@@ -17,8 +17,9 @@ void TOptionsPresenter::Show() {
   SetCableRun(settings_.CableRun);
   // Rounded, not truncated: 0.29 ohms per metre times 100 comes out just below 29.
   const double perHundred = settings_.CableImpedance * 100;
-  SetImpedance(perHundred >= MinImpedance ? static_cast<int>(std::lround(std::min<double>(perHundred, MaxImpedance)))
-                                          : MinImpedance);
+  SetImpedance(perHundred >= MinImpedance
+                   ? static_cast<int>(std::lround(std::min<double>(perHundred, MaxImpedance)))
+                   : MinImpedance);
   if (settings_.BatteryFactor == 0) {
     ChooseDegrade(0);
   } else {
@@ -28,14 +29,20 @@ void TOptionsPresenter::Show() {
 
 void TOptionsPresenter::SetStandardIndex(int index) { standard_ = index == 0 || index == 1 ? index : -1; }
 
-void TOptionsPresenter::SetAlarmPeriod(int minutes) { alarmPeriod_ = std::clamp(minutes, MinAlarmPeriod, MaxAlarmPeriod); }
+void TOptionsPresenter::SetAlarmPeriod(int minutes) {
+  alarmPeriod_ = std::clamp(minutes, MinAlarmPeriod, MaxAlarmPeriod);
+}
 
 void TOptionsPresenter::SetCableRun(int metres) { cableRun_ = std::clamp(metres, MinCableRun, MaxCableRun); }
 
-void TOptionsPresenter::SetImpedance(int ohmsPer100m) { impedance_ = std::clamp(ohmsPer100m, MinImpedance, MaxImpedance); }
+void TOptionsPresenter::SetImpedance(int ohmsPer100m) {
+  impedance_ = std::clamp(ohmsPer100m, MinImpedance, MaxImpedance);
+}
 
 void TOptionsPresenter::ChooseDegrade(int index) {
-  if (index >= 0 && static_cast<size_t>(index) < DegradeItems.size()) degradeText_ = DegradeItems[static_cast<size_t>(index)];
+  if (index >= 0 && static_cast<size_t>(index) < DegradeItems.size()) {
+    degradeText_ = DegradeItems[static_cast<size_t>(index)];
+  }
 }
 
 int TOptionsPresenter::DegradeIndex() const {

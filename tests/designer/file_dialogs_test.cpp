@@ -12,24 +12,22 @@
 namespace voltaris {
 namespace {
 
-int IndexOf(const TStringList& list, const std::string& text) {
-  const auto found = std::find(list.begin(), list.end(), text);
-  return found == list.end() ? -1 : static_cast<int>(found - list.begin());
-}
+using Texts = std::vector<std::string>;
 
-// A data directory and the New File dialog over it, with the catalogue's
-// filter variables holding what the previous project left there.
+// The New File dialog over an empty data directory, shown after a project
+// that left grade 3 and panel type 9 in the catalogue's filter.
 class NewFileTest : public ::testing::Test {
  protected:
   NewFileTest() {
-    CurrentGrade = 2;
-    CurrentPanelType = 7;
-    dialog.SetCancelResult(TModalResult::Cancel);
+    CurrentGrade = 3;
+    CurrentPanelType = 9;
     dialog.Show();
   }
-  void ChoosePanel(const std::string& name) { dialog.ChoosePanelType(IndexOf(dialog.PanelTypes(), name)); }
-  // Fills every field validly: grade 2, Orvane 400, Shop.
-  void FillIn() {
+  void ChoosePanel(const std::string& name) {
+    const TStringList& list = dialog.PanelTypes();
+    dialog.ChoosePanelType(static_cast<int>(std::find(list.begin(), list.end(), name) - list.begin()));
+  }
+  void FillIn() {  // every field valid: Orvane 400 at grade 2, "Shop"
     dialog.TypeSiteRef("Unit 4");
     ChoosePanel("Orvane 400");
     dialog.ChooseGrade(1);
@@ -41,45 +39,30 @@ class NewFileTest : public ::testing::Test {
   TNewFilePresenter dialog{dir.Path(), sink};
 };
 
-TEST_F(NewFileTest, ShowingOffersEverySelectablePanelAndThreeGrades) {
+TEST_F(NewFileTest, GradeAndPanelChoicesFilterEachOther) {
   EXPECT_EQ(CurrentGrade, -1);
   EXPECT_EQ(CurrentPanelType, -1);
   EXPECT_EQ(dialog.PanelTypes().size(), 9u);
-  EXPECT_EQ(dialog.PanelTypes().front(), "Orvane 100");
   EXPECT_EQ(dialog.Grades(), (TStringList{"Grade 1", "Grade 2", "Grade 3"}));
-  EXPECT_EQ(dialog.PanelTypeIndex(), -1);
-  EXPECT_EQ(dialog.GradeIndex(), -1);
-  EXPECT_EQ(dialog.Focus(), TNewFilePresenter::TControl::SiteRef);
 
-  // A second showing starts afresh.
-  FillIn();
-  dialog.Show();
-  EXPECT_EQ(dialog.SiteRef(), "");
-  EXPECT_EQ(dialog.FileName(), "");
-  EXPECT_EQ(dialog.PanelTypeIndex(), -1);
-  EXPECT_EQ(dialog.Result(), TModalResult::None);
-}
-
-TEST_F(NewFileTest, GradeFiltersThePanelListAndKeepsAChosenPanelStillListed) {
-  dialog.ChooseGrade(2);
-  EXPECT_EQ(CurrentGrade, 3);
+  dialog.ChooseGrade(2);  // grade 3 drops every panel of highest grade 2
   EXPECT_EQ(dialog.PanelTypes(), (TStringList{"Orvane 300 Metal", "Orvane 400", "Orvane 500", "Orvane 600",
                                               "Orvane 700"}));
   ChoosePanel("Orvane 400");
   EXPECT_EQ(CurrentPanelType, 10);
-  dialog.ChooseGrade(2);
-  EXPECT_EQ(dialog.PanelTypeText(), "Orvane 400");
-  dialog.ChooseGrade(0);
+  dialog.ChooseGrade(0);  // a chosen panel still listed stays chosen
   EXPECT_EQ(dialog.PanelTypeText(), "Orvane 400");
   EXPECT_EQ(dialog.PanelTypes().size(), 9u);
 
-  // A panel of highest grade 2 offers two grades; a stale third position chooses nothing.
-  ChoosePanel("Orvane 100");
-  EXPECT_EQ(CurrentPanelType, 5);
+  ChoosePanel("Orvane 100");  // highest grade 2: two grades, the grade choice cleared
   EXPECT_EQ(dialog.Grades(), (TStringList{"Grade 1", "Grade 2"}));
-  dialog.ChooseGrade(2);
   EXPECT_EQ(dialog.GradeIndex(), -1);
-  EXPECT_EQ(CurrentGrade, 1);
+  dialog.ChooseGrade(2);  // a position no longer listed chooses nothing
+  EXPECT_EQ(dialog.GradeIndex(), -1);
+
+  dialog.Show();  // every showing starts afresh
+  EXPECT_EQ(dialog.PanelTypeIndex(), -1);
+  EXPECT_EQ(dialog.Focus(), TNewFilePresenter::TControl::SiteRef);
 }
 
 TEST_F(NewFileTest, OkChecksRunInOrderWithTheirExactMessages) {
@@ -92,8 +75,7 @@ TEST_F(NewFileTest, OkChecksRunInOrderWithTheirExactMessages) {
   dialog.ChooseGrade(1);
   dialog.SetFileName("");
   EXPECT_FALSE(dialog.Ok());
-  EXPECT_EQ(sink.errors, (std::vector<std::string>{"Choose panel type", "Select system grade", "File name Required"}));
-  EXPECT_TRUE(sink.warnings.empty());
+  EXPECT_EQ(sink.errors, (Texts{"Choose panel type", "Select system grade", "File name Required"}));
   EXPECT_EQ(dialog.Result(), TModalResult::None);
 
   dialog.TypeFileName("Depot");
@@ -107,7 +89,7 @@ TEST_F(NewFileTest, ExistingProjectNameIsWarnedAboutAndEmptied) {
   dir.Write("Shop.dat", "");
   FillIn();
   EXPECT_FALSE(dialog.Ok());
-  EXPECT_EQ(sink.warnings, (std::vector<std::string>{"File name \"Shop\" already exists"}));
+  EXPECT_EQ(sink.warnings, (Texts{"File name \"Shop\" already exists"}));
   EXPECT_EQ(dialog.FileName(), "");
   EXPECT_EQ(dialog.Focus(), TNewFilePresenter::TControl::FileName);
   dialog.TypeFileName("Shop 2");
@@ -115,9 +97,7 @@ TEST_F(NewFileTest, ExistingProjectNameIsWarnedAboutAndEmptied) {
 }
 
 TEST_F(NewFileTest, TypedTextIsFilteredSoNamesAndSiteReferencesStaySafe) {
-  dialog.TypeFileName("a;b/c");
-  EXPECT_EQ(dialog.FileName(), "abc");
-  dialog.TypeFileName("\b.\\");  // backspace and path characters are discarded
+  dialog.TypeFileName("a;b/c\b.\\");  // backspace and path characters are discarded too
   EXPECT_EQ(dialog.FileName(), "abc");
   dialog.SetFileName("../etc x_1");  // pasted text goes through the same filter
   EXPECT_EQ(dialog.FileName(), "etc x_1");
@@ -133,22 +113,29 @@ TEST_F(NewFileTest, CancelRestoresTheFilterAndGivesTheCallersResult) {
   FillIn();
   dialog.Cancel();
   EXPECT_EQ(dialog.Result(), TModalResult::Cancel);
-  EXPECT_EQ(CurrentGrade, 2);
-  EXPECT_EQ(CurrentPanelType, 7);
-
+  EXPECT_EQ(CurrentGrade, 3);
+  EXPECT_EQ(CurrentPanelType, 9);
   dialog.SetCancelResult(TModalResult::No);
   dialog.Show();
   dialog.Cancel();
   EXPECT_EQ(dialog.Result(), TModalResult::No);
 }
 
-// A data directory holding the projects Shop and Depot and their index.
+// The projects Shop and Depot with their files and index.
 class SystemFilesTest : public ::testing::Test {
  protected:
   SystemFilesTest() {
     for (const char* file : {"Shop.pjx", "Shop.dat", "Depot.pjx", "Depot.dat"}) dir.Write(file, "x");
-    dir.Write("Accounts.db", "Orvane 300;Shop;Unit 4;01/02/2007\r\nOrvane 700;Depot;Gate 3;02/02/2007\r\n");
+    dir.Write("Accounts.db", index);
   }
+  // Shows the dialog, chooses a row and presses a button.
+  void Press(int row, void (TSystemFilesPresenter::*button)()) {
+    ASSERT_TRUE(dialog.Show());
+    dialog.Select(row);
+    (dialog.*button)();
+  }
+
+  const std::string index = "Orvane 300;Shop;Unit 4;01/02/2007\r\nOrvane 700;Depot;Gate 3;02/02/2007\r\n";
   testing::TempDir dir;
   testing::RecordingSink sink;
   TSystemFilesPresenter dialog{dir.Path(), sink};
@@ -156,26 +143,18 @@ class SystemFilesTest : public ::testing::Test {
 
 TEST_F(SystemFilesTest, OkOpensTheChosenRow) {
   ASSERT_TRUE(dialog.Show());
-  ASSERT_EQ(dialog.Rows().size(), 2u);
   EXPECT_EQ(dialog.Rows()[1], (TIndexEntry{"Orvane 700", "Depot", "Gate 3", "02/02/2007"}));
   EXPECT_FALSE(dialog.Ok());  // nothing chosen: nothing happens
-  EXPECT_EQ(dialog.Result(), TModalResult::None);
   dialog.Select(0);
   EXPECT_TRUE(dialog.Ok());
   EXPECT_EQ(dialog.Result(), TModalResult::OK);
-  EXPECT_EQ(dialog.PanelTypeName(), "Orvane 300");
-  EXPECT_EQ(dialog.FileName(), "Shop");
-  EXPECT_EQ(dialog.SiteRef(), "Unit 4");
-  EXPECT_TRUE(dir.Exists("Accounts.db"));
-}
+  EXPECT_EQ(dialog.PanelTypeName() + "|" + dialog.FileName() + "|" + dialog.SiteRef(), "Orvane 300|Shop|Unit 4");
 
-TEST_F(SystemFilesTest, ShortLineOpensWithEmptyFields) {
-  dir.Write("Accounts.db", "Orvane 100;Shop");
+  dir.Write("Accounts.db", "Orvane 100;Depot");  // too few fields: the missing ones are empty
   ASSERT_TRUE(dialog.Show());
   dialog.Select(0);
   ASSERT_TRUE(dialog.Ok());
-  EXPECT_EQ(dialog.FileName(), "Shop");
-  EXPECT_EQ(dialog.SiteRef(), "");
+  EXPECT_EQ(dialog.FileName() + "|" + dialog.SiteRef(), "Depot|");
 }
 
 TEST_F(SystemFilesTest, UnreadableIndexIsReportedAndTheDialogDoesNotOpen) {
@@ -188,47 +167,34 @@ TEST_F(SystemFilesTest, UnreadableIndexIsReportedAndTheDialogDoesNotOpen) {
 
 TEST_F(SystemFilesTest, DeleteRemovesTheProjectFilesAndItsLine) {
   std::filesystem::remove(dir.File("Shop.pjx"));  // a missing file is ignored
-  ASSERT_TRUE(dialog.Show());
-  dialog.Delete();  // nothing chosen: nothing happens
-  dialog.Select(0);
-  dialog.Delete();
+  Press(0, &TSystemFilesPresenter::Delete);
   EXPECT_TRUE(sink.errors.empty());
   EXPECT_FALSE(dir.Exists("Shop.dat"));
-  EXPECT_TRUE(dir.Exists("Depot.pjx"));
-  EXPECT_TRUE(dir.Exists("Depot.dat"));
+  EXPECT_TRUE(dir.Exists("Depot.pjx") && dir.Exists("Depot.dat"));
   EXPECT_EQ(dir.Read("Accounts.db"), "Orvane 700;Depot;Gate 3;02/02/2007\r\n");
-  EXPECT_EQ(dialog.Rows().size(), 1u);
   EXPECT_EQ(dialog.SelectedRow(), -1);
-  dialog.Cancel();
-  EXPECT_TRUE(dir.Exists("Accounts.db"));  // rows remain, so the index stays
+  dialog.Delete();  // nothing chosen: nothing happens
+  EXPECT_EQ(dialog.Rows().size(), 1u);
+  dialog.New();  // rows remain, so the index stays
+  EXPECT_EQ(dialog.Result(), TModalResult::New);
+  EXPECT_TRUE(dir.Exists("Accounts.db"));
 }
 
 TEST_F(SystemFilesTest, ClosingWithNoRowsLeftDeletesTheIndex) {
   dir.Write("Accounts.db", "Orvane 300;Shop;Unit 4;01/02/2007\r\n");
   dialog.SetCancelResult(TModalResult::No);
-  ASSERT_TRUE(dialog.Show());
-  dialog.Select(0);
-  dialog.Delete();
+  Press(0, &TSystemFilesPresenter::Delete);
   dialog.Cancel();
   EXPECT_EQ(dialog.Result(), TModalResult::No);
-  EXPECT_FALSE(dir.Exists("Accounts.db"));
-
-  // The same through "New".
-  dir.Write("Accounts.db", "Orvane 700;Depot;Gate 3;02/02/2007\r\n");
-  ASSERT_TRUE(dialog.Show());
-  dialog.Select(0);
-  dialog.Delete();
-  dialog.New();
-  EXPECT_EQ(dialog.Result(), TModalResult::New);
   EXPECT_FALSE(dir.Exists("Accounts.db"));
 }
 
 TEST_F(SystemFilesTest, RowWithAnUnsafeFileNameIsNeitherOpenedNorDeleted) {
-  // A hand-edited line pointing outside the data directory.
+  // Hand-edited lines, one pointing outside the data directory at Shop.
   std::filesystem::create_directories(dir.File("Data"));
+  const std::string unsafe = "Orvane 300;../Shop;Unit 4;01/02/2007\r\n;;;\r\n";
+  dir.Write("Data/Accounts.db", unsafe);
   TSystemFilesPresenter inner{dir.File("Data"), sink};
-  const std::string index = "Orvane 300;../Shop;Unit 4;01/02/2007\r\n;;;\r\n";
-  dir.Write("Data/Accounts.db", index);
   ASSERT_TRUE(inner.Show());
   for (int row : {0, 1}) {
     inner.Select(row);
@@ -237,23 +203,19 @@ TEST_F(SystemFilesTest, RowWithAnUnsafeFileNameIsNeitherOpenedNorDeleted) {
   }
   EXPECT_EQ(sink.errors.size(), 4u);
   EXPECT_NE(sink.errors[0].find("\"../Shop\""), std::string::npos) << sink.errors[0];
-  EXPECT_TRUE(dir.Exists("Shop.dat"));
-  EXPECT_TRUE(dir.Exists("Shop.pjx"));
-  EXPECT_EQ(dir.Read("Data/Accounts.db"), index);
-  EXPECT_EQ(inner.Rows().size(), 2u);
+  EXPECT_TRUE(dir.Exists("Shop.dat") && dir.Exists("Shop.pjx"));
+  EXPECT_EQ(dir.Read("Data/Accounts.db"), unsafe);
   EXPECT_EQ(inner.Result(), TModalResult::None);
 }
 
 TEST_F(SystemFilesTest, ProjectFileThatCannotBeDeletedKeepsItsLine) {
   std::filesystem::remove(dir.File("Shop.dat"));
-  std::filesystem::create_directories(dir.File("Shop.dat/inside"));  // a directory cannot be removed as a file
-  ASSERT_TRUE(dialog.Show());
-  dialog.Select(0);
-  dialog.Delete();
+  std::filesystem::create_directories(dir.File("Shop.dat/inside"));  // cannot be removed as a file
+  Press(0, &TSystemFilesPresenter::Delete);
   ASSERT_EQ(sink.errors.size(), 1u);
   EXPECT_NE(sink.errors[0].find("Shop.dat"), std::string::npos);
   EXPECT_EQ(dialog.Rows().size(), 2u);
-  EXPECT_EQ(dir.Read("Accounts.db"), "Orvane 300;Shop;Unit 4;01/02/2007\r\nOrvane 700;Depot;Gate 3;02/02/2007\r\n");
+  EXPECT_EQ(dir.Read("Accounts.db"), index);
 }
 
 }  // namespace

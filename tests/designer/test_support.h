@@ -18,22 +18,17 @@ namespace voltaris::testing {
 class TempDir {
  public:
   TempDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("voltaris-" + std::string(info->test_suite_name()) + "-" + info->name());
+            ("voltaris-" + std::string(test->test_suite_name()) + "-" + test->name());
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
 
   std::string Path() const { return path_.string(); }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
-
+  bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(File(name), std::ios::binary) << bytes;
   }
@@ -41,7 +36,6 @@ class TempDir {
     std::ifstream in(File(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
  private:
   std::filesystem::path path_;
@@ -50,8 +44,7 @@ class TempDir {
 struct RecordingSink : IMessageSink {
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowWarning(const std::string& text) override { warnings.push_back(text); }
-  std::vector<std::string> errors;
-  std::vector<std::string> warnings;
+  std::vector<std::string> errors, warnings;
 };
 
 }  // namespace voltaris::testing
