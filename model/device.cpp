@@ -112,7 +112,10 @@ void TDevice::UpdateColour() {
 void TDevice::SetAttachedLoad(const TLoad& load) {
   if (load == AttachedLoad) return;
   AttachedLoad = load;
-  SetDownstreamLoad(ComputeDownstreamLoad());
+  // The full recalculation rather than the load alone: a network device then
+  // also works out the voltages its new load leaves it, even where its
+  // source's voltages do not change and so would not recalculate it.
+  RecalcLoad();
 }
 
 void TDevice::SetSupplyVoltages(double quiescent, double alarm) {

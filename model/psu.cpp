@@ -109,6 +109,15 @@ void TPSU::WriteRecord(TStream& stream) { Module.WriteRecord(stream); }
 
 void TPSU::ReadRecord(TStream& stream) { Module.ReadRecord(stream); }
 
+void TPSU::RecheckInUse() {
+  if (AnyChildOnNetwork()) return;
+  for (const TPSUClone* clone : Clones) {
+    if (clone->InUse) return;
+  }
+  InUse = false;
+  UpdateStatus();
+}
+
 void TPSU::SetSystemGrade(int32_t grade) {
   Module.SetGrade(grade);
   Grade = grade;

@@ -34,6 +34,8 @@ class TPSU : public TPSUBase {
   void LoadStatusImage(const std::string& name) override;
   void WriteRecord(TStream& stream) override;
   void ReadRecord(TStream& stream) override;
+  // Overrides of TPSUBase.
+  void RecheckInUse() override;
 
   // Follows the system grade: the module's grade and the tile's.
   void SetSystemGrade(int32_t grade);
