@@ -48,8 +48,8 @@ TComponentRecord SampleNetwork() {
   TComponentRecord record = TileRecord("TPanel300Network", "Network1", {0, 70, 120, 250}, "");
   TComponentRecord caption = TileRecord("TLabel", "", {8, 4, 60, 13}, "");
   caption.Add("Caption", TPropertyValue::String("Network 1"));
-  caption.Add("Font.Color", TPropertyValue::Ident("clNavy"));
-  caption.Add("Font.Style", TPropertyValue::Set({"fsBold", "fsUnderline"}));
+  caption.Add("Font.Color", TPropertyValue::Ident("Navy"));
+  caption.Add("Font.Style", TPropertyValue::Set({"Bold", "Underline"}));
   caption.Add("Font.Size", TPropertyValue::Extended(8.25));
   caption.Add("ParentFont", TPropertyValue::Boolean(false));
   caption.Add("Transparent", TPropertyValue::Boolean(true));
@@ -113,7 +113,7 @@ TEST(ComponentRecordLayout, WriterRefusesNamesThatWouldNotReadBack) {
   EXPECT_THROW(WriteComponentRecord(stream, TileRecord(std::string(256, 'T'), "", {}, "")), std::invalid_argument);
   const TComponentRecord unnamed{"TPSU", "", {{"", TPropertyValue::Integer(1)}}, {}};
   EXPECT_THROW(WriteComponentRecord(stream, unnamed), std::invalid_argument);
-  const TComponentRecord emptyMember{"TLabel", "", {{"Font.Style", TPropertyValue::Set({"fsBold", ""})}}, {}};
+  const TComponentRecord emptyMember{"TLabel", "", {{"Font.Style", TPropertyValue::Set({"Bold", ""})}}, {}};
   EXPECT_THROW(WriteComponentRecord(stream, emptyMember), std::invalid_argument);
 }
 
@@ -197,7 +197,7 @@ TEST(ComponentRecordProperties, BoundsAndHintMustHaveTheirKinds) {
   broken.Properties[1].Value = TPropertyValue::String("70");
   EXPECT_THROW(RecordBounds(broken), ComponentRecordError);  // Top as text
   broken = record;
-  broken.Add("Hint", TPropertyValue::Ident("clRed"));
+  broken.Add("Hint", TPropertyValue::Ident("Red"));
   EXPECT_THROW(RecordHint(broken), ComponentRecordError);
 }
 
