@@ -14,7 +14,8 @@ TCanvas::~TCanvas() { Clear(); }
 
 void TCanvas::Append(std::unique_ptr<TDevice> tile) {
   tiles_.push_back(std::move(tile));
-  if (Observer) Observer->TileAdded(*tiles_.back());
+  TDevice& added = *tiles_.back();
+  for (ICanvasObserver* observer : observers_) observer->TileAdded(added);
 }
 
 bool TCanvas::IsTileClassName(const std::string& className) {
@@ -39,6 +40,12 @@ TDevice* TCanvas::CreateByClassName(const std::string& className) {
   return nullptr;
 }
 
+void TCanvas::AddObserver(ICanvasObserver* observer) { observers_.push_back(observer); }
+
+void TCanvas::RemoveObserver(ICanvasObserver* observer) {
+  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
 int TCanvas::IndexOf(const TDevice* tile) const {
   for (size_t i = 0; i < tiles_.size(); ++i) {
     if (tiles_[i].get() == tile) return static_cast<int>(i);
@@ -51,7 +58,7 @@ void TCanvas::Destroy(TDevice* tile) {
   if (index < 0) return;
   std::unique_ptr<TDevice> owned = std::move(tiles_[static_cast<size_t>(index)]);
   tiles_.erase(tiles_.begin() + index);
-  if (Observer) Observer->TileRemoved(*owned);
+  for (ICanvasObserver* observer : observers_) observer->TileRemoved(*owned);
   owned.reset();
 }
 
@@ -61,7 +68,7 @@ void TCanvas::Clear() {
   while (!tiles_.empty()) {
     std::unique_ptr<TDevice> owned = std::move(tiles_.back());
     tiles_.pop_back();
-    if (Observer) Observer->TileRemoved(*owned);
+    for (ICanvasObserver* observer : observers_) observer->TileRemoved(*owned);
   }
   clearing_ = false;
 }

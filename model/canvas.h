@@ -51,13 +51,17 @@ class TCanvas {
   const std::vector<std::unique_ptr<TDevice>>& Tiles() const { return tiles_; }
   int IndexOf(const TDevice* tile) const;
 
+  // Observers are told of every tile added and removed, in the order they were added.
+  void AddObserver(ICanvasObserver* observer);
+  void RemoveObserver(ICanvasObserver* observer);
+
   bool SnapToGrid = false;
-  ICanvasObserver* Observer = nullptr;
 
  private:
   void Append(std::unique_ptr<TDevice> tile);
 
   std::vector<std::unique_ptr<TDevice>> tiles_;
+  std::vector<ICanvasObserver*> observers_;
   bool clearing_ = false;
 };
 

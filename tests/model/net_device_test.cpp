@@ -274,7 +274,7 @@ TEST_F(NetDeviceTest, RecordRoundTripsAndRejectsDamage) {
     EXPECT_THROW(damaged.ReadRecord(part), StreamError) << cut;
   }
   TBytes bytes = stream.Bytes();
-  bytes[bytes.size() - 18] = 19;  // the device type
+  bytes.at(bytes.size() - 18) = 19;  // the device type
   TStream badType(bytes);
   EXPECT_THROW(canvas.Create<TVududa>().ReadRecord(badType), StreamError);
 }

@@ -1,0 +1,333 @@
+#include "designer/project_files.h"
+
+#include <filesystem>
+#include <set>
+
+#include "catalogue/format.h"
+#include "model/net_device.h"
+#include "model/panel_network.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+
+namespace voltaris {
+
+namespace fs = std::filesystem;
+
+TProject::TProject() = default;
+TProject::TProject(TProject&&) noexcept = default;
+
+TProject::~TProject() {
+  // The tiles refer to the panel: they go first, without undoing their links one by one.
+  if (ControlPanel) ControlPanel->ReleaseTiles();
+  Canvas.reset();
+  ControlPanel.reset();
+}
+
+std::string ProjectPath(const std::string& dataDir, const std::string& fileName, const std::string& extension) {
+  return dataDir + "/" + fileName + extension;
+}
+
+const std::vector<std::string>& TileClassNames() {
+  static const std::vector<std::string> names = {"TPanel200Network", "TPanel250NetWork", "TPanel300Network",
+                                                 "TPanel400Network", "TPanel500Network", "TDevice",
+                                                 "TPSU",             "TPSUClone",        "TNetDevice",
+                                                 "TVududa"};
+  return names;
+}
+
+namespace {
+
+void WriteSettings(TStream& stream, const TSettings& settings) {
+  stream.WriteInt32(settings.SystemStandard);
+  stream.WriteInt32(settings.AlarmPeriod);
+  stream.WriteInt32(settings.CableRun);
+  stream.WriteDouble(settings.CableImpedance);
+  stream.WriteDouble(settings.BatteryFactor);
+  stream.WriteBool(settings.ShowLength);
+}
+
+TSettings ReadSettings(TStream& stream) {
+  TSettings settings;
+  settings.SystemStandard = stream.ReadInt32();
+  settings.AlarmPeriod = stream.ReadInt32();
+  settings.CableRun = stream.ReadInt32();
+  settings.CableImpedance = stream.ReadDouble();
+  settings.BatteryFactor = stream.ReadDouble();
+  settings.ShowLength = stream.ReadBool();
+  return settings;
+}
+
+// The caption labels of a panel network block, as child records.
+void AddLabelRecords(TComponentRecord& record, const TPanelNetwork& network) {
+  // Nominal sizes: the labels size themselves to their text when shown.
+  for (size_t i = 0; i < network.Labels.size(); ++i) {
+    const TTileLabel& label = network.Labels[i];
+    TComponentRecord child;
+    child.ClassName = "TLabel";
+    child.Add("Left", TPropertyValue::Integer(label.Left));
+    child.Add("Top", TPropertyValue::Integer(label.Top));
+    child.Add("Width", TPropertyValue::Integer(i == TPanelNetwork::NameLabel ? 100 : 108));
+    child.Add("Height", TPropertyValue::Integer(i == TPanelNetwork::NameLabel ? 20 : 13));
+    if (!label.Text.empty()) child.Add("Caption", TPropertyValue::String(label.Text));
+    if (label.Bold) {
+      child.Add("Font.Height", TPropertyValue::Integer(-16));
+      child.Add("Font.Style", TPropertyValue::Set({"fsBold"}));
+      child.Add("ParentFont", TPropertyValue::Boolean(false));
+    }
+    if (!label.Visible) child.Add("Visible", TPropertyValue::Boolean(false));
+    record.Children.push_back(std::move(child));
+  }
+}
+
+}  // namespace
+
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size(); ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
+  TStream dat;
+  TStream pjx;
+  WriteSettings(dat, settings);
+  panel.WriteRecord(dat);
+  for (const auto& tile : tiles) {
+    TComponentRecord record =
+        TileRecord(tile->ClassName(), tile->Name(), {tile->Left(), tile->Top(), tile->Width(), tile->Height()},
+                   tile->Hint());
+    if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile.get())) AddLabelRecords(record, *network);
+    WriteComponentRecord(pjx, record);
+    tile->WriteRecord(dat);
+  }
+  return {dat.TakeBytes(), pjx.TakeBytes()};
+}
+
+namespace {
+
+class TRealFileSystem : public IProjectFileSystem {
+ public:
+  void CreateDirectories(const std::string& path) override {
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (error) throw FileError(path + ": cannot create the directory (" + error.message() + ")");
+  }
+  bool Exists(const std::string& path) override {
+    std::error_code error;
+    return fs::exists(path, error);
+  }
+  void WriteFile(const std::string& path, const TBytes& bytes) override { TStream(bytes).SaveToFile(path); }
+  void Rename(const std::string& from, const std::string& to) override {
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error) throw FileError(to + ": cannot put the new file in place (" + error.message() + ")");
+  }
+  void Remove(const std::string& path) override {
+    std::error_code error;
+    fs::remove(path, error);
+  }
+};
+
+}  // namespace
+
+IProjectFileSystem& RealFileSystem() {
+  static TRealFileSystem files;
+  return files;
+}
+
+void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
+                      TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files) {
+  const TProjectBytes bytes = WriteProject(settings, panel, canvas);
+  files.CreateDirectories(dataDir);
+  const std::string dat = ProjectPath(dataDir, fileName, ".dat");
+  const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
+  const std::string datNew = dat + ".new", pjxNew = pjx + ".new";
+  const std::string datOld = dat + ".old", pjxOld = pjx + ".old";
+
+  // 1. Both new files complete beside the old ones.
+  try {
+    files.WriteFile(datNew, bytes.Dat);
+    files.WriteFile(pjxNew, bytes.Pjx);
+  } catch (...) {
+    files.Remove(datNew);
+    files.Remove(pjxNew);
+    throw;
+  }
+  // 2. The old files step aside, 3. the new ones take their names. Should
+  // any step fail, the old files are put back.
+  const bool hadDat = files.Exists(dat), hadPjx = files.Exists(pjx);
+  bool datMoved = false, pjxMoved = false, datPlaced = false;
+  try {
+    if (hadDat) {
+      files.Rename(dat, datOld);
+      datMoved = true;
+    }
+    if (hadPjx) {
+      files.Rename(pjx, pjxOld);
+      pjxMoved = true;
+    }
+    files.Rename(datNew, dat);
+    datPlaced = true;
+    files.Rename(pjxNew, pjx);
+  } catch (...) {
+    if (datPlaced) files.Remove(dat);
+    if (datMoved) files.Rename(datOld, dat);
+    if (pjxMoved) files.Rename(pjxOld, pjx);
+    files.Remove(datNew);
+    files.Remove(pjxNew);
+    throw;
+  }
+  // 4. The saved project stands; the old copies go.
+  files.Remove(datOld);
+  files.Remove(pjxOld);
+}
+
+namespace {
+
+// Names a tile in messages: "tile 7 (TVududa)".
+std::string TileName(size_t index, const TDevice& tile) {
+  return Format("tile %d (%s)", index, tile.ClassName());
+}
+
+}  // namespace
+
+TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::string& datName,
+                     const std::string& pjxName, TSettings& settings) {
+  // The layout first: every record must be complete and name a tile class.
+  std::vector<TComponentRecord> records;
+  try {
+    TStream pjx(pjxBytes);
+    records = ReadComponentRecords(pjx, TileClassNames());
+  } catch (const StreamError& error) {
+    throw FileError(pjxName + ": " + error.what());
+  }
+  std::set<std::string> names;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const std::string& name = records[i].Name;
+    if (!name.empty() && !names.insert(name).second)
+      throw FileError(Format("%s: the name \"%s\" of record %d is already used by an earlier record", pjxName,
+                             name, i));
+  }
+
+  TStream dat(datBytes);
+  const TSettings previous = Settings;
+  TProject project;
+  try {
+    try {
+      settings = ReadSettings(dat);
+    } catch (const StreamError& error) {
+      throw FileError(datName + ": the file ends inside the settings (" + error.what() + ")");
+    }
+    // New network devices take their cable run and impedance from the project's settings.
+    Settings = settings;
+
+    project.Canvas = std::make_unique<TCanvas>();
+    project.ControlPanel = std::make_unique<TControlPanel>();
+    TControlPanel& panel = *project.ControlPanel;
+    try {
+      panel.ReadRecord(dat);
+    } catch (const StreamError& error) {
+      throw FileError(datName + ": the control panel record is not sound (" + error.what() + ")");
+    }
+    if (!PanelOptsTable[panel.PanelType].IsPanel)
+      throw FileError(Format("%s: panel type %d (%s) is not a control panel", datName, panel.PanelType,
+                             PanelOptsTable[panel.PanelType].Name));
+
+    // Every tile with its position, then its electrical record.
+    std::vector<TDevice*> tiles;
+    for (size_t i = 0; i < records.size(); ++i) {
+      const TComponentRecord& record = records[i];
+      TDevice* tile = project.Canvas->CreateByClassName(record.ClassName);
+      if (!tile) throw FileError(Format("%s: record %d names the class %s, which is not a tile", pjxName, i,
+                                        record.ClassName));
+      try {
+        const TBounds bounds = RecordBounds(record);
+        tile->SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+        const std::string hint = RecordHint(record);
+        tile->SetHint(hint);
+        tile->SetShowHint(!hint.empty());
+      } catch (const StreamError& error) {
+        throw FileError(pjxName + ": " + error.what());
+      }
+      tile->SetName(record.Name);
+      try {
+        tile->ReadRecord(dat);
+      } catch (const std::exception& error) {
+        throw FileError(Format("%s: the record of %s is not sound (%s)", datName, TileName(i, *tile), error.what()));
+      }
+      if (auto* network = dynamic_cast<TPanelNetwork*>(tile)) {
+        network->ControlPanel = &panel;
+        panel.Networks.push_back(network);
+      } else if (auto* psu = dynamic_cast<TPSU*>(tile)) {
+        panel.AddPSU(psu);
+      }
+      tiles.push_back(tile);
+    }
+
+    // The figures that are not stored come from what is: the panel's
+    // charging current from its type, every supply's from its battery and
+    // grade, and the battery factor from the settings.
+    panel.SetPanelType(panel.PanelType);
+    panel.SetBatteryFactor(settings.BatteryFactor);
+    for (TPSU* psu : panel.PSUs) psu->Module.UpdateChargeCurrent();
+
+    auto tileAt = [&](int32_t link, size_t from, const char* what) -> TDevice* {
+      if (link < 0) return nullptr;
+      if (static_cast<size_t>(link) >= tiles.size())
+        throw FileError(Format("%s: the %s link %d of %s is beyond the %d tiles", datName, what, link,
+                               TileName(from, *tiles[from]), tiles.size()));
+      return tiles[static_cast<size_t>(link)];
+    };
+
+    // Clones join their masters before any device is dropped on them.
+    for (size_t i = 0; i < tiles.size(); ++i) {
+      auto* clone = dynamic_cast<TPSUClone*>(tiles[i]);
+      if (!clone) continue;
+      TDevice* master = tileAt(clone->MasterIndex, i, "master");
+      if (!master) continue;
+      auto* supply = dynamic_cast<TPSU*>(master);
+      if (!supply)
+        throw FileError(Format("%s: the master of %s is %s, which is not a power supply", datName,
+                               TileName(i, *clone), TileName(static_cast<size_t>(clone->MasterIndex), *master)));
+      clone->AttachToMaster(*supply);
+    }
+
+    // The links, replayed as the user's drops in file order: the network
+    // parent first, then the supply. A link no drop could have made is an error.
+    for (size_t i = 0; i < tiles.size(); ++i) {
+      auto* device = dynamic_cast<TNetDevice*>(tiles[i]);
+      if (!device) continue;
+      if (TDevice* target = tileAt(device->SavedParent, i, "network")) {
+        auto* parent = dynamic_cast<TNetwork*>(target);
+        if (!parent)
+          throw FileError(Format("%s: %s is wired to %s, which is not a network object", datName,
+                                 TileName(i, *device), TileName(static_cast<size_t>(device->SavedParent), *target)));
+        if (parent == device || parent->DependsOn(device))
+          throw FileError(Format("%s: %s is wired behind itself", datName, TileName(i, *device)));
+        parent->DragDropHandler(device, 0, 0);
+      }
+      if (TDevice* target = tileAt(device->SavedSupply, i, "supply")) {
+        if (!dynamic_cast<TPSUBase*>(target))
+          throw FileError(Format("%s: %s is powered by %s, which is not a power supply", datName,
+                                 TileName(i, *device), TileName(static_cast<size_t>(device->SavedSupply), *target)));
+        target->DragDropHandler(device, 0, 0);
+      }
+    }
+
+    // Every figure from the loaded design.
+    panel.Calculate();
+    for (TPSU* psu : panel.PSUs) psu->Module.Calculate();
+    for (TPSU* psu : panel.PSUs) psu->UpdateStatus();
+    panel.UpdateLowestNetworkGrade();
+  } catch (...) {
+    Settings = previous;
+    throw;
+  }
+  return project;
+}
+
+TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings) {
+  const std::string dat = ProjectPath(dataDir, fileName, ".dat");
+  const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
+  const TStream pjxFile = TStream::LoadFromFile(pjx);
+  const TStream datFile = TStream::LoadFromFile(dat);
+  return ReadProject(datFile.Bytes(), pjxFile.Bytes(), dat, pjx, settings);
+}
+
+}  // namespace voltaris

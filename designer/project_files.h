@@ -1,0 +1,78 @@
+// The two files of a project in the data directory: "<name>.pjx" holds the
+// tiles' classes, names and positions, "<name>.dat" the settings, the control
+// panel and each tile's electrical record, in the same order. Links between
+// tiles are stored as positions in that order.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "catalogue/byte_stream.h"
+#include "designer/component_record.h"
+#include "model/canvas.h"
+#include "model/control_panel.h"
+#include "model/settings.h"
+
+namespace voltaris {
+
+// A project held in memory: the canvas with its tiles and the control panel
+// they refer to. The tiles go before the panel.
+struct TProject {
+  TProject();
+  TProject(TProject&&) noexcept;
+  TProject& operator=(TProject&&) = delete;
+  ~TProject();
+
+  std::unique_ptr<TCanvas> Canvas;
+  std::unique_ptr<TControlPanel> ControlPanel;
+};
+
+// The path of one of a project's files: `dataDir` + "/" + `fileName` + `extension`.
+std::string ProjectPath(const std::string& dataDir, const std::string& fileName, const std::string& extension);
+
+// The bytes of both files for a project; every tile's SaveIndex is set to
+// its position in the save order on the way.
+struct TProjectBytes {
+  TBytes Dat;
+  TBytes Pjx;
+};
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas);
+
+// The file operations a save needs, so that tests can make them fail.
+class IProjectFileSystem {
+ public:
+  virtual ~IProjectFileSystem() = default;
+  virtual void CreateDirectories(const std::string& path) = 0;
+  virtual bool Exists(const std::string& path) = 0;
+  // Writes the whole file and makes sure it reached the disk.
+  virtual void WriteFile(const std::string& path, const TBytes& bytes) = 0;
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+  virtual void Remove(const std::string& path) = 0;
+};
+IProjectFileSystem& RealFileSystem();
+
+// Saves the project into `dataDir` (created when missing). Both files are
+// written under temporary names and put in place only when both are
+// complete; when anything fails the previous files are left as they were
+// and a FileError names the file and what went wrong.
+void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
+                      TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files = RealFileSystem());
+
+// Builds a project from the bytes of its two files (named in error messages
+// by `datName` and `pjxName`): the tiles are created with the stored settings
+// in force, their records read, the supplies taken in by the panel, clones
+// attached to their masters and the links replayed as drops; then every
+// figure is recalculated. `settings` receives the stored settings, which are
+// also the shared settings afterwards. Nothing outside the new project
+// changes when the files are not sound: a FileError then says which file and
+// what is wrong.
+TProject ReadProject(const TBytes& dat, const TBytes& pjx, const std::string& datName, const std::string& pjxName,
+                     TSettings& settings);
+// Reads the files of project `fileName` from `dataDir`.
+TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings);
+
+// The tile classes a layout file may name.
+const std::vector<std::string>& TileClassNames();
+
+}  // namespace voltaris
