@@ -1,0 +1,171 @@
+// The designer driven as a user drives the window: a scripted host answers
+// its dialogs and questions, and helpers make a project by the same steps.
+#pragma once
+
+#include <algorithm>
+#include <functional>
+
+#include "designer/designer.h"
+#include "designer/file_index.h"
+#include "designer/memory_settings_store.h"
+#include "designer/project_files.h"
+#include "model/dialog_host.h"
+#include "model/net_device.h"
+#include "model/panel_network.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+#include "model/vududa.h"
+#include "test_support.h"
+
+namespace voltaris::testing {
+
+class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
+ public:
+  // IMessageSink
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+  // IDesignerHost
+  void RunNewFileDialog(TNewFilePresenter& dialog) override {
+    ++newFileShown;
+    if (onNewFile) {
+      onNewFile(dialog);
+    } else {
+      dialog.Cancel();
+    }
+  }
+  void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override {
+    ++systemFilesShown;
+    if (onSystemFiles) {
+      onSystemFiles(dialog);
+    } else {
+      dialog.Cancel();
+    }
+  }
+  bool RunOptionsDialog(TOptionsPresenter& dialog) override { return onOptions ? onOptions(dialog) : false; }
+  TAnswer AskSave(const std::string& question, bool withCancel) override {
+    saveQuestions.push_back(question);
+    lastWithCancel = withCancel;
+    return saveAnswer;
+  }
+  void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
+                  const std::string& fileName) override {
+    reportCaption = caption;
+    reportText = text;
+    reportDirectory = directory;
+    reportFileName = fileName;
+  }
+  void ShowSupplyMenu(int x, int y) override {
+    menuX = x;
+    menuY = y;
+  }
+  void CloseWindow() override { closed = true; }
+  std::string ShortDate() override { return "01/02/2027"; }
+  void Changed(unsigned bits) override { changes |= bits; }
+  // IDialogHost: the model's dialogs, confirmed unless told otherwise.
+  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
+    if (onEditLoadList) onEditLoadList(module, lines);
+  }
+  bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override {
+    return onSetUp ? onSetUp(device, lines) : true;
+  }
+  bool AskYesNo(const std::string&) override { return true; }
+
+  std::function<void(TNewFilePresenter&)> onNewFile;
+  std::function<void(TSystemFilesPresenter&)> onSystemFiles;
+  std::function<bool(TOptionsPresenter&)> onOptions;
+  std::function<void(TPowerModule&, TLoadLines&)> onEditLoadList;
+  std::function<bool(TNetDevice&, TLoadLines&)> onSetUp;
+  TAnswer saveAnswer = TAnswer::No;
+  std::vector<std::string> saveQuestions, errors, warnings;
+  bool lastWithCancel = false;
+  std::string reportCaption, reportText, reportDirectory, reportFileName;
+  int menuX = -1, menuY = -1;
+  int newFileShown = 0, systemFilesShown = 0;
+  bool closed = false;
+  unsigned changes = 0;
+};
+
+// Fills the New File dialog as a user would, then presses OK.
+inline std::function<void(TNewFilePresenter&)> Answer(const std::string& panel, int grade, const std::string& file,
+                                                      const std::string& site) {
+  return [=](TNewFilePresenter& dialog) {
+    dialog.SetSiteRef(site);
+    const auto& types = dialog.PanelTypes();
+    const auto found = std::find(types.begin(), types.end(), panel);
+    ASSERT_NE(found, types.end()) << panel;
+    dialog.ChoosePanelType(static_cast<int>(found - types.begin()));
+    dialog.ChooseGrade(grade - 1);
+    dialog.SetFileName(file);
+    dialog.Ok();
+  };
+}
+
+// Picks a project in the System Files dialog by its file name and presses OK.
+inline std::function<void(TSystemFilesPresenter&)> Open(const std::string& file) {
+  return [=](TSystemFilesPresenter& dialog) {
+    const auto& rows = dialog.Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].FileName == file) dialog.Select(static_cast<int>(i));
+    }
+    dialog.Ok();
+    if (dialog.Result() != TModalResult::OK) dialog.Cancel();
+  };
+}
+
+class DesignerTest : public ::testing::Test {
+ protected:
+  DesignerTest() : installed_(host) {
+    std::filesystem::create_directories(dir.File("Data"));
+    Settings = TSettings{};
+    CurrentGrade = 0;
+    CurrentPanelType = 0;
+  }
+  ~DesignerTest() override { Settings = TSettings{}; }
+
+  // File > New with the given answers.
+  void New(const std::string& panel, int grade, const std::string& file = "Shop", const std::string& site = "Unit 4") {
+    host.onNewFile = Answer(panel, grade, file, site);
+    designer.NewProject();
+    host.onNewFile = nullptr;
+  }
+  // File > Load of a project listed in the index.
+  void Load(const std::string& file) {
+    host.onSystemFiles = Open(file);
+    designer.LoadProject();
+    host.onSystemFiles = nullptr;
+  }
+
+  TPanelNetwork& Net(int index) { return *designer.ControlPanel()->Networks.at(static_cast<size_t>(index)); }
+
+  // A toolbar device placed with a press on the canvas.
+  TVududa& Place(int tool, int x, int y) {
+    designer.ChooseDevice(tool);
+    designer.CanvasPress(x, y);
+    return dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
+  }
+  TPSU& PlaceSupply(int x, int y) {
+    designer.ChoosePSU();
+    designer.CanvasPress(x, y);
+    designer.ChooseDevice(0);  // ends supply placement; the next press places nothing yet
+    designer.SelectedTool = -1;
+    return dynamic_cast<TPSU&>(*designer.Canvas().Tiles().back());
+  }
+  // A drag from `source` released over `target`.
+  bool Drag(TDevice& source, TDevice& target) {
+    if (!designer.DragOver(&target, source)) return false;
+    designer.Drop(&target, source, 0, 0);
+    return true;
+  }
+
+  std::string DataFile(const std::string& name) const { return dir.File("Data/" + name); }
+
+  TempDir dir;
+  ScriptedDesignerHost host;
+  TMemorySettingsStore store;
+  TDesigner designer{host, store, dir.Path()};
+
+ private:
+  ScopedDialogHost installed_;
+};
+
+}  // namespace voltaris::testing
