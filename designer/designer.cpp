@@ -160,6 +160,7 @@ void TDesigner::LoadProject() {
       canvas_ = std::move(project.Canvas);
       canvas_->AddObserver(watcher_.get());
       BindControlPanel();
+      controlPanel_->BuildWarnings();
       Summary.Panel = " " + PanelTypeName;
       UpdatePanelView();
       CreateNetworkAnchors(PanelOptsTable[controlPanel_->PanelType].NetworkCount);

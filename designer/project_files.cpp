@@ -260,6 +260,12 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
       tiles.push_back(tile);
     }
 
+    // Both files end together: data left in the ".dat" means the layout lost
+    // records (cut at a record's end), and loading it would silently drop tiles.
+    if (dat.Remaining() > 0)
+      throw FileError(Format("%s: %d bytes follow the records of the %d tiles of %s, which may have lost tiles",
+                             datName, dat.Remaining(), tiles.size(), pjxName));
+
     // The figures that are not stored come from what is: the panel's
     // charging current from its type, every supply's from its battery and
     // grade, and the battery factor from the settings.

@@ -63,7 +63,8 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
 // by `datName` and `pjxName`): the tiles are created with the stored settings
 // in force, their records read, the supplies taken in by the panel, clones
 // attached to their masters and the links replayed as drops; then every
-// figure is recalculated. `settings` receives the stored settings, which are
+// figure is recalculated. The ".dat" must hold exactly the records of the
+// tiles of the ".pjx": anything left over means one of them was cut. `settings` receives the stored settings, which are
 // also the shared settings afterwards. Nothing outside the new project
 // changes when the files are not sound: a FileError then says which file and
 // what is wrong.

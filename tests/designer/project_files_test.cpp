@@ -1,0 +1,385 @@
+#include "catalogue/format.h"
+#include "catalogue/stream_string.h"
+#include "designer_fixture.h"
+
+namespace voltaris::testing {
+namespace {
+
+enum Tools { K4 = 0, D1 = 5, E8S = 11 };
+
+class ProjectFilesTest : public DesignerTest {
+ protected:
+  // An Orvane 700 at grade 3 with a 17 Ah battery and 20 % degradation; a
+  // reader chained behind an expander on Network1; a supply with a 7.2 Ah
+  // battery placed after them, cloned onto Network2 where a keypad it powers
+  // was placed before the clone; a reader on no network.
+  void MakeSample() {
+    New("Orvane 700", 3, "Shop", "Unit 4");
+    designer.ChooseBattery(1);
+    designer.ChooseDegradation(2);
+    TVududa& expander = Place(E8S, 300, 150);
+    TVududa& reader = Place(D1, 450, 150);
+    TVududa& keypad = Place(D1, 300, 650);
+    Place(D1, 600, 800).Location = "abc";
+    ASSERT_TRUE(Drag(expander, Net(0)));
+    ASSERT_TRUE(Drag(reader, expander));
+    ASSERT_TRUE(Drag(keypad, Net(1)));
+    reader.Location = "Front door";
+    reader.SetCableLength(25);
+    reader.SetAttachedLoad({40, 90});
+    designer.TileMouseDown(reader, TMouseButton::Left, {}, true);  // set up and confirmed
+    TPSU& psu = PlaceSupply(700, 150);
+    host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetBattery(0); };
+    psu.DoubleClickAction();
+    host.onEditLoadList = nullptr;
+    designer.SelectedDevice = &psu;
+    designer.CloneTo(1);
+    auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
+    ASSERT_TRUE(Drag(keypad, clone));
+    designer.ShowNetwork(0);
+  }
+
+  // Everything the user sees of a design, as text.
+  std::string Picture() {
+    std::string text = designer.ReportText();
+    for (const auto& tile : designer.Canvas().Tiles()) {
+      text += Format("%s %d,%d %dx%d %s %s\n", tile->ClassName(), tile->Left(), tile->Top(), tile->Width(),
+                     tile->Height(), tile->StatusImage(), tile->Hint());
+      if (auto* device = dynamic_cast<TNetDevice*>(tile.get()))
+        text += Format("  %.6f %.6f %.3f %.3f\n", device->SupplyVolts, device->AlarmVolts, device->CableLength,
+                       device->Supply ? device->NetCableLength : device->CableLength);
+    }
+    for (const std::string& line : designer.Errors) text += line + "\n";
+    const TSummaryView& s = designer.Summary;
+    text += s.QLoad.Text + s.AlmLoad.Text + s.PeakCurrent.Text + s.RatedOP.Text + s.ActStandby.Text +
+            s.BattCurrent.Text + s.DegradeText;
+    return text;
+  }
+
+  TBytes ReadBytes(const std::string& name) { return TStream::LoadFromFile(DataFile(name)).Bytes(); }
+};
+
+TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecord) {
+  New("Orvane 600", 2);
+  designer.SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat");
+  // 29 bytes of settings, 59 of the panel before an empty load list (9), nothing for networks.
+  ASSERT_EQ(dat.size(), 29u + 59u + 9u);
+  EXPECT_EQ(dat[0], 1);     // PD6662
+  EXPECT_EQ(dat[4], 15);    // alarm period
+  EXPECT_EQ(dat[8], 10);    // cable run
+  EXPECT_EQ(dat[28], 1);    // show lengths
+  EXPECT_EQ(dat[29], 12);   // the panel type
+  const TBytes pjx = ReadBytes("Shop.pjx");
+  EXPECT_EQ(std::string(pjx.begin(), pjx.begin() + 4), "TPF0");
+  // The index gets the project's line at its first save only.
+  designer.SaveProject();
+  EXPECT_EQ(dir.Read("Data/Accounts.db"), "Orvane 600;Shop;Unit 4;01/02/2027\r\n");
+
+  Load("Shop");
+  ASSERT_EQ(designer.ControlPanel()->Networks.size(), 2u);
+  EXPECT_EQ(Net(0).Name(), "Network1");
+  EXPECT_EQ(Net(1).Name(), "Network2");
+  EXPECT_STREQ(Net(1).ClassName(), "TPanel500Network");
+  EXPECT_EQ(Net(1).Top(), 575);
+  EXPECT_EQ(designer.Caption, "BETA  Voltaris: Unit 4     Beta Testing Only");
+  EXPECT_EQ(designer.Summary.Panel, " Orvane 600");
+  EXPECT_FALSE(designer.Modified);
+}
+
+TEST_F(ProjectFilesTest, TextsAreLengthTextAndAZeroByte) {
+  New("Orvane 200", 2);
+  Place(K4, 300, 300).Location = "abc";
+  designer.SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat");
+  const TBytes abc = {0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00};
+  EXPECT_TRUE(std::equal(abc.begin(), abc.end(), dat.end() - 8));
+}
+
+TEST_F(ProjectFilesTest, SaveThenLoadShowsTheSameDesignAndSavesTheSameBytes) {
+  MakeSample();
+  const std::string before = Picture();
+  designer.SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  Load("Shop");
+  EXPECT_TRUE(host.errors.empty()) << host.errors.front();
+  EXPECT_EQ(Picture(), before);
+  designer.SaveProject();
+  EXPECT_EQ(ReadBytes("Shop.dat"), dat);
+  EXPECT_EQ(ReadBytes("Shop.pjx"), pjx);
+}
+
+TEST_F(ProjectFilesTest, LoadGivesTheTrueFiguresOfTheDesign) {
+  MakeSample();
+  TPSU* psu = designer.ControlPanel()->PSUs.at(0);
+  EXPECT_EQ(psu->Module.ChargeCurrent, 300);  // 7.2 Ah
+  const std::string panelStandby = designer.Summary.ActStandby.Text;
+  designer.SaveProject();
+  Load("Shop");
+  const TControlPanel& panel = *designer.ControlPanel();
+  EXPECT_EQ(panel.ChargeCurrent, 750);
+  EXPECT_EQ(panel.BatteryFactor, 0.8);
+  EXPECT_EQ(designer.Summary.ActStandby.Text, panelStandby);
+  psu = panel.PSUs.at(0);
+  EXPECT_EQ(psu->Module.ChargeCurrent, 300);
+  EXPECT_EQ(psu->Module.BatteryFactor, 0.8);
+  EXPECT_EQ(psu->Status, Green);
+  EXPECT_NE(psu->OnRightClick, nullptr);
+  psu->MouseDown(TMouseButton::Right, {}, false);
+  EXPECT_EQ(designer.SelectedDevice, psu);
+}
+
+TEST_F(ProjectFilesTest, ANetworkDevicesDataCableIsTheProjectsCableRunAfterLoading) {
+  MakeSample();
+  designer.SaveProject();
+  Settings.CableRun = 55;  // whatever is in memory before the load
+  Load("Shop");
+  EXPECT_EQ(Settings.CableRun, 10);
+  for (const auto& tile : designer.Canvas().Tiles()) {
+    if (auto* device = dynamic_cast<TNetDevice*>(tile.get())) {
+      if (device->Supply) {
+        EXPECT_EQ(device->NetCableLength, 10);
+      }
+    }
+  }
+}
+
+TEST_F(ProjectFilesTest, PositionsDoNotDependOnTheNetworkInView) {
+  MakeSample();
+  designer.ShowNetwork(0);
+  designer.SaveProject();
+  const TBytes first = ReadBytes("Shop.pjx");
+  designer.ShowNetwork(4);
+  designer.SaveProject();
+  EXPECT_EQ(ReadBytes("Shop.pjx"), first);
+  EXPECT_EQ(designer.ScrollTop, 0);  // saving shows the top of the canvas
+}
+
+TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
+  MakeSample();  // the keypad is stored before the clone that powers it
+  designer.SaveProject();
+  Load("Shop");
+  TNetDevice* keypad = nullptr;
+  for (const auto& tile : designer.Canvas().Tiles()) {
+    auto* device = dynamic_cast<TNetDevice*>(tile.get());
+    if (device && device->Supply) keypad = device;
+  }
+  ASSERT_NE(keypad, nullptr);
+  EXPECT_STREQ(keypad->Supply->ClassName(), "TPSUClone");
+  EXPECT_EQ(keypad->Network, &Net(1));
+  EXPECT_GT(designer.Canvas().IndexOf(keypad->Supply), designer.Canvas().IndexOf(keypad));
+  EXPECT_EQ(designer.ControlPanel()->PSUs.at(0)->Module.NetworkQuiescent, 25);
+}
+
+TEST_F(ProjectFilesTest, AMissingDataDirectoryIsCreatedOnTheFirstSave) {
+  std::filesystem::remove_all(dir.File("Data"));
+  New("Orvane 200", 2);
+  designer.SaveProject();
+  EXPECT_TRUE(std::filesystem::exists(DataFile("Shop.dat")));
+  EXPECT_TRUE(std::filesystem::exists(DataFile("Accounts.db")));
+}
+
+// Takes every step of a save, and can make one of them fail.
+class FailingFiles : public IProjectFileSystem {
+ public:
+  explicit FailingFiles(int failAt) : failAt_(failAt) {}
+  void CreateDirectories(const std::string& path) override { Step("mkdir"), RealFileSystem().CreateDirectories(path); }
+  bool Exists(const std::string& path) override { return RealFileSystem().Exists(path); }
+  void WriteFile(const std::string& path, const TBytes& bytes) override {
+    Step("write");
+    RealFileSystem().WriteFile(path, bytes);
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    Step("rename");
+    RealFileSystem().Rename(from, to);
+  }
+  void Remove(const std::string& path) override { RealFileSystem().Remove(path); }
+  int steps = 0;
+
+ private:
+  void Step(const char* what) {
+    if (++steps == failAt_) throw FileError(std::string("injected failure at ") + what);
+  }
+  int failAt_;
+};
+
+TEST_F(ProjectFilesTest, ASaveThatFailsAtAnyStepLeavesThePreviousFiles) {
+  MakeSample();
+  designer.SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  Place(K4, 900, 900);  // a change to save
+  FailingFiles counting(0);
+  SaveProjectFiles(designer.DataDir, "Other", Settings, *designer.ControlPanel(), designer.Canvas(), counting);
+  ASSERT_GE(counting.steps, 5);
+  for (int step = 1; step <= counting.steps; ++step) {
+    FailingFiles failing(step);
+    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Shop", Settings, *designer.ControlPanel(), designer.Canvas(),
+                                  failing),
+                 FileError)
+        << step;
+    EXPECT_EQ(ReadBytes("Shop.dat"), dat) << step;
+    EXPECT_EQ(ReadBytes("Shop.pjx"), pjx) << step;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("Data")))
+      EXPECT_EQ(entry.path().extension().string().find(".new"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(ProjectFilesTest, ASaveIntoAReadOnlyDirectoryIsReportedAndTheProjectStaysModified) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+  MakeSample();
+  designer.SaveProject();
+  Place(K4, 900, 900);
+  std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_THROW(designer.SaveProject(), FileError);
+  std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_all);
+  EXPECT_TRUE(designer.Modified);
+}
+
+class DamagedProjectTest : public ProjectFilesTest {
+ protected:
+  void SetUp() override {
+    MakeSample();
+    designer.SaveProject();
+    dat = ReadBytes("Shop.dat");
+    pjx = ReadBytes("Shop.pjx");
+    // Another project stays open while the damaged one is tried.
+    New("Orvane 250", 2, "Open", "Here");
+    Place(K4, 300, 300);
+    designer.Modified = false;
+    before = Picture();
+  }
+
+  // Writes the two files back (damaged) and tries to open them.
+  std::string TryLoad(const TBytes& damagedDat, const TBytes& damagedPjx) {
+    TStream(damagedDat).SaveToFile(DataFile("Shop.dat"));
+    TStream(damagedPjx).SaveToFile(DataFile("Shop.pjx"));
+    host.errors.clear();
+    Load("Shop");
+    EXPECT_EQ(designer.FileName, "Open");
+    EXPECT_EQ(Picture(), before);
+    return host.errors.empty() ? "" : host.errors.front();
+  }
+
+  TBytes dat, pjx;
+  std::string before;
+};
+
+TEST_F(DamagedProjectTest, EveryTruncationIsRejectedAndTheOpenProjectStays) {
+  for (size_t cut = 0; cut < dat.size(); ++cut) {
+    const std::string error = TryLoad(TBytes(dat.begin(), dat.begin() + cut), pjx);
+    EXPECT_NE(error.find("Shop.dat"), std::string::npos) << cut << ": " << error;
+  }
+  for (size_t cut = 1; cut < pjx.size(); ++cut) {
+    const std::string error = TryLoad(dat, TBytes(pjx.begin(), pjx.begin() + cut));
+    EXPECT_NE(error.find("Shop.pjx"), std::string::npos) << cut << ": " << error;
+  }
+  // An empty layout has no tiles: the panel's record alone is not a project
+  // the designer can show, but it must load or fail cleanly.
+  TryLoad(dat, {});
+}
+
+TEST_F(DamagedProjectTest, TrailingGarbageInTheLayoutIsAnError) {
+  TBytes longer = pjx;
+  longer.push_back(0x42);
+  EXPECT_NE(TryLoad(dat, longer).find("Shop.pjx"), std::string::npos);
+}
+
+TEST_F(DamagedProjectTest, DataLeftAfterTheLastTileRecordIsAnError) {
+  // The sign of a layout cut at the end of a record: tiles would be lost.
+  TBytes longer = dat;
+  longer.insert(longer.end(), {1, 2, 3});
+  EXPECT_NE(TryLoad(longer, pjx).find("3 bytes follow"), std::string::npos);
+}
+
+// The layout of the sample, record by record, to damage one of them.
+class LayoutEditTest : public DamagedProjectTest {
+ protected:
+  std::vector<TComponentRecord> Records() {
+    TStream stream(pjx);
+    return ReadComponentRecords(stream, TileClassNames());
+  }
+  TBytes Bytes(const std::vector<TComponentRecord>& records) {
+    TStream stream;
+    WriteComponentRecords(stream, records);
+    return stream.TakeBytes();
+  }
+  // The offset of tile `index`'s ".dat" record, found by reading the records.
+  size_t DatOffset(size_t index) {
+    TStream stream(dat);
+    stream.Seek(29);
+    TControlPanel panel;
+    panel.ReadRecord(stream);
+    TCanvas canvas;
+    const auto records = Records();
+    for (size_t i = 0; i < index; ++i) canvas.CreateByClassName(records[i].ClassName)->ReadRecord(stream);
+    return stream.Position();
+  }
+  size_t IndexOfClass(const char* className, size_t from = 0) {
+    const auto records = Records();
+    for (size_t i = from; i < records.size(); ++i)
+      if (records[i].ClassName == className) return i;
+    ADD_FAILURE() << className;
+    return 0;
+  }
+  TBytes WithInt32(size_t offset, int32_t value) {
+    TBytes bytes = dat;
+    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    return bytes;
+  }
+};
+
+TEST_F(LayoutEditTest, AnUnknownClassAndADuplicateNameAreErrors) {
+  auto records = Records();
+  records[2].ClassName = "TButton";
+  TBytes bytes = Bytes(records);
+  EXPECT_NE(TryLoad(dat, bytes).find("TButton"), std::string::npos);
+  records = Records();
+  records[1].Name = "Network1";
+  EXPECT_NE(TryLoad(dat, Bytes(records)).find("Network1"), std::string::npos);
+}
+
+TEST_F(LayoutEditTest, LinksNoDropCouldHaveMadeAreErrors) {
+  const size_t expander = IndexOfClass("TVududa");
+  const size_t reader = IndexOfClass("TVududa", expander + 1);
+  const size_t psu = IndexOfClass("TPSU");
+  const size_t clone = IndexOfClass("TPSUClone");
+  // Device records begin with the attached load, then the network and supply links.
+  const size_t expanderLinks = DatOffset(expander) + 8;
+  const size_t readerLinks = DatOffset(reader) + 8;
+  EXPECT_NE(TryLoad(WithInt32(readerLinks, 999), pjx).find("beyond"), std::string::npos);
+  EXPECT_NE(TryLoad(WithInt32(readerLinks, static_cast<int32_t>(psu)), pjx).find("not a network"),
+            std::string::npos);
+  EXPECT_NE(TryLoad(WithInt32(readerLinks + 4, static_cast<int32_t>(expander)), pjx).find("not a power supply"),
+            std::string::npos);
+  // The expander wired behind the reader that hangs behind it: a loop.
+  EXPECT_NE(TryLoad(WithInt32(expanderLinks, static_cast<int32_t>(reader)), pjx).find("behind itself"),
+            std::string::npos);
+  EXPECT_NE(TryLoad(WithInt32(readerLinks, static_cast<int32_t>(reader)), pjx).find("behind itself"),
+            std::string::npos);
+  EXPECT_NE(TryLoad(WithInt32(DatOffset(clone), static_cast<int32_t>(expander)), pjx).find("not a power supply"),
+            std::string::npos);
+}
+
+TEST_F(DamagedProjectTest, APanelTypeThatIsNotAControlPanelIsAnError) {
+  TBytes bytes = dat;
+  bytes.at(29) = 14;  // the remote supply row
+  EXPECT_NE(TryLoad(bytes, pjx).find("not a control panel"), std::string::npos);
+}
+
+TEST_F(ProjectFilesTest, AnIndexRowWithAnUnsafeFileNameIsNotOpened) {
+  MakeSample();
+  designer.SaveProject();
+  dir.Write("Data/Accounts.db", "Orvane 700;../Shop;Unit 4;01/02/2027\r\n");
+  host.onSystemFiles = [](TSystemFilesPresenter& dialog) {
+    dialog.Select(0);
+    dialog.Ok();
+    if (dialog.Result() != TModalResult::OK) dialog.Cancel();
+  };
+  designer.Modified = false;
+  designer.LoadProject();
+  EXPECT_EQ(designer.FileName, "Shop");
+  EXPECT_FALSE(host.errors.empty());
+}
+
+}  // namespace
+}  // namespace voltaris::testing
