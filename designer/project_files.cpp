@@ -269,6 +269,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
     // The figures that are not stored come from what is: the panel's
     // charging current from its type, every supply's from its battery and
     // grade, and the battery factor from the settings.
+    panel.Name = PanelOptsTable[panel.PanelType].Name;
     panel.SetPanelType(panel.PanelType);
     panel.SetBatteryFactor(settings.BatteryFactor);
     for (TPSU* psu : panel.PSUs) psu->Module.UpdateChargeCurrent();

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sys/wait.h>
+
+#include "designer/project_files.h"
+#include "model/net_device.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+
+namespace voltaris {
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+};
+
+// Runs a command line and collects what it prints on standard output.
+RunResult RunCommand(const std::string& command) {
+  RunResult result;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>/dev/null").c_str(), "r"), pclose);
+  std::array<char, 4096> buffer;
+  size_t got;
+  while ((got = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) result.out.append(buffer.data(), got);
+  const int status = pclose(pipe.release());
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const std::string Tool = VOLTARIS_REPORT;
+const std::string Examples = VOLTARIS_EXAMPLES;
+
+TEST(VoltarisReport, PrintsTheSystemReportOfAnExample) {
+  const RunResult result = RunCommand(Tool + " --data " + Examples + " --date 08/12/2026 CornerShop");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt"));
+}
+
+// The JSON carries the figures the model shows after the same load.
+TEST(VoltarisReport, JsonHasTheFiguresOfTheLoadedDesign) {
+  const RunResult result = RunCommand(Tool + " --json --data " + Examples + " Warehouse");
+  ASSERT_EQ(result.status, 0);
+  const nlohmann::json json = nlohmann::json::parse(result.out);
+
+  TSettings settings;
+  TProject project = LoadProjectFiles(Examples, "Warehouse", settings);
+  const TControlPanel& panel = *project.ControlPanel;
+  EXPECT_EQ(json["Settings"]["CableImpedance"].get<double>(), settings.CableImpedance);
+  EXPECT_EQ(json["ControlPanel"]["Name"], "Orvane 700");
+  EXPECT_EQ(json["ControlPanel"]["TotalQuiescent"], panel.TotalQuiescent());
+  EXPECT_EQ(json["ControlPanel"]["StandbyTime"].get<double>(), panel.StandbyTime);  // read back exactly
+  EXPECT_EQ(json["ControlPanel"]["ChargeCurrent"], 750);
+  EXPECT_EQ(json["ControlPanel"]["LowestNetworkGrade"], panel.LowestNetworkGrade);
+  EXPECT_TRUE(json["Warnings"].is_array());
+
+  const auto& tiles = project.Canvas->Tiles();
+  ASSERT_EQ(json["Tiles"].size(), tiles.size());
+  int devices = 0, supplies = 0, clones = 0;
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const nlohmann::json& tile = json["Tiles"][i];
+    EXPECT_EQ(tile["SaveIndex"], i);
+    EXPECT_EQ(tile["Class"], tiles[i]->ClassName());
+    EXPECT_EQ(tile["Left"], tiles[i]->Left());
+    if (const auto* device = dynamic_cast<const TNetDevice*>(tiles[i].get())) {
+      ++devices;
+      EXPECT_EQ(tile["SupplyVolts"].get<double>(), device->SupplyVolts);
+      EXPECT_EQ(tile["AlarmVolts"].get<double>(), device->AlarmVolts);
+      EXPECT_EQ(tile["DownstreamLoad"][1], device->DownstreamLoad.Alarm);
+      EXPECT_EQ(tile["NetParent"], device->NetParent ? project.Canvas->IndexOf(device->NetParent) : -1);
+      EXPECT_EQ(tile["Supply"], device->Supply ? project.Canvas->IndexOf(device->Supply) : -1);
+    } else if (const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get())) {
+      ++supplies;
+      EXPECT_EQ(tile["Module"]["TotalAlarm"], psu->Module.TotalAlarm());
+      EXPECT_EQ(tile["InUse"], psu->InUse);
+    } else if (const auto* clone = dynamic_cast<const TPSUClone*>(tiles[i].get())) {
+      ++clones;
+      EXPECT_EQ(tile["Master"], project.Canvas->IndexOf(clone->Master));
+    }
+  }
+  EXPECT_GE(devices, 8);
+  EXPECT_EQ(supplies, 2);
+  EXPECT_EQ(clones, 1);
+}
+
+TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
+  EXPECT_EQ(RunCommand(Tool).status, 2);
+  EXPECT_EQ(RunCommand(Tool + " --bogus CornerShop").status, 2);
+  EXPECT_EQ(RunCommand(Tool + " ../CornerShop").status, 2);
+  EXPECT_EQ(RunCommand(Tool + " --data " + Examples + " NoSuchProject").status, 1);
+  const auto broken = std::filesystem::temp_directory_path() / "voltaris-report-broken";
+  std::filesystem::create_directories(broken);
+  std::filesystem::copy_file(Examples + "/CornerShop.pjx", broken / "CornerShop.pjx",
+                             std::filesystem::copy_options::overwrite_existing);
+  std::ofstream(broken / "CornerShop.dat", std::ios::binary) << "short";
+  EXPECT_EQ(RunCommand(Tool + " --data " + broken.string() + " CornerShop").status, 1);
+  std::filesystem::remove_all(broken);
+}
+
+// The shipped examples are what the designer's commands make today.
+TEST(Examples, AreCurrent) {
+  const auto work = std::filesystem::temp_directory_path() / "voltaris-examples";
+  std::filesystem::remove_all(work);
+  ASSERT_EQ(RunCommand(std::string(VOLTARIS_MAKE_EXAMPLES) + " " + work.string()).status, 0);
+  for (const char* name : {"Accounts.db", "CornerShop.dat", "CornerShop.pjx", "Warehouse.dat", "Warehouse.pjx"}) {
+    EXPECT_EQ(Read((work / "Data" / name).string()), Read(Examples + "/" + name)) << name;
+  }
+  std::filesystem::remove_all(work);
+}
+
+}  // namespace
+}  // namespace voltaris

@@ -1,0 +1,114 @@
+#include "tools/project_json.h"
+
+#include "model/net_device.h"
+#include "model/panel_network.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+#include "model/vududa.h"
+
+namespace voltaris {
+
+namespace {
+
+using nlohmann::json;
+
+json Load(const TLoad& load) { return json::array({load.Quiescent, load.Alarm}); }
+
+json Module(const TPowerModule& module) {
+  return {
+      {"PanelType", module.PanelType},
+      {"Name", module.Name},
+      {"Grade", module.Grade},
+      {"Standard", module.Standard},
+      {"ACFailSignalled", module.ACFailSignalled},
+      {"BatteryIndex", module.BatteryIndex},
+      {"BatteryCapacity", module.BatteryCapacity},
+      {"BatteryFactor", module.BatteryFactor},
+      {"AlarmPeriod", module.AlarmPeriod},
+      {"ChargeCurrent", module.ChargeCurrent},
+      {"OwnQuiescent", module.OwnQuiescent},
+      {"ExtraQuiescent", module.ExtraQuiescent},
+      {"ExtraAlarm", module.ExtraAlarm},
+      {"NetworkQuiescent", module.NetworkQuiescent},
+      {"NetworkAlarm", module.NetworkAlarm},
+      {"TotalQuiescent", module.TotalQuiescent()},
+      {"TotalAlarm", module.TotalAlarm()},
+      {"RequiredStandby", module.RequiredStandby},
+      {"StandbyTime", module.StandbyTime},
+      {"PeakAvailable", module.PeakAvailable},
+      {"ContinuousRated", module.ContinuousRated},
+      {"AlarmOverload", module.AlarmOverload},
+      {"ContinuousOverload", module.ContinuousOverload},
+      {"InsufficientBackup", module.InsufficientBackup},
+      {"LowestDeviceGrade", module.LowestDeviceGrade},
+  };
+}
+
+int32_t IndexOf(const TDevice* tile) { return tile ? tile->SaveIndex : -1; }
+
+json Tile(const TDevice& tile) {
+  json object = {
+      {"SaveIndex", tile.SaveIndex}, {"Class", tile.ClassName()}, {"Name", tile.Name()},
+      {"Left", tile.Left()},         {"Top", tile.Top()},         {"Width", tile.Width()},
+      {"Height", tile.Height()},     {"Status", tile.Status},
+  };
+  if (const auto* network = dynamic_cast<const TPanelNetwork*>(&tile)) {
+    object["Keypads"] = network->Keypads;
+    object["Expanders"] = network->Expanders;
+    object["DownstreamLoad"] = Load(network->DownstreamLoad);
+    object["StatusSet"] = network->StatusSet;
+  } else if (const auto* device = dynamic_cast<const TNetDevice*>(&tile)) {
+    if (const auto* vududa = dynamic_cast<const TVududa*>(device)) {
+      object["DeviceType"] = vududa->DeviceType;
+      object["Location"] = vududa->Location;
+    }
+    object["NetParent"] = IndexOf(device->NetParent);
+    object["Supply"] = IndexOf(device->Supply);
+    object["SetupConfirmed"] = device->SetupConfirmed;
+    object["CableLength"] = device->CableLength;
+    object["Impedance"] = device->Impedance;
+    object["AttachedLoad"] = Load(device->AttachedLoad);
+    object["OwnLoad"] = Load(device->OwnLoad);
+    object["DownstreamLoad"] = Load(device->DownstreamLoad);
+    object["SupplyVolts"] = device->SupplyVolts;
+    object["AlarmVolts"] = device->AlarmVolts;
+    object["EffectiveGrade"] = device->EffectiveGrade;
+    object["Keypads"] = device->Keypads;
+    object["Expanders"] = device->Expanders;
+    object["Hint"] = device->Hint();
+  } else if (const auto* psu = dynamic_cast<const TPSU*>(&tile)) {
+    object["InUse"] = psu->InUse;
+    object["Module"] = Module(psu->Module);
+  } else if (const auto* clone = dynamic_cast<const TPSUClone*>(&tile)) {
+    object["InUse"] = clone->InUse;
+    object["Master"] = IndexOf(clone->Master);
+  }
+  return object;
+}
+
+}  // namespace
+
+nlohmann::json ProjectJson(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size(); ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
+  json controlPanel = Module(panel);
+  controlPanel["LowestNetworkGrade"] = panel.LowestNetworkGrade;
+  json tileList = json::array();
+  for (const auto& tile : tiles) tileList.push_back(Tile(*tile));
+  return {
+      {"Settings",
+       {
+           {"SystemStandard", settings.SystemStandard},
+           {"AlarmPeriod", settings.AlarmPeriod},
+           {"CableRun", settings.CableRun},
+           {"CableImpedance", settings.CableImpedance},
+           {"BatteryFactor", settings.BatteryFactor},
+           {"ShowLength", settings.ShowLength},
+       }},
+      {"ControlPanel", controlPanel},
+      {"Warnings", panel.Warnings},
+      {"Tiles", tileList},
+  };
+}
+
+}  // namespace voltaris

@@ -1,0 +1,96 @@
+// voltaris-report: prints the system report of a saved project, or the whole
+// project as JSON, using the designer's own loading code.
+//
+//   voltaris-report [--data DIR] [--json] [--date TEXT] NAME
+//
+// Exit status: 0 on success, 1 when the project cannot be loaded, 2 on a
+// usage error.
+#include <clocale>
+#include <ctime>
+#include <iostream>
+#include <string>
+
+#include "designer/file_index.h"
+#include "designer/project_files.h"
+#include "model/load_data.h"
+#include "tools/project_json.h"
+
+namespace {
+
+constexpr const char* Usage = "usage: voltaris-report [--data DIR] [--json] [--date TEXT] NAME";
+
+std::string Today() {
+  std::setlocale(LC_TIME, "");
+  const std::time_t now = std::time(nullptr);
+  char text[64];
+  const size_t length = std::strftime(text, sizeof text, "%x", std::localtime(&now));
+  return std::string(text, length);
+}
+
+// The site reference on the index line of the project, empty when there is none.
+std::string SiteRefOf(const std::string& dataDir, const std::string& name) {
+  voltaris::TFileIndex index(dataDir);
+  if (!index.Exists()) return "";
+  for (const std::string& line : index.ReadLines()) {
+    const voltaris::TIndexEntry entry = voltaris::SplitIndexLine(line);
+    if (entry.FileName == name) return entry.SiteRef;
+  }
+  return "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dataDir = "./Data";
+  std::string name;
+  std::string date;
+  bool json = false, dateGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--json") {
+      json = true;
+    } else if ((arg == "--data" || arg == "--date") && i + 1 < argc) {
+      (arg == "--data" ? dataDir : date) = argv[++i];
+      dateGiven = dateGiven || arg == "--date";
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << Usage << "\n";
+      return 0;
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::cerr << Usage << "\n";
+      return 2;
+    } else if (name.empty()) {
+      name = arg;
+    } else {
+      std::cerr << Usage << "\n";
+      return 2;
+    }
+  }
+  if (name.empty()) {
+    std::cerr << Usage << "\n";
+    return 2;
+  }
+  if (!voltaris::IsValidFileName(name)) {
+    std::cerr << "voltaris-report: \"" << name << "\" is not a project name (letters, digits, spaces, - and _)\n";
+    return 2;
+  }
+  try {
+    voltaris::TSettings settings;
+    voltaris::TProject project = voltaris::LoadProjectFiles(dataDir, name, settings);
+    voltaris::TControlPanel& panel = *project.ControlPanel;
+    // The live warning list is built only while someone listens to it.
+    panel.OnWarningsChanged = [](voltaris::TControlPanel&) {};
+    panel.BuildWarnings();
+    if (json) {
+      const nlohmann::json object = voltaris::ProjectJson(settings, panel, *project.Canvas);
+      std::cout << object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+      voltaris::TStringList lines;
+      panel.WriteSystemReport(lines, SiteRefOf(dataDir, name), dateGiven ? date : Today());
+      for (const std::string& line : lines) std::cout << line << "\n";
+    }
+  } catch (const std::exception& error) {
+    std::cerr << "voltaris-report: " << error.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
