@@ -1,0 +1,174 @@
+#include "calculator/ui/device_picker_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "calculator/ui/column_list.h"
+#include "calculator/ui/qt_text.h"
+
+namespace voltaris {
+
+namespace {
+
+QLabel* MakeLabel(const char* name, const char* text, QWidget* parent) {
+  auto* label = new QLabel(QString::fromLatin1(text), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+// A number field for milliamps per device, typed rather than stepped.
+QDoubleSpinBox* MakeCurrentField(const char* name, int decimals, QWidget* parent) {
+  auto* field = new QDoubleSpinBox(parent);
+  field->setObjectName(QString::fromLatin1(name));
+  field->setDecimals(decimals);
+  field->setRange(TDevicePicker::MinCustomMilliamps, TDevicePicker::MaxCustomMilliamps);
+  field->setButtonSymbols(QAbstractSpinBox::NoButtons);
+  field->setAlignment(Qt::AlignRight);
+  field->setMinimumWidth(90);
+  return field;
+}
+
+// Shows `milliamps` unless the field shows it already: rewriting the field
+// while the user types in it would move the cursor and reformat the digits.
+void ShowNumber(QDoubleSpinBox* field, double milliamps) {
+  const double step = std::pow(10.0, -field->decimals());
+  if (std::abs(field->value() - milliamps) < step / 2) return;
+  const QSignalBlocker blocker(field);
+  field->setValue(milliamps);
+}
+
+}  // namespace
+
+TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
+    : QDialog(parent), picker_(picker) {
+  setObjectName(QStringLiteral("frmDevices"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+  lbDevice_ = new TColumnList(
+      {{"Device Type", 170, false}, {"Grade", 44, true}, {"Quiescent", 80, true}, {"Alarm", 80, true}}, this);
+  lbDevice_->setObjectName(QStringLiteral("lbDevice"));
+  lbDevice_->setMinimumWidth(lbDevice_->FullWidth());
+
+  gbCustom_ = new QGroupBox(QStringLiteral("Custom Device Data"), this);
+  gbCustom_->setObjectName(QStringLiteral("gbCustom"));
+  edDesc_ = new QLineEdit(gbCustom_);
+  edDesc_->setObjectName(QStringLiteral("edDesc"));
+  edDesc_->setMaxLength(static_cast<int>(TDevicePicker::MaxDescriptionLength));
+  ceNorm_ = MakeCurrentField("ceNorm", 0, gbCustom_);
+  ceAlarm_ = MakeCurrentField("ceAlarm", 3, gbCustom_);
+
+  auto* custom = new QGridLayout(gbCustom_);
+  custom->setHorizontalSpacing(8);
+  custom->addWidget(MakeLabel("lbDesc", "Description:", gbCustom_), 0, 0);
+  custom->addWidget(edDesc_, 0, 1, 1, 3);
+  custom->addWidget(MakeLabel("lbNorm", "Quiescent:", gbCustom_), 1, 0);
+  custom->addWidget(ceNorm_, 1, 1);
+  custom->addWidget(MakeLabel("lbAmps1", "mA", gbCustom_), 1, 2);
+  custom->addWidget(MakeLabel("lbAlarm", "In Alarm:", gbCustom_), 2, 0);
+  custom->addWidget(ceAlarm_, 2, 1);
+  // The field takes milliamps like the quiescent one (its fraction is
+  // dropped), so its unit reads mA too.
+  custom->addWidget(MakeLabel("lbAmps2", "mA", gbCustom_), 2, 2);
+  custom->setColumnStretch(3, 1);
+
+  seQty_ = new QSpinBox(this);
+  seQty_->setObjectName(QStringLiteral("seQty"));
+  seQty_->setRange(TDevicePicker::MinQuantity, TDevicePicker::MaxQuantity);
+  seQty_->setAlignment(Qt::AlignRight);
+  seQty_->setMinimumWidth(70);
+  auto* qtyLabel = new QLabel(QStringLiteral("No of Devices:"), this);
+  qtyLabel->setBuddy(seQty_);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("BitBtn1"));
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("BitBtn2"));
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(qtyLabel);
+  bottom->addWidget(seQty_);
+  bottom->addStretch(1);
+  bottom->addWidget(buttons);
+
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(12, 12, 12, 12);
+  root->setSpacing(10);
+  root->addWidget(lbDevice_, 1);
+  root->addWidget(gbCustom_);
+  root->addLayout(bottom);
+
+  connect(lbDevice_, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item) { LineClicked(lbDevice_->indexOfTopLevelItem(item)); });
+  // Moving the selection with the keyboard chooses a line just as a click does.
+  connect(lbDevice_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const int line = lbDevice_->SelectedLine();
+    if (line >= 0) LineClicked(line);
+  });
+  connect(edDesc_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    picker_.SetDescription(ToStdString(text));
+    Refresh();
+  });
+  connect(ceNorm_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+    picker_.SetCustomQuiescent(value);
+    Refresh();
+  });
+  connect(ceAlarm_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+    picker_.SetCustomAlarm(value);
+    Refresh();
+  });
+  connect(seQty_, &QSpinBox::valueChanged, this, [this](int value) {
+    picker_.SetQuantity(value);
+    Refresh();
+  });
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  resize(428, 447);
+  Refresh();
+  lbDevice_->setFocus();
+}
+
+void TDevicePickerDialog::LineClicked(int index) {
+  picker_.ClickLine(index);
+  Refresh();
+}
+
+void TDevicePickerDialog::Refresh() {
+  setWindowTitle(ToQString(picker_.Caption()));
+  {
+    const QSignalBlocker blocker(lbDevice_);
+    lbDevice_->SetLines(picker_.Lines());
+    if (lbDevice_->SelectedLine() != picker_.Selected()) lbDevice_->SelectLine(picker_.Selected());
+  }
+  gbCustom_->setEnabled(picker_.CustomEnabled());
+  const QString description = ToQString(picker_.Description());
+  if (edDesc_->text() != description) {
+    const QSignalBlocker blocker(edDesc_);
+    const int cursor = edDesc_->cursorPosition();
+    edDesc_->setText(description);
+    edDesc_->setCursorPosition(std::min(cursor, static_cast<int>(description.size())));
+  }
+  ShowNumber(ceNorm_, picker_.CustomQuiescent());
+  ShowNumber(ceAlarm_, picker_.CustomAlarm());
+  if (seQty_->value() != picker_.Quantity()) {
+    const QSignalBlocker blocker(seQty_);
+    seQty_->setValue(picker_.Quantity());
+  }
+}
+
+bool RunDevicePicker(TDevicePicker& picker, QWidget* parent) {
+  TDevicePickerDialog dialog(picker, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,373 @@
+// The load calculator and device picker dialogs driven as a user drives them:
+// keys and clicks while the dialogs run modally, answered by timers.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "calculator/ui/device_picker_dialog.h"
+#include "calculator/ui/load_calculator_dialog.h"
+#include "model/dialog_host.h"
+
+namespace voltaris {
+namespace {
+
+template <typename T>
+T* Control(QWidget* parent, const char* name) {
+  T* control = parent->findChild<T*>(QString::fromLatin1(name));
+  if (!control) qFatal("no control %s", name);
+  return control;
+}
+
+QString Text(QWidget* parent, const char* name) { return Control<QLabel>(parent, name)->text(); }
+
+QColor TextColour(QWidget* parent, const char* name) {
+  return Control<QLabel>(parent, name)->palette().color(QPalette::WindowText);
+}
+
+int RowOf(QTreeWidget* list, const QString& name, int column) {
+  for (int row = 0; row < list->topLevelItemCount(); ++row) {
+    if (list->topLevelItem(row)->text(column) == name) return row;
+  }
+  return -1;
+}
+
+QStringList Cells(QTreeWidget* list, int row) {
+  QStringList cells;
+  for (int c = 0; c < list->columnCount(); ++c) cells << list->topLevelItem(row)->text(c);
+  return cells;
+}
+
+void ClickLine(QTreeWidget* list, int row) {
+  QTreeWidgetItem* item = list->topLevelItem(row);
+  QVERIFY(item);
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+void TypeInto(QWidget* field, const QString& text) {
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) spin->selectAll();
+  QTest::keyClicks(field, text);
+}
+
+void Click(QWidget* parent, const char* name) { QTest::mouseClick(Control<QPushButton>(parent, name), Qt::LeftButton); }
+
+// Closes a dialog on leaving the scope, so that a failed check inside a
+// modal run cannot leave the test waiting on it.
+struct CloseOnExit {
+  QDialog* dialog;
+  ~CloseOnExit() {
+    if (dialog->isVisible()) dialog->reject();
+  }
+};
+
+// Answers the next modal dialog of type W once it shows; counts the answers.
+template <typename W>
+void Answer(int& answered, std::function<void(W*)> user) {
+  auto* timer = new QTimer;
+  auto ticks = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, &answered, user] {
+    auto* dialog = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (!dialog && ++*ticks < 500) return;
+    timer->stop();
+    timer->deleteLater();
+    if (!dialog) return;
+    ++answered;
+    CloseOnExit closer{dialog};
+    user(dialog);
+  });
+  timer->start(10);
+}
+
+// The load calculator's designer-side host for a module's EditLoadList.
+class CalculatorHost : public IDialogHost {
+ public:
+  explicit CalculatorHost(TLoadCalculatorDialog& dialog) : dialog_(dialog) {}
+  void EditLoadList(TPowerModule& module, TLoadLines& lines) override { dialog_.Edit(module, lines); }
+  bool SetUpDevice(TNetDevice&, TLoadLines&) override { return false; }
+  bool AskYesNo(const std::string&) override { return false; }
+
+ private:
+  TLoadCalculatorDialog& dialog_;
+};
+
+QString Line(const TDeviceData& entry) { return QString::fromStdString(LoadListLine(entry)); }
+
+TDeviceDataPtr Entry(int32_t qty, int32_t grade, const char* name, int32_t quiescent, int32_t alarm) {
+  return std::make_shared<TDeviceData>(TDeviceData{qty, grade, name, quiescent, alarm});
+}
+
+}  // namespace
+
+class CalculatorDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QLocale::setDefault(QLocale::c()); }
+  void init() {
+    savedGrade_ = CurrentGrade;
+    savedType_ = CurrentPanelType;
+  }
+  void cleanup() {
+    CurrentGrade = savedGrade_;
+    CurrentPanelType = savedType_;
+  }
+
+  void pickerListsTheCatalogueAndFillsACustomEntry() {
+    CurrentGrade = 2;
+    TDevicePicker picker;
+    picker.SetCaption("Add Devices");
+    TDeviceData entry;
+    int answered = 0;
+    Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Add Devices"));
+      auto* list = Control<QTreeWidget>(dialog, "lbDevice");
+      QCOMPARE(list->topLevelItemCount(), 50);
+      QCOMPARE(list->headerItem()->text(3), QStringLiteral("Alarm"));
+      QCOMPARE(list->currentItem(), list->topLevelItem(0));
+      const int halvard = RowOf(list, QStringLiteral("Halvard S (Normal)"), 0);
+      QVERIFY(halvard > 0);
+      QCOMPARE(Cells(list, halvard), (QStringList{"Halvard S (Normal)", "3", "18 mA", "545 mA"}));
+      QCOMPARE(list->topLevelItem(1)->background(2).color(), QColor(240, 251, 255));
+      QCOMPARE(list->topLevelItem(2)->background(2).style(), Qt::NoBrush);
+
+      auto* custom = Control<QGroupBox>(dialog, "gbCustom");
+      auto* description = Control<QLineEdit>(dialog, "edDesc");
+      QVERIFY(!custom->isEnabled() && !description->isEnabled());
+      ClickLine(list, halvard);
+      QVERIFY(!custom->isEnabled());
+      ClickLine(list, 49);
+      QCOMPARE(list->topLevelItem(49)->text(0), QStringLiteral("Custom"));
+      QVERIFY(custom->isEnabled() && description->isEnabled());
+
+      TypeInto(description, QStringLiteral("Bell"));
+      TypeInto(Control<QDoubleSpinBox>(dialog, "ceNorm"), QStringLiteral("20"));
+      TypeInto(Control<QDoubleSpinBox>(dialog, "ceAlarm"), QStringLiteral("150.9"));
+      TypeInto(Control<QSpinBox>(dialog, "seQty"), QStringLiteral("3"));
+      Click(dialog, "BitBtn1");
+    });
+    QVERIFY(picker.ExecuteAdd(5, entry, [](TDevicePicker& p) { return RunDevicePicker(p, nullptr); }));
+    QCOMPARE(answered, 1);
+    QCOMPARE(Line(entry), QStringLiteral("3\tBell\t2\t60 mA\t450 mA"));
+  }
+
+  void pickerPresetsAnEditAndCancelKeepsTheEntry() {
+    CurrentGrade = 2;
+    TDeviceData entry{3, 2, "Bell", 60, 450};
+    TDevicePicker picker;
+    int answered = 0;
+    Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
+      auto* list = Control<QTreeWidget>(dialog, "lbDevice");
+      QCOMPARE(list->indexOfTopLevelItem(list->currentItem()), 49);
+      QVERIFY(Control<QGroupBox>(dialog, "gbCustom")->isEnabled());
+      QCOMPARE(Control<QLineEdit>(dialog, "edDesc")->text(), QStringLiteral("Bell"));
+      QCOMPARE(Control<QDoubleSpinBox>(dialog, "ceNorm")->value(), 20.0);
+      QCOMPARE(Control<QDoubleSpinBox>(dialog, "ceAlarm")->value(), 150.0);
+      QCOMPARE(Control<QSpinBox>(dialog, "seQty")->value(), 3);
+      ClickLine(list, RowOf(list, QStringLiteral("Lumen PIR"), 0));
+      TypeInto(Control<QSpinBox>(dialog, "seQty"), QStringLiteral("7"));
+      Click(dialog, "BitBtn2");
+    });
+    QVERIFY(!picker.ExecuteEdit(5, entry, [](TDevicePicker& p) { return RunDevicePicker(p, nullptr); }));
+    QCOMPARE(answered, 1);
+    QCOMPARE(Line(entry), QStringLiteral("3\tBell\t2\t60 mA\t450 mA"));
+  }
+
+  void pickerWithOnlyCustomEnablesItOnAClick() {
+    CurrentGrade = 2;
+    TDevicePicker picker;
+    TDeviceData entry;
+    int answered = 0;
+    Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
+      auto* list = Control<QTreeWidget>(dialog, "lbDevice");
+      QCOMPARE(list->topLevelItemCount(), 1);
+      QCOMPARE(list->currentItem(), list->topLevelItem(0));
+      QVERIFY(!Control<QGroupBox>(dialog, "gbCustom")->isEnabled());
+      ClickLine(list, 0);  // the line already selected
+      QVERIFY(Control<QGroupBox>(dialog, "gbCustom")->isEnabled());
+      TypeInto(Control<QDoubleSpinBox>(dialog, "ceNorm"), QStringLiteral("12"));
+      Click(dialog, "BitBtn1");
+    });
+    // No catalogue row is offered for a panel type beyond the table's sets.
+    QVERIFY(picker.ExecuteAdd(31, entry, [](TDevicePicker& p) { return RunDevicePicker(p, nullptr); }));
+    QCOMPARE(answered, 1);
+    QCOMPARE(Line(entry), QStringLiteral("1\t\t2\t12 mA\t0 mA"));
+  }
+
+  // An Orvane 100 control panel at grade 2, opened through its module's
+  // EditLoadList before a battery is chosen.
+  void calculatorEditsAControlPanelsBatteryAndLoadList() {
+    TPowerModule module;
+    module.Name = "Orvane 100";
+    module.SetPanelType(5);
+    module.OwnQuiescent = 50;
+    module.SetGrade(2);
+    CurrentPanelType = 5;
+    int modified = 0;
+    TLoadCalculatorDialog dialog([] { return 2; }, [&] { ++modified; });
+    CalculatorHost host(dialog);
+    ScopedDialogHost scoped(host);
+
+    int opened = 0, picked = 0;
+    Answer<TLoadCalculatorDialog>(opened, [&](TLoadCalculatorDialog* d) {
+      QCOMPARE(d->windowTitle(), QStringLiteral("Orvane 100"));
+      QCOMPARE(Text(d, "Label14"), QStringLiteral("  Control Panel"));
+      auto* panelType = Control<QComboBox>(d, "cbPanelType");
+      QVERIFY(!panelType->isEnabled() && panelType->currentText() == QStringLiteral("Orvane 100"));
+      QCOMPARE(Text(d, "lbRatedOP"), QStringLiteral("Please Select Battery"));
+      QCOMPARE(Text(d, "lbBattCurrent"), QStringLiteral("Unknown"));
+      QVERIFY(!Control<QPushButton>(d, "btnAdd")->isEnabled());
+      QVERIFY(!Control<QTreeWidget>(d, "lbDevices")->isEnabled());
+
+      auto* battery = Control<QComboBox>(d, "cbBatteryType");
+      QVERIFY(!battery->isEditable());
+      QTest::keyClick(battery, Qt::Key_Down);
+      QCOMPARE(battery->currentText(), QStringLiteral("7.2 Ah"));
+      QCOMPARE(Text(d, "lbPSU"), QStringLiteral("1.00 Amps"));
+      QCOMPARE(TextColour(d, "lbPSU"), QColor(0, 0, 255));
+      QCOMPARE(Text(d, "lbBattCurrent"), QStringLiteral("120 mA"));
+      QCOMPARE(Text(d, "lbPeakCurrent"), QStringLiteral("0.88 Amps"));
+      QCOMPARE(Text(d, "lbReqPeakCur"), QStringLiteral("Max Alarm Current: 0.88 Amps"));
+      QCOMPARE(Text(d, "lbReqStandby"), QStringLiteral("12 Hours Standby"));
+      QVERIFY(Control<QPushButton>(d, "btnAdd")->isEnabled());
+      QVERIFY(!Control<QPushButton>(d, "btnEdit")->isEnabled());
+
+      Answer<TDevicePickerDialog>(picked, [](TDevicePickerDialog* picker) {
+        QCOMPARE(picker->windowTitle(), QStringLiteral("Add Devices"));
+        auto* list = Control<QTreeWidget>(picker, "lbDevice");
+        ClickLine(list, RowOf(list, QStringLiteral("Halvard S (Normal)"), 0));
+        TypeInto(Control<QSpinBox>(picker, "seQty"), QStringLiteral("2"));
+        Click(picker, "BitBtn1");
+      });
+      Click(d, "btnAdd");
+      QCOMPARE(picked, 1);
+      auto* devices = Control<QTreeWidget>(d, "lbDevices");
+      QCOMPARE(devices->topLevelItemCount(), 1);
+      QCOMPARE(Cells(devices, 0), (QStringList{"2", "Halvard S (Normal)", "3", "36 mA", "1090 mA"}));
+      QCOMPARE(Text(d, "lbCPNomI"), QStringLiteral("50 mA"));
+      QCOMPARE(Text(d, "TotNomI"), QStringLiteral("86 mA"));
+      QCOMPARE(Text(d, "TotAlarmI"), QStringLiteral("1140 mA"));
+      QCOMPARE(Text(d, "lbActPeak"), QStringLiteral("1140 mA"));
+      QCOMPARE(TextColour(d, "lbActPeak"), QColor(255, 0, 0));  // more than the 0.88 A available
+
+      // Edit works on the line the user selected.
+      ClickLine(devices, 0);
+      Answer<TDevicePickerDialog>(picked, [](TDevicePickerDialog* picker) {
+        QCOMPARE(picker->windowTitle(), QStringLiteral("Edit Devices"));
+        QCOMPARE(Control<QSpinBox>(picker, "seQty")->value(), 2);
+        TypeInto(Control<QSpinBox>(picker, "seQty"), QStringLiteral("1"));
+        Click(picker, "BitBtn1");
+      });
+      Click(d, "btnEdit");
+      QCOMPARE(picked, 2);
+      QCOMPARE(Text(d, "TotAlarmI"), QStringLiteral("595 mA"));
+      QCOMPARE(TextColour(d, "lbActPeak"), QColor(0, 128, 0));
+      Click(d, "Button1");
+    });
+    module.EditLoadList();
+
+    QCOMPARE(opened, 1);
+    QCOMPARE(modified, 1);  // the opening, not the refreshes that followed it
+    QCOMPARE(module.BatteryIndex, 0);
+    QCOMPARE(module.LoadData.Entries.size(), size_t{1});
+    QCOMPARE(Line(*module.LoadData.Entries[0]), QStringLiteral("1\tHalvard S (Normal)\t3\t18 mA\t545 mA"));
+    QCOMPARE(module.ExtraAlarm, 545);
+  }
+
+  // An Orvane 400 at grade 2 whose list holds a grade-2 detector and a
+  // signalling unit.
+  void calculatorAsksBeforeRemovingDevices() {
+    TPowerModule module;
+    module.Name = "Orvane 400";
+    module.SetPanelType(10);
+    module.OwnQuiescent = 70;
+    module.SetGrade(2);
+    module.SetBattery(0);
+    TLoadLines lines;
+    for (const TDeviceDataPtr& entry : {Entry(3, 2, "Lumen PIR", 27, 27), Entry(1, 4, "Twinpath Plus", 230, 230)})
+      lines.push_back({LoadListLine(*entry), entry});
+    TLoadCalculatorDialog dialog([] { return 2; }, [] {});
+
+    int opened = 0, asked = 0;
+    Answer<TLoadCalculatorDialog>(opened, [&](TLoadCalculatorDialog* d) {
+      auto* devices = Control<QTreeWidget>(d, "lbDevices");
+      auto* acFail = Control<QCheckBox>(d, "cbSigACFail");
+      QVERIFY(!acFail->isEnabled());
+      Answer<QMessageBox>(asked, [](QMessageBox* box) {
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        QVERIFY(box->text().contains(QStringLiteral("selected grade. Do you want to remove these devices?")));
+        QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+      });
+      QTest::keyClick(Control<QComboBox>(d, "cbGrade"), Qt::Key_Down);
+      QCOMPARE(asked, 1);
+      QCOMPARE(devices->topLevelItemCount(), 1);
+      QCOMPARE(devices->topLevelItem(0)->text(1), QStringLiteral("Twinpath Plus"));
+
+      QVERIFY(acFail->isEnabled());
+      QCOMPARE(Text(d, "lbPeriod"), QStringLiteral("60 Hours"));
+      QTest::mouseClick(acFail, Qt::LeftButton);
+      QCOMPARE(Text(d, "lbPeriod"), QStringLiteral("30 Hours"));
+
+      ClickLine(devices, 0);
+      for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        Answer<QMessageBox>(asked, [answer](QMessageBox* box) {
+          QCOMPARE(box->icon(), QMessageBox::Question);
+          QCOMPARE(box->text(), QStringLiteral("Are you sure you want to delete this device?"));
+          QTest::mouseClick(box->button(answer), Qt::LeftButton);
+        });
+        Click(d, "btnDelete");
+      }
+      QCOMPARE(asked, 3);
+      QCOMPARE(devices->topLevelItemCount(), 0);
+      QVERIFY(!Control<QPushButton>(d, "btnDelete")->isEnabled());
+      Click(d, "Button2");
+    });
+    dialog.Edit(module, lines);
+
+    QCOMPARE(opened, 1);
+    QVERIFY(lines.empty());  // Cancel keeps every change
+    QCOMPARE(module.GetGrade(), 3);
+    QVERIFY(module.ACFailSignalled);
+  }
+
+  void calculatorOnARemoteSupplyFollowsThePanel() {
+    TPowerModule module;  // a stand-alone supply without a battery
+    module.SetGrade(3);
+    TLoadLines lines;
+    TLoadCalculatorDialog dialog([] { return 3; }, [] {});
+    int opened = 0;
+    Answer<TLoadCalculatorDialog>(opened, [](TLoadCalculatorDialog* d) {
+      QCOMPARE(Text(d, "Label14"), QStringLiteral("Distributed PSU"));
+      QVERIFY(!Control<QComboBox>(d, "cbGrade")->isEnabled());
+      QVERIFY(!Control<QCheckBox>(d, "cbSigACFail")->isEnabled());
+      QVERIFY(!Control<QPushButton>(d, "btnAdd")->isEnabled());
+      QCOMPARE(Text(d, "lbActStandby"), QStringLiteral("  ---"));
+      QCOMPARE(TextColour(d, "lbActStandby"), QColor(0, 0, 0));
+      d->close();
+    });
+    dialog.Edit(module, lines);
+    QCOMPARE(opened, 1);
+  }
+
+ private:
+  int32_t savedGrade_ = -1;
+  int32_t savedType_ = -1;
+};
+
+}  // namespace voltaris
+
+QTEST_MAIN(voltaris::CalculatorDialogTest)
+#include "calculator_dialog_test.moc"
