@@ -86,7 +86,7 @@ struct TSummaryView {
   int GradeIndex = -1;
   TStringList BatteryItems;    // cbBatteryType
   int BatteryIndex = -1;
-  std::string BatteryText;     // the box's text while nothing is selected
+  std::string BatteryText = "Select Battery";  // the box's text while nothing is selected
   bool ACFailChecked = false;  // cbACFailSig
   bool ACFailEnabled = false;
   int DegradeIndex = 0;        // ComboBox1: -1 when only its text is set
