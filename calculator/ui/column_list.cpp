@@ -89,7 +89,7 @@ void TColumnList::SelectLine(int index) {
 void TColumnList::showEvent(QShowEvent* event) {
   QTreeWidget::showEvent(event);
   scrollToTop();
-  if (QTreeWidgetItem* item = currentItem()) scrollToItem(item);
+  if (QTreeWidgetItem* item = currentItem()) scrollToItem(item, QAbstractItemView::PositionAtCenter);
 }
 
 int TColumnList::SelectedLine() const {

@@ -48,6 +48,16 @@ void ShowNumber(QDoubleSpinBox* field, double milliamps) {
   field->setValue(milliamps);
 }
 
+// The description as far as it fits the picker's limit in 8-bit text, so
+// that the limit never cuts a character in half.
+QString FitDescription(QString text) {
+  while (ToStdString(text).size() > TDevicePicker::MaxDescriptionLength) {
+    text.chop(1);
+    if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
+  }
+  return text;
+}
+
 }  // namespace
 
 TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
@@ -115,7 +125,7 @@ TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
     if (line >= 0) LineClicked(line);
   });
   connect(edDesc_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    picker_.SetDescription(ToStdString(text));
+    picker_.SetDescription(ToStdString(FitDescription(text)));
     Refresh();
   });
   connect(ceNorm_, &QDoubleSpinBox::valueChanged, this, [this](double value) {
