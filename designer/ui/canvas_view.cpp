@@ -1,0 +1,237 @@
+#include "designer/ui/canvas_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <set>
+
+#include "designer/designer.h"
+#include "designer/ui/tile_widget.h"
+#include "model/net_device.h"
+#include "model/wire.h"
+
+namespace voltaris {
+
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The canvas itself: the cable runs beneath the tiles, and presses on the
+// background for placing devices and supplies.
+class TCanvasContent : public QWidget {
+ public:
+  TCanvasContent(TCanvasView& view, QWidget* parent) : QWidget(parent), view_(view) {
+    setObjectName("Canvas");
+    setAutoFillBackground(true);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    const QRect dirty = event->rect();
+    for (const auto& tile : view_.Designer().Canvas().Tiles()) {
+      const auto* device = dynamic_cast<const TNetDevice*>(tile.get());
+      if (!device) continue;
+      if (device->ParentWire) DrawWire(painter, *device->ParentWire, dirty);
+      if (device->SupplyWire) DrawWire(painter, *device->SupplyWire, dirty);
+    }
+  }
+
+  void mousePressEvent(QMouseEvent* event) override {
+    event->accept();
+    const QPoint point = event->position().toPoint();
+    view_.Run([&] { view_.Designer().CanvasPress(point.x(), point.y()); });
+  }
+
+ private:
+  // A run is a line between the centres of its two tiles, in its pen colour,
+  // with its length label; nothing of it reaches outside its own rectangle.
+  static void DrawWire(QPainter& painter, const TWire& wire, const QRect& dirty) {
+    const QRect bounds(wire.Left, wire.Top, wire.Width, wire.Height);
+    if (!bounds.intersects(dirty)) return;
+    painter.save();
+    painter.setClipRect(bounds, Qt::IntersectClip);
+    painter.setPen(QPen(QColor(wire.Pen.R, wire.Pen.G, wire.Pen.B), 1));
+    painter.drawLine(wire.Left + wire.X1, wire.Top + wire.Y1, wire.Left + wire.X2, wire.Top + wire.Y2);
+    if (!wire.Label.empty()) {
+      const QPoint at(wire.Left + wire.LabelX, wire.Top + wire.LabelY);
+      painter.drawText(QRect(at, bounds.bottomRight()), Qt::AlignLeft | Qt::AlignTop, ToQt(wire.Label));
+    }
+    painter.restore();
+  }
+
+  TCanvasView& view_;
+};
+
+}  // namespace
+
+TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
+    : QScrollArea(parent), designer_(designer), run_(std::move(run)) {
+  setObjectName("ScrollBox1");
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setWidgetResizable(false);
+  content_ = new TCanvasContent(*this, this);
+  setWidget(content_);
+  resize(1050, TDesigner::DefaultViewHeight);
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TCanvasView::UserScrolled);
+  hide();
+  setEnabled(false);
+  FollowCanvas();
+}
+
+TCanvasView::~TCanvasView() { Detach(); }
+
+void TCanvasView::FollowCanvas() {
+  TCanvas* canvas = &designer_.Canvas();
+  if (canvas == observed_) return;
+  // The canvas observed so far was replaced and destroyed: its tiles were
+  // taken down before, so no widget should be left; any that is must not
+  // touch its tile.
+  for (auto& [tile, widget] : widgets_) {
+    widget->Forget(false);
+    widget->hide();
+    widget->deleteLater();
+  }
+  widgets_.clear();
+  observed_ = canvas;
+  observed_->AddObserver(this);
+  SyncTiles();
+}
+
+void TCanvasView::SyncTiles() {
+  if (!observed_) return;
+  std::set<const TDevice*> present;
+  for (const auto& tile : observed_->Tiles()) present.insert(tile.get());
+  for (auto it = widgets_.begin(); it != widgets_.end();) {
+    if (present.count(it->first) && it->first->View() == it->second) {
+      ++it;
+      continue;
+    }
+    // Every tile that goes is reported, so this is only a safety net: such a
+    // widget must not touch its tile.
+    it->second->Forget(false);
+    it->second->hide();
+    it->second->deleteLater();
+    it = widgets_.erase(it);
+  }
+  // One widget per tile, stacked in creation order.
+  for (const auto& tile : observed_->Tiles()) {
+    if (!widgets_.count(tile.get())) AddWidget(*tile);
+    widgets_[tile.get()]->raise();
+  }
+  FitContent();
+  content_->update();
+}
+
+void TCanvasView::Detach() {
+  for (auto& [tile, widget] : widgets_) {
+    widget->Forget(true);
+    delete widget;
+  }
+  widgets_.clear();
+  if (observed_) observed_->RemoveObserver(this);
+  observed_ = nullptr;
+}
+
+void TCanvasView::AddWidget(TDevice& tile) {
+  auto* widget = new TTileWidget(tile, *this, content_);
+  widgets_[&tile] = widget;
+}
+
+void TCanvasView::TileAdded(TDevice& tile) {
+  AddWidget(tile);
+  TileGeometryChanged();
+}
+
+void TCanvasView::TileRemoved(TDevice& tile) {
+  auto found = widgets_.find(&tile);
+  if (found == widgets_.end()) return;
+  TTileWidget* widget = found->second;
+  widgets_.erase(found);
+  // The widget may be the one whose click deleted its tile: it goes once
+  // its event is over.
+  widget->Forget(true);
+  widget->hide();
+  widget->deleteLater();
+  content_->update();
+  TileGeometryChanged();
+}
+
+TTileWidget* TCanvasView::WidgetOf(const TDevice& tile) const {
+  auto found = widgets_.find(&tile);
+  return found == widgets_.end() ? nullptr : found->second;
+}
+
+void TCanvasView::ShowLayout() {
+  setVisible(designer_.ProjectOpen);
+  setEnabled(designer_.ProjectOpen && designer_.CanvasEnabled);
+  content_->setCursor(designer_.HandCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TCanvasView::ShowScroll() {
+  FitContent();
+  applyingScroll_ = true;
+  verticalScrollBar()->setValue(designer_.ScrollTop);
+  applyingScroll_ = false;
+}
+
+void TCanvasView::FitContent() {
+  fitPending_ = false;
+  const int height = std::max(designer_.CanvasHeight(), viewport()->height());
+  const QSize size(viewport()->width(), height);
+  if (content_->size() != size) content_->resize(size);
+}
+
+bool TCanvasView::OnCanvas(const QPoint& global) const {
+  return isVisible() && viewport()->rect().contains(viewport()->mapFromGlobal(global));
+}
+
+QPoint TCanvasView::CanvasPoint(const QPoint& global) const { return content_->mapFromGlobal(global); }
+
+TDevice* TCanvasView::TileAt(const QPoint& global) const {
+  for (QWidget* child = content_->childAt(content_->mapFromGlobal(global)); child; child = child->parentWidget()) {
+    if (child == content_) break;
+    if (auto* widget = qobject_cast<TTileWidget*>(child)) return widget->Tile();
+  }
+  return nullptr;
+}
+
+void TCanvasView::TileGeometryChanged() {
+  // A burst of moves (Tidy-Up, a reload) fits the content once.
+  if (fitPending_) return;
+  fitPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (fitPending_) FitContent();
+  });
+  content_->update();
+}
+
+void TCanvasView::WiresChanged() { content_->update(); }
+
+void TCanvasView::resizeEvent(QResizeEvent* event) {
+  QScrollArea::resizeEvent(event);
+  ReportGeometry();
+  FitContent();
+}
+
+void TCanvasView::moveEvent(QMoveEvent* event) {
+  QScrollArea::moveEvent(event);
+  ReportGeometry();
+}
+
+void TCanvasView::ReportGeometry() {
+  designer_.SetViewHeight(viewport()->height());
+  designer_.CanvasOffsetTop = viewport()->mapTo(window(), QPoint(0, 0)).y();
+}
+
+void TCanvasView::UserScrolled(int value) {
+  if (applyingScroll_) return;
+  designer_.SetScroll(value);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,87 @@
+// The designer canvas on screen (`ScrollBox1`): a vertically scrolling area
+// whose content is as tall as the design. The content paints the cable runs
+// and takes presses on the background; one tile widget per model tile sits
+// on it, in creation order. The view follows the designer's scroll position
+// and reports the user's scrolling and its own height back.
+#pragma once
+
+#include <QScrollArea>
+#include <functional>
+#include <map>
+
+#include "model/canvas.h"
+
+namespace voltaris {
+
+class TDesigner;
+class TTileWidget;
+
+class TCanvasView : public QScrollArea, public ICanvasObserver {
+  Q_OBJECT
+
+ public:
+  // Runs a command of the designer, reporting what it throws.
+  using TRunner = std::function<void(const std::function<void()>&)>;
+
+  TCanvasView(TDesigner& designer, TRunner run, QWidget* parent);
+  ~TCanvasView() override;
+  TCanvasView(const TCanvasView&) = delete;
+  TCanvasView& operator=(const TCanvasView&) = delete;
+
+  TDesigner& Designer() const { return designer_; }
+  void Run(const std::function<void()>& command) const { run_(command); }
+
+  // Observes the designer's canvas again when Load has replaced it.
+  void FollowCanvas();
+  // Makes the tile widgets match the tiles of the canvas: one each, stacked
+  // in creation order.
+  void SyncTiles();
+  // Stops observing the canvas and lets go of every tile, before the
+  // designer and its tiles are destroyed.
+  void Detach();
+
+  // Visibility, enabled state and the placing cursor, from the designer.
+  void ShowLayout();
+  // Scrolls to the designer's ScrollTop.
+  void ShowScroll();
+  // Makes the content as tall as the design and as wide as the view.
+  void FitContent();
+
+  // The content widget: canvas coordinates are its coordinates.
+  QWidget* Content() const { return content_; }
+  // Whether a screen point lies over the visible canvas.
+  bool OnCanvas(const QPoint& global) const;
+  // The canvas point under a screen point.
+  QPoint CanvasPoint(const QPoint& global) const;
+  // The tile under a screen point, or null for the background.
+  TDevice* TileAt(const QPoint& global) const;
+  TTileWidget* WidgetOf(const TDevice& tile) const;
+
+  // From the tile widgets: a tile moved or resized, cable runs changed.
+  void TileGeometryChanged();
+  void WiresChanged();
+
+  // ICanvasObserver
+  void TileAdded(TDevice& tile) override;
+  void TileRemoved(TDevice& tile) override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
+  void AddWidget(TDevice& tile);
+  // Tells the designer the view's height and where the canvas starts in the window.
+  void ReportGeometry();
+  void UserScrolled(int value);
+
+  TDesigner& designer_;
+  TRunner run_;
+  TCanvas* observed_ = nullptr;
+  QWidget* content_;
+  std::map<const TDevice*, TTileWidget*> widgets_;
+  bool applyingScroll_ = false;
+  bool fitPending_ = false;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,361 @@
+#include "designer/ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "designer/ui/canvas_view.h"
+#include "designer/ui/message_box_sink.h"
+#include "designer/ui/new_file_dialog.h"
+#include "designer/ui/options_dialog.h"
+#include "designer/ui/qt_dialog_host.h"
+#include "designer/ui/report_window.h"
+#include "designer/ui/summary_panel.h"
+#include "designer/ui/system_files_dialog.h"
+#include "model/dialog_host.h"
+
+namespace voltaris {
+
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+// The toolbar: caption and image of each button; the tool index is the
+// button's position (0..18 place devices, 19 places a supply).
+struct TToolButtonSpec {
+  const char* Caption;
+  int Image;
+};
+constexpr std::array<TToolButtonSpec, TDesigner::ToolButtonCount> ToolButtons = {{
+    {"K4", 0},  {"K8", 1},  {"K16", 2},  {"K8 Plus", 3}, {"K16 Plus", 4}, {"D1", 5},  {"D2", 6},
+    {"D3", 7},  {"D4", 8},  {"E8", 9},   {"E4S", 10},    {"E8S", 11},     {"WX", 12}, {"WX", 12},
+    {"WX", 12}, {"WX", 12}, {"Q16", 13}, {"Tag", 14},    {"Airlink", 15}, {"PSU", 16},
+}};
+
+constexpr int ToolImageSize = 55;
+constexpr int ToolButtonWidth = 64;
+constexpr int ToolButtonHeight = 75;
+
+QPixmap RenderPicture(const QString& path, int size, qreal ratio) {
+  QPixmap pixmap(QSize(size, size) * ratio);
+  pixmap.setDevicePixelRatio(ratio);
+  pixmap.fill(Qt::transparent);
+  QSvgRenderer renderer(path);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  renderer.render(&painter, QRectF(0, 0, size, size));
+  return pixmap;
+}
+
+QIcon PictureIcon(const QString& path, std::initializer_list<int> sizes, qreal ratio) {
+  QIcon icon;
+  for (int size : sizes) icon.addPixmap(RenderPicture(path, size, ratio));
+  return icon;
+}
+
+}  // namespace
+
+TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, QWidget* parent)
+    : QMainWindow(parent), messages_(std::make_unique<TMessageBoxSink>(this)) {
+  setObjectName("Form1");
+  designer_ = std::make_unique<TDesigner>(*this, store, workingDir);
+  dialogHost_ = std::make_unique<TQtDialogHost>(*designer_, this);
+  installedHost_ = std::make_unique<ScopedDialogHost>(*dialogHost_);
+
+  resize(1024, 721);
+  setWindowIcon(PictureIcon(":/icon", {16, 24, 32, 48, 64, 128, 256}, 1.0));
+  CreateMenus();
+  CreateToolBar();
+  CreateSummaryPanel();
+  CreateSupplyMenu();
+  auto* status = new QStatusBar(this);
+  status->setObjectName("StatusBar");
+  statusText_ = new QLabel(status);
+  statusText_->setObjectName("StatusText");
+  statusText_->setContentsMargins(6, 0, 6, 0);
+  status->addWidget(statusText_, 1);
+  setStatusBar(status);
+  CreateDialogs();
+
+  Changed(ChangedProject | ChangedLayout | ChangedMenus | ChangedCaption | ChangedStatusText | ChangedToolbar);
+  FlushRefresh();
+}
+
+TMainWindow::~TMainWindow() {
+  destroying_ = true;
+  // The tile widgets and the dialogs refer to the designer: they go first.
+  canvasView_->Detach();
+  installedHost_.reset();
+  delete reportWindow_;
+  delete optionsDialog_;
+  delete systemFilesDialog_;
+  delete newFileDialog_;
+  dialogHost_->DestroyDialogs();
+  designer_.reset();
+}
+
+// --- the window's parts ---
+
+void TMainWindow::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  QMenu* file = bar->addMenu("File");
+  file->setObjectName("mnuFile");
+  auto command = [this](QAction* action, std::function<void()> run) {
+    connect(action, &QAction::triggered, this, [this, run] { Run(run); });
+    return action;
+  };
+  command(file->addAction("New"), [this] { designer_->NewProject(); })->setObjectName("mnuNew");
+  command(file->addAction("Save"), [this] { designer_->SaveProject(); })->setObjectName("mnuSave");
+  command(file->addAction("Load"), [this] { designer_->LoadProject(); })->setObjectName("mnuLoad");
+  file->addSeparator();
+  command(file->addAction("Exit"), [this] { designer_->ExitProgram(); })->setObjectName("mnuExit");
+
+  optionsAction_ = command(bar->addAction("Options"), [this] { designer_->Options(); });
+  optionsAction_->setObjectName("mnuOptions");
+
+  arrangeMenu_ = bar->addMenu("Arrange");
+  arrangeMenu_->setObjectName("mnuArrange");
+  snapAction_ = command(arrangeMenu_->addAction("Snap To Grid"), [this] { designer_->ToggleSnapToGrid(); });
+  snapAction_->setObjectName("mnuSnapToGrid");
+  snapAction_->setCheckable(true);
+  command(arrangeMenu_->addAction("Tidy-Up"), [this] { designer_->TidyUp(); })->setObjectName("mnuTidyUp");
+
+  reportAction_ = command(bar->addAction("Report"), [this] { designer_->Report(); });
+  reportAction_->setObjectName("mnuReport");
+}
+
+void TMainWindow::CreateToolBar() {
+  toolBar_ = new QToolBar(this);
+  toolBar_->setObjectName("ToolBar1");
+  toolBar_->setMovable(false);
+  toolBar_->setFloatable(false);
+  toolBar_->toggleViewAction()->setEnabled(false);
+  toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
+  toolBar_->setIconSize(QSize(ToolImageSize, ToolImageSize));
+  QFont captionFont = font();
+  captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
+  for (size_t i = 0; i < ToolButtons.size(); ++i) {
+    const TToolButtonSpec& spec = ToolButtons[i];
+    auto* button = new QToolButton(toolBar_);
+    button->setObjectName(QString("ToolButton%1").arg(i + 1));
+    button->setText(spec.Caption);
+    button->setFont(captionFont);
+    button->setIcon(PictureIcon(QString(":/toolbar/%1").arg(spec.Image), {ToolImageSize}, devicePixelRatioF()));
+    button->setIconSize(QSize(ToolImageSize, ToolImageSize));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(ToolButtonWidth, ToolButtonHeight);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    const int tool = static_cast<int>(i);
+    if (tool == TDesigner::PSUButton) {
+      button->setToolTip("Remote power supply");
+      connect(button, &QToolButton::clicked, this, [this] { Run([this] { designer_->ChoosePSU(); }); });
+    } else {
+      button->setToolTip(NetBitOptsTable[i].Name);
+      connect(button, &QToolButton::clicked, this, [this, tool] { Run([this, tool] { designer_->ChooseDevice(tool); }); });
+    }
+    toolActions_[i] = toolBar_->addWidget(button);
+  }
+  addToolBar(Qt::TopToolBarArea, toolBar_);
+  toolBar_->hide();
+}
+
+void TMainWindow::CreateSummaryPanel() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  summary_ = new TSummaryPanel(central);
+  summary_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  summary_->setFixedHeight(182);
+  layout->addWidget(summary_);
+  canvasView_ = new TCanvasView(*designer_, [this](const std::function<void()>& command) { Run(command); }, central);
+  layout->addWidget(canvasView_, 1);
+  setCentralWidget(central);
+
+  auto run = [this](std::function<void()> command) { Run(command); };
+  connect(summary_, &TSummaryPanel::GradeChosen, this, [this, run](int i) { run([this, i] { designer_->ChooseGrade(i); }); });
+  connect(summary_, &TSummaryPanel::BatteryChosen, this,
+          [this, run](int i) { run([this, i] { designer_->ChooseBattery(i); }); });
+  connect(summary_, &TSummaryPanel::ACFailClicked, this,
+          [this, run](bool checked) { run([this, checked] { designer_->ClickACFail(checked); }); });
+  connect(summary_, &TSummaryPanel::DegradationChosen, this,
+          [this, run](int i) { run([this, i] { designer_->ChooseDegradation(i); }); });
+  connect(summary_, &TSummaryPanel::NetworkClicked, this,
+          [this, run](int k) { run([this, k] { designer_->ShowNetwork(k); }); });
+  connect(summary_, &TSummaryPanel::UpdatePanelClicked, this,
+          [this, run] { run([this] { designer_->UpdatePanelAndDevices(); }); });
+}
+
+void TMainWindow::CreateSupplyMenu() {
+  supplyMenu_ = new QMenu(this);
+  supplyMenu_->setObjectName("PopupMenu1");
+  cloneMenu_ = supplyMenu_->addMenu("Clone to");
+  cloneMenu_->setObjectName("CloneTo1");
+  for (int k = 0; k < TDesigner::NetworkCountMax; ++k) {
+    QAction* action = cloneMenu_->addAction(QString("Network %1").arg(k + 1));
+    action->setObjectName(QString("CloneToNetwork%1").arg(k + 1));
+    connect(action, &QAction::triggered, this, [this, k] { Run([this, k] { designer_->CloneTo(k); }); });
+    cloneActions_[static_cast<size_t>(k)] = action;
+  }
+}
+
+// The windows of the program, created once in their start-up order after
+// the main window: loading, New File, System Files, Options, load
+// calculator, report.
+void TMainWindow::CreateDialogs() {
+  dialogHost_->CreateLoadingDialog();
+  newFileDialog_ = new TNewFileDialog(designer_->NewFileDialog(), this);
+  systemFilesDialog_ = new TSystemFilesDialog(designer_->SystemFilesDialog(), this);
+  optionsDialog_ = new TOptionsDialog(designer_->OptionsDialog(), this);
+  dialogHost_->CreateLoadCalculatorDialog();
+  reportWindow_ = new TReportWindow(this);
+}
+
+// --- commands ---
+
+void TMainWindow::StartUp() {
+  Run([this] { designer_->StartUp(); });
+}
+
+void TMainWindow::Run(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    ShowError(error.what());
+  }
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  // Unsaved changes are asked about; a save that fails keeps the window open.
+  bool mayClose = closingByDesigner_;
+  if (!mayClose) Run([this, &mayClose] { mayClose = designer_->CloseRequested(); });
+  if (!mayClose) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  emit Closed();
+}
+
+// --- IMessageSink and IDesignerHost ---
+
+void TMainWindow::ShowError(const std::string& text) { messages_->ShowError(text); }
+
+void TMainWindow::ShowWarning(const std::string& text) { messages_->ShowWarning(text); }
+
+void TMainWindow::RunNewFileDialog(TNewFilePresenter&) { newFileDialog_->Run(); }
+
+void TMainWindow::RunSystemFilesDialog(TSystemFilesPresenter&) { systemFilesDialog_->Run(); }
+
+bool TMainWindow::RunOptionsDialog(TOptionsPresenter&) { return optionsDialog_->Run(); }
+
+TAnswer TMainWindow::AskSave(const std::string& question, bool withCancel) {
+  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+  if (withCancel) buttons |= QMessageBox::Cancel;
+  QMessageBox box(QMessageBox::Question, "Confirm", ToQt(question), buttons, this);
+  box.setObjectName("SaveQuestion");
+  box.setDefaultButton(QMessageBox::Yes);
+  if (withCancel) box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return TAnswer::Yes;
+    case QMessageBox::No:
+      return TAnswer::No;
+    default:
+      return withCancel ? TAnswer::Cancel : TAnswer::No;
+  }
+}
+
+void TMainWindow::ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
+                             const std::string& fileName) {
+  reportWindow_->ShowReport(caption, text, directory, fileName);
+}
+
+void TMainWindow::ShowSupplyMenu(int windowX, int windowY) {
+  ShowMenus();
+  // Below the "Clone to" panel types the menu has nothing to offer.
+  if (!cloneMenu_->menuAction()->isVisible()) return;
+  supplyMenu_->popup(mapToGlobal(QPoint(windowX, windowY)));
+}
+
+void TMainWindow::CloseWindow() {
+  closingByDesigner_ = true;
+  close();
+}
+
+std::string TMainWindow::ShortDate() { return FromQt(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)); }
+
+void TMainWindow::Changed(unsigned changes) {
+  if (destroying_) return;
+  pending_ |= changes;
+  // Load replaces the canvas: the old one is gone, so the view follows at once.
+  if (canvasView_) canvasView_->FollowCanvas();
+  if (refreshScheduled_) return;
+  refreshScheduled_ = true;
+  QTimer::singleShot(0, this, [this] { FlushRefresh(); });
+}
+
+// --- refreshing ---
+
+void TMainWindow::FlushRefresh() {
+  const unsigned changes = pending_;
+  pending_ = 0;
+  refreshScheduled_ = false;
+  if (destroying_ || !canvasView_) return;
+  const bool all = (changes & ChangedProject) != 0;
+  canvasView_->FollowCanvas();
+  if (all) canvasView_->SyncTiles();
+  if (all || (changes & ChangedLayout)) ShowLayout();
+  if (all || (changes & ChangedToolbar)) ShowToolbar();
+  if (all || (changes & ChangedMenus)) ShowMenus();
+  if (all || (changes & ChangedCaption)) setWindowTitle(ToQt(designer_->Caption));
+  if (all || (changes & ChangedStatusText)) statusText_->setText(ToQt(designer_->StatusText));
+  if (all || (changes & ChangedSummary)) summary_->ShowSummary(designer_->Summary);
+  if (all || (changes & ChangedErrors)) summary_->ShowErrors(designer_->Errors);
+  if (all || (changes & ChangedDevices)) summary_->ShowDevices(designer_->AttachedDevices);
+  if (all || (changes & ChangedScroll)) canvasView_->ShowScroll();
+}
+
+void TMainWindow::ShowLayout() {
+  toolBar_->setVisible(designer_->ProjectOpen);
+  summary_->setVisible(designer_->ProjectOpen);
+  canvasView_->ShowLayout();
+}
+
+void TMainWindow::ShowToolbar() {
+  for (size_t i = 0; i < toolActions_.size(); ++i) toolActions_[i]->setVisible(designer_->ToolButtonVisible[i]);
+}
+
+void TMainWindow::ShowMenus() {
+  optionsAction_->setEnabled(designer_->OptionsEnabled);
+  arrangeMenu_->menuAction()->setEnabled(designer_->ArrangeEnabled);
+  reportAction_->setEnabled(designer_->ReportEnabled);
+  {
+    const QSignalBlocker blocker(snapAction_);
+    snapAction_->setChecked(designer_->Canvas().SnapToGrid);
+  }
+  cloneMenu_->menuAction()->setVisible(designer_->CloneToVisible);
+  for (size_t k = 0; k < cloneActions_.size(); ++k) {
+    cloneActions_[k]->setVisible(designer_->CloneItemVisible[k]);
+    cloneActions_[k]->setEnabled(designer_->CloneItemEnabled[k]);
+  }
+  summary_->ShowNetworkLabels(designer_->NetLabelVisible);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,116 @@
+// The designer's main window: the menus, the device toolbar, the panel
+// summary, the canvas and the status bar. It owns the designer and shows
+// what it holds; every user action goes to a designer command, and every
+// command's failure is reported in a message box while the program goes on.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "designer/designer.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace voltaris {
+
+class ScopedDialogHost;
+class TCanvasView;
+class TMessageBoxSink;
+class TNewFileDialog;
+class TOptionsDialog;
+class TQtDialogHost;
+class TReportWindow;
+class TSummaryPanel;
+class TSystemFilesDialog;
+
+class TMainWindow : public QMainWindow, public IDesignerHost {
+  Q_OBJECT
+
+ public:
+  // `workingDir` is the directory the program started in; the projects
+  // live in its Data folder.
+  TMainWindow(ISettingsStore& store, const std::string& workingDir, QWidget* parent = nullptr);
+  ~TMainWindow() override;
+  TMainWindow(const TMainWindow&) = delete;
+  TMainWindow& operator=(const TMainWindow&) = delete;
+
+  TDesigner& Designer() const { return *designer_; }
+  TCanvasView& CanvasView() const { return *canvasView_; }
+
+  // Load when the project index exists, New otherwise.
+  void StartUp();
+  // Runs a command; a std::exception it throws becomes an error message box.
+  void Run(const std::function<void()>& command);
+  // Refreshes at once what changed since the last refresh (normally done on
+  // the next turn of the event loop).
+  void FlushRefresh();
+
+  // IMessageSink
+  void ShowError(const std::string& text) override;
+  void ShowWarning(const std::string& text) override;
+  // IDesignerHost
+  void RunNewFileDialog(TNewFilePresenter& dialog) override;
+  void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override;
+  bool RunOptionsDialog(TOptionsPresenter& dialog) override;
+  TAnswer AskSave(const std::string& question, bool withCancel) override;
+  void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
+                  const std::string& fileName) override;
+  void ShowSupplyMenu(int windowX, int windowY) override;
+  void CloseWindow() override;
+  std::string ShortDate() override;
+  void Changed(unsigned changes) override;
+
+ signals:
+  // The window closed: the program ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateSummaryPanel();
+  void CreateSupplyMenu();
+  void CreateDialogs();
+
+  void ShowLayout();
+  void ShowToolbar();
+  void ShowMenus();
+
+  std::unique_ptr<TMessageBoxSink> messages_;
+  std::unique_ptr<TDesigner> designer_;
+  std::unique_ptr<TQtDialogHost> dialogHost_;
+  std::unique_ptr<ScopedDialogHost> installedHost_;
+
+  TNewFileDialog* newFileDialog_ = nullptr;
+  TSystemFilesDialog* systemFilesDialog_ = nullptr;
+  TOptionsDialog* optionsDialog_ = nullptr;
+  TReportWindow* reportWindow_ = nullptr;
+
+  QAction* optionsAction_ = nullptr;
+  QMenu* arrangeMenu_ = nullptr;
+  QAction* snapAction_ = nullptr;
+  QAction* reportAction_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  std::array<QAction*, TDesigner::ToolButtonCount> toolActions_{};
+  TSummaryPanel* summary_ = nullptr;
+  TCanvasView* canvasView_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  QMenu* supplyMenu_ = nullptr;
+  QMenu* cloneMenu_ = nullptr;
+  std::array<QAction*, TDesigner::NetworkCountMax> cloneActions_{};
+
+  unsigned pending_ = 0;
+  bool refreshScheduled_ = false;
+  bool closingByDesigner_ = false;
+  bool destroying_ = false;
+};
+
+}  // namespace voltaris

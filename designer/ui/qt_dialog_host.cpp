@@ -1,0 +1,60 @@
+#include "designer/ui/qt_dialog_host.h"
+
+#include <QMessageBox>
+
+#include "calculator/device_picker.h"
+#include "calculator/ui/device_picker_dialog.h"
+#include "calculator/ui/load_calculator_dialog.h"
+#include "designer/designer.h"
+#include "designer/ui/loading_dialog.h"
+
+namespace voltaris {
+
+TQtDialogHost::TQtDialogHost(TDesigner& designer, QWidget* parent) : designer_(designer), parent_(parent) {}
+
+// The dialogs belong to the parent window, which destroys them.
+TQtDialogHost::~TQtDialogHost() = default;
+
+void TQtDialogHost::CreateLoadingDialog() {
+  if (loading_) return;
+  QWidget* parent = parent_;
+  loading_ = new TLoadingDialog(
+      [parent](int32_t panelType, TDeviceData& entry) {
+        TDevicePicker picker;
+        picker.SetCaption("Add Devices");
+        return picker.ExecuteAdd(panelType, entry, [parent](TDevicePicker& p) { return RunDevicePicker(p, parent); });
+      },
+      [this] { return designer_.ControlPanel()->PanelType; },
+      [this] { return designer_.ControlPanel()->GetGrade(); }, parent_);
+}
+
+void TQtDialogHost::CreateLoadCalculatorDialog() {
+  if (calculator_) return;
+  calculator_ = new TLoadCalculatorDialog([this] { return designer_.ControlPanel()->GetGrade(); },
+                                          [this] { designer_.Modified = true; }, parent_);
+}
+
+void TQtDialogHost::DestroyDialogs() {
+  delete calculator_;
+  calculator_ = nullptr;
+  delete loading_;
+  loading_ = nullptr;
+}
+
+void TQtDialogHost::EditLoadList(TPowerModule& module, TLoadLines& lines) {
+  CreateLoadCalculatorDialog();
+  calculator_->Edit(module, lines);
+}
+
+bool TQtDialogHost::SetUpDevice(TNetDevice& device, TLoadLines& lines) {
+  CreateLoadingDialog();
+  return loading_->SetUp(device, lines);
+}
+
+bool TQtDialogHost::AskYesNo(const std::string& question) {
+  const QString text = QString::fromLocal8Bit(question.data(), static_cast<qsizetype>(question.size()));
+  return QMessageBox::question(parent_, QString(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,51 @@
+// The model's dialogs on screen: the load calculator for a power source's
+// load list, the set-up (loading) dialog of a network device with the device
+// picker behind its Add button, and Yes/No questions. Both dialogs are
+// created once, at start-up, and reused for every showing.
+#pragma once
+
+#include <memory>
+
+#include "model/dialog_host.h"
+
+class QWidget;
+
+namespace voltaris {
+
+class TDesigner;
+class TLoadCalculatorDialog;
+class TLoadingDialog;
+
+class TQtDialogHost : public IDialogHost {
+ public:
+  // The dialogs take the grade and the panel type from the designer's
+  // control panel, and a change in the load calculator marks the project
+  // modified. `parent` owns the dialogs.
+  TQtDialogHost(TDesigner& designer, QWidget* parent);
+  ~TQtDialogHost() override;
+  TQtDialogHost(const TQtDialogHost&) = delete;
+  TQtDialogHost& operator=(const TQtDialogHost&) = delete;
+
+  // The start-up order creates the two dialogs at different times.
+  void CreateLoadingDialog();
+  void CreateLoadCalculatorDialog();
+
+  // Destroys both dialogs before the designer they refer to.
+  void DestroyDialogs();
+
+  TLoadingDialog* LoadingDialog() const { return loading_; }
+  TLoadCalculatorDialog* LoadCalculatorDialog() const { return calculator_; }
+
+  // IDialogHost
+  void EditLoadList(TPowerModule& module, TLoadLines& lines) override;
+  bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override;
+  bool AskYesNo(const std::string& question) override;
+
+ private:
+  TDesigner& designer_;
+  QWidget* parent_;
+  TLoadingDialog* loading_ = nullptr;
+  TLoadCalculatorDialog* calculator_ = nullptr;
+};
+
+}  // namespace voltaris

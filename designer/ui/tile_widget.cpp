@@ -1,0 +1,198 @@
+#include "designer/ui/tile_widget.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QHash>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QSvgRenderer>
+
+#include "designer/designer.h"
+#include "designer/ui/canvas_view.h"
+#include "model/panel_network.h"
+
+namespace voltaris {
+
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The resource path of a picture; names are matched without regard to case,
+// as the pictures are named in upper case and the model asks in mixed case.
+QString ResourcePath(const QString& folder, const QString& name) {
+  const QString exact = folder + "/" + name;
+  if (QFile::exists(exact)) return exact;
+  const QStringList entries = QDir(folder).entryList(QDir::Files);
+  for (const QString& entry : entries) {
+    if (entry.compare(name, Qt::CaseInsensitive) == 0) return folder + "/" + entry;
+  }
+  return {};
+}
+
+// One renderer per picture, kept for the life of the program.
+QSvgRenderer* Picture(const QString& folder, const std::string& name) {
+  static QHash<QString, QSvgRenderer*> cache;
+  const QString key = folder + "/" + ToQt(name);
+  auto found = cache.constFind(key);
+  if (found != cache.constEnd()) return found.value();
+  QSvgRenderer* renderer = nullptr;
+  const QString path = ResourcePath(folder, ToQt(name));
+  if (!path.isEmpty()) {
+    renderer = new QSvgRenderer(path, QCoreApplication::instance());
+    if (!renderer->isValid()) {
+      delete renderer;
+      renderer = nullptr;
+    }
+  }
+  cache.insert(key, renderer);
+  return renderer;
+}
+
+TMouseButton ButtonOf(const QMouseEvent* event) {
+  switch (event->button()) {
+    case Qt::RightButton:
+      return TMouseButton::Right;
+    case Qt::MiddleButton:
+      return TMouseButton::Middle;
+    default:
+      return TMouseButton::Left;
+  }
+}
+
+TShiftState ShiftOf(const QMouseEvent* event) {
+  const Qt::KeyboardModifiers keys = event->modifiers();
+  return {keys.testFlag(Qt::AltModifier), keys.testFlag(Qt::ControlModifier), keys.testFlag(Qt::ShiftModifier)};
+}
+
+QColor ToQColor(const TColour& colour) { return QColor(colour.R, colour.G, colour.B); }
+
+}  // namespace
+
+TTileWidget::TTileWidget(TDevice& tile, TCanvasView& view, QWidget* parent)
+    : QWidget(parent), tile_(&tile), view_(view) {
+  setObjectName("Tile");
+  // Pressing a tile never places a device, so the placing hand stays on the background.
+  setCursor(Qt::ArrowCursor);
+  tile.SetView(this);
+  FollowTile();
+  show();
+}
+
+TTileWidget::~TTileWidget() {
+  EndDrag();
+  if (tile_ && tile_->View() == this) tile_->SetView(nullptr);
+}
+
+void TTileWidget::Forget(bool tileAlive) {
+  EndDrag();
+  if (tileAlive && tile_ && tile_->View() == this) tile_->SetView(nullptr);
+  tile_ = nullptr;
+}
+
+void TTileWidget::FollowTile() {
+  if (!tile_) return;
+  setGeometry(tile_->Left(), tile_->Top(), tile_->Width(), tile_->Height());
+  setToolTip(tile_->ShowHint() ? ToQt(tile_->Hint()) : QString());
+  update();
+}
+
+void TTileWidget::TileChanged(TDevice& tile, unsigned changes) {
+  if (&tile != tile_) return;
+  if (changes & (ChangedGeometry | ChangedHint)) FollowTile();
+  if (changes & ChangedGeometry) view_.TileGeometryChanged();
+  if (changes & ChangedWires) view_.WiresChanged();
+  update();
+}
+
+void TTileWidget::paintEvent(QPaintEvent*) {
+  if (!tile_) return;
+  QPainter painter(this);
+  const int w = width();
+  const int h = height();
+  painter.fillRect(rect(), ToQColor(tile_->Color()));
+
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (!tile_->Picture().empty()) {
+    if (QSvgRenderer* picture = Picture(":/devices", tile_->Picture())) picture->render(&painter, QRectF(0, 0, w, h));
+  }
+  if (!tile_->StatusImage().empty()) {
+    if (QSvgRenderer* light = Picture(":/status", tile_->StatusImage())) light->render(&painter, QRectF(w - 18, h - 18, 14, 14));
+  }
+  painter.setRenderHint(QPainter::Antialiasing, false);
+
+  if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile_)) {
+    // The block's outline, then its labels.
+    painter.setPen(QColor(150, 140, 120));
+    painter.drawRect(0, 0, w - 1, h - 1);
+    painter.setPen(Qt::black);
+    for (const TTileLabel& label : network->Labels) {
+      if (!label.Visible || label.Text.empty()) continue;
+      QFont font = this->font();
+      if (label.PointSize > 0) font.setPointSize(label.PointSize);
+      font.setBold(label.Bold);
+      painter.setFont(font);
+      painter.drawText(QRect(label.Left, label.Top, w - label.Left, h - label.Top), Qt::AlignLeft | Qt::AlignTop,
+                       ToQt(label.Text));
+    }
+  }
+}
+
+void TTileWidget::mousePressEvent(QMouseEvent* event) { Press(event, false); }
+
+void TTileWidget::mouseDoubleClickEvent(QMouseEvent* event) { Press(event, true); }
+
+void TTileWidget::Press(QMouseEvent* event, bool doubleClick) {
+  event->accept();
+  if (!tile_ || dragging_) return;
+  TDevice& tile = *tile_;
+  const QPointer<TTileWidget> self(this);
+  TMouseResult result = TMouseResult::Nothing;
+  view_.Run([&] { result = view_.Designer().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
+  // A Ctrl-click deleted the tile (this widget goes with it); a dialog may
+  // have run its own event loop in between.
+  if (!self || !tile_ || result != TMouseResult::BeginDrag) return;
+  dragging_ = true;
+  QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+}
+
+void TTileWidget::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  if (!dragging_ || !tile_) return;
+  const QPoint global = mapToGlobal(event->position().toPoint());
+  bool accepted = false;
+  if (view_.OnCanvas(global)) {
+    TDevice* target = view_.TileAt(global);
+    TDevice& source = *tile_;
+    view_.Run([&] { accepted = view_.Designer().DragOver(target, source); });
+  }
+  QGuiApplication::changeOverrideCursor(accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+}
+
+void TTileWidget::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  if (!dragging_) return;
+  EndDrag();
+  if (!tile_) return;
+  const QPoint global = mapToGlobal(event->position().toPoint());
+  if (!view_.OnCanvas(global)) return;
+  TDevice* target = view_.TileAt(global);
+  TDevice& source = *tile_;
+  view_.Run([&] {
+    TDesigner& designer = view_.Designer();
+    if (!designer.DragOver(target, source)) return;
+    // On the background the tile's centre goes to the pointer; on a tile the
+    // point is given in that tile's coordinates.
+    QPoint point = view_.CanvasPoint(global);
+    if (target) point -= QPoint(target->Left(), target->Top());
+    designer.Drop(target, source, point.x(), point.y());
+  });
+}
+
+void TTileWidget::EndDrag() {
+  if (!dragging_) return;
+  dragging_ = false;
+  QGuiApplication::restoreOverrideCursor();
+}
+
+}  // namespace voltaris
