@@ -1,0 +1,31 @@
+#include "designer/ui/message_box_sink.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "calculator/ui/qt_text.h"
+
+namespace voltaris {
+
+namespace {
+QString BoxTitle() {
+  const QString name = QApplication::applicationDisplayName();
+  return name.isEmpty() ? QStringLiteral("Voltaris") : name;
+}
+}  // namespace
+
+QWidget* TMessageBoxSink::Parent() const {
+  // A box opened while a dialog is up belongs over that dialog.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return parent_ ? parent_.data() : QApplication::activeWindow();
+}
+
+void TMessageBoxSink::ShowError(const std::string& text) {
+  QMessageBox::critical(Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
+}
+
+void TMessageBoxSink::ShowWarning(const std::string& text) {
+  QMessageBox::warning(Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
+}
+
+}  // namespace voltaris

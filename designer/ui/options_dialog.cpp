@@ -1,0 +1,174 @@
+#include "designer/ui/options_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "calculator/ui/qt_text.h"
+
+namespace voltaris {
+
+namespace {
+
+QSpinBox* NewSpinBox(const char* name, int minimum, int maximum, QWidget* parent) {
+  auto* spin = new QSpinBox(parent);
+  spin->setObjectName(QString::fromLatin1(name));
+  spin->setRange(minimum, maximum);
+  spin->setAlignment(Qt::AlignRight);
+  spin->setMinimumWidth(80);
+  return spin;
+}
+
+QLabel* NewLabel(const QString& text, QWidget* buddy, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setBuddy(buddy);
+  return label;
+}
+
+}  // namespace
+
+TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      presenter_(presenter),
+      rgStandard_(new QGroupBox(tr("System Standard"), this)),
+      standards_(new QButtonGroup(this)),
+      seAlmTime_(NewSpinBox("seAlmTime", TOptionsPresenter::MinAlarmPeriod, TOptionsPresenter::MaxAlarmPeriod, this)),
+      cbShowLength_(new QCheckBox(tr("Show Cabel Lengths"), this)),
+      seCableRun_(NewSpinBox("seCableRun", TOptionsPresenter::MinCableRun, TOptionsPresenter::MaxCableRun, this)),
+      seImpedence_(NewSpinBox("seImpedence", TOptionsPresenter::MinImpedance, TOptionsPresenter::MaxImpedance, this)),
+      cbBattDegrade_(new QComboBox(this)),
+      cbDefaults_(new QCheckBox(tr("Set as Defaults"), this)),
+      btnOK_(new QPushButton(tr("OK"), this)),
+      btnCancel_(new QPushButton(tr("Cancel"), this)) {
+  setWindowTitle(QStringLiteral("Options"));
+  setObjectName(QStringLiteral("OptionsDialog"));
+  rgStandard_->setObjectName(QStringLiteral("rgStandard"));
+  cbShowLength_->setObjectName(QStringLiteral("cbShowLength"));
+  cbBattDegrade_->setObjectName(QStringLiteral("cbBattDegrade"));
+  cbDefaults_->setObjectName(QStringLiteral("cbDefaults"));
+  btnOK_->setObjectName(QStringLiteral("btnOK"));
+  btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+
+  // The radio positions are the standards: 0 EN50131-1, 1 PD6662.
+  auto* en50131 = new QRadioButton(QStringLiteral("EN50131-1"), rgStandard_);
+  auto* pd6662 = new QRadioButton(QStringLiteral("PD6662"), rgStandard_);
+  en50131->setObjectName(QStringLiteral("rbEN50131"));
+  pd6662->setObjectName(QStringLiteral("rbPD6662"));
+  standards_->addButton(en50131, 0);
+  standards_->addButton(pd6662, 1);
+  auto* standardLayout = new QVBoxLayout(rgStandard_);
+  standardLayout->addWidget(en50131);
+  standardLayout->addWidget(pd6662);
+  standardLayout->addStretch();
+
+  auto* alarmGroup = new QGroupBox(tr("Alarm Period (Bell Duration)"), this);
+  alarmGroup->setObjectName(QStringLiteral("gbAlarmPeriod"));
+  auto* alarmLayout = new QHBoxLayout(alarmGroup);
+  alarmLayout->addWidget(NewLabel(tr("Time:"), seAlmTime_, alarmGroup));
+  alarmLayout->addWidget(seAlmTime_);
+  alarmLayout->addWidget(new QLabel(tr("minutes"), alarmGroup));
+  alarmLayout->addStretch();
+
+  cbBattDegrade_->setEditable(true);
+  cbBattDegrade_->setInsertPolicy(QComboBox::NoInsert);
+  for (const char* item : TOptionsPresenter::DegradeItems) cbBattDegrade_->addItem(QString::fromLatin1(item));
+  cbBattDegrade_->setMinimumWidth(80);
+
+  auto* parameters = new QGroupBox(tr("Parameters"), this);
+  parameters->setObjectName(QStringLiteral("gbParameters"));
+  auto* grid = new QGridLayout(parameters);
+  grid->setColumnStretch(3, 1);
+  grid->addWidget(cbShowLength_, 0, 0, 1, 3);
+  grid->addWidget(NewLabel(tr("Default Cable Run"), seCableRun_, parameters), 1, 0);
+  grid->addWidget(seCableRun_, 1, 1);
+  grid->addWidget(new QLabel(tr("Meters"), parameters), 1, 2);
+  grid->addWidget(NewLabel(tr("Cable Impedence"), seImpedence_, parameters), 2, 0);
+  grid->addWidget(seImpedence_, 2, 1);
+  grid->addWidget(new QLabel(tr("Ohms/100 M"), parameters), 2, 2);
+  grid->addWidget(NewLabel(tr("Battery Degredation %"), cbBattDegrade_, parameters), 3, 0);
+  grid->addWidget(cbBattDegrade_, 3, 1);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(rgStandard_, 1);
+  top->addWidget(alarmGroup, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(cbDefaults_);
+  buttons->addStretch();
+  buttons->addWidget(btnOK_);
+  buttons->addWidget(btnCancel_);
+  btnOK_->setDefault(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(parameters);
+  layout->addSpacing(4);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TOptionsDialog::Run() {
+  Refresh();
+  CentreOnParent();
+  if (exec() != QDialog::Accepted) return false;
+  WriteBack();
+  return true;
+}
+
+void TOptionsDialog::Refresh() {
+  {
+    // With no standard (a setting that is neither) no button is pressed.
+    const QSignalBlocker blocker(standards_);
+    standards_->setExclusive(false);
+    for (QAbstractButton* button : standards_->buttons()) button->setChecked(standards_->id(button) == presenter_.StandardIndex());
+    standards_->setExclusive(true);
+  }
+  const QSignalBlocker almTime(seAlmTime_);
+  seAlmTime_->setValue(presenter_.AlarmPeriod());
+  const QSignalBlocker showLength(cbShowLength_);
+  cbShowLength_->setChecked(presenter_.ShowLength());
+  const QSignalBlocker cableRun(seCableRun_);
+  seCableRun_->setValue(presenter_.CableRun());
+  const QSignalBlocker impedance(seImpedence_);
+  seImpedence_->setValue(presenter_.Impedance());
+  const QSignalBlocker degrade(cbBattDegrade_);
+  cbBattDegrade_->setCurrentIndex(presenter_.DegradeIndex());
+  cbBattDegrade_->setEditText(ToQString(presenter_.DegradeText()));
+  const QSignalBlocker defaults(cbDefaults_);
+  cbDefaults_->setChecked(presenter_.SetAsDefaults());
+}
+
+void TOptionsDialog::WriteBack() {
+  // A number typed but not yet confirmed counts, as the user sees it.
+  for (QSpinBox* spin : {seAlmTime_, seCableRun_, seImpedence_}) spin->interpretText();
+  presenter_.SetStandardIndex(standards_->checkedId());
+  presenter_.SetAlarmPeriod(seAlmTime_->value());
+  presenter_.SetShowLength(cbShowLength_->isChecked());
+  presenter_.SetCableRun(seCableRun_->value());
+  presenter_.SetImpedance(seImpedence_->value());
+  presenter_.SetDegradeText(ToStdString(cbBattDegrade_->currentText()));
+  presenter_.SetSetAsDefaults(cbDefaults_->isChecked());
+}
+
+void TOptionsDialog::CentreOnParent() {
+  adjustSize();
+  const QWidget* over = parentWidget() ? parentWidget()->window() : nullptr;
+  if (over == nullptr || !over->isVisible()) return;  // Qt centres it on the screen
+  QRect frame = frameGeometry();
+  frame.moveCenter(over->frameGeometry().center());
+  move(frame.topLeft());
+}
+
+}  // namespace voltaris

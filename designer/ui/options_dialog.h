@@ -1,0 +1,50 @@
+// The Options dialog: the six settings in their controls. Every rule lives
+// in TOptionsPresenter; Run is the dialog step of ExecuteOptions, which
+// fills the presenter before and applies it after.
+#pragma once
+
+#include <QDialog>
+
+#include "designer/options_presenter.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QSpinBox;
+
+namespace voltaris {
+
+class TOptionsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent = nullptr);
+
+  // Shows the presenter's values, runs the dialog modally centred on its
+  // parent and, on OK, writes every control back into the presenter and
+  // returns true; Cancel returns false and leaves the presenter alone.
+  // Meant as the dialog step of ExecuteOptions:
+  //   ExecuteOptions(presenter, [&](TOptionsPresenter&) { return dialog.Run(); });
+  bool Run();
+
+ private:
+  void Refresh();
+  void WriteBack();
+  void CentreOnParent();
+
+  TOptionsPresenter& presenter_;
+  QGroupBox* rgStandard_;
+  QButtonGroup* standards_;
+  QSpinBox* seAlmTime_;
+  QCheckBox* cbShowLength_;
+  QSpinBox* seCableRun_;
+  QSpinBox* seImpedence_;
+  QComboBox* cbBattDegrade_;
+  QCheckBox* cbDefaults_;
+  QPushButton* btnOK_;
+  QPushButton* btnCancel_;
+};
+
+}  // namespace voltaris

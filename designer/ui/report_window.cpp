@@ -1,0 +1,93 @@
+#include "designer/ui/report_window.h"
+
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "designer/report_file.h"
+#include "calculator/ui/qt_text.h"
+#include "designer/ui/message_box_sink.h"
+
+namespace voltaris {
+
+TReportWindow::TReportWindow(QWidget* parent)
+    : QDialog(parent),
+      Memo1_(new QPlainTextEdit(this)),
+      btnSaveReport_(new QPushButton(tr("Save Report"), this)),
+      btnDone_(new QPushButton(tr("Done"), this)) {
+  setObjectName(QStringLiteral("ReportWindow"));
+  Memo1_->setObjectName(QStringLiteral("Memo1"));
+  btnSaveReport_->setObjectName(QStringLiteral("btnSaveReport"));
+  btnDone_->setObjectName(QStringLiteral("btnDone"));
+
+  // A fixed-pitch font keeps the report's columns under each other.
+  Memo1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo1_->setFixedSize(MemoWidth, MemoHeight);
+  Memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnSaveReport_);
+  buttons->addWidget(btnDone_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Memo1_);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  // Return in the text box starts a new line; only a click saves or closes.
+  btnSaveReport_->setAutoDefault(false);
+  btnDone_->setAutoDefault(false);
+
+  ChooseFile = [this](const std::string& directory, const std::string& fileName) {
+    return AskFileName(directory, fileName);
+  };
+
+  connect(btnSaveReport_, &QPushButton::clicked, this, &TReportWindow::SaveClicked);
+  connect(btnDone_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TReportWindow::ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
+                               const std::string& fileName) {
+  setWindowTitle(ToQString(caption));
+  // The report's lines end in CR LF; the text box keeps plain line breaks.
+  QString shown = ToQString(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  Memo1_->setPlainText(shown);
+  Memo1_->moveCursor(QTextCursor::Start);
+  Memo1_->setFocus();
+  directory_ = directory;
+  fileName_ = fileName;
+  exec();
+}
+
+void TReportWindow::SaveClicked() {
+  const std::string chosen = ChooseFile ? ChooseFile(directory_, fileName_) : std::string();
+  if (chosen.empty()) return;
+  try {
+    SaveReportText(ReportFilePath(chosen), ToStdString(Memo1_->toPlainText()));
+  } catch (const std::exception& error) {
+    TMessageBoxSink(this).ShowError(error.what());
+  }
+}
+
+std::string TReportWindow::AskFileName(const std::string& directory, const std::string& fileName) {
+  QFileDialog dialog(this);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(tr("Text File (*.txt)"));
+  dialog.setDefaultSuffix(QStringLiteral("txt"));
+  dialog.setDirectory(ToQString(directory));
+  dialog.selectFile(ToQString(fileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToStdString(dialog.selectedFiles().front());
+}
+
+}  // namespace voltaris

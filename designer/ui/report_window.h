@@ -1,0 +1,45 @@
+// The report window: the system report in an editable text box, with
+// "Save Report" to write it (edits included) to a text file and "Done".
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace voltaris {
+
+class TReportWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The width and height of the text box, in pixels.
+  static constexpr int MemoWidth = 513;
+  static constexpr int MemoHeight = 577;
+
+  explicit TReportWindow(QWidget* parent = nullptr);
+
+  // Shows `text` under `caption` modally until "Done". "Save Report" starts
+  // in `directory` proposing `fileName`. Edits last only for this showing.
+  void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
+                  const std::string& fileName);
+
+  // Asks where to save the report, starting in `directory` with the name
+  // `fileName`: the chosen path, or empty when the user cancelled. By
+  // default the file-save dialog; tests replace it.
+  std::function<std::string(const std::string& directory, const std::string& fileName)> ChooseFile;
+
+ private:
+  void SaveClicked();
+  std::string AskFileName(const std::string& directory, const std::string& fileName);
+
+  QPlainTextEdit* Memo1_;
+  QPushButton* btnSaveReport_;
+  QPushButton* btnDone_;
+  std::string directory_;
+  std::string fileName_;
+};
+
+}  // namespace voltaris
