@@ -5,6 +5,18 @@ CMAKE_FLAGS ?=
 
 .PHONY: all deps configure build test run clean
 
+# The sanitizer build and the fuzz targets: clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer, each in its own build directory.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+SANITIZERS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+export ASAN_OPTIONS ?= check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0
+
+.PHONY: deps-sanitizers configure-asan build-asan test-asan build-fuzz fuzz
+
 all: build
 
 deps:
@@ -22,6 +34,29 @@ test: build
 run: build
 	@echo "The designer window is not built yet; only the calculation core and its tests exist." >&2
 	@exit 1
+
+deps-sanitizers:
+	@scripts/install-deps.sh sanitizers
+
+configure-asan: deps deps-sanitizers
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  "-DCMAKE_CXX_FLAGS=$(SANITIZERS)" "-DCMAKE_EXE_LINKER_FLAGS=$(SANITIZERS)" $(CMAKE_FLAGS) > /dev/null
+
+build-asan: configure-asan
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# The whole suite, GUI tests included, with every finding fatal.
+test-asan: build-asan
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+build-fuzz: deps-sanitizers
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVOLTARIS_FUZZ=ON > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Each fuzz target in turn for FUZZ_SECONDS seconds, from the seeds in fuzz/corpus.
+fuzz: build-fuzz
+	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

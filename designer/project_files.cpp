@@ -35,9 +35,7 @@ const std::vector<std::string>& TileClassNames() {
   return names;
 }
 
-namespace {
-
-void WriteSettings(TStream& stream, const TSettings& settings) {
+void WriteSettingsHeader(TStream& stream, const TSettings& settings) {
   stream.WriteInt32(settings.SystemStandard);
   stream.WriteInt32(settings.AlarmPeriod);
   stream.WriteInt32(settings.CableRun);
@@ -46,7 +44,7 @@ void WriteSettings(TStream& stream, const TSettings& settings) {
   stream.WriteBool(settings.ShowLength);
 }
 
-TSettings ReadSettings(TStream& stream) {
+TSettings ReadSettingsHeader(TStream& stream) {
   TSettings settings;
   settings.SystemStandard = stream.ReadInt32();
   settings.AlarmPeriod = stream.ReadInt32();
@@ -56,6 +54,8 @@ TSettings ReadSettings(TStream& stream) {
   settings.ShowLength = stream.ReadBool();
   return settings;
 }
+
+namespace {
 
 // The caption labels of a panel network block, as child records.
 void AddLabelRecords(TComponentRecord& record, const TPanelNetwork& network) {
@@ -86,7 +86,7 @@ TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCan
   for (size_t i = 0; i < tiles.size(); ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
   TStream dat;
   TStream pjx;
-  WriteSettings(dat, settings);
+  WriteSettingsHeader(dat, settings);
   panel.WriteRecord(dat);
   for (const auto& tile : tiles) {
     TComponentRecord record =
@@ -210,7 +210,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   TProject project;
   try {
     try {
-      settings = ReadSettings(dat);
+      settings = ReadSettingsHeader(dat);
     } catch (const StreamError& error) {
       throw FileError(datName + ": the file ends inside the settings (" + error.what() + ")");
     }

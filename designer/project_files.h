@@ -31,6 +31,14 @@ struct TProject {
 // The path of one of a project's files: `dataDir` + "/" + `fileName` + `extension`.
 std::string ProjectPath(const std::string& dataDir, const std::string& fileName, const std::string& extension);
 
+// The settings at the start of a ".dat" file: system standard, alarm period
+// and cable run (int32), cable impedance and battery factor (double), then
+// the show-length flag (one byte); 29 bytes in all. Reading throws
+// StreamError when the data ends inside them.
+inline constexpr size_t SettingsHeaderSize = 29;
+void WriteSettingsHeader(TStream& stream, const TSettings& settings);
+TSettings ReadSettingsHeader(TStream& stream);
+
 // The bytes of both files for a project; every tile's SaveIndex is set to
 // its position in the save order on the way.
 struct TProjectBytes {

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the designer need.
 # Checks each package with dpkg first, so it is a quiet no-op when all are there.
+#   scripts/install-deps.sh             what `make test` and `make run` need
+#   scripts/install-deps.sh sanitizers  clang, its sanitizer and libFuzzer
+#                                       runtimes and the symbolizer, for
+#                                       `make test-asan` and `make fuzz`
 set -euo pipefail
 
 packages=(
@@ -10,6 +14,12 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   xvfb xauth
 )
+for extra in "$@"; do
+  case "$extra" in
+    sanitizers) packages+=(clang llvm libclang-rt-dev) ;;
+    *) echo "install-deps.sh: unknown package set '$extra'" >&2; exit 2 ;;
+  esac
+done
 if [ "${VOLTARIS_EXTRA_PACKAGES:-}" != "" ]; then
   # shellcheck disable=SC2206
   packages+=(${VOLTARIS_EXTRA_PACKAGES})

@@ -116,7 +116,9 @@ class DesignTest : public ::testing::Test {
     return true;
   }
 
-  // Double-clicks a device and confirms its set-up with OK and Yes.
+  // Double-clicks a device and confirms its set-up with OK and Yes. (The
+  // fixture's own SetUp stays in view beside it.)
+  using ::testing::Test::SetUp;
   void SetUp(TNetDevice& device) {
     host.onSetUp = nullptr;
     host.setUpResult = true;
