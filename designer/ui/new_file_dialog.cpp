@@ -147,7 +147,8 @@ bool TNewFileDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
   const std::optional<std::string> typed = TypedText(*static_cast<QKeyEvent*>(event));
   if (!typed) return false;
-  if (watched == cbPanelType_) return true;  // the panel list is chosen from, never typed into
+  // The panel list is chosen from, never typed into; Space still opens it.
+  if (watched == cbPanelType_) return static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space;
   if (watched == edSiteRef_) return !AllAccepted(*typed, &TNewFilePresenter::AcceptsSiteRefKey);
   if (watched == edFileName_) return !AllAccepted(*typed, &TNewFilePresenter::AcceptsFileNameKey);
   return false;
