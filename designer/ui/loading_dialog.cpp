@@ -215,13 +215,12 @@ void TLoadingDialog::BuildControls() {
   }
 
   // The right column sits as far right as its captions allow, leaving the
-  // widest gap after the values.
+  // widest gap after the values: the impedance caption beside its field, the
+  // title of Panel1 across the whole column.
   const QFontMetrics metrics(font());
-  int rightCaptionWidth = 0;
-  for (const char* caption : {"Impedence (Ohms/100M)", "Quiescent Load (mA)", "Powered devices current loading"})
-    rightCaptionWidth = std::max(rightCaptionWidth, metrics.horizontalAdvance(QString::fromLatin1(caption)));
-  rightCaptionWidth = std::max(rightCaptionWidth - EditWidth - 4,
-                               metrics.horizontalAdvance(QStringLiteral("Impedence (Ohms/100M)")));
+  const int rightCaptionWidth =
+      std::max(metrics.horizontalAdvance(QStringLiteral("Impedence (Ohms/100M)")),
+               metrics.horizontalAdvance(QStringLiteral("Powered devices current loading")) - EditWidth - 4);
   const int columnLeft = std::max(valueLeft + valueWidth + 4, EditLeft - 6 - rightCaptionWidth);
   label1_ = MakeLabel(this, "Label1", "Cable Length (M)", columnLeft, Top + 3);
   edits_[0] = MakeEdit(this, "Edit1", EditLeft, Top, EditWidth);
