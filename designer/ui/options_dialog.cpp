@@ -132,7 +132,9 @@ void TOptionsDialog::Refresh() {
     // With no standard (a setting that is neither) no button is pressed.
     const QSignalBlocker blocker(standards_);
     standards_->setExclusive(false);
-    for (QAbstractButton* button : standards_->buttons()) button->setChecked(standards_->id(button) == presenter_.StandardIndex());
+    for (QAbstractButton* button : standards_->buttons()) {
+      button->setChecked(standards_->id(button) == presenter_.StandardIndex());
+    }
     standards_->setExclusive(true);
   }
   const QSignalBlocker almTime(seAlmTime_);
