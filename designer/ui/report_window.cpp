@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "designer/report_file.h"
 #include "calculator/ui/qt_text.h"
+#include "designer/report_file.h"
 #include "designer/ui/message_box_sink.h"
 
 namespace voltaris {
