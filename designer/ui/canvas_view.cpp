@@ -26,6 +26,10 @@ class TCanvasContent : public QWidget {
   TCanvasContent(TCanvasView& view, QWidget* parent) : QWidget(parent), view_(view) {
     setObjectName("Canvas");
     setAutoFillBackground(true);
+    // Tiles and cable-length labels use the small type of a drawing.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
   }
 
  protected:

@@ -26,6 +26,9 @@
 #include "designer/ui/system_files_dialog.h"
 #include "model/dialog_host.h"
 
+// The pictures are compiled into the static ui library: register them.
+static void InitResources() { Q_INIT_RESOURCE(resources); }
+
 namespace voltaris {
 
 namespace {
@@ -71,6 +74,7 @@ QIcon PictureIcon(const QString& path, std::initializer_list<int> sizes, qreal r
 
 TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, QWidget* parent)
     : QMainWindow(parent), messages_(std::make_unique<TMessageBoxSink>(this)) {
+  InitResources();
   setObjectName("Form1");
   designer_ = std::make_unique<TDesigner>(*this, store, workingDir);
   dialogHost_ = std::make_unique<TQtDialogHost>(*designer_, this);

@@ -81,8 +81,8 @@ TSummaryPanel::TSummaryPanel(QWidget* parent) : QFrame(parent) {
   setFrameShape(QFrame::StyledPanel);
   setFrameShadow(QFrame::Raised);
   auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(10, 6, 10, 6);
-  layout->setSpacing(12);
+  layout->setContentsMargins(8, 6, 8, 6);
+  layout->setSpacing(10);
   layout->addWidget(CreateNavigation(), 5);
   layout->addWidget(Separator(this));
   layout->addWidget(CreateFigures(), 5);
@@ -121,6 +121,8 @@ QWidget* TSummaryPanel::CreateNavigation() {
   errors_->setSelectionMode(QAbstractItemView::NoSelection);
   errors_->setFocusPolicy(Qt::NoFocus);
   errors_->setMinimumHeight(44);
+  errors_->setWordWrap(true);
+  errors_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   column->addWidget(errors_, 1);
   return block;
 }
@@ -128,7 +130,7 @@ QWidget* TSummaryPanel::CreateNavigation() {
 QLabel* TSummaryPanel::AddValue(QFormLayout* form, const char* caption, const char* name) {
   auto* value = new QLabel(form->parentWidget());
   value->setObjectName(name);
-  value->setMinimumWidth(80);
+  value->setMinimumWidth(64);
   SetTextColour(value, ColourBlue);
   form->addRow(caption, value);
   return value;
@@ -170,6 +172,8 @@ QComboBox* TSummaryPanel::CreateList(const char* name) {
   box->setObjectName(name);
   box->setEditable(false);
   box->setFocusPolicy(Qt::StrongFocus);
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  box->setMinimumContentsLength(9);
   box->installEventFilter(this);
   return box;
 }
@@ -192,7 +196,7 @@ QWidget* TSummaryPanel::CreateChoices() {
   acFail_->setObjectName("cbACFailSig");
   acFail_->setEnabled(false);
   connect(acFail_, &QCheckBox::clicked, this, &TSummaryPanel::ACFailClicked);
-  form->addRow(QString(), acFail_);
+  form->addRow(acFail_);
 
   qLoad_ = AddValue(form, "Total Quiescent Load", "lbQLoad");
   almLoad_ = AddValue(form, "Total Alarm Load", "lbAlmLoad");

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSvgRenderer>
+#include <algorithm>
 
 #include "designer/designer.h"
 #include "designer/ui/canvas_view.h"
@@ -126,13 +127,27 @@ void TTileWidget::paintEvent(QPaintEvent*) {
     painter.setPen(QColor(150, 140, 120));
     painter.drawRect(0, 0, w - 1, h - 1);
     painter.setPen(Qt::black);
+    // The block is narrow: the labels in the tile's own type share the
+    // largest size at which the widest of them still fits.
+    QFont own = font();
+    const int room = w - 2;
+    auto widest = [&](const QFont& type) {
+      int result = 0;
+      for (const TTileLabel& label : network->Labels) {
+        if (label.Visible && label.PointSize == 0) {
+          result = std::max(result, label.Left + QFontMetrics(type).horizontalAdvance(ToQt(label.Text)));
+        }
+      }
+      return result;
+    };
+    while (widest(own) > room && own.pointSizeF() > 6) own.setPointSizeF(own.pointSizeF() - 0.5);
     for (const TTileLabel& label : network->Labels) {
       if (!label.Visible || label.Text.empty()) continue;
-      QFont font = this->font();
-      if (label.PointSize > 0) font.setPointSize(label.PointSize);
-      font.setBold(label.Bold);
-      painter.setFont(font);
-      painter.drawText(QRect(label.Left, label.Top, w - label.Left, h - label.Top), Qt::AlignLeft | Qt::AlignTop,
+      QFont type = own;
+      if (label.PointSize > 0) type.setPointSize(label.PointSize);
+      type.setBold(label.Bold);
+      painter.setFont(type);
+      painter.drawText(QRect(label.Left, label.Top, room - label.Left, h - label.Top), Qt::AlignLeft | Qt::AlignTop,
                        ToQt(label.Text));
     }
   }

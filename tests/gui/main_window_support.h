@@ -1,0 +1,187 @@
+// Helpers of the main window tests: a window on a temporary working
+// directory with an in-memory settings store, the user's ways of choosing
+// from lists, pressing the canvas and dragging tiles, and answering the
+// modal dialogs as they show.
+#pragma once
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "designer/memory_settings_store.h"
+#include "designer/ui/canvas_view.h"
+#include "designer/ui/main_window.h"
+#include "designer/ui/new_file_dialog.h"
+#include "designer/ui/summary_panel.h"
+#include "designer/ui/tile_widget.h"
+#include "dialog_test_support.h"
+#include "model/panel_network.h"
+#include "model/settings.h"
+
+namespace voltaris::testing {
+
+// The parent of the waiting scripts, so that none outlives its test.
+inline QObject& Scripts() {
+  static auto* scripts = new QObject;
+  return *scripts;
+}
+inline void StopScripts() { qDeleteAll(Scripts().children()); }
+
+// Runs `user` once a modal window of type D shows (at most once, within a
+// few seconds). When the script leaves it open, it is rejected after a
+// while, so that a failed check cannot leave the test waiting for ever.
+template <typename D>
+void WhenShown(std::function<void(D*)> user, int* shown = nullptr) {
+  auto* timer = new QTimer(&Scripts());
+  auto ticks = std::make_shared<int>(0);
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, user = std::move(user), shown] {
+    auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      if (++*ticks > 500) {
+        timer->stop();
+        timer->deleteLater();
+      }
+      return;
+    }
+    timer->stop();
+    timer->deleteLater();
+    if (shown) ++*shown;
+    QPointer<QDialog> guarded(dialog);
+    user(dialog);
+    QTimer::singleShot(3000, [guarded] {
+      if (guarded && guarded->isVisible()) guarded->reject();
+    });
+  });
+  timer->start();
+}
+
+// Presses a button of the next message box; its text goes to `text`.
+inline void AnswerMessage(QMessageBox::StandardButton button, QString* text = nullptr) {
+  WhenShown<QMessageBox>([button, text](QMessageBox* box) {
+    if (text) *text = box->text();
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+  });
+}
+
+// Chooses an item of one of the window's lists the only way it takes: the
+// mouse on the open list.
+inline void Pick(QComboBox* combo, const QString& item) {
+  const int row = combo->findText(item);
+  QVERIFY2(row >= 0, qPrintable(item + " is not listed"));
+  combo->showPopup();
+  QAbstractItemView* view = combo->view();
+  QTRY_VERIFY(view->isVisible());
+  const QRect rect = view->visualRect(view->model()->index(row, 0));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+  QTRY_VERIFY(!view->isVisible());
+}
+
+class Session {
+ public:
+  Session() {
+    QDir(dir.path()).mkpath("Data");
+    Settings = TSettings{};
+    CurrentGrade = 0;
+    CurrentPanelType = 0;
+    window = std::make_unique<TMainWindow>(store, dir.path().toLocal8Bit().toStdString());
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the main window was not shown");
+  }
+  ~Session() { Settings = TSettings{}; }
+
+  TDesigner& Designer() const { return window->Designer(); }
+  TControlPanel& Panel() const { return *Designer().ControlPanel(); }
+  TPanelNetwork& Net(int index) const { return *Panel().Networks.at(static_cast<size_t>(index)); }
+  QString DataPath(const QString& name) const { return dir.path() + "/Data/" + name; }
+
+  // Refreshes the window as the event loop would, and lets the widgets of
+  // deleted tiles go.
+  void Settle() const {
+    window->FlushRefresh();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // File > New, answered in the New File dialog.
+  void New(const QString& panel, int grade, const QString& file = "Shop", const QString& site = "Unit 4") {
+    WhenShown<TNewFileDialog>([=](TNewFileDialog* dialog) {
+      TypeOver(Control<QLineEdit>(dialog, "edSiteRef"), site);
+      Choose(Control<QComboBox>(dialog, "cbPanelType"), panel);
+      Choose(Control<QComboBox>(dialog, "cbGrade"), QString("Grade %1").arg(grade));
+      TypeOver(Control<QLineEdit>(dialog, "edFileName"), file);
+      Click(dialog, "btnOK");
+    });
+    Action("mnuNew")->trigger();
+    Settle();
+  }
+
+  QAction* Action(const char* name) const {
+    auto* action = window->findChild<QAction*>(name);
+    if (!action) qFatal("no menu item %s", name);
+    return action;
+  }
+  // A control of the summary panel (the dialogs have controls of the same names).
+  template <typename T>
+  T* Summary(const char* name) const {
+    return Control<T>(window->findChild<TSummaryPanel*>(), name);
+  }
+  QString SummaryText(const char* name) const { return Summary<QLabel>(name)->text(); }
+  QColor SummaryColour(const char* name) const {
+    return Summary<QLabel>(name)->palette().color(QPalette::WindowText);
+  }
+  QToolButton* Button(int number) const {
+    return Control<QToolButton>(window.get(), qPrintable(QString("ToolButton%1").arg(number)));
+  }
+
+  QWidget* Canvas() const { return window->CanvasView().Content(); }
+  TTileWidget* Widget(const TDevice& tile) const { return window->CanvasView().WidgetOf(tile); }
+
+  // A toolbar button, then a press on the canvas at a canvas point: the new tile.
+  TDevice& Place(int button, QPoint at) {
+    QTest::mouseClick(Button(button), Qt::LeftButton);
+    QTest::mouseClick(Canvas(), Qt::LeftButton, {}, at);
+    Settle();
+    return *Designer().Canvas().Tiles().back();
+  }
+
+  // Drags `tile` with the left button from its centre to a canvas point:
+  // press, moves and release all reach the pressed tile, as they do while
+  // the button is held. The cursor shown just before the release comes back.
+  Qt::CursorShape Drag(const TDevice& tile, QPoint to) {
+    TTileWidget* widget = Widget(tile);
+    const QPoint start = widget->rect().center();
+    const QPoint end = widget->mapFromGlobal(Canvas()->mapToGlobal(to));
+    QTest::mousePress(widget, Qt::LeftButton, {}, start);
+    QTest::mouseMove(widget, (start + end) / 2);
+    QTest::mouseMove(widget, end);
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    const Qt::CursorShape shape = cursor ? cursor->shape() : Qt::ArrowCursor;
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, end);
+    Settle();
+    return shape;
+  }
+  // The centre of a tile on the canvas.
+  static QPoint Centre(const TDevice& tile) {
+    return {tile.Left() + tile.Width() / 2, tile.Top() + tile.Height() / 2};
+  }
+
+  QTemporaryDir dir;
+  TMemorySettingsStore store;
+  std::unique_ptr<TMainWindow> window;
+};
+
+}  // namespace voltaris::testing
