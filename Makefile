@@ -31,9 +31,25 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The designer works in ~/Voltaris: its Data folder is made when missing and
+# gets the example projects while it is empty; the supply palette goes beside it.
+VOLTARIS_HOME ?= $(HOME)/Voltaris
+
 run: build
-	@echo "The designer window is not built yet; only the calculation core and its tests exist." >&2
-	@exit 1
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "make run: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)," >&2; \
+	  echo "so the designer window cannot open. Run it from a desktop session, or under" >&2; \
+	  echo "a virtual display: xvfb-run -a make run" >&2; \
+	  exit 1; \
+	fi
+	@mkdir -p "$(VOLTARIS_HOME)/Data"
+	@if [ -z "$$(ls -A "$(VOLTARIS_HOME)/Data")" ]; then \
+	  for f in examples/*.dat examples/*.pjx examples/Accounts.db; do \
+	    if [ -f "$$f" ]; then cp "$$f" "$(VOLTARIS_HOME)/Data/"; fi; \
+	  done; \
+	fi
+	@if [ ! -e "$(VOLTARIS_HOME)/Colors.dat" ]; then cp resources/Colors.dat "$(VOLTARIS_HOME)/"; fi
+	@cd "$(VOLTARIS_HOME)" && exec "$(abspath $(BUILD))/app/voltaris"
 
 deps-sanitizers:
 	@scripts/install-deps.sh sanitizers
