@@ -13,6 +13,7 @@ int main(int argc, char* argv[]) {
   voltaris::TQtSettingsStore store;
   // The projects live in the Data folder of the directory the program starts in.
   voltaris::TMainWindow window(store, QDir::currentPath().toLocal8Bit().toStdString());
+  QApplication::setWindowIcon(window.windowIcon());  // the dialogs show it too
   QObject::connect(&window, &voltaris::TMainWindow::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
   window.show();
   QTimer::singleShot(0, &window, [&window] { window.StartUp(); });

@@ -40,16 +40,17 @@ inline QObject& Scripts() {
 }
 inline void StopScripts() { qDeleteAll(Scripts().children()); }
 
-// Runs `user` once a modal window of type D shows (at most once, within a
-// few seconds). When the script leaves it open, it is rejected after a
+// Runs `user` once a modal window of type D (and of the object name `name`,
+// when given) shows, at most once, within a few seconds. When the script leaves it open, it is rejected after a
 // while, so that a failed check cannot leave the test waiting for ever.
 template <typename D>
-void WhenShown(std::function<void(D*)> user, int* shown = nullptr) {
+void WhenShown(std::function<void(D*)> user, int* shown = nullptr, const char* name = nullptr) {
   auto* timer = new QTimer(&Scripts());
   auto ticks = std::make_shared<int>(0);
   timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, ticks, user = std::move(user), shown] {
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, user = std::move(user), shown, name] {
     auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+    if (dialog && name && dialog->objectName() != QLatin1String(name)) dialog = nullptr;
     if (!dialog) {
       if (++*ticks > 500) {
         timer->stop();

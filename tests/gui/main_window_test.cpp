@@ -4,15 +4,19 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#include "calculator/ui/load_calculator_dialog.h"
+#include "designer/ui/loading_dialog.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/system_files_dialog.h"
 #include "main_window_support.h"
+#include "model/net_device.h"
 #include "model/vududa.h"
 
 namespace voltaris::testing {
@@ -263,6 +267,44 @@ class MainWindowTest : public QObject {
     const QByteArray text = saved.readAll();
     const std::string expected = s.Designer().ReportText();
     QVERIFY(text.startsWith(QByteArray::fromStdString(expected.substr(0, expected.find("\r\n") + 2))));
+  }
+
+  void modelDialogsOpenOverTheWindow() {
+    Session s;
+    s.New("Orvane 500", 3);
+    Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");  // the calculator adds once a battery is chosen
+    // The panel's load list in the load calculator, a device added with the picker.
+    WhenShown<TLoadCalculatorDialog>([](TLoadCalculatorDialog* calculator) {
+      WhenShown<QDialog>([](QDialog* picker) { Click(picker, "BitBtn1"); }, nullptr, "frmDevices");
+      Click(calculator, "btnAdd");
+      Click(calculator, "Button1");
+    });
+    QTest::mouseClick(s.Summary<QPushButton>("btnUpdatePanel"), Qt::LeftButton);
+    s.Settle();
+    auto* devices = s.Summary<QTreeWidget>("lmdDevices");
+    QCOMPARE(devices->topLevelItemCount(), 1);
+    QCOMPARE(devices->topLevelItem(0)->text(0), QString("1"));
+    QCOMPARE(devices->topLevelItem(0)->text(1), QString::fromStdString(s.Panel().LoadData.Entries.at(0)->Name));
+
+    // A device's set-up: its Add runs the picker captioned "Add Devices".
+    TDevice& keypad = s.Place(6, {400, 200});
+    QString pickerCaption;
+    WhenShown<TLoadingDialog>([&pickerCaption](TLoadingDialog* dialog) {
+      WhenShown<QDialog>([&pickerCaption](QDialog* picker) {
+        pickerCaption = picker->windowTitle();
+        Click(picker, "BitBtn1");
+      }, nullptr, "frmDevices");
+      Click(dialog, "DetailBtn");
+      Click(dialog, "Button1");
+      Click(dialog, "Button3");
+    });
+    AnswerMessage(QMessageBox::No);  // "Is this device setup complete?"
+    QTest::mouseDClick(s.Widget(keypad), Qt::LeftButton);
+    QTest::mouseRelease(s.Widget(keypad), Qt::LeftButton);
+    s.Settle();
+    QCOMPARE(pickerCaption, QString("Add Devices"));
+    QCOMPARE(dynamic_cast<TNetDevice&>(keypad).LoadData.Entries.size(), size_t{1});
+    QVERIFY(!keypad.SetupConfirmed);
   }
 
   void failedCommandIsReportedAndTheProgramGoesOn() {
