@@ -1,24 +1,18 @@
-// Helpers of the main window tests: a window on a temporary working
-// directory with an in-memory settings store, the user's ways of choosing
-// from lists, pressing the canvas and dragging tiles, and answering the
-// modal dialogs as they show.
+// Helpers of the main window tests: a window on a temporary working folder
+// with an in-memory settings store, choosing from lists, pressing the canvas,
+// dragging tiles, and answering modal dialogs as they show.
 #pragma once
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
+#include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
-#include <QtTest>
-#include <functional>
 #include <memory>
 
 #include "designer/memory_settings_store.h"
@@ -28,6 +22,7 @@
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/tile_widget.h"
 #include "dialog_test_support.h"
+#include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/settings.h"
 
@@ -40,37 +35,27 @@ inline QObject& Scripts() {
 }
 inline void StopScripts() { qDeleteAll(Scripts().children()); }
 
-// Runs `user` once a modal window of type D (and of the object name `name`,
-// when given) shows, at most once, within a few seconds. When the script leaves it open, it is rejected after a
-// while, so that a failed check cannot leave the test waiting for ever.
+// Runs `user` once, when a modal window of type D (named `name`, if given)
+// shows. A window the script leaves open is rejected after a while, so that
+// a failed check cannot leave the test waiting for ever.
 template <typename D>
-void WhenShown(std::function<void(D*)> user, int* shown = nullptr, const char* name = nullptr) {
+void WhenShown(std::function<void(D*)> user, const char* name = nullptr) {
   auto* timer = new QTimer(&Scripts());
-  auto ticks = std::make_shared<int>(0);
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, ticks, user = std::move(user), shown, name] {
+  timer->start(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, user = std::move(user), name] {
     auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-    if (dialog && name && dialog->objectName() != QLatin1String(name)) dialog = nullptr;
-    if (!dialog) {
-      if (++*ticks > 500) {
-        timer->stop();
-        timer->deleteLater();
-      }
-      return;
-    }
+    if (!dialog || (name && dialog->objectName() != QLatin1String(name))) return;
     timer->stop();
     timer->deleteLater();
-    if (shown) ++*shown;
     QPointer<QDialog> guarded(dialog);
     user(dialog);
     QTimer::singleShot(3000, [guarded] {
       if (guarded && guarded->isVisible()) guarded->reject();
     });
   });
-  timer->start();
 }
 
-// Presses a button of the next message box; its text goes to `text`.
+// Presses a button of the next message box, keeping its text.
 inline void AnswerMessage(QMessageBox::StandardButton button, QString* text = nullptr) {
   WhenShown<QMessageBox>([button, text](QMessageBox* box) {
     if (text) *text = box->text();
@@ -78,7 +63,7 @@ inline void AnswerMessage(QMessageBox::StandardButton button, QString* text = nu
   });
 }
 
-// Chooses an item of one of the window's lists the only way it takes: the
+// Chooses from one of the window's lists the only way it takes: with the
 // mouse on the open list.
 inline void Pick(QComboBox* combo, const QString& item) {
   const int row = combo->findText(item);
@@ -86,18 +71,18 @@ inline void Pick(QComboBox* combo, const QString& item) {
   combo->showPopup();
   QAbstractItemView* view = combo->view();
   QTRY_VERIFY(view->isVisible());
-  const QRect rect = view->visualRect(view->model()->index(row, 0));
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
   QTRY_VERIFY(!view->isVisible());
 }
+
+inline QPoint Centre(const TDevice& tile) { return {tile.Left() + tile.Width() / 2, tile.Top() + tile.Height() / 2}; }
+inline TNetDevice& Device(TDevice& tile) { return dynamic_cast<TNetDevice&>(tile); }
 
 class Session {
  public:
   Session() {
     QDir(dir.path()).mkpath("Data");
     Settings = TSettings{};
-    CurrentGrade = 0;
-    CurrentPanelType = 0;
     window = std::make_unique<TMainWindow>(store, dir.path().toLocal8Bit().toStdString());
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the main window was not shown");
@@ -107,10 +92,10 @@ class Session {
   TDesigner& Designer() const { return window->Designer(); }
   TControlPanel& Panel() const { return *Designer().ControlPanel(); }
   TPanelNetwork& Net(int index) const { return *Panel().Networks.at(static_cast<size_t>(index)); }
+  TDevice& Last() const { return *Designer().Canvas().Tiles().back(); }
   QString DataPath(const QString& name) const { return dir.path() + "/Data/" + name; }
 
-  // Refreshes the window as the event loop would, and lets the widgets of
-  // deleted tiles go.
+  // What the event loop would do next: refresh, and drop the widgets of deleted tiles.
   void Settle() const {
     window->FlushRefresh();
     QCoreApplication::processEvents();
@@ -130,38 +115,32 @@ class Session {
     Settle();
   }
 
-  QAction* Action(const char* name) const {
-    auto* action = window->findChild<QAction*>(name);
-    if (!action) qFatal("no menu item %s", name);
-    return action;
-  }
-  // A control of the summary panel (the dialogs have controls of the same names).
+  QAction* Action(const char* name) const { return Control<QAction>(window.get(), name); }
+  // A control of the summary panel (some dialogs have controls of the same names).
   template <typename T>
   T* Summary(const char* name) const {
     return Control<T>(window->findChild<TSummaryPanel*>(), name);
   }
-  QString SummaryText(const char* name) const { return Summary<QLabel>(name)->text(); }
-  QColor SummaryColour(const char* name) const {
-    return Summary<QLabel>(name)->palette().color(QPalette::WindowText);
-  }
+  QString Text(const char* name) const { return Summary<QLabel>(name)->text(); }
+  QColor Colour(const char* name) const { return Summary<QLabel>(name)->palette().color(QPalette::WindowText); }
+  QString Status() const { return Control<QLabel>(window->statusBar(), "StatusText")->text(); }
   QToolButton* Button(int number) const {
     return Control<QToolButton>(window.get(), qPrintable(QString("ToolButton%1").arg(number)));
   }
-
   QWidget* Canvas() const { return window->CanvasView().Content(); }
   TTileWidget* Widget(const TDevice& tile) const { return window->CanvasView().WidgetOf(tile); }
 
-  // A toolbar button, then a press on the canvas at a canvas point: the new tile.
+  // A toolbar button, then a press on the canvas: the new tile.
   TDevice& Place(int button, QPoint at) {
     QTest::mouseClick(Button(button), Qt::LeftButton);
     QTest::mouseClick(Canvas(), Qt::LeftButton, {}, at);
     Settle();
-    return *Designer().Canvas().Tiles().back();
+    return Last();
   }
 
-  // Drags `tile` with the left button from its centre to a canvas point:
-  // press, moves and release all reach the pressed tile, as they do while
-  // the button is held. The cursor shown just before the release comes back.
+  // Drags `tile` from its centre to a canvas point: press, moves and release
+  // all reach the pressed tile, as they do while the button is held. The
+  // cursor shown before the release comes back.
   Qt::CursorShape Drag(const TDevice& tile, QPoint to) {
     TTileWidget* widget = Widget(tile);
     const QPoint start = widget->rect().center();
@@ -175,9 +154,12 @@ class Session {
     Settle();
     return shape;
   }
-  // The centre of a tile on the canvas.
-  static QPoint Centre(const TDevice& tile) {
-    return {tile.Left() + tile.Width() / 2, tile.Top() + tile.Height() / 2};
+
+  // A double click as the window system sends it.
+  static void DoubleClick(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QTest::mouseDClick(widget, Qt::LeftButton);
+    QTest::mouseRelease(widget, Qt::LeftButton);
   }
 
   QTemporaryDir dir;
