@@ -258,6 +258,9 @@ void TNetDevice::SetSupply(TPSUBase* supply) {
     UpdateColour();
     if (NetParent) NetParent->RecalcLoad();
   }
+  // The data run's label shows the data cable while the device has its own
+  // supply and the power cable otherwise: it changes with the supply.
+  if (ParentWire) DrawParentWire();
 }
 
 void TNetDevice::DetachFromSupply() {

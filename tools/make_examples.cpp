@@ -136,10 +136,10 @@ class ExampleBuilder {
 void Shop(ExampleBuilder& build) {
   build.New("Orvane 200", 2, "CornerShop", "Corner Shop, 12 High Street");
   build.Panel(0, {Entry(4, "Lumen PIR"), Entry(1, "Halvard S (Normal)"), Entry(1, "Twinpath GSM")});
-  TVududa& front = build.Device(1, 330, 130, "Front door");
-  TVududa& expander = build.Device(9, 330, 280, "Stockroom");
-  TVududa& back = build.Device(0, 500, 280, "Back door");
-  TVududa& office = build.Device(5, 500, 130, "Office");
+  TVududa& front = build.Device(1, 330, 110, "Front door");
+  TVududa& office = build.Device(5, 330, 200, "Office");
+  TVududa& expander = build.Device(9, 330, 290, "Stockroom");
+  TVududa& back = build.Device(0, 500, 290, "Back door");
   build.Drop(front, build.Net(0));
   build.Drop(expander, build.Net(0));
   build.Drop(back, expander);

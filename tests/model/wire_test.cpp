@@ -72,6 +72,29 @@ TEST_F(WireTest, ASuppliedDeviceHasABlackDataRunAndABluePowerRunEachWithItsLengt
   EXPECT_EQ(power.LabelY, 132);
 }
 
+TEST_F(WireTest, TheDataRunsLabelFollowsTheSupply) {
+  Settings.ShowLength = true;
+  TVududa& keypad = Place(0, 332, 190);
+  keypad.SetCableLength(25);
+  ASSERT_TRUE(Drop(keypad, Net(0)));
+  EXPECT_EQ(keypad.ParentWire->Label, "25m");  // no supply: the cable from the network
+  TPSU& psu = PlacePSU(532, 390);
+  ASSERT_TRUE(Drop(keypad, psu));
+  keypad.SetNetCableLength(40);
+  EXPECT_EQ(keypad.ParentWire->Label, "40m");
+  keypad.DetachFromSupply();
+  EXPECT_EQ(keypad.ParentWire->Label, "25m");
+  // Wired to its network before its supply, as a loaded project does.
+  TVududa& reader = Place(5, 332, 600);
+  reader.SetCableLength(30);
+  ASSERT_TRUE(Drop(reader, Net(0)));
+  ASSERT_TRUE(Drop(reader, psu));
+  EXPECT_EQ(reader.ParentWire->Label, "30m");  // its data cable still follows the power cable
+  reader.SetCableLength(70);
+  reader.SetNetCableLength(12);
+  EXPECT_EQ(reader.ParentWire->Label, "12m");
+}
+
 TEST_F(WireTest, MovingATileRedrawsItsRunsAndThoseOfItsDevices) {
   TVududa& expander = Place(9, 332, 190);
   TVududa& keypad = Place(0, 532, 190);
