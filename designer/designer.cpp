@@ -138,47 +138,9 @@ void TDesigner::LoadProject() {
   }
   host_.RunSystemFilesDialog(systemFiles_);
   switch (systemFiles_.Result()) {
-    case TModalResult::OK: {
-      // The new project is built completely before it replaces the open one.
-      TSettings settings;
-      std::unique_ptr<TProject> loaded;
-      try {
-        loaded = std::make_unique<TProject>(LoadProjectFiles(DataDir, systemFiles_.FileName(), settings));
-      } catch (const std::exception& error) {
-        host_.ShowError(error.what());
-        break;
-      }
-      TProject& project = *loaded;
-      PanelTypeName = systemFiles_.PanelTypeName();
-      FileName = systemFiles_.FileName();
-      SiteRef = systemFiles_.SiteRef();
-      Caption = ProjectCaption(SiteRef);
-      PendingIndexEntry = false;
-      ClearCanvas();
-      canvas_->RemoveObserver(watcher_.get());
-      controlPanel_ = std::move(project.ControlPanel);
-      canvas_ = std::move(project.Canvas);
-      canvas_->AddObserver(watcher_.get());
-      BindControlPanel();
-      controlPanel_->BuildWarnings();
-      Summary.Panel = " " + PanelTypeName;
-      UpdatePanelView();
-      CreateNetworkAnchors(PanelOptsTable[controlPanel_->PanelType].NetworkCount);
-      for (const auto& tile : canvas_->Tiles()) {
-        if (auto* psu = dynamic_cast<TPSU*>(tile.get())) psu->OnRightClick = [this](TDevice& d) { PSURightClick(d); };
-      }
-      FillAttachedDevices();
-      ProjectOpen = true;
-      CanvasEnabled = true;
-      Errors = controlPanel_->Warnings;
-      UpdateToolbar();
-      OptionsEnabled = ArrangeEnabled = ReportEnabled = true;
-      ScrollTop = 0;
-      Modified = false;
-      Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
-             ChangedDevices | ChangedScroll);
+    case TModalResult::OK:
+      OpenProject(systemFiles_.PanelTypeName(), systemFiles_.FileName(), systemFiles_.SiteRef());
       break;
-    }
     case TModalResult::No:
       host_.CloseWindow();
       return;
@@ -190,6 +152,48 @@ void TDesigner::LoadProject() {
   }
   StatusText = SelectComponentText;
   Notify(ChangedStatusText);
+}
+
+bool TDesigner::OpenProject(const std::string& panelTypeName, const std::string& fileName,
+                            const std::string& siteRef) {
+  // The new project is built completely before it replaces the open one.
+  TSettings settings;
+  std::unique_ptr<TProject> loaded;
+  try {
+    loaded = std::make_unique<TProject>(LoadProjectFiles(DataDir, fileName, settings));
+  } catch (const std::exception& error) {
+    host_.ShowError(error.what());
+    return false;
+  }
+  PanelTypeName = panelTypeName;
+  FileName = fileName;
+  SiteRef = siteRef;
+  Caption = ProjectCaption(SiteRef);
+  PendingIndexEntry = false;
+  ClearCanvas();
+  canvas_->RemoveObserver(watcher_.get());
+  controlPanel_ = std::move(loaded->ControlPanel);
+  canvas_ = std::move(loaded->Canvas);
+  canvas_->AddObserver(watcher_.get());
+  BindControlPanel();
+  controlPanel_->BuildWarnings();
+  Summary.Panel = " " + PanelTypeName;
+  UpdatePanelView();
+  CreateNetworkAnchors(PanelOptsTable[controlPanel_->PanelType].NetworkCount);
+  for (const auto& tile : canvas_->Tiles()) {
+    if (auto* psu = dynamic_cast<TPSU*>(tile.get())) psu->OnRightClick = [this](TDevice& d) { PSURightClick(d); };
+  }
+  FillAttachedDevices();
+  ProjectOpen = true;
+  CanvasEnabled = true;
+  Errors = controlPanel_->Warnings;
+  UpdateToolbar();
+  OptionsEnabled = ArrangeEnabled = ReportEnabled = true;
+  ScrollTop = 0;
+  Modified = false;
+  Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
+         ChangedDevices | ChangedScroll);
+  return true;
 }
 
 void TDesigner::SaveProject() {

@@ -121,6 +121,10 @@ class TDesigner {
   void StartUp();
   void NewProject();
   void LoadProject();
+  // Opens an indexed project, as Load does once the user chose its line;
+  // false (with the error shown) when its files cannot be loaded, and then
+  // the open project stays.
+  bool OpenProject(const std::string& panelTypeName, const std::string& fileName, const std::string& siteRef);
   void SaveProject();
   // Asks "Do you want to save <FileName>" when modified; Yes saves. The answer.
   TAnswer PromptSave(bool withCancel);

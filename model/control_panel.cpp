@@ -9,6 +9,7 @@
 #include "model/panel_network.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
+#include "model/work_counters.h"
 
 namespace voltaris {
 
@@ -130,6 +131,7 @@ void TControlPanel::UpdateLowestNetworkGrade() {
 }
 
 void TControlPanel::BuildWarnings() {
+  ++WorkCounters.BuildWarnings;
   Warnings.clear();
   if (!OnWarningsChanged) return;
   const TStatusSet networks = NetworkStatusSet();

@@ -4,6 +4,7 @@
 #include "model/net_device.h"
 #include "model/network.h"
 #include "model/psu_base.h"
+#include "model/work_counters.h"
 
 namespace voltaris {
 
@@ -28,7 +29,10 @@ void TDevice::SetDownstreamLoad(const TLoad& load) {
 
 void TDevice::Detach() {}
 
-void TDevice::RecalcLoad() { SetDownstreamLoad(ComputeDownstreamLoad()); }
+void TDevice::RecalcLoad() {
+  ++WorkCounters.RecalcLoad;
+  SetDownstreamLoad(ComputeDownstreamLoad());
+}
 
 void TDevice::ShowFigures() {}
 

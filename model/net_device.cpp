@@ -8,6 +8,7 @@
 #include "model/panel_network.h"
 #include "model/psu_base.h"
 #include "model/settings.h"
+#include "model/work_counters.h"
 
 namespace voltaris {
 
@@ -38,6 +39,7 @@ void TNetDevice::Detach() {
 }
 
 void TNetDevice::RecalcLoad() {
+  ++WorkCounters.RecalcLoad;
   CableResistance = CableLength * Impedance;
   SetDownstreamLoad(ComputeDownstreamLoad());
   // The cable carries the device's own current and everything drawn through it.

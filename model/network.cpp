@@ -5,6 +5,7 @@
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
+#include "model/work_counters.h"
 
 namespace voltaris {
 
@@ -87,6 +88,7 @@ void TNetwork::RemoveCounts(const TNetwork& device) {
 }
 
 void TNetwork::CollectStatus() {
+  ++WorkCounters.CollectStatus;
   if (Network) Network->StatusSet |= StatusBit(Status);
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
 }

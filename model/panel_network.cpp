@@ -4,6 +4,7 @@
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/net_device.h"
+#include "model/work_counters.h"
 
 namespace voltaris {
 
@@ -69,6 +70,7 @@ bool TPanelNetwork::CanAccept(TDevice* device) {
 }
 
 void TPanelNetwork::CollectStatus() {
+  ++WorkCounters.CollectStatus;
   StatusSet = 0;
   SetStatus(Green);
   TNetwork::CollectStatus();

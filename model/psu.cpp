@@ -4,6 +4,7 @@
 #include "model/control_panel.h"
 #include "model/net_device.h"
 #include "model/psu_clone.h"
+#include "model/work_counters.h"
 
 namespace voltaris {
 
@@ -50,6 +51,7 @@ void TPSU::Detach() {
 }
 
 void TPSU::RecalcLoad() {
+  ++WorkCounters.RecalcLoad;
   TLoad load = ComputeDownstreamLoad();
   for (TPSUClone* clone : Clones) load += clone->GetTotalLoad();
   SetDownstreamLoad(load);

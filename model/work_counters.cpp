@@ -1,0 +1,7 @@
+#include "model/work_counters.h"
+
+namespace voltaris {
+
+TWorkCounters WorkCounters;
+
+}  // namespace voltaris
