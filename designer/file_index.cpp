@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -95,9 +96,16 @@ void TFileIndex::Append(const std::string& line) const {
     if (last != EOF && last != '\n' && last != '\r') text = "\r\n";
   }
   text += line + "\r\n";
-  if (std::fseek(file.get(), 0, SEEK_END) != 0 ||
-      std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() || std::fflush(file.get()) != 0) {
-    throw FileError(path_ + ": cannot write the file (" + Reason() + ")");
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) throw FileError(path_ + ": cannot write the file (" + Reason() + ")");
+  const long end = std::ftell(file.get());
+  if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() || std::fflush(file.get()) != 0) {
+    const std::string reason = Reason();
+    // A line written in part (a full disk) would read as a project of its
+    // own: the file goes back to where it ended.
+    file.reset();
+    std::error_code ignored;
+    if (end >= 0) std::filesystem::resize_file(path_, static_cast<std::uintmax_t>(end), ignored);
+    throw FileError(path_ + ": cannot write the file (" + reason + ")");
   }
   if (std::fclose(file.release()) != 0) throw FileError(path_ + ": cannot close the file (" + Reason() + ")");
 }
@@ -109,8 +117,13 @@ void TFileIndex::Rewrite(const std::vector<std::string>& lines) const {
     stream.WriteBytes("\r\n", 2);
   }
   const std::string temporary = path_ + ".new";
-  stream.SaveToFile(temporary);
   std::error_code error;
+  try {
+    stream.SaveToFile(temporary);
+  } catch (const FileError&) {
+    std::filesystem::remove(temporary, error);  // what was written of it is of no use
+    throw;
+  }
   std::filesystem::rename(temporary, path_, error);
   if (error) {
     const std::string reason = error.message();

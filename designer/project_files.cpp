@@ -3,6 +3,12 @@
 #include <filesystem>
 #include <set>
 
+#if __has_include(<fcntl.h>) && __has_include(<unistd.h>)
+#include <fcntl.h>
+#include <unistd.h>
+#define VOLTARIS_HAVE_FSYNC 1
+#endif
+
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -112,7 +118,20 @@ class TRealFileSystem : public IProjectFileSystem {
     std::error_code error;
     return fs::exists(path, error);
   }
-  void WriteFile(const std::string& path, const TBytes& bytes) override { TStream(bytes).SaveToFile(path); }
+  void WriteFile(const std::string& path, const TBytes& bytes) override {
+    TStream(bytes).SaveToFile(path);
+#ifdef VOLTARIS_HAVE_FSYNC
+    // On the disk before it takes the project's name: after a power failure
+    // the renamed file must not turn out empty.
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+      const std::error_code error(errno, std::generic_category());
+      if (fd >= 0) ::close(fd);
+      throw FileError(path + ": cannot write the file to the disk (" + error.message() + ")");
+    }
+    ::close(fd);
+#endif
+  }
   void Rename(const std::string& from, const std::string& to) override {
     std::error_code error;
     fs::rename(from, to, error);
@@ -150,8 +169,14 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
     throw;
   }
   // 2. The old files step aside, 3. the new ones take their names. Should
-  // any step fail, the old files are put back.
+  // any step fail, the old files are put back. Copies left by an earlier
+  // save that was cut off go first while both files are there: only this
+  // save's copies may be found under the ".old" names (see LoadProjectFiles).
   const bool hadDat = files.Exists(dat), hadPjx = files.Exists(pjx);
+  if (hadDat && hadPjx) {
+    files.Remove(datOld);
+    files.Remove(pjxOld);
+  }
   bool datMoved = false, pjxMoved = false, datPlaced = false;
   try {
     if (hadDat) {
@@ -330,8 +355,16 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
 }
 
 TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings) {
-  const std::string dat = ProjectPath(dataDir, fileName, ".dat");
-  const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
+  std::string dat = ProjectPath(dataDir, fileName, ".dat");
+  std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
+  // A save cut off (a crash, a power failure) after the previous files
+  // stepped aside and before both new ones took their names leaves a name
+  // missing; the previous project is then whole under the ".old" names.
+  IProjectFileSystem& files = RealFileSystem();
+  if ((!files.Exists(dat) || !files.Exists(pjx)) && (files.Exists(dat + ".old") || files.Exists(pjx + ".old"))) {
+    if (files.Exists(dat + ".old")) dat += ".old";
+    if (files.Exists(pjx + ".old")) pjx += ".old";
+  }
   const TStream pjxFile = TStream::LoadFromFile(pjx);
   const TStream datFile = TStream::LoadFromFile(dat);
   return ReadProject(datFile.Bytes(), pjxFile.Bytes(), dat, pjx, settings);

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,9 +20,13 @@ namespace voltaris::testing {
 class TempDir {
  public:
   TempDir() {
+    // Named for the test and the process, so that the same test run by two
+    // builds at once does not share it; parameterised names hold "/".
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            ("voltaris-" + std::string(test->test_suite_name()) + "-" + test->name());
+    std::string name = "voltaris-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
+                       std::to_string(getpid());
+    std::replace(name.begin(), name.end(), '/', '_');
+    path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
