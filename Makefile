@@ -74,5 +74,18 @@ build-fuzz: deps-sanitizers
 fuzz: build-fuzz
 	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# The benchmarks on generated designs of 10, 100 and 1000 devices: a table
+# of medians with the model's work beside the times (see docs/PERFORMANCE.md).
+BENCH_BUILD ?= build-bench
+BENCH_REPETITIONS ?= 5
+
+.PHONY: bench
+bench: deps
+	@scripts/install-deps.sh bench
+	@cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLTARIS_BUILD_BENCH=ON > /dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target model_bench window_bench
+	@$(BENCH_BUILD)/bench/model_bench --benchmark_repetitions=$(BENCH_REPETITIONS)
+	@QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/window_bench --benchmark_repetitions=$(BENCH_REPETITIONS) 2>/dev/null
+
 clean:
 	rm -rf $(BUILD)

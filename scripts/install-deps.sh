@@ -5,6 +5,7 @@
 #   scripts/install-deps.sh sanitizers  clang, its sanitizer and libFuzzer
 #                                       runtimes and the symbolizer, for
 #                                       `make test-asan` and `make fuzz`
+#   scripts/install-deps.sh bench       Google Benchmark, for `make bench`
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,7 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     sanitizers) packages+=(clang llvm libclang-rt-dev) ;;
+    bench) packages+=(libbenchmark-dev) ;;
     *) echo "install-deps.sh: unknown package set '$extra'" >&2; exit 2 ;;
   esac
 done

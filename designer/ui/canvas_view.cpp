@@ -215,7 +215,20 @@ void TCanvasView::TileGeometryChanged() {
   content_->update();
 }
 
-void TCanvasView::WiresChanged() { content_->update(); }
+void TCanvasView::WiresChanged() { content_->update(VisibleRect()); }
+
+void TCanvasView::Batch(const std::function<void()>& command) {
+  content_->setUpdatesEnabled(false);
+  struct Resume {
+    QWidget* content;
+    ~Resume() { content->setUpdatesEnabled(true); }
+  } resume{content_};
+  command();
+}
+
+QRect TCanvasView::VisibleRect() const {
+  return QRect(QPoint(0, verticalScrollBar()->value()), viewport()->size());
+}
 
 void TCanvasView::resizeEvent(QResizeEvent* event) {
   QScrollArea::resizeEvent(event);

@@ -60,6 +60,12 @@ class TCanvasView : public QScrollArea, public ICanvasObserver {
   // From the tile widgets: a tile moved or resized, cable runs changed.
   void TileGeometryChanged();
   void WiresChanged();
+  // The part of the canvas the view shows, in canvas coordinates: a tile
+  // outside it needs no repaint now (it is painted when scrolled into view).
+  QRect VisibleRect() const;
+  // Runs a command that moves many tiles (Tidy-Up) with the canvas's
+  // repaints held until it ends, so that the canvas is painted once.
+  void Batch(const std::function<void()>& command);
 
   // ICanvasObserver
   void TileAdded(TDevice& tile) override;

@@ -137,7 +137,7 @@ void TMainWindow::CreateMenus() {
   snapAction_ = command(arrangeMenu_->addAction("Snap To Grid"), [this] { designer_->ToggleSnapToGrid(); });
   snapAction_->setObjectName("mnuSnapToGrid");
   snapAction_->setCheckable(true);
-  command(arrangeMenu_->addAction("Tidy-Up"), [this] { designer_->TidyUp(); })->setObjectName("mnuTidyUp");
+  command(arrangeMenu_->addAction("Tidy-Up"), [this] { canvasView_->Batch([this] { designer_->TidyUp(); }); })->setObjectName("mnuTidyUp");
 
   reportAction_ = command(bar->addAction("Report"), [this] { designer_->Report(); });
   reportAction_->setObjectName("mnuReport");
@@ -322,6 +322,7 @@ void TMainWindow::FlushRefresh() {
   pending_ = 0;
   refreshScheduled_ = false;
   if (destroying_ || !canvasView_) return;
+  if (changes != 0) ++refreshCount_;
   const bool all = (changes & ChangedProject) != 0;
   canvasView_->FollowCanvas();
   if (all) canvasView_->SyncTiles();

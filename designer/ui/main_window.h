@@ -50,6 +50,8 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   // Refreshes at once what changed since the last refresh (normally done on
   // the next turn of the event loop).
   void FlushRefresh();
+  // How many refreshes changed something on screen so far (for the benchmarks).
+  int RefreshCount() const { return refreshCount_; }
 
   // IMessageSink
   void ShowError(const std::string& text) override;
@@ -108,6 +110,8 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   std::array<QAction*, TDesigner::NetworkCountMax> cloneActions_{};
 
   unsigned pending_ = 0;
+
+  int refreshCount_ = 0;
   bool refreshScheduled_ = false;
   bool closingByDesigner_ = false;
   bool destroying_ = false;

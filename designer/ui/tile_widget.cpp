@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QSvgRenderer>
 #include <algorithm>
@@ -32,7 +33,7 @@ QString ResourcePath(const QString& folder, const QString& name) {
 }
 
 // One renderer per picture, kept for the life of the program.
-QSvgRenderer* Picture(const QString& folder, const std::string& name) {
+QSvgRenderer* Renderer(const QString& folder, const std::string& name) {
   static QHash<QString, QSvgRenderer*> cache;
   const QString key = folder + "/" + ToQt(name);
   auto found = cache.constFind(key);
@@ -48,6 +49,27 @@ QSvgRenderer* Picture(const QString& folder, const std::string& name) {
   }
   cache.insert(key, renderer);
   return renderer;
+}
+
+// A picture drawn once at the size and pixel ratio it is shown at, then
+// reused: a large design repaints hundreds of tiles at a time, and drawing
+// every picture from its vector form each time is what would make that slow.
+QPixmap Picture(const QString& folder, const std::string& name, QSize size, qreal ratio) {
+  static QHash<QString, QPixmap> cache;
+  const QString key = QString("%1/%2@%3x%4x%5").arg(folder, ToQt(name)).arg(size.width()).arg(size.height()).arg(ratio);
+  auto found = cache.constFind(key);
+  if (found != cache.constEnd()) return found.value();
+  QPixmap pixmap;
+  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !size.isEmpty()) {
+    pixmap = QPixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+  }
+  cache.insert(key, pixmap);
+  return pixmap;
 }
 
 TMouseButton ButtonOf(const QMouseEvent* event) {
@@ -95,7 +117,6 @@ void TTileWidget::FollowTile() {
   if (!tile_) return;
   setGeometry(tile_->Left(), tile_->Top(), tile_->Width(), tile_->Height());
   setToolTip(tile_->ShowHint() ? ToQt(tile_->Hint()) : QString());
-  update();
 }
 
 void TTileWidget::TileChanged(TDevice& tile, unsigned changes) {
@@ -103,7 +124,9 @@ void TTileWidget::TileChanged(TDevice& tile, unsigned changes) {
   if (changes & (ChangedGeometry | ChangedHint)) FollowTile();
   if (changes & ChangedGeometry) view_.TileGeometryChanged();
   if (changes & ChangedWires) view_.WiresChanged();
-  update();
+  // A burst of changes (a grade change re-evaluates every device) repaints
+  // only the tiles in view: asking for the others would cost without showing.
+  if (geometry().intersects(view_.VisibleRect())) update();
 }
 
 void TTileWidget::paintEvent(QPaintEvent*) {
@@ -113,14 +136,15 @@ void TTileWidget::paintEvent(QPaintEvent*) {
   const int h = height();
   painter.fillRect(rect(), ToQColor(tile_->Color()));
 
-  painter.setRenderHint(QPainter::Antialiasing);
+  const qreal ratio = devicePixelRatioF();
   if (!tile_->Picture().empty()) {
-    if (QSvgRenderer* picture = Picture(":/devices", tile_->Picture())) picture->render(&painter, QRectF(0, 0, w, h));
+    const QPixmap picture = Picture(":/devices", tile_->Picture(), QSize(w, h), ratio);
+    if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
   }
   if (!tile_->StatusImage().empty()) {
-    if (QSvgRenderer* light = Picture(":/status", tile_->StatusImage())) light->render(&painter, QRectF(w - 18, h - 18, 14, 14));
+    const QPixmap light = Picture(":/status", tile_->StatusImage(), QSize(14, 14), ratio);
+    if (!light.isNull()) painter.drawPixmap(w - 18, h - 18, light);
   }
-  painter.setRenderHint(QPainter::Antialiasing, false);
 
   if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile_)) {
     // The block's outline, then its labels.

@@ -1,0 +1,240 @@
+// The designer window, offscreen with its real widgets, on generated designs
+// of 10, 100 and 1000 network devices: opening the design, a grade change,
+// dragging one device to another network, and Tidy-Up. Each action is timed
+// until the window has refreshed.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QTest>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <malloc.h>
+
+#include "bench/design_generator.h"
+#include "bench/median_table.h"
+#include "designer/ui/canvas_view.h"
+#include "designer/ui/main_window.h"
+#include "designer/ui/summary_panel.h"
+#include "designer/ui/tile_widget.h"
+#include "model/panel_network.h"
+#include "model/psu.h"
+#include "model/work_counters.h"
+
+namespace voltaris::bench {
+
+namespace {
+
+const int Sizes[] = {10, 100, 1000};
+
+std::string WorkDir() {
+  static const std::string dir = [] {
+    const auto path = std::filesystem::temp_directory_path() / "voltaris-window-bench";
+    std::filesystem::remove_all(path);  // the designs are made afresh on every run
+    std::filesystem::create_directories(path / "Data");
+    return path.string();
+  }();
+  return dir;
+}
+
+// The project file of each size, made once with the designer's commands.
+std::string ProjectOf(int devices) {
+  static std::map<int, std::string> names;
+  auto& name = names[devices];
+  if (name.empty()) {
+    QuietHost host;
+    ScopedDialogHost dialogs(host);
+    TMemorySettingsStore store;
+    TDesigner designer(host, store, WorkDir());
+    host.FileName = "Window" + std::to_string(devices);
+    GenerateDesign(designer, host, devices);
+    designer.SaveProject();
+    name = host.FileName;
+  }
+  return name;
+}
+
+// The memory the program holds on its heap (small blocks and mapped ones).
+double HeapMegabytes() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+// Lets the window do everything the last action queued.
+void Settle(TMainWindow& window) {
+  QApplication::processEvents();
+  window.FlushRefresh();
+  QApplication::processEvents();
+}
+
+// A window with the design of one size open.
+struct OpenWindow {
+  TMemorySettingsStore store;
+  std::unique_ptr<TMainWindow> window;
+  explicit OpenWindow(int devices) {
+    const std::string name = ProjectOf(devices);
+    window = std::make_unique<TMainWindow>(store, WorkDir());
+    window->show();
+    window->Designer().OpenProject("Orvane 700", name, "Benchmark site");
+    Settle(*window);
+  }
+  TDesigner& Designer() const { return window->Designer(); }
+};
+
+// The open windows go before the application does (see main).
+std::map<int, std::unique_ptr<OpenWindow>>& Windows() {
+  static std::map<int, std::unique_ptr<OpenWindow>> windows;
+  return windows;
+}
+
+OpenWindow& WindowOf(int devices) {
+  auto& open = Windows()[devices];
+  if (!open) open = std::make_unique<OpenWindow>(devices);
+  return *open;
+}
+
+class CountWork {
+ public:
+  CountWork(benchmark::State& state, const TMainWindow* window)
+      : state_(state), window_(window), start_(WorkCounters), refreshes_(window ? window->RefreshCount() : 0) {}
+  ~CountWork() {
+    const auto per = [](double count) { return benchmark::Counter(count, benchmark::Counter::kAvgIterations); };
+    state_.counters["RecalcLoad"] = per(static_cast<double>(WorkCounters.RecalcLoad - start_.RecalcLoad));
+    state_.counters["CollectStatus"] = per(static_cast<double>(WorkCounters.CollectStatus - start_.CollectStatus));
+    state_.counters["BuildWarnings"] = per(static_cast<double>(WorkCounters.BuildWarnings - start_.BuildWarnings));
+    if (window_) state_.counters["Refreshes"] = per(window_->RefreshCount() - refreshes_);
+  }
+
+ private:
+  benchmark::State& state_;
+  const TMainWindow* window_;
+  TWorkCounters start_;
+  int refreshes_;
+};
+
+void OpenDesign(benchmark::State& state, int devices) {
+  const std::string name = ProjectOf(devices);
+  TMemorySettingsStore store;
+  double memory = 0;
+  CountWork count(state, nullptr);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto window = std::make_unique<TMainWindow>(store, WorkDir());
+    window->show();
+    Settle(*window);
+    const double empty = HeapMegabytes();
+    state.ResumeTiming();
+    window->Designer().OpenProject("Orvane 700", name, "Benchmark site");
+    Settle(*window);
+    state.PauseTiming();
+    memory = std::max(memory, HeapMegabytes() - empty);
+    window.reset();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+  state.counters["MemoryMB"] = memory;
+}
+
+void GradeChange(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  auto* grade = open.window->findChild<TSummaryPanel*>()->findChild<QComboBox*>("cbGrade");
+  CountWork count(state, open.window.get());
+  for (auto _ : state) {
+    grade->setCurrentIndex(grade->currentIndex() == 2 ? 1 : 2);  // as the user's choice in the list
+    Settle(*open.window);
+  }
+  grade->setCurrentIndex(2);
+  Settle(*open.window);
+}
+
+void DragToAnotherNetwork(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  TCanvasView& view = open.window->CanvasView();
+  TControlPanel& panel = *open.Designer().ControlPanel();
+  // A window tall enough to show the first two networks at once, as a drag
+  // only reaches what is in view.
+  open.window->resize(1024, 1500);
+  open.Designer().ShowNetwork(0);
+  Settle(*open.window);
+  // The last device on the first two networks: a chain's end that takes no
+  // place, dragged from the one it is on to the other, and back.
+  TPanelNetwork* first = panel.Networks[0];
+  TPanelNetwork* second = panel.Networks[1];
+  TNetDevice* device = nullptr;
+  for (const auto& tile : open.Designer().Canvas().Tiles()) {
+    auto* candidate = dynamic_cast<TVududa*>(tile.get());
+    if (candidate && (candidate->Network == first || candidate->Network == second) &&
+        candidate->Children.empty() && candidate->Keypads == 0)
+      device = candidate;
+  }
+  if (!device) {
+    state.SkipWithError("no device to drag");
+    return;
+  }
+  CountWork count(state, open.window.get());
+  for (auto _ : state) {
+    TPanelNetwork* target = device->Network == first ? second : first;
+    TTileWidget* widget = view.WidgetOf(*device);
+    const QPoint start = widget->rect().center();
+    const QPoint aim(target->Left() + target->Width() / 2, target->Top() + target->Height() / 2);
+    const QPoint end = widget->mapFromGlobal(view.Content()->mapToGlobal(aim));
+    QTest::mousePress(widget, Qt::LeftButton, {}, start);
+    QTest::mouseMove(widget, end);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, end);
+    Settle(*open.window);
+    if (device->Network != target) {
+      state.SkipWithError("the device did not move to the other network");
+      break;
+    }
+  }
+}
+
+void TidyUp(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  CountWork count(state, open.window.get());
+  for (auto _ : state) {
+    // Every device and supply a few pixels off the grid first, so that each
+    // Tidy-Up has the whole design to move.
+    state.PauseTiming();
+    for (const auto& tile : open.Designer().Canvas().Tiles()) {
+      if (dynamic_cast<TNetDevice*>(tile.get()) || dynamic_cast<TPSU*>(tile.get()))
+        tile->SetBounds(tile->Left() + 7, tile->Top() + 7, tile->Width(), tile->Height());
+    }
+    Settle(*open.window);
+    state.ResumeTiming();
+    open.window->findChild<QAction*>("mnuTidyUp")->trigger();  // Arrange > Tidy-Up
+    Settle(*open.window);
+  }
+}
+
+void Register() {
+  using Action = void (*)(benchmark::State&, int);
+  const std::pair<const char*, Action> actions[] = {
+      {"window/open_design", OpenDesign},
+      {"window/grade_change", GradeChange},
+      {"window/drag_to_another_network", DragToAnotherNetwork},
+      {"window/tidy_up", TidyUp},
+  };
+  for (const auto& [name, action] : actions) {
+    for (int devices : Sizes) {
+      benchmark::RegisterBenchmark((std::string(name) + "/N=" + std::to_string(devices)).c_str(),
+                                   [action = action, devices](benchmark::State& state) { action(state, devices); })
+          ->Unit(benchmark::kMillisecond);
+    }
+  }
+}
+
+}  // namespace
+
+}  // namespace voltaris::bench
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  voltaris::bench::Register();
+  const int result = voltaris::bench::RunWithMedianTable(argc, argv);
+  voltaris::bench::Windows().clear();
+  return result;
+}
