@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,7 +26,18 @@ TReportWindow::TReportWindow(QWidget* parent)
   btnDone_->setObjectName(QStringLiteral("btnDone"));
 
   // A fixed-pitch font keeps the report's columns under each other.
-  Memo1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // Where the platform's fixed font is not fixed after all (it depends on
+  // the fonts installed), fall back to whichever typewriter font there is.
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (!QFontInfo(fixed).fixedPitch()) {
+    for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Courier New", "monospace"}) {
+      fixed.setFamily(family);
+      fixed.setStyleHint(QFont::TypeWriter);
+      fixed.setFixedPitch(true);
+      if (QFontInfo(fixed).fixedPitch()) break;
+    }
+  }
+  Memo1_->setFont(fixed);
   Memo1_->setFixedSize(MemoWidth, MemoHeight);
   Memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
