@@ -23,6 +23,19 @@ TNetDevice::~TNetDevice() = default;
 
 void TNetDevice::SetDownstreamLoad(const TLoad& load) {
   TNetwork::SetDownstreamLoad(load);
+  // Voltages travel down a chain by recalculating each device, and each
+  // recalculation reports its load upwards again. Where the load it reports
+  // is the one its parent and supply already have, they would only repeat
+  // their own sums: skipping that keeps a chain's mutual recalculation from
+  // walking up to the network at every step, and changes no figure.
+  const TLoad total = GetTotalLoad();
+  if (!ReportEveryRecalculation && reported_ && total == reportedLoad_ && NetParent == reportedParent_ &&
+      Supply == reportedSupply_)
+    return;
+  reported_ = true;
+  reportedLoad_ = total;
+  reportedParent_ = NetParent;
+  reportedSupply_ = Supply;
   if (NetParent) NetParent->RecalcLoad();
   if (Supply) Supply->RecalcLoad();
 }
@@ -237,6 +250,7 @@ void TNetDevice::SetKeypads(int32_t count) {
 
 void TNetDevice::SetNetParent(TNetwork* parent) {
   NetParent = parent;
+  reported_ = false;  // a new parent has yet to hear of the device's load
   if (parent) {
     DrawParentWire();
     SetNetwork(parent->GetNetwork());
@@ -251,10 +265,14 @@ void TNetDevice::DetachFromNetParent() {
   parent->RemoveChild(ParentIndex);
   parent->RemoveCounts(*this);
   SetNetParent(nullptr);
+  // Off its parent the device takes its voltages from its supply, or has
+  // none to lose: it must not go on showing those of the cable it left.
+  RecalcLoad();
 }
 
 void TNetDevice::SetSupply(TPSUBase* supply) {
   Supply = supply;
+  reported_ = false;
   if (supply) {
     DrawSupplyWire();
     UpdateColour();

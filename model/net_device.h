@@ -57,6 +57,12 @@ class TNetDevice : public TNetwork {
   // The grade of the system this device's network belongs to; 0 when on none.
   int32_t SystemGrade() const;
 
+  // Off in the program: a recalculation that finds the same total load for
+  // the same network parent and supply does not make them recalculate again.
+  // On, every recalculation reaches them, as the propagation rules read;
+  // the tests switch it on to show that skipping the repeats changes no result.
+  static inline bool ReportEveryRecalculation = false;
+
   double CableLength = 0;        // metres, the cable that powers the device
   double NetCableLength = 0;     // metres, the data cable when the device has its own supply
   TNetwork* NetParent = nullptr;
@@ -75,6 +81,12 @@ class TNetDevice : public TNetwork {
  private:
   void DrawParentWire();
   void DrawSupplyWire();
+
+  // What the device last made its network parent and supply take in.
+  TLoad reportedLoad_;
+  const TNetwork* reportedParent_ = nullptr;
+  const TPSUBase* reportedSupply_ = nullptr;
+  bool reported_ = false;
 };
 
 }  // namespace voltaris

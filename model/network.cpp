@@ -74,9 +74,16 @@ TPanelNetwork* TNetwork::GetNetwork() const { return Network; }
 
 bool TNetwork::CanAccept(TDevice*) { return true; }
 
-void TNetwork::SetExpanders(int32_t count) { Expanders = count; }
+// The counts show on a panel network's block: they are shown as they change.
+void TNetwork::SetExpanders(int32_t count) {
+  Expanders = count;
+  ShowFigures();
+}
 
-void TNetwork::SetKeypads(int32_t count) { Keypads = count; }
+void TNetwork::SetKeypads(int32_t count) {
+  Keypads = count;
+  ShowFigures();
+}
 
 void TNetwork::AddExpanders(int32_t difference) { SetExpanders(AddMilliamps(Expanders, difference)); }
 

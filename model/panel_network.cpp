@@ -26,6 +26,11 @@ void TPanelNetwork::SetDownstreamLoad(const TLoad& load) {
 }
 
 void TPanelNetwork::ShowFigures() {
+  // The labels change only with what they show; a network recalculated
+  // again and again during a load keeps its texts.
+  const TShownFigures shown{Name(), DownstreamLoad, Expanders, Keypads};
+  if (shown_ && *shown_ == shown) return;
+  shown_ = shown;
   Labels[NameLabel].Text = Name();
   Labels[CurrentLabel].Text = Format("Current = %d mA", DownstreamLoad.Quiescent);
   Labels[AlarmLabel].Text = Format("Alarm = %d mA", DownstreamLoad.Alarm);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "model/network.h"
@@ -50,6 +51,17 @@ class TPanelNetwork : public TNetwork {
   enum { NameLabel, CurrentLabel, AlarmLabel, ExpandersLabel, KeypadsLabel };
   std::array<TTileLabel, 5> Labels;
   TControlPanel* ControlPanel = nullptr;
+
+ private:
+  // What the labels were last made from.
+  struct TShownFigures {
+    std::string Name;
+    TLoad Load;
+    int32_t Expanders = 0;
+    int32_t Keypads = 0;
+    bool operator==(const TShownFigures&) const = default;
+  };
+  std::optional<TShownFigures> shown_;
 };
 
 // One class per family of panel models; they differ only in their limits.

@@ -216,6 +216,20 @@ TEST_F(NetDeviceTest, ADeviceOnASupplyButNoNetworkHasItsTrueVoltages) {
   EXPECT_TRUE(psu.Children.empty());
 }
 
+TEST_F(NetDeviceTest, ADeviceLeftBehindByItsParentShowsItIsUnconnected) {
+  TVududa& expander = Place(E8);
+  TVududa& keypad = Place(K4);
+  ASSERT_TRUE(Drop(expander, Net(0)));
+  ASSERT_TRUE(Drop(keypad, expander));
+  keypad.SetCableLength(100);
+  ASSERT_LT(keypad.SupplyVolts, 13.6);
+  expander.Detach();  // the expander's Alt-click leaves the keypad on its own
+  EXPECT_EQ(keypad.NetParent, nullptr);
+  EXPECT_EQ(keypad.SupplyVolts, 13.6);
+  EXPECT_EQ(keypad.AlarmVolts, 13.6);
+  EXPECT_EQ(keypad.Hint(), "Not on Network");
+}
+
 TEST_F(NetDeviceTest, DependsOnWalksUpTheChain) {
   TVududa& a = Place(E8);
   TVududa& b = Place(K4);

@@ -44,6 +44,9 @@ TEST_F(NetworkTest, Orvane200CountsPlacesAndRefusesWhatExceedsThem) {
   EXPECT_FALSE(Drop(Place(K4), Net(0)));
   EXPECT_EQ(Net(0).Labels[TPanelNetwork::KeypadsLabel].Text, "Keypads - 6 of Poss 6");
   EXPECT_EQ(Net(0).Labels[TPanelNetwork::ExpandersLabel].Text, "Expanders - 1 of Poss 1");
+  // The labels follow the places as they are freed.
+  expander.Detach();
+  EXPECT_EQ(Net(0).Labels[TPanelNetwork::ExpandersLabel].Text, "Expanders - 0 of Poss 1");
 }
 
 TEST_F(NetworkTest, AChainIsAcceptedOrRefusedAsOne) {
