@@ -10,6 +10,7 @@ CMAKE_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
+FUZZ_TARGETS ?=
 SANITIZERS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
 export ASAN_OPTIONS ?= check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
@@ -70,9 +71,10 @@ build-fuzz: deps-sanitizers
 	  -DVOLTARIS_FUZZ=ON > /dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# Each fuzz target in turn for FUZZ_SECONDS seconds, from the seeds in fuzz/corpus.
+# Each fuzz target in turn (or those named in FUZZ_TARGETS) for FUZZ_SECONDS
+# seconds, from the seeds in fuzz/corpus.
 fuzz: build-fuzz
-	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # The benchmarks on generated designs of 10, 100 and 1000 devices: a table
 # of medians with the model's work beside the times (see docs/PERFORMANCE.md).

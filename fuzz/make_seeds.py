@@ -69,6 +69,8 @@ def main():
     write("index", "mixed-line-ends",
           b"Orvane 200;Shop;Unit 4;01/02/2027\nOrvane 700;../../etc/passwd;x;y\r\n"
           b"Orvane 250;Only two fields\r;;;\r\nOrvane 500;Office;Site;a;b")
+    # A file name too long for the file system: deleting its row is refused with a word.
+    write("index", "name-too-long", b"Orvane 2250;Gnly tOrwo fiel" + b"y" * 300 + b"SOS")
 
 
 if __name__ == "__main__":

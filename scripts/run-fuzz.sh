@@ -5,7 +5,7 @@
 # (never in the committed seeds); an input that crashes or breaks a property
 # is written to <build>/findings/<target>/ and makes the script fail.
 # A summary line per target goes to the terminal and to <build>/fuzz-summary.txt.
-#   scripts/run-fuzz.sh [build-dir] [seconds]
+#   scripts/run-fuzz.sh [build-dir] [seconds] [target...]   (all targets when none is named)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-fuzz}
@@ -14,12 +14,21 @@ summary="$build/fuzz-summary.txt"
 : > "$summary"
 status=0
 shopt -s nullglob
-programs=("$build"/fuzz/*_fuzzer)
+if [ $# -gt 2 ]; then
+  programs=()
+  for target in "${@:3}"; do programs+=("$build/fuzz/${target}_fuzzer"); done
+else
+  programs=("$build"/fuzz/*_fuzzer)
+fi
 if [ ${#programs[@]} -eq 0 ]; then
   echo "run-fuzz.sh: no fuzz targets in $build/fuzz (run make build-fuzz)" >&2
   exit 1
 fi
 for program in "${programs[@]}"; do
+  if [ ! -x "$program" ]; then
+    echo "run-fuzz.sh: no fuzz target $program" >&2
+    exit 1
+  fi
   name=$(basename "$program" _fuzzer)
   work="$build/corpus/$name"
   findings="$build/findings/$name"
