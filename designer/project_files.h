@@ -78,7 +78,10 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
 // what is wrong.
 TProject ReadProject(const TBytes& dat, const TBytes& pjx, const std::string& datName, const std::string& pjxName,
                      TSettings& settings);
-// Reads the files of project `fileName` from `dataDir`.
+// Reads the files of project `fileName` from `dataDir`. When a save was cut
+// off while the previous files stood aside, so that "<name>.dat" or
+// "<name>.pjx" is missing, the previous project is read from the ".old"
+// copies that save left. Reading changes no file.
 TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings);
 
 // The tile classes a layout file may name.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzz build (`make build-fuzz`) for the given
 # number of seconds, one after another, starting from the seeds in
-# fuzz/corpus/<target>. What a run learns is kept in <build>/corpus/<target>
+# fuzz/corpus/<target> (with the words of fuzz/<target>.dict where there is
+# one). What a run learns is kept in <build>/corpus/<target>
 # (never in the committed seeds); an input that crashes or breaks a property
 # is written to <build>/findings/<target>/ and makes the script fail.
 # A summary line per target goes to the terminal and to <build>/fuzz-summary.txt.
@@ -34,9 +35,11 @@ for program in "${programs[@]}"; do
   findings="$build/findings/$name"
   log="$build/fuzz-$name.log"
   mkdir -p "$work" "$findings"
+  options=()
+  if [ -f "fuzz/$name.dict" ]; then options+=("-dict=fuzz/$name.dict"); fi
   started=$(date +%s)
   if "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$findings/" "$work" "fuzz/corpus/$name" > "$log" 2>&1; then
+      "${options[@]}" -artifact_prefix="$findings/" "$work" "fuzz/corpus/$name" > "$log" 2>&1; then
     result="no finding"
   else
     result="FINDING (see $log and $findings/)"
