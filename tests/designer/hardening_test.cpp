@@ -287,6 +287,20 @@ TEST_F(HardeningTest, ADiskThatIsFullIsReportedAndTheProjectStaysOpenAndModified
   EXPECT_FALSE(designer.Modified);
 }
 
+TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  OpenWarehouseAndChangeIt();
+  fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
+  host.saveAnswer = TAnswer::Yes;  // "Do you want to save Warehouse": Yes, and the disk is full
+  EXPECT_THROW(designer.ExitProgram(), FileError);
+  EXPECT_FALSE(host.closed);
+  ExpectFailedSaveLostNothing("Warehouse");
+  fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
+  host.onSystemFiles = Open("CornerShop");
+  EXPECT_THROW(designer.LoadProject(), FileError);
+  ExpectFailedSaveLostNothing("Warehouse");
+}
+
 // A small file system of our own, mounted on a directory in a mount
 // namespace of this process only; false where that is not permitted.
 class PrivateTmpfs {
