@@ -218,10 +218,17 @@ void TCanvasView::TileGeometryChanged() {
 void TCanvasView::WiresChanged() { content_->update(VisibleRect()); }
 
 void TCanvasView::Batch(const std::function<void()>& command) {
+  // Moving a tile that shows makes Qt work out what it uncovers against every
+  // other tile; with the canvas hidden the moves cost nothing, and showing it
+  // again paints it once.
   content_->setUpdatesEnabled(false);
+  content_->hide();
   struct Resume {
     QWidget* content;
-    ~Resume() { content->setUpdatesEnabled(true); }
+    ~Resume() {
+      content->show();
+      content->setUpdatesEnabled(true);
+    }
   } resume{content_};
   command();
 }

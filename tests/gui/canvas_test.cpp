@@ -96,6 +96,23 @@ class CanvasTest : public QObject {
     QVERIFY(s.Action("mnuSnapToGrid")->isChecked() && s.Designer().Canvas().SnapToGrid);
   }
 
+  void tidyUpEndsWithTheCurrentNetworkInView() {
+    Session s;
+    s.New("Orvane 700", 3);
+    QScrollBar* bar = s.window->CanvasView().verticalScrollBar();
+    QTest::mouseClick(s.Summary<QLabel>("lbNet3"), Qt::LeftButton);
+    s.Settle();
+    const int third = bar->value();
+    QVERIFY(third > 0);
+    bar->setValue(third + 120);  // the user scrolls on a little
+    s.Settle();
+    s.Action("mnuTidyUp")->trigger();
+    s.Settle();
+    QCOMPARE(bar->value(), third);
+    QCOMPARE(s.Designer().ScrollTop, third);
+    QVERIFY(s.window->CanvasView().Content()->isVisible());
+  }
+
   void networkLabelsAndCloneToBringSectionsIntoView() {
     Session s;
     s.New("Orvane 700", 3);
