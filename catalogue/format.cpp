@@ -9,16 +9,16 @@ namespace voltaris {
 
 namespace {
 
-struct Spec {
+struct Conversion {
   bool leftAlign = false;
   int width = 0;
   int precision = -1;  // -1: none given
   char type = 0;
 };
 
-// Reads the spec after a '%' starting at `pos`; leaves `pos` after its type.
-Spec ParseSpec(std::string_view format, size_t& pos) {
-  Spec spec;
+// Reads the conversion after a '%' starting at `pos`; leaves `pos` after its type.
+Conversion ParseConversion(std::string_view format, size_t& pos) {
+  Conversion conversion;
   auto digits = [&](int& out) {
     while (pos < format.size() && format[pos] >= '0' && format[pos] <= '9') {
       out = out * 10 + (format[pos] - '0');
@@ -27,24 +27,24 @@ Spec ParseSpec(std::string_view format, size_t& pos) {
     }
   };
   if (pos < format.size() && format[pos] == '-') {
-    spec.leftAlign = true;
+    conversion.leftAlign = true;
     ++pos;
   }
-  digits(spec.width);
+  digits(conversion.width);
   if (pos < format.size() && format[pos] == '.') {
     ++pos;
-    spec.precision = 0;
-    digits(spec.precision);
+    conversion.precision = 0;
+    digits(conversion.precision);
   }
   if (pos >= format.size()) throw FormatError("format ends inside a conversion");
-  spec.type = format[pos++];
-  return spec;
+  conversion.type = format[pos++];
+  return conversion;
 }
 
-std::string Pad(std::string text, const Spec& spec) {
-  if (static_cast<int>(text.size()) >= spec.width) return text;
-  const std::string fill(spec.width - text.size(), ' ');
-  return spec.leftAlign ? text + fill : fill + text;
+std::string Pad(std::string text, const Conversion& conversion) {
+  if (static_cast<int>(text.size()) >= conversion.width) return text;
+  const std::string fill(conversion.width - text.size(), ' ');
+  return conversion.leftAlign ? text + fill : fill + text;
 }
 
 std::string IntegerText(int64_t value, int precision) {
@@ -108,13 +108,13 @@ std::string FormatList(std::string_view format, std::span<const FormatArg> args)
       ++pos;
       continue;
     }
-    const Spec spec = ParseSpec(format, pos);
+    const Conversion conversion = ParseConversion(format, pos);
     const FormatArg& arg = Next(args, index);
-    switch (spec.type) {
+    switch (conversion.type) {
       case 'd':
       case 'u':
         if (arg.kind() != FormatArg::Kind::Integer) throw FormatError("%d needs an integer");
-        out += Pad(IntegerText(arg.integer(), spec.precision), spec);
+        out += Pad(IntegerText(arg.integer(), conversion.precision), conversion);
         break;
       case 'x':
       case 'X': {
@@ -123,10 +123,10 @@ std::string FormatList(std::string_view format, std::span<const FormatArg> args)
         auto result = std::to_chars(buffer, buffer + sizeof buffer,
                                     static_cast<uint64_t>(static_cast<uint32_t>(arg.integer())), 16);
         std::string text(buffer, result.ptr);
-        if (spec.type == 'X')
+        if (conversion.type == 'X')
           for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-        if (spec.precision > static_cast<int>(text.size())) text.insert(0, spec.precision - text.size(), '0');
-        out += Pad(text, spec);
+        if (conversion.precision > static_cast<int>(text.size())) text.insert(0, conversion.precision - text.size(), '0');
+        out += Pad(text, conversion);
         break;
       }
       case 'f': {
@@ -134,19 +134,19 @@ std::string FormatList(std::string_view format, std::span<const FormatArg> args)
         if (arg.kind() == FormatArg::Kind::Real) value = arg.real();
         else if (arg.kind() == FormatArg::Kind::Integer) value = static_cast<double>(arg.integer());
         else throw FormatError("%f needs a number");
-        out += Pad(FormatFixed(value, spec.precision < 0 ? 2 : spec.precision), spec);
+        out += Pad(FormatFixed(value, conversion.precision < 0 ? 2 : conversion.precision), conversion);
         break;
       }
       case 's':
       case 'S': {
         if (arg.kind() != FormatArg::Kind::Text) throw FormatError("%s needs a string");
         std::string text(arg.text());
-        if (spec.precision >= 0 && static_cast<int>(text.size()) > spec.precision) text.resize(spec.precision);
-        out += Pad(text, spec);
+        if (conversion.precision >= 0 && static_cast<int>(text.size()) > conversion.precision) text.resize(conversion.precision);
+        out += Pad(text, conversion);
         break;
       }
       default:
-        throw FormatError(std::string("unknown conversion %") + spec.type);
+        throw FormatError(std::string("unknown conversion %") + conversion.type);
     }
   }
   return out;

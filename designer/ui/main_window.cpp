@@ -154,12 +154,12 @@ void TMainWindow::CreateToolBar() {
   QFont captionFont = font();
   captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
   for (size_t i = 0; i < ToolButtons.size(); ++i) {
-    const TToolButtonSpec& spec = ToolButtons[i];
+    const TToolButtonSpec& look = ToolButtons[i];
     auto* button = new QToolButton(toolBar_);
     button->setObjectName(QString("ToolButton%1").arg(i + 1));
-    button->setText(spec.Caption);
+    button->setText(look.Caption);
     button->setFont(captionFont);
-    button->setIcon(PictureIcon(QString(":/toolbar/%1").arg(spec.Image), {ToolImageSize}, devicePixelRatioF()));
+    button->setIcon(PictureIcon(QString(":/toolbar/%1").arg(look.Image), {ToolImageSize}, devicePixelRatioF()));
     button->setIconSize(QSize(ToolImageSize, ToolImageSize));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFixedSize(ToolButtonWidth, ToolButtonHeight);
