@@ -256,6 +256,7 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
       EXPECT_TRUE(loaded == savedAfter) << "cut after step " << cutAfter << " went back to the previous project";
     } else if (loaded == savedAfter) {
       committed = true;
+      RecordProperty("firstStepThatLoadsTheSavedProject", cutAfter);
     } else {
       EXPECT_TRUE(loaded == savedBefore) << "cut after step " << cutAfter << " loads neither version";
     }
@@ -266,6 +267,7 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
       EXPECT_TRUE(previous.count(name)) << "cut after step " << cutAfter << " left " << name;
     designer.Modified = true;
   }
+  RecordProperty("steps", cutAfter - 1);
   EXPECT_GE(cutAfter, 6);
   EXPECT_TRUE(committed);
 }
