@@ -410,17 +410,28 @@ void TDesigner::UpdatePanelAndDevices() {
   if (!ProjectOpen) return;
   CurrentPanelType = controlPanel_->PanelType;
   controlPanel_->EditLoadList();
+  // The list's lowest grade is taken after the dialog, and the grade may have
+  // changed in it: the warnings and the toolbar follow.
+  controlPanel_->BuildWarnings();
   FillAttachedDevices();
   UpdateSummary();
+  UpdateToolbar();
 }
 
 // --- menus ---
 
 void TDesigner::Options() {
   if (!ProjectOpen) return;
-  const bool confirmed = ExecuteOptions(options_, [this](TOptionsPresenter& dialog) {
-    return host_.RunOptionsDialog(dialog);
-  });
+  bool confirmed = false;
+  std::string storeError;
+  try {
+    confirmed = ExecuteOptions(options_, [this](TOptionsPresenter& dialog) { return host_.RunOptionsDialog(dialog); });
+  } catch (const SettingsStoreError& error) {
+    // Only writing the defaults can fail, after OK applied the settings:
+    // the project takes them all the same, and the user is told.
+    confirmed = true;
+    storeError = error.what();
+  }
   if (confirmed) {
     TControlPanel& panel = *controlPanel_;
     panel.SetStandard(Settings.SystemStandard);
@@ -431,7 +442,7 @@ void TDesigner::Options() {
       // Every cable run is drawn again, with or without its length.
       ScrollInView(NetworkAnchors.empty() ? 0 : NetworkAnchors.front());
       for (const auto& tile : canvas_->Tiles()) {
-        if (auto* device = dynamic_cast<TNetDevice*>(tile.get())) device->RebuildAllWires();
+        if (auto* device = dynamic_cast<TNetDevice*>(tile.get())) device->RebuildWires();
       }
       const size_t current = static_cast<size_t>(panel.CurrentNetwork);
       if (current < NetworkAnchors.size()) ScrollInView(NetworkAnchors[current]);
@@ -440,6 +451,7 @@ void TDesigner::Options() {
     }
   }
   UpdateSummary();
+  if (!storeError.empty()) host_.ShowError(storeError);
 }
 
 std::string TDesigner::ReportText() {

@@ -263,6 +263,12 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
                                         record.ClassName));
       try {
         const TBounds bounds = RecordBounds(record);
+        // Every position the canvas can hold; beyond them the cable-run and
+        // grid arithmetic would overflow.
+        if (bounds.Left < 0 || bounds.Top < 0 || bounds.Left > MaxCanvasPosition || bounds.Top > MaxCanvasPosition ||
+            bounds.Width < 0 || bounds.Height < 0 || bounds.Width > MaxTileSize || bounds.Height > MaxTileSize)
+          throw FileError(Format("%s: record %d places its tile at %d, %d with size %d x %d, off the canvas", pjxName,
+                                 i, bounds.Left, bounds.Top, bounds.Width, bounds.Height));
         tile->SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
         const std::string hint = RecordHint(record);
         tile->SetHint(hint);
@@ -343,6 +349,10 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
     }
 
     // Every figure from the loaded design.
+    // The stored network loads are worked out again from the design itself,
+    // also where no drop reached them (a network or supply left empty).
+    panel.RecalcNetworkLoad();
+    for (TPSU* psu : panel.PSUs) psu->RecalcLoad();
     panel.Calculate();
     for (TPSU* psu : panel.PSUs) psu->Module.Calculate();
     for (TPSU* psu : panel.PSUs) psu->UpdateStatus();

@@ -84,6 +84,10 @@ TProject ReadProject(const TBytes& dat, const TBytes& pjx, const std::string& da
 // copies that save left. Reading changes no file.
 TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings);
 
+// The positions and sizes a layout file may give a tile, in canvas pixels.
+inline constexpr int32_t MaxCanvasPosition = 1000000;
+inline constexpr int32_t MaxTileSize = 4096;
+
 // The tile classes a layout file may name.
 const std::vector<std::string>& TileClassNames();
 

@@ -60,9 +60,14 @@ TColour TControlPanel::PaletteColour(size_t index) const {
   return ColourWhite;
 }
 
-TStatusSet TControlPanel::NetworkStatusSet() const {
+TStatusSet TControlPanel::NetworkStatusSet() {
+  // Each network's set as it stands: a device that got worse only raised its
+  // network's light, and one that left took its status with it.
   TStatusSet set = 0;
-  for (const TPanelNetwork* network : Networks) set |= network->StatusSet;
+  for (TPanelNetwork* network : Networks) {
+    network->StatusSet = network->CurrentStatusSet();
+    set |= network->StatusSet;
+  }
   return set;
 }
 
@@ -83,24 +88,33 @@ void TControlPanel::SetGrade(int32_t grade) {
   BuildWarnings();
 }
 
+void TControlPanel::PassOn(const std::function<void(TPowerModule&)>& setting) {
+  // Each supply's light follows its new figures: a change of standard can
+  // give a supply enough backup, or take it away.
+  for (TPSU* psu : PSUs) {
+    setting(psu->Module);
+    psu->UpdateStatus();
+  }
+}
+
 void TControlPanel::SetStandard(int32_t standard) {
   TPowerModule::SetStandard(standard);
-  for (TPSU* psu : PSUs) psu->Module.SetStandard(standard);
+  PassOn([&](TPowerModule& module) { module.SetStandard(standard); });
 }
 
 void TControlPanel::SetACFailSignalled(bool signalled) {
   TPowerModule::SetACFailSignalled(signalled);
-  for (TPSU* psu : PSUs) psu->Module.SetACFailSignalled(signalled);
+  PassOn([&](TPowerModule& module) { module.SetACFailSignalled(signalled); });
 }
 
 void TControlPanel::SetBatteryFactor(double factor) {
   TPowerModule::SetBatteryFactor(factor);
-  for (TPSU* psu : PSUs) psu->Module.SetBatteryFactor(factor);
+  PassOn([&](TPowerModule& module) { module.SetBatteryFactor(factor); });
 }
 
 void TControlPanel::SetAlarmPeriod(int32_t minutes) {
   TPowerModule::SetAlarmPeriod(minutes);
-  for (TPSU* psu : PSUs) psu->Module.SetAlarmPeriod(minutes);
+  PassOn([&](TPowerModule& module) { module.SetAlarmPeriod(minutes); });
 }
 
 void TControlPanel::Calculate() {
@@ -115,8 +129,9 @@ void TControlPanel::Calculate() {
 void TControlPanel::RecalcNetworkLoad() {
   TLoad load;
   for (const TPanelNetwork* network : Networks) load += network->GetTotalLoad();
-  SetNetworkQuiescent(load.Quiescent);
-  SetNetworkAlarm(load.Alarm);
+  // Both halves, then one calculation (the setters would each calculate again).
+  NetworkQuiescent = load.Quiescent;
+  NetworkAlarm = load.Alarm;
   Calculate();
   if (OnLoadChanged) OnLoadChanged(*this);
 }

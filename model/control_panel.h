@@ -47,8 +47,9 @@ class TControlPanel : public TPowerModule {
   // The colour of palette line `index` (white past the end, or for a line
   // that is not a whole number).
   TColour PaletteColour(size_t index) const;
-  // The union of the statuses found on every panel network.
-  TStatusSet NetworkStatusSet() const;
+  // The union of the statuses found on every panel network, each network's
+  // set brought up to date on the way.
+  TStatusSet NetworkStatusSet();
 
   std::function<void(TControlPanel&)> OnLoadChanged;
   std::function<void(TControlPanel&)> OnWarningsChanged;
@@ -58,6 +59,10 @@ class TControlPanel : public TPowerModule {
   TStringList Warnings;
   std::vector<TPanelNetwork*> Networks;
   int32_t CurrentNetwork = 0;
+
+ private:
+  // Passes a system-wide setting to every supply's module.
+  void PassOn(const std::function<void(TPowerModule&)>& setting);
 };
 
 // The palette built into the program (the same lines as resources/Colors.dat).

@@ -130,28 +130,31 @@ int32_t TNetDevice::SystemGrade() const {
 }
 
 void TNetDevice::UpdateStatus() {
-  SetShowHint(true);
-  uint8_t status;
+  uint8_t status = Green;
+  const char* hint = nullptr;
   const int32_t systemGrade = SystemGrade();
   if (!Network) {
     status = Blue;
-    SetHint("Not on Network");
+    hint = "Not on Network";
   } else if (!SetupConfirmed) {
     status = Blue;
-    SetHint("Double click to set up");
+    hint = "Double click to set up";
   } else if (systemGrade > EffectiveGrade) {
     status = Yellow;
-    SetHint(Format("Right click and change devices to Grade %d", systemGrade));
   } else if (SupplyVolts < MinVolts) {
     status = Red;
-    SetHint("Low Volts");
+    hint = "Low Volts";
   } else if (AlarmVolts < MinVolts) {
     status = Orange;
-    SetHint("Low Volts in Alarm");
-  } else {
-    status = Green;
-    SetShowHint(false);
+    hint = "Low Volts in Alarm";
   }
+  // A Green device shows no hint and keeps the text it had.
+  if (status == Yellow) {
+    SetHint(Format("Right click and change devices to Grade %d", systemGrade));
+  } else if (hint) {
+    SetHint(hint);
+  }
+  SetShowHint(status != Green);
   SetStatus(status);
 }
 
@@ -268,6 +271,9 @@ void TNetDevice::DetachFromNetParent() {
   // Off its parent the device takes its voltages from its supply, or has
   // none to lose: it must not go on showing those of the cable it left.
   RecalcLoad();
+  // Taken from behind a device, it no longer counts for its network's light
+  // (a panel network parent has already looked again).
+  if (Network && parent != Network) Network->CollectStatus();
 }
 
 void TNetDevice::SetSupply(TPSUBase* supply) {

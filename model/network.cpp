@@ -39,7 +39,8 @@ TLoad TNetwork::ComputeDownstreamLoad() {
 void TNetwork::SetStatus(uint8_t status) {
   const uint8_t old = Status;
   TDevice::SetStatus(status);
-  if (!Network) return;
+  // A panel network is its own network: its light is set by its own walk.
+  if (!Network || Network == this) return;
   if (old > status) {
     Network->CollectStatus();  // the network may have become better
   } else if (status > Network->Status) {
@@ -98,6 +99,11 @@ void TNetwork::CollectStatus() {
   ++WorkCounters.CollectStatus;
   if (Network) Network->StatusSet |= StatusBit(Status);
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
+}
+
+void TNetwork::AddStatuses(TStatusSet& set) const {
+  set |= StatusBit(Status);
+  for (const TNetDevice* child : Children) child->AddStatuses(set);
 }
 
 int32_t TNetwork::LowestGrade() {

@@ -39,6 +39,8 @@ class TNetwork : public TDevice {
   // The lowest grade in this part of the tree; every device re-evaluates its
   // status on the way.
   int32_t LowestGrade();
+  // Adds the status of this object and of everything behind it to `set`.
+  void AddStatuses(TStatusSet& set) const;
 
   TPanelNetwork* Network = nullptr;  // the panel network at the root; null when on none
   int32_t Expanders = 0;

@@ -76,17 +76,16 @@ bool TPanelNetwork::CanAccept(TDevice* device) {
 
 void TPanelNetwork::CollectStatus() {
   ++WorkCounters.CollectStatus;
-  StatusSet = 0;
-  SetStatus(Green);
-  TNetwork::CollectStatus();
-  uint8_t worst = Green;
-  for (uint8_t status : {Blue, Yellow, Red, Orange}) {
-    if (HasStatus(StatusSet, status)) {
-      worst = status;
-      break;
-    }
-  }
-  SetStatus(worst);
+  // The network's own mark is Green; its light is the worst status on it.
+  StatusSet = StatusBit(Green);
+  for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
+  SetStatus(WorstStatus(StatusSet));
+}
+
+TStatusSet TPanelNetwork::CurrentStatusSet() const {
+  TStatusSet set = StatusBit(Green);
+  for (const TNetDevice* child : Children) child->AddStatuses(set);
+  return set;
 }
 
 TPanelNetwork* CreatePanelNetwork(TCanvas& canvas, int32_t networkKind) {

@@ -44,6 +44,9 @@ class TPanelNetwork : public TNetwork {
   bool CanAccept(TDevice* device) override;
   void CollectStatus() override;
 
+  // The statuses on the network as they stand now, with its own Green.
+  TStatusSet CurrentStatusSet() const;
+
   const int32_t MaxExpanders;
   const int32_t MaxKeypads;
   // The name label, then the four information labels: current, alarm,

@@ -235,13 +235,18 @@ void TPowerModule::ReadRecord(TStream& stream) {
   const int32_t requiredStandby = stream.ReadInt32();
   const int32_t standard = stream.ReadInt32();
   const int32_t batteryIndex = stream.ReadInt32();
-  if (batteryIndex < -1 || batteryIndex >= BatteryCount)
-    throw StreamError(Format("battery index %d at offset %d is out of range", batteryIndex, start + 16));
+  TStringList batteries;
+  FillBatteryList(batteries, panelType);
+  if (batteryIndex < -1 || batteryIndex >= static_cast<int32_t>(batteries.size()))
+    throw StreamError(Format("battery index %d at offset %d is not one of the %d batteries of %s", batteryIndex,
+                             start + 16, batteries.size(), PanelOptsTable[panelType].Name));
   const int32_t grade = stream.ReadInt32();
   if (grade < 0 || grade > 3)
     throw StreamError(Format("grade %d at offset %d is out of range", grade, start + 20));
   const bool acFail = stream.ReadBool();
   const double capacity = stream.ReadExtended();
+  if (!(capacity >= 0 && capacity <= 1000))
+    throw StreamError(Format("battery capacity at offset %d is not a battery's", start + 25));
   const int32_t ownQuiescent = stream.ReadInt32();
   const int32_t extraQuiescent = stream.ReadInt32();
   const int32_t extraAlarm = stream.ReadInt32();

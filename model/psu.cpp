@@ -41,8 +41,11 @@ void TPSU::WriteReport(TStringList& list) {
 
 void TPSU::SetDownstreamLoad(const TLoad& load) {
   TPSUBase::SetDownstreamLoad(load);
-  Module.SetNetworkQuiescent(load.Quiescent);
-  Module.SetNetworkAlarm(load.Alarm);
+  // Both halves into the module, then one calculation when either changed.
+  if (load.Quiescent == Module.NetworkQuiescent && load.Alarm == Module.NetworkAlarm) return;
+  Module.NetworkQuiescent = load.Quiescent;
+  Module.NetworkAlarm = load.Alarm;
+  Module.Calculate();
 }
 
 void TPSU::Detach() {
@@ -65,8 +68,7 @@ void TPSU::RemoveChild(int32_t position) {
   } else {
     InUse = false;
   }
-  RecalcLoad();
-  UpdateStatus();
+  RecalcLoad();  // which ends with the status
 }
 
 void TPSU::DoubleClickAction() {

@@ -16,6 +16,14 @@ using TStatusSet = uint32_t;
 constexpr TStatusSet StatusBit(uint8_t status) { return status < 32 ? TStatusSet{1} << status : 0; }
 constexpr bool HasStatus(TStatusSet set, uint8_t status) { return (set & StatusBit(status)) != 0; }
 
+// The most severe status of a set: Blue, then Yellow, Red, Orange; Green otherwise.
+constexpr uint8_t WorstStatus(TStatusSet set) {
+  for (uint8_t status : {Blue, Yellow, Red, Orange}) {
+    if (HasStatus(set, status)) return status;
+  }
+  return Green;
+}
+
 // The picture of a status light ("Green" .. "Blue"), or null for a code that has none.
 constexpr const char* StatusImageName(uint8_t status) {
   constexpr const char* names[] = {"Green", "Orange", "Red", "Yellow", "Blue"};

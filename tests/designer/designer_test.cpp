@@ -345,6 +345,36 @@ TEST_F(DesignerTest, UpdatePanelAndDevicesEditsThePanelsLoadList) {
   EXPECT_TRUE(designer.Modified);
 }
 
+TEST_F(DesignerTest, ThePanelsListEditedInTheCalculatorReachesTheWarningsAndTheToolbar) {
+  New("Orvane 500", 3);
+  host.onEditLoadList = [](TPowerModule& module, TLoadLines& lines) {
+    auto pir = std::make_shared<TDeviceData>(TDeviceData{1, 2, "Lumen PIR", 9, 9});  // a grade 2 detector
+    lines.push_back({LoadListLine(*pir), pir});
+    module.SetGrade(2);  // chosen in the dialog
+    module.SetGrade(3);
+  };
+  designer.UpdatePanelAndDevices();
+  EXPECT_EQ(designer.ControlPanel()->LowestDeviceGrade, 2);
+  EXPECT_NE(std::find(designer.Errors.begin(), designer.Errors.end(), "Devices on panel are not to Grade 3"),
+            designer.Errors.end());
+  host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetGrade(2); };
+  designer.UpdatePanelAndDevices();
+  EXPECT_TRUE(designer.ToolButtonVisible[18]);  // a grade 2 receiver, offered again at grade 2
+}
+
+TEST_F(DesignerTest, ASettingsStoreThatCannotTakeTheDefaultsStillLetsTheOptionsApply) {
+  New("Orvane 200", 2);
+  store.SetUnavailable(false);
+  host.onOptions = [&](TOptionsPresenter& dialog) {
+    dialog.SetAlarmPeriod(30);
+    dialog.SetSetAsDefaults(true);
+    store.SetUnavailable(true);  // the key opens for reading only, as for a user without rights
+    return true;
+  };
+  designer.Options();
+  EXPECT_EQ(designer.ControlPanel()->AlarmPeriod, 30);
+}
+
 TEST_F(DesignerTest, TileClicksMarkTheProjectModified) {
   New("Orvane 200", 2);
   TVududa& keypad = Place(K4, 300, 300);

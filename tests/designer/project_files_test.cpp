@@ -338,6 +338,19 @@ TEST_F(LayoutEditTest, AnUnknownClassAndADuplicateNameAreErrors) {
   EXPECT_NE(TryLoad(dat, Bytes(records)).find("Network1"), std::string::npos);
 }
 
+TEST_F(LayoutEditTest, PositionsOffTheCanvasAreErrors) {
+  for (const char* property : {"Left", "Top", "Width"}) {
+    auto records = Records();
+    for (TProperty& stored : records[9].Properties)
+      if (stored.Name == property) stored.Value = TPropertyValue::Integer(INT32_MAX - 10);
+    EXPECT_NE(TryLoad(dat, Bytes(records)).find("off the canvas"), std::string::npos) << property;
+  }
+  auto records = Records();
+  for (TProperty& stored : records[9].Properties)
+    if (stored.Name == "Top") stored.Value = TPropertyValue::Integer(-5);
+  EXPECT_NE(TryLoad(dat, Bytes(records)).find("off the canvas"), std::string::npos);
+}
+
 TEST_F(LayoutEditTest, LinksNoDropCouldHaveMadeAreErrors) {
   const size_t expander = IndexOfClass("TVududa");
   const size_t reader = IndexOfClass("TVududa", expander + 1);

@@ -185,6 +185,52 @@ TEST_F(PSUTest, ThePanelFallsBackToTheBuiltInPalette) {
   EXPECT_EQ(fresh.Colours, builtIn);
 }
 
+TEST_F(PSUTest, SupplyLightsFollowTheSystemWideSettings) {
+  // PD6662 at grade 3 asks 24 hours of a supply, EN50131-1 60.
+  TPSU& psu = PlacePSU();
+  FitBattery(psu, 0, {MakeEntry(1, "Twinpath Plus")});  // 255 mA: 7.2 Ah lasts about 27 hours
+  EXPECT_EQ(psu.Status, Green);
+  panel.SetStandard(0);
+  EXPECT_EQ(psu.Status, Red);
+  EXPECT_NE(std::find(panel.Warnings.begin(), panel.Warnings.end(), "PSU may have insufficient backup - Red Status Light"),
+            panel.Warnings.end());
+  panel.SetStandard(1);
+  EXPECT_EQ(psu.Status, Green);
+  EXPECT_EQ(std::find(panel.Warnings.begin(), panel.Warnings.end(), "PSU may have insufficient backup - Red Status Light"),
+            panel.Warnings.end());
+}
+
+TEST_F(PSUTest, WarningsMatchTheNetworkLightWhenADeviceGetsWorse) {
+  // A reader chained behind another, its own load carried by a supply until
+  // the supply goes: then the first reader's cable carries both and it drops
+  // too low. The network light turns Red, and so do the warnings.
+  TVududa& first = Place(D1);
+  TVududa& second = Place(D1);
+  ASSERT_TRUE(Drop(first, Net(0)));
+  ASSERT_TRUE(Drop(second, first));
+  // 300 m at 0.1 ohm per metre: 30 ohms. Carrying its own 25 mA it drops
+  // 0.75 V; carrying the second reader's 105 mA too, 3.9 V: 9.7 V is too low.
+  first.SetCableLength(300);
+  second.SetAttachedLoad({80, 80});
+  TPSU& psu = PlacePSU();
+  ASSERT_TRUE(Drop(second, psu));
+  SetUp(first);
+  SetUp(second);
+  EXPECT_EQ(first.Status, Green);
+  EXPECT_EQ(Net(0).Status, Green);
+  psu.DeleteDevice();
+  EXPECT_EQ(first.Status, Red);
+  EXPECT_EQ(Net(0).Status, Red);
+  EXPECT_NE(std::find(panel.Warnings.begin(), panel.Warnings.end(), "Devices with low voltage - Red Status Light"),
+            panel.Warnings.end());
+  // Moving the low device off behind a device of another network clears the first network's light.
+  TVududa& host2 = Place(D1);
+  ASSERT_TRUE(Drop(host2, Net(1)));
+  SetUp(host2);
+  ASSERT_TRUE(Drop(first, host2));
+  EXPECT_EQ(Net(0).Status, Green);
+}
+
 TEST_F(PSUTest, GradeThreeToTwoClearsACFailEverywhereAndReevaluatesEveryDevice) {
   TPSU& psu = PlacePSU();
   panel.SetACFailSignalled(true);
