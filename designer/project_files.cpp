@@ -1,6 +1,7 @@
 #include "designer/project_files.h"
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #if __has_include(<fcntl.h>) && __has_include(<unistd.h>)
@@ -191,11 +192,19 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
     datPlaced = true;
     files.Rename(pjxNew, pjx);
   } catch (...) {
-    if (datPlaced) files.Remove(dat);
-    if (datMoved) files.Rename(datOld, dat);
-    if (pjxMoved) files.Rename(pjxOld, pjx);
-    files.Remove(datNew);
-    files.Remove(pjxNew);
+    // Each step back on its own: one that fails must neither stop the others
+    // nor hide the error that made the save fail.
+    auto attempt = [](const std::function<void()>& step) {
+      try {
+        step();
+      } catch (...) {
+      }
+    };
+    if (datPlaced) attempt([&] { files.Remove(dat); });
+    if (datMoved) attempt([&] { files.Rename(datOld, dat); });
+    if (pjxMoved) attempt([&] { files.Rename(pjxOld, pjx); });
+    attempt([&] { files.Remove(datNew); });
+    attempt([&] { files.Remove(pjxNew); });
     throw;
   }
   // 4. The saved project stands; the old copies go.

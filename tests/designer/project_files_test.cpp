@@ -235,6 +235,38 @@ TEST_F(ProjectFilesTest, ASaveIntoAReadOnlyDirectoryIsReportedAndTheProjectStays
   EXPECT_TRUE(designer.Modified);
 }
 
+// Fails one step and, after it, every rename: even those putting things back.
+class FailingFromFiles : public FailingFiles {
+ public:
+  using FailingFiles::FailingFiles;
+  void Rename(const std::string& from, const std::string& to) override {
+    if (failed_) throw FileError("rename refused while putting back " + to);
+    try {
+      FailingFiles::Rename(from, to);
+    } catch (...) {
+      failed_ = true;
+      throw;
+    }
+  }
+
+ private:
+  bool failed_ = false;
+};
+
+TEST_F(ProjectFilesTest, ASaveWhoseRollBackFailsTooReportsWhatFirstWentWrong) {
+  MakeSample();
+  designer.SaveProject();
+  // Directory, two writes, the old files aside (4, 5), then the first new one
+  // into place fails, and so does every step back.
+  FailingFromFiles failing(6);
+  try {
+    SaveProjectFiles(designer.DataDir, "Shop", Settings, *designer.ControlPanel(), designer.Canvas(), failing);
+    FAIL() << "the save succeeded";
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find("injected failure at rename"), std::string::npos) << error.what();
+  }
+}
+
 class DamagedProjectTest : public ProjectFilesTest {
  protected:
   void SetUp() override {
