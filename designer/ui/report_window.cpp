@@ -26,15 +26,14 @@ TReportWindow::TReportWindow(QWidget* parent)
   btnDone_->setObjectName(QStringLiteral("btnDone"));
 
   // A fixed-pitch font keeps the report's columns under each other.
-  // Where the platform's fixed font is not fixed after all (it depends on
-  // the fonts installed), fall back to whichever typewriter font there is.
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   if (!QFontInfo(fixed).fixedPitch()) {
-    for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Courier New", "monospace"}) {
+    // Where the platform's fixed font is not fixed after all, take the first
+    // installed family that is.
+    for (const QString& family : QFontDatabase::families()) {
+      if (!QFontDatabase::isFixedPitch(family)) continue;
       fixed.setFamily(family);
-      fixed.setStyleHint(QFont::TypeWriter);
-      fixed.setFixedPitch(true);
-      if (QFontInfo(fixed).fixedPitch()) break;
+      break;
     }
   }
   Memo1_->setFont(fixed);
