@@ -142,6 +142,13 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Reason() { return std::strerror(errno); }
+
+// The reason of a file error about `path`, without the path it begins with.
+std::string Describe(const FileError& error, const std::string& path) {
+  std::string text = error.what();
+  if (text.rfind(path + ": ", 0) == 0) text.erase(0, path.size() + 2);
+  return text;
+}
 }  // namespace
 
 TStream TStream::LoadFromFile(const std::string& path) {
@@ -163,6 +170,21 @@ void TStream::SaveToFile(const std::string& path) const {
     throw FileError(path + ": cannot write the file (" + Reason() + ")");
   if (std::fflush(raw) != 0) throw FileError(path + ": cannot write the file (" + Reason() + ")");
   if (std::fclose(file.release()) != 0) throw FileError(path + ": cannot close the file (" + Reason() + ")");
+}
+
+void TStream::ReplaceFile(const std::string& path) const {
+  const std::string temporary = path + ".new";
+  try {
+    SaveToFile(temporary);
+  } catch (const FileError& error) {
+    std::remove(temporary.c_str());  // what was written of it is of no use
+    throw FileError(path + ": cannot write the file (" + Describe(error, temporary) + ")");
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const std::string reason = Reason();
+    std::remove(temporary.c_str());
+    throw FileError(path + ": cannot replace the file (" + reason + ")");
+  }
 }
 
 }  // namespace voltaris

@@ -75,6 +75,9 @@ class TStream {
   static TStream LoadFromFile(const std::string& path);
   // Writes the content to a file, replacing it; FileError naming it on failure.
   void SaveToFile(const std::string& path) const;
+  // The same, written beside the file first and renamed over it only when
+  // complete: a failure leaves the old file as it was (and no stray copy).
+  void ReplaceFile(const std::string& path) const;
 
  private:
   TBytes data_;

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "catalogue/byte_stream.h"
+#include "model/load_data.h"
 
 namespace voltaris {
 
@@ -59,22 +60,8 @@ bool TFileIndex::Exists() const {
 }
 
 std::vector<std::string> TFileIndex::ReadLines() const {
-  const TStream stream = TStream::LoadFromFile(path_);
-  const TBytes& bytes = stream.Bytes();
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const char c = static_cast<char>(bytes[i]);
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-      lines.push_back(std::move(line));
-      line.clear();
-    } else {
-      line.push_back(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
+  const TBytes bytes = TStream::LoadFromFile(path_).TakeBytes();
+  return SplitLines(std::string(bytes.begin(), bytes.end()));
 }
 
 namespace {
@@ -111,25 +98,8 @@ void TFileIndex::Append(const std::string& line) const {
 }
 
 void TFileIndex::Rewrite(const std::vector<std::string>& lines) const {
-  TStream stream;
-  for (const std::string& line : lines) {
-    stream.WriteBytes(line.data(), line.size());
-    stream.WriteBytes("\r\n", 2);
-  }
-  const std::string temporary = path_ + ".new";
-  std::error_code error;
-  try {
-    stream.SaveToFile(temporary);
-  } catch (const FileError&) {
-    std::filesystem::remove(temporary, error);  // what was written of it is of no use
-    throw;
-  }
-  std::filesystem::rename(temporary, path_, error);
-  if (error) {
-    const std::string reason = error.message();
-    std::filesystem::remove(temporary, error);
-    throw FileError(path_ + ": cannot replace the file (" + reason + ")");
-  }
+  const std::string text = JoinLines(lines);
+  TStream(TBytes(text.begin(), text.end())).ReplaceFile(path_);
 }
 
 void TFileIndex::Remove() const {

@@ -12,12 +12,12 @@
 #include "designer/ui/tile_widget.h"
 #include "model/net_device.h"
 #include "model/wire.h"
+#include "calculator/ui/qt_text.h"
 
 namespace voltaris {
 
 namespace {
 
-QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
 // The canvas itself: the cable runs beneath the tiles, and presses on the
 // background for placing devices and supplies.
@@ -59,11 +59,11 @@ class TCanvasContent : public QWidget {
     if (!bounds.intersects(dirty)) return;
     painter.save();
     painter.setClipRect(bounds, Qt::IntersectClip);
-    painter.setPen(QPen(QColor(wire.Pen.R, wire.Pen.G, wire.Pen.B), 1));
+    painter.setPen(QPen(ToQColor(wire.Pen), 1));
     painter.drawLine(wire.Left + wire.X1, wire.Top + wire.Y1, wire.Left + wire.X2, wire.Top + wire.Y2);
     if (!wire.Label.empty()) {
       const QPoint at(wire.Left + wire.LabelX, wire.Top + wire.LabelY);
-      painter.drawText(QRect(at, bounds.bottomRight()), Qt::AlignLeft | Qt::AlignTop, ToQt(wire.Label));
+      painter.drawText(QRect(at, bounds.bottomRight()), Qt::AlignLeft | Qt::AlignTop, ToQString(wire.Label));
     }
     painter.restore();
   }

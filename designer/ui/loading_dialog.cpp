@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "model/net_device.h"
+#include "calculator/ui/qt_text.h"
 
 namespace voltaris {
 
@@ -32,9 +33,6 @@ constexpr int ListRowHeight = 16;
 constexpr TColour GridLineColour{192, 192, 192};
 
 // Model text is 8-bit in the user's code page.
-QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
-std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
-QColor ToQColor(const TColour& colour) { return QColor(colour.R, colour.G, colour.B); }
 
 struct TListColumn {
   const char* Header;
@@ -63,7 +61,7 @@ class GridLineDelegate : public QStyledItemDelegate {
   }
 };
 
-void SetText(QLabel* label, const std::string& text) { label->setText(ToQt(text)); }
+void SetText(QLabel* label, const std::string& text) { label->setText(ToQString(text)); }
 
 void SetTextColour(QWidget* widget, const TColour& colour, QPalette::ColorRole role) {
   QPalette palette = widget->palette();
@@ -73,7 +71,7 @@ void SetTextColour(QWidget* widget, const TColour& colour, QPalette::ColorRole r
 
 // Rewrites a field only when its text differs, so that the cursor stays put.
 void SetFieldText(QLineEdit* edit, const std::string& text) {
-  const QString shown = ToQt(text);
+  const QString shown = ToQString(text);
   if (edit->text() != shown) edit->setText(shown);
 }
 
@@ -133,7 +131,7 @@ class TLoadingDialog::Host : public ILoadingHost {
     return addDevice_ && addDevice_(panelType, entry);
   }
   void ShowError(const std::string& text) override {
-    QMessageBox::critical(&dialog_, QStringLiteral("Error"), ToQt(text));
+    QMessageBox::critical(&dialog_, QStringLiteral("Error"), ToQString(text));
   }
 
  private:
@@ -289,7 +287,7 @@ void TLoadingDialog::BuildControls() {
     Refresh();
   });
   connect(location_, &QLineEdit::textEdited, this, [this](const QString& text) {
-    presenter_.EditLocation(FromQt(text));
+    presenter_.EditLocation(ToStdString(text));
     SetTextColour(location_, presenter_.View().LocationColour, QPalette::Text);
   });
   connect(detailBtn_, &QPushButton::clicked, this, [this] {
@@ -360,7 +358,7 @@ void TLoadingDialog::Refresh() {
   edits_[0]->setVisible(!view.Panel2Visible);
 
   QStringList types;
-  for (const std::string& item : view.DevTypeItems) types << ToQt(item);
+  for (const std::string& item : view.DevTypeItems) types << ToQString(item);
   QStringList shownTypes;
   for (int i = 0; i < cbDevType_->count(); ++i) shownTypes << cbDevType_->itemText(i);
   if (types != shownTypes) {
@@ -376,11 +374,11 @@ void TLoadingDialog::Refresh() {
   const TLoadLines& lines = presenter_.Lines();
   bool same = lbDevices_->topLevelItemCount() == static_cast<int>(lines.size());
   for (int row = 0; same && row < lbDevices_->topLevelItemCount(); ++row)
-    same = lbDevices_->topLevelItem(row)->data(0, Qt::UserRole).toString() == ToQt(lines[static_cast<size_t>(row)].Text);
+    same = lbDevices_->topLevelItem(row)->data(0, Qt::UserRole).toString() == ToQString(lines[static_cast<size_t>(row)].Text);
   if (!same) {
     lbDevices_->clear();
     for (const TLoadLine& line : lines) {
-      const QString text = ToQt(line.Text);
+      const QString text = ToQString(line.Text);
       QStringList cells = text.split(QLatin1Char('\t'));
       // Text beyond the last column stays in it.
       while (cells.size() > ListColumnCount) cells[ListColumnCount - 1] += QLatin1Char(' ') + cells.takeAt(ListColumnCount);
@@ -403,7 +401,7 @@ void TLoadingDialog::RefreshDetails() {
   lbDevices_->setVisible(view.DetailsVisible);
   button1_->setVisible(view.DetailsVisible);
   button2_->setVisible(view.DetailsVisible);
-  detailBtn_->setText(ToQt(view.DetailBtnCaption));
+  detailBtn_->setText(ToQString(view.DetailBtnCaption));
   button3_->move(button3_->x(), view.ButtonsTop);
   button4_->move(button4_->x(), view.ButtonsTop);
   setFixedSize(DialogWidth, view.Height);
@@ -423,7 +421,7 @@ bool TLoadingDialog::CommitFocusedField() {
   TLoadingField field = TLoadingField::Edit1;
   QWidget* focused = QApplication::focusWidget();
   if (!focused || !FieldOf(focused, field)) return true;
-  const bool applied = presenter_.ApplyField(field, FromQt(static_cast<QLineEdit*>(focused)->text()));
+  const bool applied = presenter_.ApplyField(field, ToStdString(static_cast<QLineEdit*>(focused)->text()));
   Refresh();
   return applied;
 }
@@ -450,7 +448,7 @@ bool TLoadingDialog::eventFilter(QObject* watched, QEvent* event) {
     // Space still opens the list.
     if (watched == cbDevType_) return typed != TLoadingPresenter::KeyEnter && typed != ' ';
     auto* edit = static_cast<QLineEdit*>(watched);
-    const bool accepted = presenter_.KeyPress(field, FromQt(edit->text()), typed);
+    const bool accepted = presenter_.KeyPress(field, ToStdString(edit->text()), typed);
     if (typed == TLoadingPresenter::KeyEnter) {
       Refresh();
       edit->selectAll();
@@ -464,12 +462,12 @@ bool TLoadingDialog::eventFilter(QObject* watched, QEvent* event) {
     // Another window coming to the front (a message box, another program) or
     // a popup menu does not mean the user left the field.
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      presenter_.ApplyField(field, FromQt(static_cast<QLineEdit*>(watched)->text()));
+      presenter_.ApplyField(field, ToStdString(static_cast<QLineEdit*>(watched)->text()));
       Refresh();
     }
     return false;
   }
-  if (event->type() == QEvent::FocusIn && watched == location_ && location_->text() == ToQt(TLoadingPresenter::NotDefined)) {
+  if (event->type() == QEvent::FocusIn && watched == location_ && location_->text() == ToQString(TLoadingPresenter::NotDefined)) {
     // Typing replaces the placeholder rather than adding to it.
     QTimer::singleShot(0, location_, [this] { location_->selectAll(); });
   }

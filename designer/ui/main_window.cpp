@@ -24,7 +24,9 @@
 #include "designer/ui/report_window.h"
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/system_files_dialog.h"
+#include "designer/ui/pictures.h"
 #include "model/dialog_host.h"
+#include "calculator/ui/qt_text.h"
 
 // The pictures are compiled into the static ui library: register them.
 static void InitResources() { Q_INIT_RESOURCE(resources); }
@@ -33,9 +35,7 @@ namespace voltaris {
 
 namespace {
 
-QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
-std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 // The toolbar: caption and image of each button; the tool index is the
 // button's position (0..18 place devices, 19 places a supply).
@@ -52,23 +52,6 @@ constexpr std::array<TToolButtonSpec, TDesigner::ToolButtonCount> ToolButtons = 
 constexpr int ToolImageSize = 55;
 constexpr int ToolButtonWidth = 64;
 constexpr int ToolButtonHeight = 75;
-
-QPixmap RenderPicture(const QString& path, int size, qreal ratio) {
-  QPixmap pixmap(QSize(size, size) * ratio);
-  pixmap.setDevicePixelRatio(ratio);
-  pixmap.fill(Qt::transparent);
-  QSvgRenderer renderer(path);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  renderer.render(&painter, QRectF(0, 0, size, size));
-  return pixmap;
-}
-
-QIcon PictureIcon(const QString& path, std::initializer_list<int> sizes, qreal ratio) {
-  QIcon icon;
-  for (int size : sizes) icon.addPixmap(RenderPicture(path, size, ratio));
-  return icon;
-}
 
 }  // namespace
 
@@ -272,7 +255,7 @@ bool TMainWindow::RunOptionsDialog(TOptionsPresenter&) { return optionsDialog_->
 TAnswer TMainWindow::AskSave(const std::string& question, bool withCancel) {
   QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
   if (withCancel) buttons |= QMessageBox::Cancel;
-  QMessageBox box(QMessageBox::Question, "Confirm", ToQt(question), buttons, this);
+  QMessageBox box(QMessageBox::Question, "Confirm", ToQString(question), buttons, this);
   box.setObjectName("SaveQuestion");
   box.setDefaultButton(QMessageBox::Yes);
   if (withCancel) box.setEscapeButton(QMessageBox::Cancel);
@@ -303,7 +286,7 @@ void TMainWindow::CloseWindow() {
   close();
 }
 
-std::string TMainWindow::ShortDate() { return FromQt(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)); }
+std::string TMainWindow::ShortDate() { return ToStdString(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)); }
 
 void TMainWindow::Changed(unsigned changes) {
   if (destroying_) return;
@@ -329,8 +312,8 @@ void TMainWindow::FlushRefresh() {
   if (all || (changes & ChangedLayout)) ShowLayout();
   if (all || (changes & ChangedToolbar)) ShowToolbar();
   if (all || (changes & ChangedMenus)) ShowMenus();
-  if (all || (changes & ChangedCaption)) setWindowTitle(ToQt(designer_->Caption));
-  if (all || (changes & ChangedStatusText)) statusText_->setText(ToQt(designer_->StatusText));
+  if (all || (changes & ChangedCaption)) setWindowTitle(ToQString(designer_->Caption));
+  if (all || (changes & ChangedStatusText)) statusText_->setText(ToQString(designer_->StatusText));
   if (all || (changes & ChangedSummary)) summary_->ShowSummary(designer_->Summary);
   if (all || (changes & ChangedErrors)) summary_->ShowErrors(designer_->Errors);
   if (all || (changes & ChangedDevices)) summary_->ShowDevices(designer_->AttachedDevices);

@@ -7,6 +7,7 @@
 #include "calculator/ui/load_calculator_dialog.h"
 #include "designer/designer.h"
 #include "designer/ui/loading_dialog.h"
+#include "calculator/ui/qt_text.h"
 
 namespace voltaris {
 
@@ -52,7 +53,7 @@ bool TQtDialogHost::SetUpDevice(TNetDevice& device, TLoadLines& lines) {
 }
 
 bool TQtDialogHost::AskYesNo(const std::string& question) {
-  const QString text = QString::fromLocal8Bit(question.data(), static_cast<qsizetype>(question.size()));
+  const QString text = ToQString(question);
   return QMessageBox::question(parent_, QString(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
          QMessageBox::Yes;
 }

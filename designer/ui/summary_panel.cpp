@@ -1,4 +1,5 @@
 #include "designer/ui/summary_panel.h"
+#include "calculator/ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,29 +20,27 @@ namespace voltaris {
 
 namespace {
 
-QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
-
-QStringList ToQt(const TStringList& lines) {
+QStringList ToQStringList(const TStringList& lines) {
   QStringList result;
   result.reserve(static_cast<qsizetype>(lines.size()));
-  for (const std::string& line : lines) result << ToQt(line);
+  for (const std::string& line : lines) result << ToQString(line);
   return result;
 }
 
 void SetTextColour(QLabel* label, const TColour& colour) {
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, QColor(colour.R, colour.G, colour.B));
+  palette.setColor(QPalette::WindowText, ToQColor(colour));
   label->setPalette(palette);
 }
 
 void ShowText(QLabel* label, const TSummaryText& text) {
-  label->setText(ToQt(text.Text));
+  label->setText(ToQString(text.Text));
   SetTextColour(label, text.Colour);
 }
 
 // Refills a list only when its items changed, so that an open list keeps its place.
 void ShowItems(QComboBox* box, const TStringList& items) {
-  const QStringList wanted = ToQt(items);
+  const QStringList wanted = ToQStringList(items);
   QStringList shown;
   for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
   if (shown == wanted) return;
@@ -233,7 +232,7 @@ QWidget* TSummaryPanel::CreateDevices() {
 }
 
 void TSummaryPanel::ShowSummary(const TSummaryView& summary) {
-  panel_->setText(ToQt(summary.Panel));
+  panel_->setText(ToQString(summary.Panel));
   ShowText(standBy_, summary.StandBy);
   ShowText(psu_, summary.PSU);
   ShowText(battCurrent_, summary.BattCurrent);
@@ -250,7 +249,7 @@ void TSummaryPanel::ShowSummary(const TSummaryView& summary) {
   {
     const QSignalBlocker blocker(battery_);
     ShowItems(battery_, summary.BatteryItems);
-    battery_->setPlaceholderText(ToQt(summary.BatteryText));
+    battery_->setPlaceholderText(ToQString(summary.BatteryText));
     battery_->setCurrentIndex(summary.BatteryIndex);
   }
   {
@@ -260,20 +259,20 @@ void TSummaryPanel::ShowSummary(const TSummaryView& summary) {
   }
   {
     const QSignalBlocker blocker(degrade_);
-    degrade_->setPlaceholderText(ToQt(summary.DegradeText));
+    degrade_->setPlaceholderText(ToQString(summary.DegradeText));
     degrade_->setCurrentIndex(summary.DegradeIndex);
   }
 }
 
 void TSummaryPanel::ShowErrors(const TStringList& lines) {
   errors_->clear();
-  errors_->addItems(ToQt(lines));
+  errors_->addItems(ToQStringList(lines));
 }
 
 void TSummaryPanel::ShowDevices(const std::vector<TAttachedDevice>& devices) {
   devices_->clear();
   for (const TAttachedDevice& device : devices) {
-    auto* item = new QTreeWidgetItem(devices_, {ToQt(device.Qty), ToQt(device.Name)});
+    auto* item = new QTreeWidgetItem(devices_, {ToQString(device.Qty), ToQString(device.Name)});
     item->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
   }
 }

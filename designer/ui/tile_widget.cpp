@@ -12,65 +12,13 @@
 
 #include "designer/designer.h"
 #include "designer/ui/canvas_view.h"
+#include "designer/ui/pictures.h"
 #include "model/panel_network.h"
+#include "calculator/ui/qt_text.h"
 
 namespace voltaris {
 
 namespace {
-
-QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The resource path of a picture; names are matched without regard to case,
-// as the pictures are named in upper case and the model asks in mixed case.
-QString ResourcePath(const QString& folder, const QString& name) {
-  const QString exact = folder + "/" + name;
-  if (QFile::exists(exact)) return exact;
-  const QStringList entries = QDir(folder).entryList(QDir::Files);
-  for (const QString& entry : entries) {
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) return folder + "/" + entry;
-  }
-  return {};
-}
-
-// One renderer per picture, kept for the life of the program.
-QSvgRenderer* Renderer(const QString& folder, const std::string& name) {
-  static QHash<QString, QSvgRenderer*> cache;
-  const QString key = folder + "/" + ToQt(name);
-  auto found = cache.constFind(key);
-  if (found != cache.constEnd()) return found.value();
-  QSvgRenderer* renderer = nullptr;
-  const QString path = ResourcePath(folder, ToQt(name));
-  if (!path.isEmpty()) {
-    renderer = new QSvgRenderer(path, QCoreApplication::instance());
-    if (!renderer->isValid()) {
-      delete renderer;
-      renderer = nullptr;
-    }
-  }
-  cache.insert(key, renderer);
-  return renderer;
-}
-
-// A picture drawn once at the size and pixel ratio it is shown at, then
-// reused: a large design repaints hundreds of tiles at a time, and drawing
-// every picture from its vector form each time is what would make that slow.
-QPixmap Picture(const QString& folder, const std::string& name, QSize size, qreal ratio) {
-  static QHash<QString, QPixmap> cache;
-  const QString key = QString("%1/%2@%3x%4x%5").arg(folder, ToQt(name)).arg(size.width()).arg(size.height()).arg(ratio);
-  auto found = cache.constFind(key);
-  if (found != cache.constEnd()) return found.value();
-  QPixmap pixmap;
-  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !size.isEmpty()) {
-    pixmap = QPixmap(size * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-  }
-  cache.insert(key, pixmap);
-  return pixmap;
-}
 
 TMouseButton ButtonOf(const QMouseEvent* event) {
   switch (event->button()) {
@@ -88,7 +36,6 @@ TShiftState ShiftOf(const QMouseEvent* event) {
   return {keys.testFlag(Qt::AltModifier), keys.testFlag(Qt::ControlModifier), keys.testFlag(Qt::ShiftModifier)};
 }
 
-QColor ToQColor(const TColour& colour) { return QColor(colour.R, colour.G, colour.B); }
 
 }  // namespace
 
@@ -116,7 +63,7 @@ void TTileWidget::Forget(bool tileAlive) {
 void TTileWidget::FollowTile() {
   if (!tile_) return;
   setGeometry(tile_->Left(), tile_->Top(), tile_->Width(), tile_->Height());
-  setToolTip(tile_->ShowHint() ? ToQt(tile_->Hint()) : QString());
+  setToolTip(tile_->ShowHint() ? ToQString(tile_->Hint()) : QString());
 }
 
 void TTileWidget::TileChanged(TDevice& tile, unsigned changes) {
@@ -159,7 +106,7 @@ void TTileWidget::paintEvent(QPaintEvent*) {
       int result = 0;
       for (const TTileLabel& label : network->Labels) {
         if (label.Visible && label.PointSize == 0) {
-          result = std::max(result, label.Left + QFontMetrics(type).horizontalAdvance(ToQt(label.Text)));
+          result = std::max(result, label.Left + QFontMetrics(type).horizontalAdvance(ToQString(label.Text)));
         }
       }
       return result;
@@ -172,7 +119,7 @@ void TTileWidget::paintEvent(QPaintEvent*) {
       type.setBold(label.Bold);
       painter.setFont(type);
       painter.drawText(QRect(label.Left, label.Top, room - label.Left, h - label.Top), Qt::AlignLeft | Qt::AlignTop,
-                       ToQt(label.Text));
+                       ToQString(label.Text));
     }
   }
 }
