@@ -34,13 +34,6 @@ std::string ProjectPath(const std::string& dataDir, const std::string& fileName,
   return dataDir + "/" + fileName + extension;
 }
 
-const std::vector<std::string>& TileClassNames() {
-  static const std::vector<std::string> names = {"TPanel200Network", "TPanel250NetWork", "TPanel300Network",
-                                                 "TPanel400Network", "TPanel500Network", "TDevice",
-                                                 "TPSU",             "TPSUClone",        "TNetDevice",
-                                                 "TVududa"};
-  return names;
-}
 
 void WriteSettingsHeader(TStream& stream, const TSettings& settings) {
   stream.WriteInt32(settings.SystemStandard);
@@ -227,7 +220,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   std::vector<TComponentRecord> records;
   try {
     TStream pjx(pjxBytes);
-    records = ReadComponentRecords(pjx, TileClassNames());
+    records = ReadComponentRecords(pjx, TCanvas::TileClassNames());
   } catch (const StreamError& error) {
     throw FileError(pjxName + ": " + error.what());
   }

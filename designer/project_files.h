@@ -88,7 +88,5 @@ TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileNam
 inline constexpr int32_t MaxCanvasPosition = 1000000;
 inline constexpr int32_t MaxTileSize = 4096;
 
-// The tile classes a layout file may name.
-const std::vector<std::string>& TileClassNames();
 
 }  // namespace voltaris

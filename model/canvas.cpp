@@ -18,25 +18,42 @@ void TCanvas::Append(std::unique_ptr<TDevice> tile) {
   for (ICanvasObserver* observer : observers_) observer->TileAdded(added);
 }
 
-bool TCanvas::IsTileClassName(const std::string& className) {
-  static const char* const names[] = {"TPanel200Network", "TPanel250NetWork", "TPanel300Network",
-                                      "TPanel400Network", "TPanel500Network", "TDevice",
-                                      "TPSU",             "TPSUClone",        "TNetDevice",
-                                      "TVududa"};
-  return std::any_of(std::begin(names), std::end(names), [&](const char* name) { return className == name; });
+namespace {
+
+// Every class a tile can be, under the name it is stored with, and how to make one.
+struct TTileClass {
+  const char* Name;
+  TDevice* (*Create)(TCanvas&);
+};
+
+template <typename T>
+TDevice* Make(TCanvas& canvas) {
+  return &canvas.Create<T>();
+}
+
+constexpr TTileClass TileClasses[] = {
+    {"TPanel200Network", Make<TPanel200Network>}, {"TPanel250NetWork", Make<TPanel250NetWork>},
+    {"TPanel300Network", Make<TPanel300Network>}, {"TPanel400Network", Make<TPanel400Network>},
+    {"TPanel500Network", Make<TPanel500Network>}, {"TDevice", Make<TDevice>},
+    {"TPSU", Make<TPSU>},                         {"TPSUClone", Make<TPSUClone>},
+    {"TNetDevice", Make<TNetDevice>},             {"TVududa", Make<TVududa>},
+};
+
+}  // namespace
+
+const std::vector<std::string>& TCanvas::TileClassNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list;
+    for (const TTileClass& tileClass : TileClasses) list.emplace_back(tileClass.Name);
+    return list;
+  }();
+  return names;
 }
 
 TDevice* TCanvas::CreateByClassName(const std::string& className) {
-  if (className == "TPanel200Network") return &Create<TPanel200Network>();
-  if (className == "TPanel250NetWork") return &Create<TPanel250NetWork>();
-  if (className == "TPanel300Network") return &Create<TPanel300Network>();
-  if (className == "TPanel400Network") return &Create<TPanel400Network>();
-  if (className == "TPanel500Network") return &Create<TPanel500Network>();
-  if (className == "TDevice") return &Create<TDevice>();
-  if (className == "TPSU") return &Create<TPSU>();
-  if (className == "TPSUClone") return &Create<TPSUClone>();
-  if (className == "TNetDevice") return &Create<TNetDevice>();
-  if (className == "TVududa") return &Create<TVududa>();
+  for (const TTileClass& tileClass : TileClasses) {
+    if (className == tileClass.Name) return tileClass.Create(*this);
+  }
   return nullptr;
 }
 

@@ -39,7 +39,8 @@ class TCanvas {
   }
   // Creates a tile by its stored class name; null for a name that is not a tile class.
   TDevice* CreateByClassName(const std::string& className);
-  static bool IsTileClassName(const std::string& className);
+  // The class names a tile can be stored under.
+  static const std::vector<std::string>& TileClassNames();
 
   // Destroys one tile (the tile must not be in use by the caller afterwards).
   void Destroy(TDevice* tile);

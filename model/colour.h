@@ -20,7 +20,6 @@ struct TColour {
     return {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>((v >> 8) & 0xFF),
             static_cast<uint8_t>((v >> 16) & 0xFF)};
   }
-  constexpr int32_t ToColorValue() const { return R | (G << 8) | (B << 16); }
 };
 
 inline constexpr TColour ColourBlack{0, 0, 0};

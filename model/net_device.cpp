@@ -160,8 +160,7 @@ void TNetDevice::UpdateStatus() {
 
 void TNetDevice::MoveCentreTo(int x, int y) {
   TNetwork::MoveCentreTo(x, y);
-  if (ParentWire) DrawParentWire();
-  if (Supply) DrawSupplyWire();
+  RebuildWires();
 }
 
 void TNetDevice::WriteRecord(TStream& stream) {

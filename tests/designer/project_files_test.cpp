@@ -328,7 +328,7 @@ class LayoutEditTest : public DamagedProjectTest {
  protected:
   std::vector<TComponentRecord> Records() {
     TStream stream(pjx);
-    return ReadComponentRecords(stream, TileClassNames());
+    return ReadComponentRecords(stream, TCanvas::TileClassNames());
   }
   TBytes Bytes(const std::vector<TComponentRecord>& records) {
     TStream stream;
