@@ -129,7 +129,8 @@ QWidget* TSummaryPanel::CreateNavigation() {
 QLabel* TSummaryPanel::AddValue(QFormLayout* form, const char* caption, const char* name) {
   auto* value = new QLabel(form->parentWidget());
   value->setObjectName(name);
-  value->setMinimumWidth(64);
+  // Wide enough for the longest text a figure shows ("Select Battery").
+  value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("Select Battery")) + 4);
   SetTextColour(value, ColourBlue);
   form->addRow(caption, value);
   return value;
