@@ -7,6 +7,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "designer/project_files.h"
 #include "model/net_device.h"
@@ -98,7 +99,7 @@ TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
   EXPECT_EQ(RunCommand(Tool + " --bogus CornerShop").status, 2);
   EXPECT_EQ(RunCommand(Tool + " ../CornerShop").status, 2);
   EXPECT_EQ(RunCommand(Tool + " --data " + Examples + " NoSuchProject").status, 1);
-  const auto broken = std::filesystem::temp_directory_path() / "voltaris-report-broken";
+  const auto broken = std::filesystem::temp_directory_path() / ("voltaris-report-broken-" + std::to_string(getpid()));
   std::filesystem::create_directories(broken);
   std::filesystem::copy_file(Examples + "/CornerShop.pjx", broken / "CornerShop.pjx",
                              std::filesystem::copy_options::overwrite_existing);
@@ -109,7 +110,7 @@ TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
 
 // The shipped examples are what the designer's commands make today.
 TEST(Examples, AreCurrent) {
-  const auto work = std::filesystem::temp_directory_path() / "voltaris-examples";
+  const auto work = std::filesystem::temp_directory_path() / ("voltaris-examples-" + std::to_string(getpid()));
   std::filesystem::remove_all(work);
   ASSERT_EQ(RunCommand(std::string(VOLTARIS_MAKE_EXAMPLES) + " " + work.string()).status, 0);
   for (const char* name : {"Accounts.db", "CornerShop.dat", "CornerShop.pjx", "Warehouse.dat", "Warehouse.pjx"}) {
