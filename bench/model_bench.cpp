@@ -7,16 +7,14 @@
 #include <map>
 #include <memory>
 
+#include "bench/bench_support.h"
 #include "bench/design_generator.h"
 #include "bench/median_table.h"
 #include "designer/project_files.h"
-#include "model/work_counters.h"
 
 namespace voltaris::bench {
 
 namespace {
-
-const int Sizes[] = {10, 100, 1000};
 
 std::string WorkDir() {
   static const std::string dir = [] {
@@ -48,24 +46,6 @@ Open& DesignOf(int devices) {
   if (!open) open = std::make_unique<Open>(devices);
   return *open;
 }
-
-// Reports the model's work per iteration beside the time.
-class CountWork {
- public:
-  explicit CountWork(benchmark::State& state) : state_(state), start_(WorkCounters) {}
-  ~CountWork() {
-    const auto per = [&](uint64_t now, uint64_t then) {
-      return benchmark::Counter(static_cast<double>(now - then), benchmark::Counter::kAvgIterations);
-    };
-    state_.counters["RecalcLoad"] = per(WorkCounters.RecalcLoad, start_.RecalcLoad);
-    state_.counters["CollectStatus"] = per(WorkCounters.CollectStatus, start_.CollectStatus);
-    state_.counters["BuildWarnings"] = per(WorkCounters.BuildWarnings, start_.BuildWarnings);
-  }
-
- private:
-  benchmark::State& state_;
-  TWorkCounters start_;
-};
 
 void BuildByDrops(benchmark::State& state, int devices) {
   CountWork count(state);
@@ -127,20 +107,15 @@ void Load(benchmark::State& state, int devices) {
 }
 
 void Register() {
-  using Action = void (*)(benchmark::State&, int);
-  const std::pair<const char*, Action> actions[] = {
-      {"model/build_by_drops", BuildByDrops}, {"model/cable_at_root", CableAtRoot},
-      {"model/cable_at_leaf", CableAtLeaf},   {"model/grade_3_2_3", GradeThreeTwoThree},
-      {"model/system_report", SystemReport},  {"model/save", Save},
+  RegisterAtEverySize({
+      {"model/build_by_drops", BuildByDrops},
+      {"model/cable_at_root", CableAtRoot},
+      {"model/cable_at_leaf", CableAtLeaf},
+      {"model/grade_3_2_3", GradeThreeTwoThree},
+      {"model/system_report", SystemReport},
+      {"model/save", Save},
       {"model/load", Load},
-  };
-  for (const auto& [name, action] : actions) {
-    for (int devices : Sizes) {
-      benchmark::RegisterBenchmark((std::string(name) + "/N=" + std::to_string(devices)).c_str(),
-                                   [action = action, devices](benchmark::State& state) { action(state, devices); })
-          ->Unit(benchmark::kMillisecond);
-    }
-  }
+  });
 }
 
 }  // namespace

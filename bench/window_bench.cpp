@@ -13,6 +13,7 @@
 #include <memory>
 #include <malloc.h>
 
+#include "bench/bench_support.h"
 #include "bench/design_generator.h"
 #include "bench/median_table.h"
 #include "designer/ui/canvas_view.h"
@@ -21,13 +22,10 @@
 #include "designer/ui/tile_widget.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
-#include "model/work_counters.h"
 
 namespace voltaris::bench {
 
 namespace {
-
-const int Sizes[] = {10, 100, 1000};
 
 std::string WorkDir() {
   static const std::string dir = [] {
@@ -95,30 +93,11 @@ OpenWindow& WindowOf(int devices) {
   return *open;
 }
 
-class CountWork {
- public:
-  CountWork(benchmark::State& state, const TMainWindow* window)
-      : state_(state), window_(window), start_(WorkCounters), refreshes_(window ? window->RefreshCount() : 0) {}
-  ~CountWork() {
-    const auto per = [](double count) { return benchmark::Counter(count, benchmark::Counter::kAvgIterations); };
-    state_.counters["RecalcLoad"] = per(static_cast<double>(WorkCounters.RecalcLoad - start_.RecalcLoad));
-    state_.counters["CollectStatus"] = per(static_cast<double>(WorkCounters.CollectStatus - start_.CollectStatus));
-    state_.counters["BuildWarnings"] = per(static_cast<double>(WorkCounters.BuildWarnings - start_.BuildWarnings));
-    if (window_) state_.counters["Refreshes"] = per(window_->RefreshCount() - refreshes_);
-  }
-
- private:
-  benchmark::State& state_;
-  const TMainWindow* window_;
-  TWorkCounters start_;
-  int refreshes_;
-};
-
 void OpenDesign(benchmark::State& state, int devices) {
   const std::string name = ProjectOf(devices);
   TMemorySettingsStore store;
   double memory = 0;
-  CountWork count(state, nullptr);
+  CountWork count(state);
   for (auto _ : state) {
     state.PauseTiming();
     auto window = std::make_unique<TMainWindow>(store, WorkDir());
@@ -140,7 +119,7 @@ void OpenDesign(benchmark::State& state, int devices) {
 void GradeChange(benchmark::State& state, int devices) {
   OpenWindow& open = WindowOf(devices);
   auto* grade = open.window->findChild<TSummaryPanel*>()->findChild<QComboBox*>("cbGrade");
-  CountWork count(state, open.window.get());
+  CountWork count(state, [&] { return open.window->RefreshCount(); });
   for (auto _ : state) {
     grade->setCurrentIndex(grade->currentIndex() == 2 ? 1 : 2);  // as the user's choice in the list
     Settle(*open.window);
@@ -173,7 +152,7 @@ void DragToAnotherNetwork(benchmark::State& state, int devices) {
     state.SkipWithError("no device to drag");
     return;
   }
-  CountWork count(state, open.window.get());
+  CountWork count(state, [&] { return open.window->RefreshCount(); });
   for (auto _ : state) {
     TPanelNetwork* target = device->Network == first ? second : first;
     TTileWidget* widget = view.WidgetOf(*device);
@@ -193,7 +172,7 @@ void DragToAnotherNetwork(benchmark::State& state, int devices) {
 
 void TidyUp(benchmark::State& state, int devices) {
   OpenWindow& open = WindowOf(devices);
-  CountWork count(state, open.window.get());
+  CountWork count(state, [&] { return open.window->RefreshCount(); });
   for (auto _ : state) {
     // Every device and supply a few pixels off the grid first, so that each
     // Tidy-Up has the whole design to move.
@@ -210,20 +189,12 @@ void TidyUp(benchmark::State& state, int devices) {
 }
 
 void Register() {
-  using Action = void (*)(benchmark::State&, int);
-  const std::pair<const char*, Action> actions[] = {
+  RegisterAtEverySize({
       {"window/open_design", OpenDesign},
       {"window/grade_change", GradeChange},
       {"window/drag_to_another_network", DragToAnotherNetwork},
       {"window/tidy_up", TidyUp},
-  };
-  for (const auto& [name, action] : actions) {
-    for (int devices : Sizes) {
-      benchmark::RegisterBenchmark((std::string(name) + "/N=" + std::to_string(devices)).c_str(),
-                                   [action = action, devices](benchmark::State& state) { action(state, devices); })
-          ->Unit(benchmark::kMillisecond);
-    }
-  }
+  });
 }
 
 }  // namespace
