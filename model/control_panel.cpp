@@ -81,6 +81,7 @@ void TControlPanel::SetGrade(int32_t grade) {
       network->EffectiveGrade = Grade;
       lowest = std::min(lowest, network->LowestGrade());
     }
+    const THoldWarnings hold(*this);
     for (TPSU* psu : PSUs) psu->SetSystemGrade(Grade);
   }
   LowestNetworkGrade = lowest;
@@ -88,9 +89,21 @@ void TControlPanel::SetGrade(int32_t grade) {
   BuildWarnings();
 }
 
+TControlPanel::THoldWarnings::~THoldWarnings() {
+  if (--panel_.warningsHeld_ == 0 && panel_.warningsPending_) {
+    panel_.warningsPending_ = false;
+    // As after any calculation, a failure to build the list leaves the figures standing.
+    try {
+      panel_.BuildWarnings();
+    } catch (const std::exception&) {
+    }
+  }
+}
+
 void TControlPanel::PassOn(const std::function<void(TPowerModule&)>& setting) {
   // Each supply's light follows its new figures: a change of standard can
   // give a supply enough backup, or take it away.
+  const THoldWarnings hold(*this);
   for (TPSU* psu : PSUs) {
     setting(psu->Module);
     psu->UpdateStatus();
@@ -146,6 +159,10 @@ void TControlPanel::UpdateLowestNetworkGrade() {
 }
 
 void TControlPanel::BuildWarnings() {
+  if (warningsHeld_ > 0) {
+    warningsPending_ = true;
+    return;
+  }
   ++WorkCounters.BuildWarnings;
   Warnings.clear();
   if (!OnWarningsChanged) return;

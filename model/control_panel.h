@@ -63,6 +63,21 @@ class TControlPanel : public TPowerModule {
  private:
   // Passes a system-wide setting to every supply's module.
   void PassOn(const std::function<void(TPowerModule&)>& setting);
+
+  // While the supplies are brought up to date one after another, each would
+  // rebuild the warnings; they are built once, when the last is done.
+  class THoldWarnings {
+   public:
+    explicit THoldWarnings(TControlPanel& panel) : panel_(panel) { ++panel_.warningsHeld_; }
+    ~THoldWarnings();
+    THoldWarnings(const THoldWarnings&) = delete;
+    THoldWarnings& operator=(const THoldWarnings&) = delete;
+
+   private:
+    TControlPanel& panel_;
+  };
+  int warningsHeld_ = 0;
+  bool warningsPending_ = false;
 };
 
 // The palette built into the program (the same lines as resources/Colors.dat).
