@@ -30,7 +30,10 @@ TStringList SplitLines(const std::string& text) {
 }
 
 std::string JoinLines(const TStringList& lines) {
+  size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
   std::string text;
+  text.reserve(size);  // one allocation, however long the report
   for (const std::string& line : lines) {
     text += line;
     text += "\r\n";
