@@ -17,25 +17,44 @@ namespace voltaris::bench {
 inline constexpr int Sizes[] = {10, 100, 1000};
 
 // Reports the model's work per iteration beside the time, and the window's
-// refreshes when a count of them is given.
+// refreshes when a count of them is given. Each project counts its own work:
+// `counters` reads the counters of the project the loop works on; a loop
+// that makes a project afresh on each turn adds that project's with Add.
 class CountWork {
  public:
-  explicit CountWork(benchmark::State& state, std::function<int()> refreshes = nullptr)
-      : state_(state), start_(WorkCounters), refreshes_(std::move(refreshes)),
+  using TReadCounters = std::function<TWorkCounters()>;
+
+  explicit CountWork(benchmark::State& state, TReadCounters counters = nullptr,
+                     std::function<int()> refreshes = nullptr)
+      : state_(state),
+        counters_(std::move(counters)),
+        start_(counters_ ? counters_() : TWorkCounters()),
+        refreshes_(std::move(refreshes)),
         startRefreshes_(refreshes_ ? refreshes_() : 0) {}
   ~CountWork() {
+    const TWorkCounters now = counters_ ? counters_() : start_;
     const auto per = [](double count) { return benchmark::Counter(count, benchmark::Counter::kAvgIterations); };
-    state_.counters["RecalcLoad"] = per(static_cast<double>(WorkCounters.RecalcLoad - start_.RecalcLoad));
-    state_.counters["CollectStatus"] = per(static_cast<double>(WorkCounters.CollectStatus - start_.CollectStatus));
-    state_.counters["BuildWarnings"] = per(static_cast<double>(WorkCounters.BuildWarnings - start_.BuildWarnings));
+    const auto done = [](uint64_t to, uint64_t from, uint64_t added) { return static_cast<double>(to - from + added); };
+    state_.counters["RecalcLoad"] = per(done(now.RecalcLoad, start_.RecalcLoad, added_.RecalcLoad));
+    state_.counters["CollectStatus"] = per(done(now.CollectStatus, start_.CollectStatus, added_.CollectStatus));
+    state_.counters["BuildWarnings"] = per(done(now.BuildWarnings, start_.BuildWarnings, added_.BuildWarnings));
     if (refreshes_) state_.counters["Refreshes"] = per(refreshes_() - startRefreshes_);
   }
   CountWork(const CountWork&) = delete;
   CountWork& operator=(const CountWork&) = delete;
 
+  // The whole work of a project made within the loop.
+  void Add(const TWorkCounters& work) {
+    added_.RecalcLoad += work.RecalcLoad;
+    added_.CollectStatus += work.CollectStatus;
+    added_.BuildWarnings += work.BuildWarnings;
+  }
+
  private:
   benchmark::State& state_;
+  TReadCounters counters_;
   TWorkCounters start_;
+  TWorkCounters added_;
   std::function<int()> refreshes_;
   int startRefreshes_;
 };

@@ -34,7 +34,7 @@ void QuietHost::RunNewFileDialog(TNewFilePresenter& dialog) {
   dialog.Ok();
 }
 
-void QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines) {
+void QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) {
   module.SetBattery(Battery);
   if (lines.empty()) {
     for (auto entry : {Entry(2, "Sovra AMDT Plus PIR"), Entry(1, "Halvard SE (SCB Mode)")})
@@ -49,7 +49,7 @@ void QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines) {
 TGeneratedDesign GenerateDesign(TDesigner& designer, QuietHost& host, int devices) {
   // Short runs of low-resistance cable: deep chains keep a working voltage.
   designer.NewProject();
-  Settings.CableImpedance = 0.005;
+  designer.Context().Settings.CableImpedance = 0.005;
   designer.UpdatePanelAndDevices();
   TControlPanel& panel = *designer.ControlPanel();
   const int networks = static_cast<int>(panel.Networks.size());

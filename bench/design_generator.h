@@ -27,8 +27,7 @@ class QuietHost : public IDesignerHost, public IDialogHost {
   void ShowSupplyMenu(int, int) override {}
   void CloseWindow() override {}
   std::string ShortDate() override { return "08/12/2026"; }
-  void Changed(unsigned) override {}
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override;
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override;
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return true; }
   bool AskYesNo(const std::string&) override { return true; }
 

@@ -29,11 +29,11 @@ std::string WorkDir() {
 // One open design per size, kept for every benchmark of that size.
 struct Open {
   QuietHost host;
-  ScopedDialogHost dialogs{host};
   TMemorySettingsStore store;
   TDesigner designer{host, store, WorkDir()};
   TGeneratedDesign design;
   explicit Open(int devices) {
+    designer.SetDialogHost(&host);
     host.FileName = "Large" + std::to_string(devices);
     design = GenerateDesign(designer, host, devices);
     designer.SaveProject();
@@ -51,11 +51,12 @@ void BuildByDrops(benchmark::State& state, int devices) {
   CountWork count(state);
   for (auto _ : state) {
     QuietHost host;
-    ScopedDialogHost dialogs(host);
     TMemorySettingsStore store;
     TDesigner designer(host, store, WorkDir());
+    designer.SetDialogHost(&host);
     GenerateDesign(designer, host, devices);
     state.PauseTiming();
+    count.Add(designer.Context().Counters);
     designer.ClearCanvas();
     state.ResumeTiming();
   }
@@ -63,21 +64,21 @@ void BuildByDrops(benchmark::State& state, int devices) {
 
 void CableAtRoot(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  CountWork count(state);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
   double length = 10;
   for (auto _ : state) open.design.DeepestRoot->SetCableLength(length = 21 - length);
 }
 
 void CableAtLeaf(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  CountWork count(state);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
   double length = 10;
   for (auto _ : state) open.design.DeepestLeaf->SetCableLength(length = 21 - length);
 }
 
 void GradeThreeTwoThree(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  CountWork count(state);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
   for (auto _ : state) {
     open.designer.ChooseGrade(1);
     open.designer.ChooseGrade(2);
@@ -86,7 +87,7 @@ void GradeThreeTwoThree(benchmark::State& state, int devices) {
 
 void SystemReport(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  CountWork count(state);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
   TStringList lines;
   for (auto _ : state) {
     lines.clear();
@@ -97,17 +98,18 @@ void SystemReport(benchmark::State& state, int devices) {
 
 void Save(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  CountWork count(state);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
   for (auto _ : state) open.designer.SaveProject();
 }
 
 void Load(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  CountWork count(state);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
   for (auto _ : state) {
     TSettings settings;
     TProject project = LoadProjectFiles(open.designer.DataDir, open.host.FileName, settings);
     benchmark::DoNotOptimize(project.Canvas.get());
+    count.Add(project.Context().Counters);
   }
 }
 

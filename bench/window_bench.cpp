@@ -43,9 +43,9 @@ std::string ProjectOf(int devices) {
   auto& name = names[devices];
   if (name.empty()) {
     QuietHost host;
-    ScopedDialogHost dialogs(host);
     TMemorySettingsStore store;
     TDesigner designer(host, store, WorkDir());
+    designer.SetDialogHost(&host);
     host.FileName = "Window" + std::to_string(devices);
     GenerateDesign(designer, host, devices);
     designer.SaveProject();
@@ -109,6 +109,7 @@ void OpenDesign(benchmark::State& state, int devices) {
     Settle(*window);
     state.PauseTiming();
     memory = std::max(memory, HeapMegabytes() - empty);
+    count.Add(window->Designer().Context().Counters);
     window.reset();
     QApplication::processEvents();
     state.ResumeTiming();
@@ -119,7 +120,8 @@ void OpenDesign(benchmark::State& state, int devices) {
 void GradeChange(benchmark::State& state, int devices) {
   OpenWindow& open = WindowOf(devices);
   auto* grade = open.window->findChild<TSummaryPanel*>()->findChild<QComboBox*>("cbGrade");
-  CountWork count(state, [&] { return open.window->RefreshCount(); });
+  CountWork count(
+      state, [&] { return open.Designer().Context().Counters; }, [&] { return open.window->RefreshCount(); });
   for (auto _ : state) {
     grade->setCurrentIndex(grade->currentIndex() == 2 ? 1 : 2);  // as the user's choice in the list
     Settle(*open.window);
@@ -152,7 +154,8 @@ void DragToAnotherNetwork(benchmark::State& state, int devices) {
     state.SkipWithError("no device to drag");
     return;
   }
-  CountWork count(state, [&] { return open.window->RefreshCount(); });
+  CountWork count(
+      state, [&] { return open.Designer().Context().Counters; }, [&] { return open.window->RefreshCount(); });
   for (auto _ : state) {
     TPanelNetwork* target = device->Network == first ? second : first;
     TTileWidget* widget = view.WidgetOf(*device);
@@ -172,7 +175,8 @@ void DragToAnotherNetwork(benchmark::State& state, int devices) {
 
 void TidyUp(benchmark::State& state, int devices) {
   OpenWindow& open = WindowOf(devices);
-  CountWork count(state, [&] { return open.window->RefreshCount(); });
+  CountWork count(
+      state, [&] { return open.Designer().Context().Counters; }, [&] { return open.window->RefreshCount(); });
   for (auto _ : state) {
     // Every device and supply a few pixels off the grid first, so that each
     // Tidy-Up has the whole design to move.

@@ -34,8 +34,14 @@ class TDevicePicker {
   static constexpr const char* CustomLine = "Custom";
 
   TDevicePicker() = default;
+  // A picker that offers the catalogue lines of grade `currentGrade` and above.
+  explicit TDevicePicker(int32_t currentGrade) : CurrentGrade(currentGrade) {}
   TDevicePicker(const TDevicePicker&) = delete;
   TDevicePicker& operator=(const TDevicePicker&) = delete;
+
+  // The grade the catalogue lines are offered for (the project's
+  // CurrentGrade); the caller sets it before running.
+  int32_t CurrentGrade = 0;
 
   // Lists the load devices offered for `panelType` at CurrentGrade, then
   // selects the first line and runs the dialog. On OK fills `entry` and

@@ -21,9 +21,10 @@ const TLoadLines NoLines;
 
 const TLoadLines& TLoadCalculator::Lines() const { return lines_ ? *lines_ : NoLines; }
 
-void TLoadCalculator::Open(TPowerModule& module, TLoadLines& lines) {
+void TLoadCalculator::Open(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
   module_ = &module;
   lines_ = &lines;
+  filter_ = &filter;
   // Nothing of an earlier opening survives but what the module and its list hold.
   view_ = TCalculatorView{};
   view_.Caption = module.Name;
@@ -34,6 +35,7 @@ void TLoadCalculator::Open(TPowerModule& module, TLoadLines& lines) {
 void TLoadCalculator::Close() {
   module_ = nullptr;
   lines_ = nullptr;
+  filter_ = nullptr;
 }
 
 void TLoadCalculator::cbPanelTypeChange() {
@@ -93,14 +95,16 @@ bool TLoadCalculator::HasSelectedEntry() const {
 
 void TLoadCalculator::btnAddClick() {
   if (!IsOpen() || !view_.AddEnabled) return;
-  if (CurrentPanelType >= 0 && lines_->size() < MaxLines) {
+  TCatalogueFilter& filter = *filter_;
+  if (filter.CurrentPanelType >= 0 && lines_->size() < MaxLines) {
     TDevicePicker picker;
     picker.SetCaption("Add Devices");
     // New entries are offered for the grade of the designer's control panel,
     // also for a remote supply's list.
-    CurrentGrade = host_.DesignerGrade();
+    filter.CurrentGrade = host_.DesignerGrade();
+    picker.CurrentGrade = filter.CurrentGrade;
     auto entry = std::make_shared<TDeviceData>();
-    if (picker.ExecuteAdd(CurrentPanelType, *entry, PickerRun())) {
+    if (picker.ExecuteAdd(filter.CurrentPanelType, *entry, PickerRun())) {
       lines_->push_back({LoadListLine(*entry), entry});
       Recalculate();
     }
@@ -115,7 +119,8 @@ void TLoadCalculator::btnEditClick() {
   TDeviceData copy = *line.Entry;
   TDevicePicker picker;
   picker.SetCaption("Edit Devices");
-  if (picker.ExecuteEdit(CurrentPanelType, copy, PickerRun())) {
+  picker.CurrentGrade = filter_->CurrentGrade;
+  if (picker.ExecuteEdit(filter_->CurrentPanelType, copy, PickerRun())) {
     // The entry object stays the same: the module's load list shares it.
     *line.Entry = copy;
     line.Text = LoadListLine(*line.Entry);

@@ -82,8 +82,10 @@ class TLoadCalculator {
 
   // Opens the dialog on `module` and the lines of its load list (line k
   // carries entry k), which it then edits in place: shows the module's name
-  // and runs cbPanelTypeChange. Both must outlive the opening.
-  void Open(TPowerModule& module, TLoadLines& lines);
+  // and runs cbPanelTypeChange. `filter` is the project's catalogue filter:
+  // its CurrentPanelType chooses the devices offered, and Add sets its
+  // CurrentGrade. All three must outlive the opening.
+  void Open(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter);
   // The dialog has closed (Done, Cancel or the close box alike): every change
   // is already in the module and the lines; the calculator lets go of both.
   void Close();
@@ -133,6 +135,7 @@ class TLoadCalculator {
   ILoadCalculatorHost& host_;
   TPowerModule* module_ = nullptr;
   TLoadLines* lines_ = nullptr;
+  TCatalogueFilter* filter_ = nullptr;
   TCalculatorView view_;
 };
 

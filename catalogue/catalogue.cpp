@@ -120,14 +120,10 @@ const std::array<TDeviceType, DeviceTypeCount> DeviceTypeTable = {{
 }};
 // clang-format on
 
-int32_t CurrentGrade = 0;
-int32_t CurrentPanelType = 0;
-std::array<int32_t, NetDeviceListMapSize> NetDeviceListMap = {};
-
-void FillPanelList(TStringList& list) {
+void FillPanelList(TStringList& list, int32_t grade) {
   list.clear();
   for (const TPanelOpts& row : PanelOptsTable) {
-    if (row.IsPanel && row.MaxGrade >= CurrentGrade) list.emplace_back(row.Name);
+    if (row.IsPanel && row.MaxGrade >= grade) list.emplace_back(row.Name);
   }
 }
 
@@ -149,13 +145,13 @@ void FillBatteryList(TStringList& list, int32_t panelType) {
   }
 }
 
-void FillNetDeviceList(TStringList& list, int32_t panelType, int32_t grade) {
+void FillNetDeviceList(TStringList& list, int32_t panelType, int32_t grade, TNetDeviceListMap& map) {
   list.clear();
   for (const TNetBitOpts& row : NetBitOptsTable) {
     if (!InSet(row.Panels, panelType) || grade > row.Grade) continue;
     // No panel type offers more than 12 types; the guard keeps the map in bounds regardless.
-    if (list.size() < NetDeviceListMap.size()) {
-      NetDeviceListMap[list.size()] = row.Index;
+    if (list.size() < map.size()) {
+      map[list.size()] = row.Index;
       list.emplace_back(row.Name);
     }
   }

@@ -79,23 +79,31 @@ extern const std::array<TBitSet, ToolbarSetCount> PanelToolbarSets;
 extern const std::array<TNetBitOpts, NetDeviceTypeCount> NetBitOptsTable;
 extern const std::array<TDeviceType, DeviceTypeCount> DeviceTypeTable;
 
-// Shared filter state through which the dialogs tell the catalogue filters
-// what to show; -1 means none. Touched from the GUI thread only.
-extern int32_t CurrentGrade;
-extern int32_t CurrentPanelType;
-// For each position of the list last filled by FillNetDeviceList, the network
-// device type shown there.
-extern std::array<int32_t, NetDeviceListMapSize> NetDeviceListMap;
+// For each position of a network device list, the network device type shown there.
+using TNetDeviceListMap = std::array<int32_t, NetDeviceListMapSize>;
 
-// The selectable panel models whose highest grade is not below CurrentGrade.
-void FillPanelList(TStringList& list);
+// The filter state through which a project's dialogs tell the catalogue
+// filters what to show; -1 means none. Each project has its own (see
+// TProjectContext), and a dialog that works before any project exists
+// (New File) keeps one of its own.
+struct TCatalogueFilter {
+  int32_t CurrentGrade = 0;
+  int32_t CurrentPanelType = 0;
+  // For each position of the list last filled by FillNetDeviceList, the
+  // network device type shown there.
+  TNetDeviceListMap NetDeviceListMap = {};
+};
+
+// The selectable panel models whose highest grade is not below `grade`
+// (the filter's CurrentGrade).
+void FillPanelList(TStringList& list, int32_t grade);
 // "Grade 1" up to the panel type's highest grade; all three for type -1.
 void FillGradeList(TStringList& list, int32_t panelType);
 // The battery names the panel type (0..16) allows, in table order.
 void FillBatteryList(TStringList& list, int32_t panelType);
 // The network device types a panel of the given type and grade may use;
-// fills NetDeviceListMap alongside.
-void FillNetDeviceList(TStringList& list, int32_t panelType, int32_t grade);
+// fills `map` alongside (a filter's NetDeviceListMap).
+void FillNetDeviceList(TStringList& list, int32_t panelType, int32_t grade, TNetDeviceListMap& map);
 
 // The panel type whose model name equals `name` exactly (the last matching
 // row wins); `previous` when no row matches.

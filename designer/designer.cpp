@@ -9,8 +9,8 @@
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
+#include "model/project_context.h"
 #include "model/psu_clone.h"
-#include "model/settings.h"
 #include "model/vududa.h"
 
 namespace voltaris {
@@ -28,42 +28,65 @@ std::string ProjectCaption(const std::string& siteRef) {
   return "BETA  Voltaris: " + siteRef + "     Beta Testing Only";
 }
 
-// Forgets the supply last right-clicked when its tile goes.
-class TDesigner::TileWatcher : public ICanvasObserver {
- public:
-  explicit TileWatcher(TDesigner& designer) : designer_(designer) {}
-  void TileAdded(TDevice&) override {}
-  void TileRemoved(TDevice& tile) override { designer_.ForgetTile(tile); }
-
- private:
-  TDesigner& designer_;
-};
-
 TDesigner::TDesigner(IDesignerHost& host, ISettingsStore& store, const std::string& workingDir)
     : DataDir(workingDir + "/Data"),
       host_(host),
       store_(store),
-      canvas_(std::make_unique<TCanvas>()),
+      workingDir_(workingDir),
       newFile_(DataDir, host),
       systemFiles_(DataDir, host),
       options_(store),
-      watcher_(std::make_unique<TileWatcher>(*this)) {
-  canvas_->AddObserver(watcher_.get());
+      loadChanged_([this](TControlPanel&, const TNoEvent&) { HandleLoadChanged(); }),
+      warningsChanged_([this](TControlPanel&, const TNoEvent&) { HandleWarningsChanged(); }),
+      tilesChanged_([this](TCanvas&, const TCanvasEvent& event) { TilesChanged(event); }) {
   CreateControlPanel();
   SelectedTool = -1;
   Modified = false;
 }
 
 TDesigner::~TDesigner() {
-  if (controlPanel_) controlPanel_->ReleaseTiles();
-  canvas_->RemoveObserver(watcher_.get());
-  canvas_->Clear();
+  // The project goes while the designer can still hear its tiles go.
+  project_.reset();
 }
 
-void TDesigner::Notify(unsigned changes) { host_.Changed(changes); }
+void TDesigner::Notify(unsigned changes) { OnChanged.Notify(*this, changes); }
 
-void TDesigner::ForgetTile(TDevice& tile) {
-  if (SelectedDevice == &tile) SelectedDevice = nullptr;
+void TDesigner::SetDialogHost(IDialogHost* host) {
+  dialogHost_ = host;
+  if (project_) project_->Context().DialogHost = host;
+}
+
+void TDesigner::AdoptProject(std::unique_ptr<TProject> project) {
+  SelectedDevice = nullptr;
+  supplyClicks_.clear();
+  project_ = std::move(project);
+  TProjectContext& context = project_->Context();
+  context.DialogHost = dialogHost_;
+  options_.BindSettings(context.Settings);
+  project_->Canvas->OnTilesChanged.Attach(tilesChanged_);
+  project_->ControlPanel->OnLoadChanged.Attach(loadChanged_);
+  project_->ControlPanel->OnWarningsChanged.Attach(warningsChanged_);
+  for (const auto& tile : project_->Canvas->Tiles()) WatchSupply(*tile);
+  // The views follow the new canvas before anything else is told.
+  Notify(ChangedProject);
+}
+
+void TDesigner::TilesChanged(const TCanvasEvent& event) {
+  if (event.Kind == TCanvasEvent::TileAdded) {
+    WatchSupply(*event.Tile);
+    return;
+  }
+  // The supply last right-clicked is forgotten when its tile goes.
+  if (SelectedDevice == event.Tile) SelectedDevice = nullptr;
+  supplyClicks_.erase(event.Tile);
+}
+
+void TDesigner::WatchSupply(TDevice& tile) {
+  if (!dynamic_cast<TPSU*>(&tile)) return;
+  auto slot = std::make_unique<TSlot<TDevice, TShiftState>>(
+      [this](TDevice& psu, const TShiftState&) { PSURightClick(psu); });
+  tile.OnRightClick.Attach(*slot);
+  supplyClicks_[&tile] = std::move(slot);
 }
 
 // --- start-up, files and exit ---
@@ -91,7 +114,7 @@ void TDesigner::NewProject() {
   }
   if (result == TModalResult::OK) {
     // The defaults first: should the store fail, the open project is untouched.
-    TSettings defaults = Settings;
+    TSettings defaults = Context().Settings;
     ReadDefaults(store_, defaults);
 
     PendingIndexEntry = true;
@@ -99,19 +122,23 @@ void TDesigner::NewProject() {
     SiteRef = newFile_.SiteRef();
     ClearCanvas();
     CreateControlPanel();
-    TControlPanel& panel = *controlPanel_;
+    // The new project's dialogs go on from the panel type and grade just chosen.
+    Context().Filter.CurrentGrade = newFile_.Filter().CurrentGrade;
+    Context().Filter.CurrentPanelType = newFile_.Filter().CurrentPanelType;
+    TControlPanel& panel = *ControlPanel();
     panel.Name = newFile_.PanelTypeText();
     panel.SetGrade(newFile_.GradeIndex() + 1);
-    panel.SetPanelType(CurrentPanelType);
+    panel.SetPanelType(newFile_.Filter().CurrentPanelType);
     panel.OwnQuiescent = PanelOptsTable[panel.PanelType].OwnCurrent;
     Summary.BatteryIndex = -1;
     Summary.BatteryText = "SelectBattery";
     Summary.Panel = " " + panel.Name;
     CreateNetworks();
-    Settings = defaults;
-    panel.SetStandard(Settings.SystemStandard);
-    panel.SetBatteryFactor(Settings.BatteryFactor);
-    panel.SetAlarmPeriod(Settings.AlarmPeriod);
+    TSettings& settings = Context().Settings;
+    settings = defaults;
+    panel.SetStandard(settings.SystemStandard);
+    panel.SetBatteryFactor(settings.BatteryFactor);
+    panel.SetAlarmPeriod(settings.AlarmPeriod);
     UpdatePanelView();
     ProjectOpen = true;
     UpdateToolbar();
@@ -160,7 +187,7 @@ bool TDesigner::OpenProject(const std::string& panelTypeName, const std::string&
   TSettings settings;
   std::unique_ptr<TProject> loaded;
   try {
-    loaded = std::make_unique<TProject>(LoadProjectFiles(DataDir, fileName, settings));
+    loaded = std::make_unique<TProject>(LoadProjectFiles(DataDir, fileName, settings, PaletteFrom(workingDir_)));
   } catch (const std::exception& error) {
     host_.ShowError(error.what());
     return false;
@@ -171,22 +198,18 @@ bool TDesigner::OpenProject(const std::string& panelTypeName, const std::string&
   Caption = ProjectCaption(SiteRef);
   PendingIndexEntry = false;
   ClearCanvas();
-  canvas_->RemoveObserver(watcher_.get());
-  controlPanel_ = std::move(loaded->ControlPanel);
-  canvas_ = std::move(loaded->Canvas);
-  canvas_->AddObserver(watcher_.get());
-  BindControlPanel();
-  controlPanel_->BuildWarnings();
+  // The catalogue filter goes on as the dialogs last left it.
+  loaded->Context().Filter = Context().Filter;
+  AdoptProject(std::move(loaded));
+  TControlPanel& panel = *ControlPanel();
+  panel.BuildWarnings();
   Summary.Panel = " " + PanelTypeName;
   UpdatePanelView();
-  CreateNetworkAnchors(PanelOptsTable[controlPanel_->PanelType].NetworkCount);
-  for (const auto& tile : canvas_->Tiles()) {
-    if (auto* psu = dynamic_cast<TPSU*>(tile.get())) psu->OnRightClick = [this](TDevice& d) { PSURightClick(d); };
-  }
+  CreateNetworkAnchors(PanelOptsTable[panel.PanelType].NetworkCount);
   FillAttachedDevices();
   ProjectOpen = true;
   CanvasEnabled = true;
-  Errors = controlPanel_->Warnings;
+  Errors = panel.Warnings;
   UpdateToolbar();
   OptionsEnabled = ArrangeEnabled = ReportEnabled = true;
   ScrollTop = 0;
@@ -199,12 +222,12 @@ bool TDesigner::OpenProject(const std::string& panelTypeName, const std::string&
 void TDesigner::SaveProject() {
   if (!ProjectOpen) return;
   ScrollInView(NetworkAnchors.empty() ? 0 : NetworkAnchors.front());
-  SaveProjectFiles(DataDir, FileName, Settings, *controlPanel_, *canvas_);
+  SaveProjectFiles(DataDir, FileName, Context().Settings, *ControlPanel(), Canvas());
   // The index line only once the files are there, so that it never lists a
   // project that was not saved.
   if (PendingIndexEntry) {
     TFileIndex index(DataDir);
-    index.Append(IndexLine({controlPanel_->Name, FileName, SiteRef, host_.ShortDate()}));
+    index.Append(IndexLine({ControlPanel()->Name, FileName, SiteRef, host_.ShortDate()}));
     PendingIndexEntry = false;
   }
   Modified = false;
@@ -233,32 +256,35 @@ bool TDesigner::ExitProgram() {
 
 void TDesigner::ClearCanvas() {
   CanvasEnabled = true;
-  if (controlPanel_) controlPanel_->ReleaseTiles();
-  canvas_->Clear();
+  ControlPanel()->ReleaseTiles();
+  Canvas().Clear();
   NetworkAnchors.clear();
   AttachedDevices.clear();
   SelectedDevice = nullptr;
   Notify(ChangedDevices | ChangedLayout);
 }
 
-void TDesigner::BindControlPanel() {
-  controlPanel_->OnLoadChanged = [this](TControlPanel&) { HandleLoadChanged(); };
-  controlPanel_->OnWarningsChanged = [this](TControlPanel&) { HandleWarningsChanged(); };
-}
-
 void TDesigner::CreateControlPanel() {
-  if (controlPanel_) controlPanel_->ReleaseTiles();
-  controlPanel_ = std::make_unique<TControlPanel>();
-  BindControlPanel();
+  // A new control panel starts a new project: its own canvas and context,
+  // with the settings and catalogue filter the open one had.
+  TSettings settings;
+  TCatalogueFilter filter;
+  if (project_) {
+    settings = Context().Settings;
+    filter = Context().Filter;
+  }
+  auto project = std::make_unique<TProject>(settings, PaletteFrom(workingDir_));
+  project->Context().Filter = filter;
+  AdoptProject(std::move(project));
   StatusText = SelectComponentText;
   Notify(ChangedStatusText);
 }
 
 void TDesigner::CreateNetworks() {
-  TControlPanel& panel = *controlPanel_;
+  TControlPanel& panel = *ControlPanel();
   const TPanelOpts& row = PanelOptsTable[panel.PanelType];
   for (int i = 0; i < row.NetworkCount; ++i) {
-    TPanelNetwork* network = CreatePanelNetwork(*canvas_, row.NetworkKind);
+    TPanelNetwork* network = CreatePanelNetwork(Canvas(), row.NetworkKind);
     if (!network) break;
     network->SetBounds(0, NetworkTop(i), network->Width(), network->Height());
     network->SetName(Format("Network%d", i + 1));
@@ -284,15 +310,15 @@ void TDesigner::ShowNetwork(int index) {
   if (index < 0 || static_cast<size_t>(index) >= NetworkAnchors.size()) return;
   ScrollInView(NetworkAnchors.front());
   ScrollInView(NetworkAnchors[static_cast<size_t>(index)]);
-  const int current = controlPanel_->CurrentNetwork;
+  const int current = ControlPanel()->CurrentNetwork;
   if (current >= 0 && current < NetworkCountMax) CloneItemEnabled[static_cast<size_t>(current)] = true;
   CloneItemEnabled[static_cast<size_t>(index)] = false;
-  controlPanel_->CurrentNetwork = index;
+  ControlPanel()->CurrentNetwork = index;
   Notify(ChangedMenus);
 }
 
 void TDesigner::UpdatePanelView() {
-  TControlPanel& panel = *controlPanel_;
+  TControlPanel& panel = *ControlPanel();
   const int32_t type = panel.PanelType;
   CloneToVisible = type >= 12;
   CloneItemVisible.fill(false);
@@ -305,7 +331,7 @@ void TDesigner::UpdatePanelView() {
       CloneItemEnabled[i] = type > 12;
     }
   }
-  CurrentPanelType = type;
+  Context().Filter.CurrentPanelType = type;
   FillBatteryList(Summary.BatteryItems, type);
   FillGradeList(Summary.GradeItems, type);
   panel.Name = PanelOptsTable[type].Name;
@@ -316,7 +342,7 @@ void TDesigner::UpdatePanelView() {
 
 void TDesigner::UpdateSummary() {
   Modified = true;
-  const TControlPanel& panel = *controlPanel_;
+  const TControlPanel& panel = *ControlPanel();
   Summary.BatteryIndex = panel.BatteryIndex;
   Summary.GradeIndex = panel.GetGrade() - 1;
   Summary.ACFailChecked = panel.ACFailSignalled;
@@ -352,7 +378,7 @@ void TDesigner::UpdateSummary() {
 }
 
 void TDesigner::UpdateToolbar() {
-  const TControlPanel& panel = *controlPanel_;
+  const TControlPanel& panel = *ControlPanel();
   for (int tool = 0; tool < NetDeviceTypeCount; ++tool) {
     ToolButtonVisible[static_cast<size_t>(tool)] = ToolbarShowsDevice(panel.PanelType, panel.GetGrade(), tool);
   }
@@ -362,7 +388,7 @@ void TDesigner::UpdateToolbar() {
 
 void TDesigner::FillAttachedDevices() {
   AttachedDevices.clear();
-  for (const TDeviceDataPtr& entry : controlPanel_->LoadData.Entries) {
+  for (const TDeviceDataPtr& entry : ControlPanel()->LoadData.Entries) {
     AttachedDevices.push_back({Format("%d", entry->Qty), entry->Name});
   }
   Notify(ChangedDevices);
@@ -374,7 +400,7 @@ void TDesigner::HandleLoadChanged() {
 }
 
 void TDesigner::HandleWarningsChanged() {
-  Errors = controlPanel_->Warnings;
+  Errors = ControlPanel()->Warnings;
   Notify(ChangedErrors);
 }
 
@@ -382,37 +408,38 @@ void TDesigner::HandleWarningsChanged() {
 
 void TDesigner::ChooseGrade(int index) {
   if (!ProjectOpen || index < 0 || static_cast<size_t>(index) >= Summary.GradeItems.size()) return;
-  controlPanel_->SetGrade(index + 1);
+  ControlPanel()->SetGrade(index + 1);
   UpdateSummary();
   UpdateToolbar();
 }
 
 void TDesigner::ChooseBattery(int index) {
   if (!ProjectOpen || index < 0 || static_cast<size_t>(index) >= Summary.BatteryItems.size()) return;
-  controlPanel_->SetBattery(index);
+  ControlPanel()->SetBattery(index);
   UpdateSummary();
 }
 
 void TDesigner::ClickACFail(bool checked) {
   if (!ProjectOpen) return;
-  controlPanel_->SetACFailSignalled(checked);
+  ControlPanel()->SetACFailSignalled(checked);
   UpdateSummary();
 }
 
 void TDesigner::ChooseDegradation(int index) {
   if (!ProjectOpen) return;
-  if (index >= 0 && index < 4) Settings.BatteryFactor = DegradeFactors[index];
-  controlPanel_->SetBatteryFactor(Settings.BatteryFactor);
+  TSettings& settings = Context().Settings;
+  if (index >= 0 && index < 4) settings.BatteryFactor = DegradeFactors[index];
+  ControlPanel()->SetBatteryFactor(settings.BatteryFactor);
   UpdateSummary();
 }
 
 void TDesigner::UpdatePanelAndDevices() {
   if (!ProjectOpen) return;
-  CurrentPanelType = controlPanel_->PanelType;
-  controlPanel_->EditLoadList();
+  Context().Filter.CurrentPanelType = ControlPanel()->PanelType;
+  ControlPanel()->EditLoadList(Context());
   // The list's lowest grade is taken after the dialog, and the grade may have
   // changed in it: the warnings and the toolbar follow.
-  controlPanel_->BuildWarnings();
+  ControlPanel()->BuildWarnings();
   FillAttachedDevices();
   UpdateSummary();
   UpdateToolbar();
@@ -433,15 +460,16 @@ void TDesigner::Options() {
     storeError = error.what();
   }
   if (confirmed) {
-    TControlPanel& panel = *controlPanel_;
-    panel.SetStandard(Settings.SystemStandard);
-    panel.SetAlarmPeriod(Settings.AlarmPeriod);
-    panel.SetBatteryFactor(Settings.BatteryFactor);
+    TControlPanel& panel = *ControlPanel();
+    const TSettings& settings = Context().Settings;
+    panel.SetStandard(settings.SystemStandard);
+    panel.SetAlarmPeriod(settings.AlarmPeriod);
+    panel.SetBatteryFactor(settings.BatteryFactor);
     ShowLengthChanged = options_.ShowLengthChanged();
     if (ShowLengthChanged) {
       // Every cable run is drawn again, with or without its length.
       ScrollInView(NetworkAnchors.empty() ? 0 : NetworkAnchors.front());
-      for (const auto& tile : canvas_->Tiles()) {
+      for (const auto& tile : Canvas().Tiles()) {
         if (auto* device = dynamic_cast<TNetDevice*>(tile.get())) device->RebuildWires();
       }
       const size_t current = static_cast<size_t>(panel.CurrentNetwork);
@@ -456,7 +484,7 @@ void TDesigner::Options() {
 
 std::string TDesigner::ReportText() {
   TStringList lines;
-  controlPanel_->WriteSystemReport(lines, SiteRef, host_.ShortDate());
+  ControlPanel()->WriteSystemReport(lines, SiteRef, host_.ShortDate());
   return JoinLines(lines);
 }
 
@@ -466,22 +494,22 @@ void TDesigner::Report() {
 }
 
 void TDesigner::ToggleSnapToGrid() {
-  canvas_->SnapToGrid = !canvas_->SnapToGrid;
+  Canvas().SnapToGrid = !Canvas().SnapToGrid;
   Notify(ChangedMenus);
 }
 
 void TDesigner::TidyUp() {
   if (!ProjectOpen) return;
-  const bool snap = canvas_->SnapToGrid;
-  canvas_->SnapToGrid = true;
+  const bool snap = Canvas().SnapToGrid;
+  Canvas().SnapToGrid = true;
   ScrollInView(NetworkAnchors.empty() ? 0 : NetworkAnchors.front());
   // Network devices and supplies, in creation order; networks and clones stay.
-  for (size_t i = 0; i < canvas_->Tiles().size(); ++i) {
-    TDevice* tile = canvas_->Tiles()[i].get();
+  for (size_t i = 0; i < Canvas().Tiles().size(); ++i) {
+    TDevice* tile = Canvas().Tiles()[i].get();
     if (dynamic_cast<TNetDevice*>(tile) || dynamic_cast<TPSU*>(tile)) tile->MoveCentreTo(tile->Left(), tile->Top());
   }
-  canvas_->SnapToGrid = snap;
-  const size_t current = static_cast<size_t>(controlPanel_->CurrentNetwork);
+  Canvas().SnapToGrid = snap;
+  const size_t current = static_cast<size_t>(ControlPanel()->CurrentNetwork);
   if (current < NetworkAnchors.size()) ScrollInView(NetworkAnchors[current]);
 }
 
@@ -494,7 +522,7 @@ void TDesigner::CloneTo(int network) {
   // The clone lands where the supply was in the window, in the other section.
   const int topInView = psu->Top() - ScrollTop;
   ShowNetwork(network);
-  auto& clone = canvas_->Create<TPSUClone>();
+  auto& clone = Canvas().Create<TPSUClone>();
   clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + ScrollTop + psu->Height() / 2);
   clone.AttachToMaster(*psu);
   Modified = true;
@@ -524,7 +552,7 @@ void TDesigner::CanvasPress(int x, int y) {
 
 void TDesigner::PlaceDevice(int x, int y) {
   if (SelectedTool == -1) return;
-  auto& device = canvas_->Create<TVududa>();
+  auto& device = Canvas().Create<TVududa>();
   device.SetDeviceType(static_cast<uint8_t>(NetBitOptsTable[static_cast<size_t>(SelectedTool)].Index));
   device.MoveCentreTo(x, y);
   SelectedTool = -1;
@@ -535,10 +563,9 @@ void TDesigner::PlaceDevice(int x, int y) {
 }
 
 void TDesigner::PlacePSU(int x, int y) {
-  auto& psu = canvas_->Create<TPSU>();
+  auto& psu = Canvas().Create<TPSU>();
   psu.MoveCentreTo(x, y);
-  controlPanel_->AddPSU(&psu);
-  psu.OnRightClick = [this](TDevice& tile) { PSURightClick(tile); };
+  ControlPanel()->AddPSU(&psu);
   Modified = true;
 }
 
@@ -580,7 +607,7 @@ void TDesigner::PSURightClick(TDevice& psu) {
 
 int TDesigner::CanvasHeight() const {
   int height = 0;
-  for (const auto& tile : canvas_->Tiles()) height = std::max(height, tile->Top() + tile->Height());
+  for (const auto& tile : Canvas().Tiles()) height = std::max(height, tile->Top() + tile->Height());
   for (int anchor : NetworkAnchors) height = std::max(height, anchor + 1);
   return height;
 }

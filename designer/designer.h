@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,14 +20,18 @@
 #include "designer/system_files_presenter.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
+#include "model/project.h"
+#include "model/signal.h"
 
 namespace voltaris {
 
+class IDialogHost;
 class TPSU;
 
 enum class TAnswer { Yes, No, Cancel };
 
-// What changed in the designer's state, for the window to refresh.
+// What changed in the designer's state, for the window to refresh (the bits
+// of TDesigner::OnChanged).
 enum TDesignerChange : unsigned {
   ChangedSummary = 1u << 0,    // the summary panel's figures and choices
   ChangedErrors = 1u << 1,     // the warning list
@@ -37,11 +42,11 @@ enum TDesignerChange : unsigned {
   ChangedLayout = 1u << 6,     // which regions show, the canvas cursor
   ChangedDevices = 1u << 7,    // the list of devices attached to the panel
   ChangedScroll = 1u << 8,     // the canvas scroll position
-  ChangedProject = 1u << 9,    // a new canvas: every tile view is rebuilt
+  ChangedProject = 1u << 9,    // a new project and canvas: every tile view is rebuilt
 };
 
-// What the designer needs from the window: its dialogs, questions and
-// refreshes. The Qt window implements it; tests script it.
+// What the designer needs from the window: its dialogs and questions. The
+// Qt window implements it; tests script it.
 class IDesignerHost : public IMessageSink {
  public:
   // Runs a dialog modally on its presenter; the result is left in the presenter.
@@ -60,8 +65,6 @@ class IDesignerHost : public IMessageSink {
   virtual void CloseWindow() = 0;
   // Today's date in the user's short date format.
   virtual std::string ShortDate() = 0;
-  // Part of the state changed (TDesignerChange bits).
-  virtual void Changed(unsigned changes) = 0;
 };
 
 // A text of the summary panel with its colour.
@@ -193,8 +196,18 @@ class TDesigner {
   int CanvasHeight() const;
 
   IDesignerHost& Host() const { return host_; }
-  TCanvas& Canvas() const { return *canvas_; }
-  TControlPanel* ControlPanel() const { return controlPanel_.get(); }
+  // The open project (an empty one until New or Load), its canvas, context and panel.
+  TProject& Project() const { return *project_; }
+  TCanvas& Canvas() const { return *project_->Canvas; }
+  TProjectContext& Context() const { return project_->Context(); }
+  TControlPanel* ControlPanel() const { return project_->ControlPanel.get(); }
+  // The dialogs through which the model reaches the user, given to every
+  // project the designer opens.
+  void SetDialogHost(IDialogHost* host);
+
+  // Part of the state changed (TDesignerChange bits). ChangedProject is told
+  // at once when the project is replaced, before anything else.
+  TSignal<TDesigner, unsigned> OnChanged;
   TNewFilePresenter& NewFileDialog() { return newFile_; }
   TSystemFilesPresenter& SystemFilesDialog() { return systemFiles_; }
   TOptionsPresenter& OptionsDialog() { return options_; }
@@ -233,21 +246,26 @@ class TDesigner {
 
  private:
   void Notify(unsigned changes);
-  void BindControlPanel();
+  // Makes `project` the open one and listens to it; the old one goes.
+  void AdoptProject(std::unique_ptr<TProject> project);
   void HandleLoadChanged();
   void HandleWarningsChanged();
-  // Tile views and the selected supply must not outlive their tiles.
-  void ForgetTile(TDevice& tile);
+  void TilesChanged(const TCanvasEvent& event);
+  // Opens the supply menu when a supply tile is right-clicked.
+  void WatchSupply(TDevice& tile);
 
   IDesignerHost& host_;
   ISettingsStore& store_;
-  std::unique_ptr<TCanvas> canvas_;
-  std::unique_ptr<TControlPanel> controlPanel_;
+  IDialogHost* dialogHost_ = nullptr;
+  std::string workingDir_;
+  std::unique_ptr<TProject> project_;
   TNewFilePresenter newFile_;
   TSystemFilesPresenter systemFiles_;
   TOptionsPresenter options_;
-  class TileWatcher;
-  std::unique_ptr<TileWatcher> watcher_;
+  TSlot<TControlPanel> loadChanged_;
+  TSlot<TControlPanel> warningsChanged_;
+  TSlot<TCanvas, TCanvasEvent> tilesChanged_;
+  std::map<const TDevice*, std::unique_ptr<TSlot<TDevice, TShiftState>>> supplyClicks_;
 };
 
 // The caption after a project was opened.

@@ -19,9 +19,9 @@ class ILoadingHost {
   // The system grade of the designer's control panel.
   virtual int32_t PanelGrade() const = 0;
   // Runs the device picker, captioned "Add Devices", for the load devices of
-  // `panelType` at CurrentGrade. True when the user confirmed it; `entry` is
-  // then filled.
-  virtual bool AddDevice(int32_t panelType, TDeviceData& entry) = 0;
+  // `panelType` at `grade` (the project's CurrentGrade). True when the user
+  // confirmed it; `entry` is then filled.
+  virtual bool AddDevice(int32_t panelType, int32_t grade, TDeviceData& entry) = 0;
   // An error message box with one OK button.
   virtual void ShowError(const std::string& text) = 0;
 };

@@ -11,6 +11,7 @@
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
+#include "model/project_context.h"
 #include "model/vududa.h"
 
 namespace voltaris {
@@ -90,13 +91,15 @@ void TLoadingPresenter::Open(TNetDevice& device) {
   // While the list holds devices, the plain figures are its totals.
   view_.Panel1Enabled = lines_.empty();
   view_.Panel2Visible = device.Supply != nullptr;
-  FillNetDeviceList(view_.DevTypeItems, host_.PanelType(), host_.PanelGrade());
-  typeRows_.assign(NetDeviceListMap.begin(),
-                   NetDeviceListMap.begin() + static_cast<std::ptrdiff_t>(view_.DevTypeItems.size()));
+  TNetDeviceListMap& map = Filter().NetDeviceListMap;
+  FillNetDeviceList(view_.DevTypeItems, host_.PanelType(), host_.PanelGrade(), map);
+  typeRows_.assign(map.begin(), map.begin() + static_cast<std::ptrdiff_t>(view_.DevTypeItems.size()));
   view_.DevTypeEnabled = vududa_ != nullptr;
   view_.LocationEnabled = vududa_ != nullptr;
   DoUpdateLabels();
 }
+
+TCatalogueFilter& TLoadingPresenter::Filter() const { return device_->Context().Filter; }
 
 void TLoadingPresenter::Ok(TLoadLines& lines) {
   lines = std::move(lines_);
@@ -285,11 +288,13 @@ void TLoadingPresenter::SelectLine(int index) {
 void TLoadingPresenter::AddClick() {
   if (!IsOpen() || !view_.DetailsVisible) return;
   // The load devices an E4S expander may power differ from the others'.
-  CurrentPanelType = vududa_ && vududa_->DeviceType == E4SDeviceType ? E4SPanelType : NetworkDevicePanelType;
+  TCatalogueFilter& filter = Filter();
+  filter.CurrentPanelType = vududa_ && vududa_->DeviceType == E4SDeviceType ? E4SPanelType : NetworkDevicePanelType;
   if (lines_.size() >= MaxLines) return;
-  CurrentGrade = host_.PanelGrade();
+  filter.CurrentGrade = host_.PanelGrade();
   auto entry = std::make_shared<TDeviceData>();
-  if (!host_.AddDevice(PanelOptsTable[static_cast<size_t>(CurrentPanelType)].Id, *entry)) return;
+  if (!host_.AddDevice(PanelOptsTable[static_cast<size_t>(filter.CurrentPanelType)].Id, filter.CurrentGrade, *entry))
+    return;
   lines_.push_back({LoadListLine(*entry), entry});
   CalculateTotals();
   view_.Panel1Enabled = false;

@@ -163,6 +163,8 @@ class TLoadingPresenter {
   TNetDevice* Device() const { return device_; }
 
  private:
+  // The catalogue filter of the project the open device belongs to.
+  TCatalogueFilter& Filter() const;
   std::string& FieldText(TLoadingField field);
   bool FieldUsable(TLoadingField field) const;
   void SetLoadFigure(TLoadingField field, int32_t milliamps);

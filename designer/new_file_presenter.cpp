@@ -12,11 +12,9 @@ TNewFilePresenter::TNewFilePresenter(std::string dataDir, IMessageSink& messages
     : dataDir_(std::move(dataDir)), messages_(messages) {}
 
 void TNewFilePresenter::Show() {
-  savedGrade_ = CurrentGrade;
-  savedPanelType_ = CurrentPanelType;
-  CurrentGrade = -1;
-  CurrentPanelType = -1;
-  FillPanelList(panelTypes_);
+  filter_.CurrentGrade = -1;
+  filter_.CurrentPanelType = -1;
+  FillPanelList(panelTypes_, filter_.CurrentGrade);
   FillGradeList(grades_, -1);
   panelTypeIndex_ = -1;
   gradeIndex_ = -1;
@@ -46,8 +44,8 @@ std::string TNewFilePresenter::PanelTypeText() const {
 void TNewFilePresenter::ChoosePanelType(int index) {
   if (index < 0 || static_cast<size_t>(index) >= panelTypes_.size()) return;
   panelTypeIndex_ = index;
-  CurrentPanelType = FindPanelType(panelTypes_[static_cast<size_t>(index)], CurrentPanelType);
-  FillGradeList(grades_, CurrentPanelType);
+  filter_.CurrentPanelType = FindPanelType(panelTypes_[static_cast<size_t>(index)], filter_.CurrentPanelType);
+  FillGradeList(grades_, filter_.CurrentPanelType);
   gradeIndex_ = -1;
   focus_ = TControl::PanelType;
 }
@@ -56,10 +54,10 @@ void TNewFilePresenter::ChooseGrade(int index) {
   if (index < 0 || static_cast<size_t>(index) >= grades_.size()) return;
   const std::string chosenPanel = PanelTypeText();
   gradeIndex_ = index;
-  CurrentGrade = index + 1;
-  FillPanelList(panelTypes_);
+  filter_.CurrentGrade = index + 1;
+  FillPanelList(panelTypes_, filter_.CurrentGrade);
   panelTypeIndex_ = -1;
-  if (CurrentPanelType != -1) {
+  if (filter_.CurrentPanelType != -1) {
     const auto found = std::find(panelTypes_.begin(), panelTypes_.end(), chosenPanel);
     if (found != panelTypes_.end()) panelTypeIndex_ = static_cast<int>(found - panelTypes_.begin());
   }
@@ -104,8 +102,7 @@ bool TNewFilePresenter::Ok() {
 }
 
 void TNewFilePresenter::Cancel() {
-  CurrentGrade = savedGrade_;
-  CurrentPanelType = savedPanelType_;
+  // The dialog's choices were its own: the open project's are untouched.
   result_ = cancelResult_;
 }
 

@@ -25,8 +25,8 @@ class TNewFilePresenter {
   // caller sets it before each showing.
   void SetCancelResult(TModalResult result) { cancelResult_ = result; }
 
-  // Starts a showing: remembers CurrentGrade and CurrentPanelType and sets
-  // both to -1, lists every selectable panel type and grades 1 to 3 with
+  // Starts a showing: sets the dialog's CurrentGrade and CurrentPanelType
+  // to -1, lists every selectable panel type and grades 1 to 3 with
   // nothing selected, empties both text boxes and focuses the site reference.
   void Show();
 
@@ -65,11 +65,13 @@ class TNewFilePresenter {
   // Runs the checks in order and reports the first failure; true (result OK)
   // when all pass and the dialog closes.
   bool Ok();
-  // Restores CurrentGrade and CurrentPanelType and closes with the Cancel
-  // button's result.
+  // Closes with the Cancel button's result.
   void Cancel();
 
   TModalResult Result() const { return result_; }
+  // The dialog's own catalogue filter: the panel type and grade chosen so
+  // far (-1 for none). No project exists for it yet, so it has its own.
+  const TCatalogueFilter& Filter() const { return filter_; }
 
  private:
   std::string dataDir_;
@@ -77,8 +79,7 @@ class TNewFilePresenter {
   TModalResult cancelResult_ = TModalResult::Cancel;
   TModalResult result_ = TModalResult::None;
 
-  int32_t savedGrade_ = -1;
-  int32_t savedPanelType_ = -1;
+  TCatalogueFilter filter_{-1, -1, {}};
 
   std::string siteRef_;
   TStringList panelTypes_;

@@ -8,22 +8,24 @@
 namespace voltaris {
 
 TOptionsPresenter::TOptionsPresenter(ISettingsStore& store, TSettings& settings)
-    : store_(store), settings_(settings) {}
+    : store_(store), settings_(&settings) {}
+
+TOptionsPresenter::TOptionsPresenter(ISettingsStore& store) : store_(store) {}
 
 void TOptionsPresenter::Show() {
-  standard_ = settings_.SystemStandard == 0 || settings_.SystemStandard == 1 ? settings_.SystemStandard : -1;
-  SetAlarmPeriod(settings_.AlarmPeriod);
-  showLength_ = settings_.ShowLength;
-  SetCableRun(settings_.CableRun);
+  standard_ = settings_->SystemStandard == 0 || settings_->SystemStandard == 1 ? settings_->SystemStandard : -1;
+  SetAlarmPeriod(settings_->AlarmPeriod);
+  showLength_ = settings_->ShowLength;
+  SetCableRun(settings_->CableRun);
   // Rounded, not truncated: 0.29 ohms per metre times 100 comes out just below 29.
-  const double perHundred = settings_.CableImpedance * 100;
+  const double perHundred = settings_->CableImpedance * 100;
   SetImpedance(perHundred >= MinImpedance
                    ? static_cast<int>(std::lround(std::min<double>(perHundred, MaxImpedance)))
                    : MinImpedance);
-  if (settings_.BatteryFactor == 0) {
+  if (settings_->BatteryFactor == 0) {
     ChooseDegrade(0);
   } else {
-    degradeText_ = FloatToStr(100 - 100 * settings_.BatteryFactor);
+    degradeText_ = FloatToStr(100 - 100 * settings_->BatteryFactor);
   }
 }
 
@@ -53,16 +55,16 @@ int TOptionsPresenter::DegradeIndex() const {
 }
 
 bool TOptionsPresenter::Ok() {
-  if (showLength_ != settings_.ShowLength) showLengthChanged_ = true;
+  if (showLength_ != settings_->ShowLength) showLengthChanged_ = true;
   // With no standard chosen the setting stays: -1 is not a standard.
-  if (standard_ >= 0) settings_.SystemStandard = standard_;
-  settings_.AlarmPeriod = alarmPeriod_;
-  settings_.ShowLength = showLength_;
-  settings_.CableRun = cableRun_;
-  settings_.CableImpedance = impedance_ / 100.0;
+  if (standard_ >= 0) settings_->SystemStandard = standard_;
+  settings_->AlarmPeriod = alarmPeriod_;
+  settings_->ShowLength = showLength_;
+  settings_->CableRun = cableRun_;
+  settings_->CableImpedance = impedance_ / 100.0;
   const int degrade = DegradeIndex();
-  if (degrade >= 0) settings_.BatteryFactor = DegradeFactors[static_cast<size_t>(degrade)];
-  if (setAsDefaults_) WriteDefaults(store_, settings_);
+  if (degrade >= 0) settings_->BatteryFactor = DegradeFactors[static_cast<size_t>(degrade)];
+  if (setAsDefaults_) WriteDefaults(store_, *settings_);
   return true;
 }
 

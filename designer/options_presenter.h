@@ -25,7 +25,11 @@ class TOptionsPresenter {
   static constexpr std::array<const char*, 4> DegradeItems = {"0", "10", "20", "30"};
   static constexpr std::array<double, 4> DegradeFactors = {1.0, 0.9, 0.8, 0.7};
 
-  explicit TOptionsPresenter(ISettingsStore& store, TSettings& settings = Settings);
+  // Edits a record of its own until BindSettings names the project's.
+  explicit TOptionsPresenter(ISettingsStore& store);
+  TOptionsPresenter(ISettingsStore& store, TSettings& settings);
+  // The settings record the dialog shows and edits: the open project's.
+  void BindSettings(TSettings& settings) { settings_ = &settings; }
   TOptionsPresenter(const TOptionsPresenter&) = delete;
   TOptionsPresenter& operator=(const TOptionsPresenter&) = delete;
 
@@ -67,7 +71,8 @@ class TOptionsPresenter {
 
  private:
   ISettingsStore& store_;
-  TSettings& settings_;
+  TSettings own_;
+  TSettings* settings_ = &own_;
 
   int standard_ = 0;
   int alarmPeriod_ = 15;

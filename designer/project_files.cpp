@@ -20,16 +20,6 @@ namespace voltaris {
 
 namespace fs = std::filesystem;
 
-TProject::TProject() = default;
-TProject::TProject(TProject&&) noexcept = default;
-
-TProject::~TProject() {
-  // The tiles refer to the panel: they go first, without undoing their links one by one.
-  if (ControlPanel) ControlPanel->ReleaseTiles();
-  Canvas.reset();
-  ControlPanel.reset();
-}
-
 std::string ProjectPath(const std::string& dataDir, const std::string& fileName, const std::string& extension) {
   return dataDir + "/" + fileName + extension;
 }
@@ -215,7 +205,7 @@ std::string TileName(size_t index, const TDevice& tile) {
 }  // namespace
 
 TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::string& datName,
-                     const std::string& pjxName, TSettings& settings) {
+                     const std::string& pjxName, TSettings& settings, const TStringList& palette) {
   // The layout first: every record must be complete and name a tile class.
   std::vector<TComponentRecord> records;
   try {
@@ -233,19 +223,15 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   }
 
   TStream dat(datBytes);
-  const TSettings previous = Settings;
-  TProject project;
+  TSettings stored;
   try {
-    try {
-      settings = ReadSettingsHeader(dat);
-    } catch (const StreamError& error) {
-      throw FileError(datName + ": the file ends inside the settings (" + error.what() + ")");
-    }
-    // New network devices take their cable run and impedance from the project's settings.
-    Settings = settings;
-
-    project.Canvas = std::make_unique<TCanvas>();
-    project.ControlPanel = std::make_unique<TControlPanel>();
+    stored = ReadSettingsHeader(dat);
+  } catch (const StreamError& error) {
+    throw FileError(datName + ": the file ends inside the settings (" + error.what() + ")");
+  }
+  // New network devices take their cable run and impedance from the project's settings.
+  TProject project(stored, palette);
+  {
     TControlPanel& panel = *project.ControlPanel;
     try {
       panel.ReadRecord(dat);
@@ -304,7 +290,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
     // grade, and the battery factor from the settings.
     panel.Name = PanelOptsTable[panel.PanelType].Name;
     panel.SetPanelType(panel.PanelType);
-    panel.SetBatteryFactor(settings.BatteryFactor);
+    panel.SetBatteryFactor(stored.BatteryFactor);
     for (TPSU* psu : panel.PSUs) psu->Module.UpdateChargeCurrent();
 
     auto tileAt = [&](int32_t link, size_t from, const char* what) -> TDevice* {
@@ -359,14 +345,13 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
     for (TPSU* psu : panel.PSUs) psu->Module.Calculate();
     for (TPSU* psu : panel.PSUs) psu->UpdateStatus();
     panel.UpdateLowestNetworkGrade();
-  } catch (...) {
-    Settings = previous;
-    throw;
   }
+  settings = stored;
   return project;
 }
 
-TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings) {
+TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings,
+                          const TStringList& palette) {
   std::string dat = ProjectPath(dataDir, fileName, ".dat");
   std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
   // A save cut off (a crash, a power failure) after the previous files
@@ -379,7 +364,7 @@ TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileNam
   }
   const TStream pjxFile = TStream::LoadFromFile(pjx);
   const TStream datFile = TStream::LoadFromFile(dat);
-  return ReadProject(datFile.Bytes(), pjxFile.Bytes(), dat, pjx, settings);
+  return ReadProject(datFile.Bytes(), pjxFile.Bytes(), dat, pjx, settings, palette);
 }
 
 }  // namespace voltaris

@@ -12,21 +12,10 @@
 #include "designer/component_record.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
+#include "model/project.h"
 #include "model/settings.h"
 
 namespace voltaris {
-
-// A project held in memory: the canvas with its tiles and the control panel
-// they refer to. The tiles go before the panel.
-struct TProject {
-  TProject();
-  TProject(TProject&&) noexcept;
-  TProject& operator=(TProject&&) = delete;
-  ~TProject();
-
-  std::unique_ptr<TCanvas> Canvas;
-  std::unique_ptr<TControlPanel> ControlPanel;
-};
 
 // The path of one of a project's files: `dataDir` + "/" + `fileName` + `extension`.
 std::string ProjectPath(const std::string& dataDir, const std::string& fileName, const std::string& extension);
@@ -72,17 +61,19 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
 // in force, their records read, the supplies taken in by the panel, clones
 // attached to their masters and the links replayed as drops; then every
 // figure is recalculated. The ".dat" must hold exactly the records of the
-// tiles of the ".pjx": anything left over means one of them was cut. `settings` receives the stored settings, which are
-// also the shared settings afterwards. Nothing outside the new project
-// changes when the files are not sound: a FileError then says which file and
-// what is wrong.
+// tiles of the ".pjx": anything left over means one of them was cut.
+// `settings` receives the stored settings, which are also the new project's.
+// The control panel's supply palette starts from `palette`. Nothing outside
+// the new project changes, and when the files are not sound a FileError
+// says which file and what is wrong.
 TProject ReadProject(const TBytes& dat, const TBytes& pjx, const std::string& datName, const std::string& pjxName,
-                     TSettings& settings);
+                     TSettings& settings, const TStringList& palette = PaletteFrom("."));
 // Reads the files of project `fileName` from `dataDir`. When a save was cut
 // off while the previous files stood aside, so that "<name>.dat" or
 // "<name>.pjx" is missing, the previous project is read from the ".old"
 // copies that save left. Reading changes no file.
-TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings);
+TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings,
+                          const TStringList& palette = PaletteFrom("."));
 
 // The positions and sizes a layout file may give a tile, in canvas pixels.
 inline constexpr int32_t MaxCanvasPosition = 1000000;

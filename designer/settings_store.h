@@ -61,12 +61,12 @@ class ISettingsStore {
 // true, "Cable Impedence" 0.1, read in that order). When the key cannot be
 // opened the settings keep their values. When a value cannot be read the
 // error propagates and the settings keep their values too.
-void ReadDefaults(ISettingsStore& store, TSettings& settings = Settings);
+void ReadDefaults(ISettingsStore& store, TSettings& settings);
 
 // Writes the six settings into the store in the order "System Standard",
 // "Alarm Period", "Cable Length" (integers), "Cable Impedence", "Battery
 // Degradation" (floats), "ShowLength" (boolean). Nothing is written when the
 // key cannot be opened.
-void WriteDefaults(ISettingsStore& store, const TSettings& settings = Settings);
+void WriteDefaults(ISettingsStore& store, const TSettings& settings);
 
 }  // namespace voltaris

@@ -14,17 +14,8 @@
 
 #include "catalogue/byte_stream.h"
 #include "catalogue/catalogue.h"
-#include "model/dialog_host.h"
-#include "model/settings.h"
 
 namespace voltaris::fuzz {
-
-inline void ResetSharedState() {
-  Settings = TSettings{};
-  CurrentGrade = 0;
-  CurrentPanelType = 0;
-  SetDialogHost(nullptr);
-}
 
 // A property every sound input must keep; a broken one is reported like a crash.
 [[noreturn]] inline void Broken(const std::string& what) {

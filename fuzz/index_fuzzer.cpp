@@ -21,7 +21,6 @@ struct Sink : voltaris::IMessageSink {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace voltaris;
   using namespace voltaris::fuzz;
-  ResetSharedState();
   const std::string& dir = ScratchDir();
   TFileIndex index(dir);
   TStream(TBytes(data, data + size)).SaveToFile(index.Path());

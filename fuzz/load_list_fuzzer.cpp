@@ -7,7 +7,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace voltaris;
   using namespace voltaris::fuzz;
-  ResetSharedState();
   TStream stream(TBytes(data, data + size));
   TLoadData list;
   try {

@@ -31,7 +31,6 @@ class QuietHost : public IDesignerHost {
   void ShowSupplyMenu(int, int) override {}
   void CloseWindow() override {}
   std::string ShortDate() override { return "01/02/2027"; }
-  void Changed(unsigned) override {}
 
   std::vector<std::string> errors;
 };
@@ -74,7 +73,6 @@ void OpenInDesigner(const TBytes& dat, const TBytes& pjx, const TProjectBytes& e
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace voltaris;
   using namespace voltaris::fuzz;
-  ResetSharedState();
   const TFilePair files = SplitInput(data, size);
   TSettings settings;
   TProjectBytes saved;
@@ -85,12 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     project.ControlPanel->WriteSystemReport(report, "Site", "01/02/2027");
     saved = WriteProject(settings, *project.ControlPanel, *project.Canvas);
   } catch (const FileError&) {
-    ResetSharedState();
     return 0;
   }
 
   // What a sound project saves must load back and save the same bytes again.
-  ResetSharedState();
   TSettings again;
   try {
     TProject reloaded = ReadProject(saved.Dat, saved.Pjx, "Saved.dat", "Saved.pjx", again);
@@ -100,8 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Broken(std::string("a loaded project saves files that do not load: ") + error.what());
   }
 
-  ResetSharedState();
   OpenInDesigner(files.First, files.Second, saved);
-  ResetSharedState();
   return 0;
 }

@@ -9,7 +9,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace voltaris;
   using namespace voltaris::fuzz;
-  ResetSharedState();
   TStream stream(TBytes(data, data + size));
   TSettings settings;
   try {

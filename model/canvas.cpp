@@ -14,8 +14,7 @@ TCanvas::~TCanvas() { Clear(); }
 
 void TCanvas::Append(std::unique_ptr<TDevice> tile) {
   tiles_.push_back(std::move(tile));
-  TDevice& added = *tiles_.back();
-  for (ICanvasObserver* observer : observers_) observer->TileAdded(added);
+  OnTilesChanged.Notify(*this, {TCanvasEvent::TileAdded, tiles_.back().get()});
 }
 
 namespace {
@@ -57,12 +56,6 @@ TDevice* TCanvas::CreateByClassName(const std::string& className) {
   return nullptr;
 }
 
-void TCanvas::AddObserver(ICanvasObserver* observer) { observers_.push_back(observer); }
-
-void TCanvas::RemoveObserver(ICanvasObserver* observer) {
-  observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
-}
-
 int TCanvas::IndexOf(const TDevice* tile) const {
   for (size_t i = 0; i < tiles_.size(); ++i) {
     if (tiles_[i].get() == tile) return static_cast<int>(i);
@@ -72,10 +65,10 @@ int TCanvas::IndexOf(const TDevice* tile) const {
 
 void TCanvas::Destroy(TDevice* tile) {
   const int index = IndexOf(tile);
-  if (index < 0) return;
+  if (index < 0) LinkMisuse("a tile that is not on the canvas is destroyed by it");
   std::unique_ptr<TDevice> owned = std::move(tiles_[static_cast<size_t>(index)]);
   tiles_.erase(tiles_.begin() + index);
-  for (ICanvasObserver* observer : observers_) observer->TileRemoved(*owned);
+  OnTilesChanged.Notify(*this, {TCanvasEvent::TileRemoved, owned.get()});
   owned.reset();
 }
 
@@ -85,7 +78,7 @@ void TCanvas::Clear() {
   while (!tiles_.empty()) {
     std::unique_ptr<TDevice> owned = std::move(tiles_.back());
     tiles_.pop_back();
-    for (ICanvasObserver* observer : observers_) observer->TileRemoved(*owned);
+    OnTilesChanged.Notify(*this, {TCanvasEvent::TileRemoved, owned.get()});
   }
   clearing_ = false;
 }

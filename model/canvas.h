@@ -8,21 +8,24 @@
 #include <vector>
 
 #include "model/device.h"
+#include "model/project_context.h"
+#include "model/signal.h"
 
 namespace voltaris {
 
-// Told when tiles come and go, so that a view can add or drop their widgets.
-class ICanvasObserver {
- public:
-  virtual ~ICanvasObserver() = default;
-  virtual void TileAdded(TDevice& tile) = 0;
-  // Called before the tile is destroyed.
-  virtual void TileRemoved(TDevice& tile) = 0;
+// A tile came or is about to go (told before it is destroyed), so that a
+// view can add or drop its widget.
+struct TCanvasEvent {
+  enum TKind { TileAdded, TileRemoved };
+  TKind Kind;
+  TDevice* Tile;
 };
 
 class TCanvas {
  public:
   TCanvas() = default;
+  // A canvas of a project that starts from these settings.
+  explicit TCanvas(const TSettings& settings) { context_.Settings = settings; }
   ~TCanvas();
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
@@ -52,17 +55,21 @@ class TCanvas {
   const std::vector<std::unique_ptr<TDevice>>& Tiles() const { return tiles_; }
   int IndexOf(const TDevice* tile) const;
 
-  // Observers are told of every tile added and removed, in the order they were added.
-  void AddObserver(ICanvasObserver* observer);
-  void RemoveObserver(ICanvasObserver* observer);
+  // The project the canvas belongs to: its settings, filter, dialogs and counters.
+  TProjectContext& Context() { return context_; }
+  const TProjectContext& Context() const { return context_; }
+
+  // Every tile added and removed.
+  TSignal<TCanvas, TCanvasEvent> OnTilesChanged;
 
   bool SnapToGrid = false;
 
  private:
   void Append(std::unique_ptr<TDevice> tile);
 
+  // Declared first: it outlives the tiles, which read it while they go.
+  TProjectContext context_;
   std::vector<std::unique_ptr<TDevice>> tiles_;
-  std::vector<ICanvasObserver*> observers_;
   bool clearing_ = false;
 };
 

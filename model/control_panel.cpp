@@ -9,7 +9,7 @@
 #include "model/panel_network.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
-#include "model/work_counters.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -48,11 +48,18 @@ bool ParseColourValue(const std::string& line, int32_t& value) {
   return true;
 }
 
-TControlPanel::TControlPanel() {
-  if (!ReadPaletteFile("Colors.dat", Colours)) Colours = BuiltInPalette();
+TStringList PaletteFrom(const std::string& directory) {
+  TStringList lines;
+  if (!ReadPaletteFile(directory + "/Colors.dat", lines)) lines = BuiltInPalette();
+  return lines;
 }
 
-TControlPanel::TControlPanel(TStringList palette) { Colours = std::move(palette); }
+TControlPanel::TControlPanel(TProjectContext& context)
+    : TControlPanel(context, context.Palette.empty() ? BuiltInPalette() : context.Palette) {}
+
+TControlPanel::TControlPanel(TProjectContext& context, TStringList palette) : context_(context) {
+  Colours = std::move(palette);
+}
 
 TColour TControlPanel::PaletteColour(size_t index) const {
   int32_t value = 0;
@@ -146,7 +153,7 @@ void TControlPanel::RecalcNetworkLoad() {
   NetworkQuiescent = load.Quiescent;
   NetworkAlarm = load.Alarm;
   Calculate();
-  if (OnLoadChanged) OnLoadChanged(*this);
+  OnLoadChanged.Notify(*this);
 }
 
 void TControlPanel::UpdateLowestNetworkGrade() {
@@ -163,7 +170,7 @@ void TControlPanel::BuildWarnings() {
     warningsPending_ = true;
     return;
   }
-  ++WorkCounters.BuildWarnings;
+  ++context_.Counters.BuildWarnings;
   Warnings.clear();
   if (!OnWarningsChanged) return;
   const TStatusSet networks = NetworkStatusSet();

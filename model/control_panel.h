@@ -11,19 +11,23 @@
 
 #include "model/colour.h"
 #include "model/power_module.h"
+#include "model/signal.h"
 
 namespace voltaris {
 
 class TPanelNetwork;
 class TPSU;
+struct TProjectContext;
 
 class TControlPanel : public TPowerModule {
  public:
-  // Reads the supply palette from "Colors.dat" in the working directory when
-  // it is there; otherwise the palette built into the program is used.
-  TControlPanel();
+  // The control panel of the project `context` belongs to; the supply
+  // palette starts from the project's (the built-in one when it has none).
+  explicit TControlPanel(TProjectContext& context);
   // Uses the given palette lines (one colour value per line).
-  explicit TControlPanel(TStringList palette);
+  TControlPanel(TProjectContext& context, TStringList palette);
+
+  TProjectContext& Context() const { return context_; }
 
   void SetGrade(int32_t grade) override;
   void SetStandard(int32_t standard) override;
@@ -51,8 +55,10 @@ class TControlPanel : public TPowerModule {
   // set brought up to date on the way.
   TStatusSet NetworkStatusSet();
 
-  std::function<void(TControlPanel&)> OnLoadChanged;
-  std::function<void(TControlPanel&)> OnWarningsChanged;
+  // The network load reached the panel and its figures were worked out again.
+  TSignal<TControlPanel> OnLoadChanged;
+  // The warning list was built again (built only while someone listens).
+  TSignal<TControlPanel> OnWarningsChanged;
   std::vector<TPSU*> PSUs;
   TStringList Colours;
   int32_t LowestNetworkGrade = 0;
@@ -61,6 +67,8 @@ class TControlPanel : public TPowerModule {
   int32_t CurrentNetwork = 0;
 
  private:
+  TProjectContext& context_;
+
   // Passes a system-wide setting to every supply's module.
   void PassOn(const std::function<void(TPowerModule&)>& setting);
 
@@ -82,6 +90,9 @@ class TControlPanel : public TPowerModule {
 
 // The palette built into the program (the same lines as resources/Colors.dat).
 TStringList BuiltInPalette();
+// The palette of "Colors.dat" in `directory` when it can be read, otherwise
+// the built-in one.
+TStringList PaletteFrom(const std::string& directory);
 // Reads a palette file; false when it cannot be opened.
 bool ReadPaletteFile(const std::string& path, TStringList& lines);
 // A palette line as a colour value: decimal, or hexadecimal after "$";

@@ -1,23 +1,22 @@
 #include "model/device.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
 #include "model/canvas.h"
 #include "model/net_device.h"
-#include "model/network.h"
-#include "model/psu_base.h"
-#include "model/work_counters.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
-TDevice::TDevice(TCanvas& owner) : owner_(owner) {
-  SetStatus(Blue);
-  OnRightClick = [](TDevice&) {};
-}
+TDevice::TDevice(TCanvas& owner) : owner_(owner) { SetStatus(Blue); }
 
 TDevice::~TDevice() = default;
 
-void TDevice::Notify(unsigned changes) {
-  if (view_) view_->TileChanged(*this, changes);
-}
+TProjectContext& TDevice::Context() const { return owner_.Context(); }
+
+void TDevice::Notify(unsigned changes) { OnChanged.Notify(*this, changes); }
 
 void TDevice::WriteReport(TStringList&) {}
 void TDevice::WriteDeviceLines(TStringList&) {}
@@ -30,14 +29,14 @@ void TDevice::SetDownstreamLoad(const TLoad& load) {
 void TDevice::Detach() {}
 
 void TDevice::RecalcLoad() {
-  ++WorkCounters.RecalcLoad;
+  ++Context().Counters.RecalcLoad;
   SetDownstreamLoad(ComputeDownstreamLoad());
 }
 
 void TDevice::ShowFigures() {}
 
 bool TDevice::DragOverHandler(TDevice* source) {
-  return source != this && dynamic_cast<TNetDevice*>(source) != nullptr;
+  return source && source != this && source->AsNetDevice() != nullptr;
 }
 
 void TDevice::RecalcChildren() {
@@ -54,18 +53,16 @@ TLoad TDevice::ComputeDownstreamLoad() {
 }
 
 void TDevice::RemoveChild(int32_t position) {
-  if (position < 0 || static_cast<size_t>(position) >= Children.size()) return;
+  // A position that is not in the list means a link was recorded wrongly.
+  if (position < 0 || static_cast<size_t>(position) >= Children.size())
+    LinkMisuse("a child is removed from a position its parent does not have");
   Children.erase(Children.begin() + position);
-  const bool isSupply = dynamic_cast<TPSUBase*>(this) != nullptr;
-  for (size_t i = static_cast<size_t>(position); i < Children.size(); ++i) {
-    if (isSupply) {
-      Children[i]->SupplyIndex = static_cast<int32_t>(i);
-    } else {
-      Children[i]->ParentIndex = static_cast<int32_t>(i);
-    }
-  }
+  for (size_t i = static_cast<size_t>(position); i < Children.size(); ++i)
+    SetChildPosition(*Children[i], static_cast<int32_t>(i));
   RecalcLoad();
 }
+
+void TDevice::SetChildPosition(TNetDevice& child, int32_t position) { child.ParentIndex = position; }
 
 bool TDevice::DependsOn(const TDevice*) const { return false; }
 
@@ -83,16 +80,8 @@ void TDevice::SetStatus(uint8_t status) {
   if (const char* name = StatusImageName(status)) LoadStatusImage(name);
 }
 
-void TDevice::DragDropHandler(TDevice* source, int, int) {
-  auto* supply = dynamic_cast<TPSUBase*>(this);
-  auto* device = dynamic_cast<TNetDevice*>(source);
-  // Only a supply (or its clone) can power a device.
-  if (!supply || !device) return;
-  device->DetachFromSupply();
-  device->SetSupply(supply);
-  Children.push_back(device);
-  device->SupplyIndex = static_cast<int32_t>(Children.size()) - 1;
-}
+// Only a supply (or its clone) takes a drop here: see TPSUBase.
+void TDevice::DragDropHandler(TDevice*, int, int) {}
 
 void TDevice::MoveCentreTo(int x, int y) {
   const int halfWidth = width_ / 2;
@@ -142,7 +131,7 @@ void TDevice::DeleteDevice() {
 
 TMouseResult TDevice::MouseDown(TMouseButton button, TShiftState shift, bool doubleClick) {
   if (button == TMouseButton::Right) {
-    if (OnRightClick) OnRightClick(*this);
+    OnRightClick.Notify(*this, shift);
     return TMouseResult::Nothing;
   }
   if (doubleClick) {
@@ -150,7 +139,7 @@ TMouseResult TDevice::MouseDown(TMouseButton button, TShiftState shift, bool dou
     return TMouseResult::Nothing;
   }
   // Panel networks are neither dragged, detached nor deleted by a click.
-  if (dynamic_cast<TNetwork*>(this) && !dynamic_cast<TNetDevice*>(this)) return TMouseResult::Nothing;
+  if (FixedOnCanvas()) return TMouseResult::Nothing;
   if (shift.Alt) {
     Detach();
     return TMouseResult::Nothing;
@@ -198,6 +187,16 @@ void TDevice::SetPicture(const std::string& name, int width, int height) {
 void TDevice::SetName(const std::string& name) {
   name_ = name;
   ShowFigures();
+}
+
+void LinkMisuse(const char* what) {
+#ifndef NDEBUG
+  // A debug build stops where the fault is, with the stack that made it.
+  std::fprintf(stderr, "voltaris: a link between tiles was misused: %s\n", what);
+  std::abort();
+#else
+  throw std::logic_error(what);
+#endif
 }
 
 }  // namespace voltaris

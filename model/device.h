@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "catalogue/catalogue.h"
 #include "model/colour.h"
 #include "model/load.h"
+#include "model/signal.h"
 #include "model/status.h"
 
 namespace voltaris {
@@ -21,11 +21,12 @@ namespace voltaris {
 class TCanvas;
 class TDevice;
 class TNetDevice;
+struct TProjectContext;
 
 // The voltage at every panel network and at every remote supply output.
 inline constexpr double SourceVolts = 13.6;
 
-// What changed on a tile, for its view.
+// What changed on a tile, for its view (the bits of TDevice::OnChanged).
 enum TTileChange : unsigned {
   ChangedGeometry = 1u << 0,  // Left, Top, Width or Height
   ChangedPicture = 1u << 1,
@@ -36,12 +37,11 @@ enum TTileChange : unsigned {
   ChangedWires = 1u << 6,     // the tile's cable runs
 };
 
-// Told when something visible on a tile changed; the Qt layer repaints.
-class ITileView {
- public:
-  virtual ~ITileView() = default;
-  virtual void TileChanged(TDevice& tile, unsigned changes) = 0;
-};
+// A link between tiles used against its rules (a child position its parent
+// does not have, a tile that is not on the canvas): a fault in the program,
+// never in the user's design. A debug build stops there; otherwise a
+// std::logic_error reaches the command, which reports it.
+[[noreturn]] void LinkMisuse(const char* what);
 
 enum class TMouseButton { Left, Right, Middle };
 struct TShiftState {
@@ -88,6 +88,17 @@ class TDevice {
   virtual void ReadRecord(TStream& stream);
   virtual void UpdateColour();
 
+  // --- hooks through which the base asks what kind of tile it is ---
+  // The tile as a network device (which can be wired and powered), or null.
+  virtual TNetDevice* AsNetDevice() { return nullptr; }
+  virtual const TNetDevice* AsNetDevice() const { return nullptr; }
+  // A tile that stays where the designer put it: it is neither dragged,
+  // detached nor deleted by a click (a panel network block).
+  virtual bool FixedOnCanvas() const { return false; }
+  // Tells a child its new position in Children (as its network parent here;
+  // a supply keeps the position of the devices it powers instead).
+  virtual void SetChildPosition(TNetDevice& child, int32_t position);
+
   // --- loads and voltages ---
   const TLoad& GetAttachedLoad() const { return AttachedLoad; }
   void SetAttachedLoad(const TLoad& load);
@@ -103,6 +114,8 @@ class TDevice {
 
   // --- presentation ---
   TCanvas& Owner() const { return owner_; }
+  // The project the tile belongs to, through its canvas.
+  TProjectContext& Context() const;
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
@@ -119,8 +132,11 @@ class TDevice {
   const std::string& StatusImage() const { return statusImage_; }
   const std::string& Name() const { return name_; }
   void SetName(const std::string& name);
-  ITileView* View() const { return view_; }
-  void SetView(ITileView* view) { view_ = view; }
+
+  // Something visible on the tile changed (TTileChange bits): its view repaints.
+  TSignal<TDevice, unsigned> OnChanged;
+  // The right mouse button was pressed on the tile, with these modifier keys.
+  TSignal<TDevice, TShiftState> OnRightClick;
 
   TLoad AttachedLoad;    // what the equipment the device powers draws
   TLoad OwnLoad;         // the device's own current
@@ -128,7 +144,6 @@ class TDevice {
   uint8_t Status = Blue;
   bool SetupConfirmed = false;
   int32_t Grade = 0;
-  std::function<void(TDevice&)> OnRightClick;
   double SupplyVolts = SourceVolts;
   double AlarmVolts = SourceVolts;
   double MinVolts = 0;
@@ -141,7 +156,6 @@ class TDevice {
 
  private:
   TCanvas& owner_;
-  ITileView* view_ = nullptr;
   int left_ = 0;
   int top_ = 0;
   int width_ = 0;

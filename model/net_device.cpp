@@ -6,15 +6,15 @@
 #include "model/control_panel.h"
 #include "model/dialog_host.h"
 #include "model/panel_network.h"
+#include "model/project_context.h"
 #include "model/psu_base.h"
-#include "model/settings.h"
-#include "model/work_counters.h"
 
 namespace voltaris {
 
 TNetDevice::TNetDevice(TCanvas& owner) : TNetwork(owner) {
-  SetCableLength(static_cast<double>(Settings.CableRun));
-  SetImpedance(Settings.CableImpedance);
+  const TSettings& settings = Context().Settings;
+  SetCableLength(static_cast<double>(settings.CableRun));
+  SetImpedance(settings.CableImpedance);
   AttachedLoad = {0, 0};
   SetNetwork(nullptr);
 }
@@ -29,7 +29,7 @@ void TNetDevice::SetDownstreamLoad(const TLoad& load) {
   // their own sums: skipping that keeps a chain's mutual recalculation from
   // walking up to the network at every step, and changes no figure.
   const TLoad total = GetTotalLoad();
-  if (!ReportEveryRecalculation && reported_ && total == reportedLoad_ && NetParent == reportedParent_ &&
+  if (!Context().ReportEveryRecalculation && reported_ && total == reportedLoad_ && NetParent == reportedParent_ &&
       Supply == reportedSupply_)
     return;
   reported_ = true;
@@ -52,7 +52,7 @@ void TNetDevice::Detach() {
 }
 
 void TNetDevice::RecalcLoad() {
-  ++WorkCounters.RecalcLoad;
+  ++Context().Counters.RecalcLoad;
   CableResistance = CableLength * Impedance;
   SetDownstreamLoad(ComputeDownstreamLoad());
   // The cable carries the device's own current and everything drawn through it.
@@ -75,7 +75,7 @@ void TNetDevice::RecalcLoad() {
 }
 
 bool TNetDevice::DragOverHandler(TDevice* source) {
-  auto* device = dynamic_cast<TNetDevice*>(source);
+  TNetDevice* device = source ? source->AsNetDevice() : nullptr;
   // Never behind itself or behind its own descendant, so no loop can form.
   if (!device || device == this || DependsOn(device)) return false;
   if (!Network) return true;
@@ -93,7 +93,7 @@ bool TNetDevice::DependsOn(const TDevice* device) const {
   // Walks up the chain of network parents.
   for (const TNetwork* parent = NetParent; parent;) {
     if (parent == device) return true;
-    const auto* chained = dynamic_cast<const TNetDevice*>(parent);
+    const TNetDevice* chained = parent->AsNetDevice();
     parent = chained ? chained->NetParent : nullptr;
   }
   return false;
@@ -107,7 +107,7 @@ void TNetDevice::DoubleClickAction() {
   const bool detailsShown = DetailsShown;
 
   TLoadLines lines;
-  IDialogHost* host = DialogHost();
+  IDialogHost* host = Context().DialogHost;
   const bool confirmed = host && host->SetUpDevice(*this, lines);
   if (!confirmed) {
     // The type and location chosen in the dialog stay; the figures go back.
@@ -303,12 +303,12 @@ void TNetDevice::SetCableLength(double metres) {
   CableLength = metres;
   if (!Supply) NetCableLength = metres;
   RecalcLoad();
-  if (Settings.ShowLength) RebuildAllWires();
+  if (Context().Settings.ShowLength) RebuildAllWires();
 }
 
 void TNetDevice::SetNetCableLength(double metres) {
   NetCableLength = metres;
-  if (Settings.ShowLength) RebuildAllWires();
+  if (Context().Settings.ShowLength) RebuildAllWires();
 }
 
 void TNetDevice::SetImpedance(double ohmsPerMetre) {

@@ -39,6 +39,8 @@ class TNetDevice : public TNetwork {
   void WriteRecord(TStream& stream) override;
   void ReadRecord(TStream& stream) override;
   void UpdateColour() override;
+  TNetDevice* AsNetDevice() override { return this; }
+  const TNetDevice* AsNetDevice() const override { return this; }
   // Overrides of TNetwork.
   void SetNetwork(TPanelNetwork* network) override;
   TPanelNetwork* GetNetwork() const override;
@@ -56,12 +58,6 @@ class TNetDevice : public TNetwork {
   void RecountFromChildren();
   // The grade of the system this device's network belongs to; 0 when on none.
   int32_t SystemGrade() const;
-
-  // Off in the program: a recalculation that finds the same total load for
-  // the same network parent and supply does not make them recalculate again.
-  // On, every recalculation reaches them, as the propagation rules read;
-  // the tests switch it on to show that skipping the repeats changes no result.
-  static inline bool ReportEveryRecalculation = false;
 
   double CableLength = 0;        // metres, the cable that powers the device
   double NetCableLength = 0;     // metres, the data cable when the device has its own supply

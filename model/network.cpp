@@ -5,7 +5,7 @@
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
-#include "model/work_counters.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -49,7 +49,7 @@ void TNetwork::SetStatus(uint8_t status) {
 }
 
 void TNetwork::DragDropHandler(TDevice* source, int, int) {
-  auto* device = dynamic_cast<TNetDevice*>(source);
+  TNetDevice* device = source ? source->AsNetDevice() : nullptr;
   if (!device) return;
   // A device is never wired behind itself or behind its own descendant: that
   // would make a loop, which the drag already refuses.
@@ -96,7 +96,7 @@ void TNetwork::RemoveCounts(const TNetwork& device) {
 }
 
 void TNetwork::CollectStatus() {
-  ++WorkCounters.CollectStatus;
+  ++Context().Counters.CollectStatus;
   if (Network) Network->StatusSet |= StatusBit(Status);
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
 }

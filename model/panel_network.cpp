@@ -4,7 +4,7 @@
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/net_device.h"
-#include "model/work_counters.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -40,7 +40,7 @@ void TPanelNetwork::ShowFigures() {
 }
 
 bool TPanelNetwork::DragOverHandler(TDevice* source) {
-  return dynamic_cast<TNetDevice*>(source) != nullptr && CanAccept(source);
+  return source && source->AsNetDevice() != nullptr && CanAccept(source);
 }
 
 void TPanelNetwork::RemoveChild(int32_t position) {
@@ -75,7 +75,7 @@ bool TPanelNetwork::CanAccept(TDevice* device) {
 }
 
 void TPanelNetwork::CollectStatus() {
-  ++WorkCounters.CollectStatus;
+  ++Context().Counters.CollectStatus;
   // The network's own mark is Green; its light is the worst status on it.
   StatusSet = StatusBit(Green);
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();

@@ -40,6 +40,7 @@ class TPanelNetwork : public TNetwork {
   void DoubleClickAction() override;
   void SetStatus(uint8_t status) override;
   void DragDropHandler(TDevice* source, int x, int y) override;
+  bool FixedOnCanvas() const override { return true; }
   // Overrides of TNetwork.
   bool CanAccept(TDevice* device) override;
   void CollectStatus() override;

@@ -6,6 +6,7 @@
 #include "catalogue/format.h"
 #include "model/dialog_host.h"
 #include "model/load.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -201,9 +202,9 @@ void TPowerModule::WriteReport(TStringList& list) const {
   LoadData.WriteSummary(list, "     ");
 }
 
-void TPowerModule::EditLoadList() {
+void TPowerModule::EditLoadList(TProjectContext& context) {
   TLoadLines lines = LoadData.Lines();
-  if (IDialogHost* host = DialogHost()) host->EditLoadList(*this, lines);
+  if (IDialogHost* host = context.DialogHost) host->EditLoadList(*this, lines, context.Filter);
   LoadData.TakeLines(lines);
   LowestDeviceGrade = LoadData.LowestGrade();
 }

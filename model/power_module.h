@@ -13,6 +13,8 @@
 
 namespace voltaris {
 
+struct TProjectContext;
+
 inline constexpr int32_t StandardEN50131 = 0;
 inline constexpr int32_t StandardPD6662 = 1;
 
@@ -56,8 +58,8 @@ class TPowerModule {
 
   // Appends the module's block of the system report.
   void WriteReport(TStringList& list) const;
-  // Edits the load list in the load calculator, then takes the list back.
-  void EditLoadList();
+  // Edits the load list in the project's load calculator, then takes the list back.
+  void EditLoadList(TProjectContext& context);
 
   void WriteRecord(TStream& stream) const;
   // Reads the record straight into the fields; nothing is recalculated. A

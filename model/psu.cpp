@@ -4,7 +4,7 @@
 #include "model/control_panel.h"
 #include "model/net_device.h"
 #include "model/psu_clone.h"
-#include "model/work_counters.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -54,7 +54,7 @@ void TPSU::Detach() {
 }
 
 void TPSU::RecalcLoad() {
-  ++WorkCounters.RecalcLoad;
+  ++Context().Counters.RecalcLoad;
   TLoad load = ComputeDownstreamLoad();
   for (TPSUClone* clone : Clones) load += clone->GetTotalLoad();
   SetDownstreamLoad(load);
@@ -72,7 +72,7 @@ void TPSU::RemoveChild(int32_t position) {
 }
 
 void TPSU::DoubleClickAction() {
-  Module.EditLoadList();
+  Module.EditLoadList(Context());
   UpdateStatus();
 }
 

@@ -12,16 +12,22 @@ void TPSUBase::WriteReport(TStringList& list) {
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->WriteDeviceLines(list);
 }
 
-void TPSUBase::DragDropHandler(TDevice* source, int x, int y) {
-  auto* device = dynamic_cast<TNetDevice*>(source);
+void TPSUBase::DragDropHandler(TDevice* source, int, int) {
+  TNetDevice* device = source ? source->AsNetDevice() : nullptr;
+  // Only a network device can be powered.
   if (!device) return;
-  TDevice::DragDropHandler(source, x, y);
+  device->DetachFromSupply();
+  device->SetSupply(this);
+  Children.push_back(device);
+  device->SupplyIndex = static_cast<int32_t>(Children.size()) - 1;
   if (device->GetNetwork()) SetInUse();
   RecalcLoad();
   // The device now takes its voltages from this supply: work them out at
   // once, also for a device that is on no network yet.
   device->RecalcLoad();
 }
+
+void TPSUBase::SetChildPosition(TNetDevice& child, int32_t position) { child.SupplyIndex = position; }
 
 void TPSUBase::SetInUse() {
   if (InUse) return;

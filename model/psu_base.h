@@ -14,7 +14,10 @@ class TPSUBase : public TDevice {
 
   // Overrides of TDevice, in order.
   void WriteReport(TStringList& list) override;
+  // Powers a network device dropped on it.
   void DragDropHandler(TDevice* source, int x, int y) override;
+  // The devices it powers keep their position in its list as SupplyIndex.
+  void SetChildPosition(TNetDevice& child, int32_t position) override;
 
   // The supply's own operations, in order.
   virtual void SetInUse();

@@ -1,5 +1,6 @@
-// The six settings shared by the running program: defaults come from the
-// settings store, every project file carries a copy, the Options dialog edits them.
+// The six settings of a project: defaults come from the settings store, every
+// project file carries a copy, the Options dialog edits them. Each project
+// keeps its own record in its TProjectContext.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +17,5 @@ struct TSettings {
 
   bool operator==(const TSettings&) const = default;
 };
-
-// The one shared record; zero until the first New or Load sets it.
-extern TSettings Settings;
 
 }  // namespace voltaris

@@ -3,8 +3,8 @@
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
+#include "model/project_context.h"
 #include "model/psu_base.h"
-#include "model/settings.h"
 
 namespace voltaris {
 
@@ -75,7 +75,7 @@ TWire LayOutWire(const TNetDevice& device, const TDevice& target) {
     }
   }
 
-  if (Settings.ShowLength) {
+  if (device.Context().Settings.ShowLength) {
     // The data run of a device with its own supply is labelled with the data cable.
     const bool dataRunOfSupplied = dynamic_cast<const TNetwork*>(&target) != nullptr && device.Supply != nullptr;
     wire.Label = Format("%.0fm", dataRunOfSupplied ? device.NetCableLength : device.CableLength);

@@ -1,5 +1,6 @@
 // Counts of the model's propagation work, for the benchmarks: how many
 // recalculations, status walks and warning rebuilds one user action costs.
+// Each project counts its own (TProjectContext::Counters).
 #pragma once
 
 #include <cstdint>
@@ -11,8 +12,5 @@ struct TWorkCounters {
   uint64_t CollectStatus = 0;
   uint64_t BuildWarnings = 0;
 };
-
-// Counted on the GUI thread only, like everything in the model.
-extern TWorkCounters WorkCounters;
 
 }  // namespace voltaris

@@ -43,9 +43,8 @@ class ExampleHost : public IDesignerHost, public IDialogHost {
   void ShowSupplyMenu(int, int) override {}
   void CloseWindow() override {}
   std::string ShortDate() override { return "08/12/2026"; }
-  void Changed(unsigned) override {}
 
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     module.SetBattery(battery);
     for (const TDeviceDataPtr& entry : entries) lines.push_back({LoadListLine(*entry), entry});
     TLoad extra;
@@ -202,9 +201,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path work = std::filesystem::absolute(argv[1]);
     std::filesystem::create_directories(work / "Data");
     ExampleHost host;
-    ScopedDialogHost dialogs(host);
     TMemorySettingsStore store;
     TDesigner designer(host, store, work.string());
+    designer.SetDialogHost(&host);
     ExampleBuilder build(host, designer);
     Shop(build);
     designer.ShowNetwork(0);

@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
     voltaris::TProject project = voltaris::LoadProjectFiles(dataDir, name, settings);
     voltaris::TControlPanel& panel = *project.ControlPanel;
     // The live warning list is built only while someone listens to it.
-    panel.OnWarningsChanged = [](voltaris::TControlPanel&) {};
+    voltaris::TSlot<voltaris::TControlPanel> listening([](voltaris::TControlPanel&, const voltaris::TNoEvent&) {});
+    panel.OnWarningsChanged.Attach(listening);
     panel.BuildWarnings();
     if (json) {
       const nlohmann::json object = voltaris::ProjectJson(settings, panel, *project.Canvas);

@@ -340,13 +340,13 @@ void TLoadCalculatorDialog::Refresh() {
   btnDelete_->setEnabled(view.DeleteEnabled);
 }
 
-void TLoadCalculatorDialog::Edit(TPowerModule& module, TLoadLines& lines) {
+void TLoadCalculatorDialog::Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
   // The calculator lets go of the module and the lines however the dialog ends.
   struct CloseOnExit {
     TLoadCalculator& calculator;
     ~CloseOnExit() { calculator.Close(); }
   } closeOnExit{calculator_};
-  calculator_.Open(module, lines);
+  calculator_.Open(module, lines, filter);
   Refresh();
   CentreOnScreen();
   Button1_->setFocus();

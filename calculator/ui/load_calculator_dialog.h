@@ -37,7 +37,7 @@ class TLoadCalculatorDialog : public QDialog, public ILoadCalculatorHost {
   // Runs the dialog modally on `module` and the lines of its load list, which
   // it edits in place; returns when the user closes it (Done, Cancel or the
   // close box alike: every change is already made).
-  void Edit(TPowerModule& module, TLoadLines& lines);
+  void Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter);
 
   int32_t DesignerGrade() const override;
   void MarkModified() override;

@@ -6,7 +6,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
-#include <set>
 
 #include "designer/designer.h"
 #include "designer/ui/tile_widget.h"
@@ -74,7 +73,20 @@ class TCanvasContent : public QWidget {
 }  // namespace
 
 TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
-    : QScrollArea(parent), designer_(designer), run_(std::move(run)) {
+    : QScrollArea(parent),
+      designer_(designer),
+      run_(std::move(run)),
+      designerChanged_([this](TDesigner&, const unsigned& changes) {
+        // A new project: its canvas is followed at once, before its tiles change.
+        if (changes & ChangedProject) FollowCanvas();
+      }),
+      tilesChanged_([this](TCanvas&, const TCanvasEvent& event) {
+        if (event.Kind == TCanvasEvent::TileAdded) {
+          TileAdded(*event.Tile);
+        } else {
+          TileRemoved(*event.Tile);
+        }
+      }) {
   setObjectName("ScrollBox1");
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -85,61 +97,27 @@ TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TCanvasView::UserScrolled);
   hide();
   setEnabled(false);
+  designer_.OnChanged.Attach(designerChanged_);
   FollowCanvas();
 }
 
-TCanvasView::~TCanvasView() { Detach(); }
+TCanvasView::~TCanvasView() = default;
 
 void TCanvasView::FollowCanvas() {
-  TCanvas* canvas = &designer_.Canvas();
-  if (canvas == observed_) return;
-  // The canvas observed so far was replaced and destroyed: its tiles were
-  // taken down before, so no widget should be left; any that is must not
-  // touch its tile.
-  for (auto& [tile, widget] : widgets_) {
-    widget->Forget(false);
-    widget->hide();
-    widget->deleteLater();
-  }
-  widgets_.clear();
-  observed_ = canvas;
-  observed_->AddObserver(this);
+  // Every tile of the canvas that went was reported as it went, so no
+  // widget of it is left.
+  designer_.Canvas().OnTilesChanged.Attach(tilesChanged_);
   SyncTiles();
 }
 
 void TCanvasView::SyncTiles() {
-  if (!observed_) return;
-  std::set<const TDevice*> present;
-  for (const auto& tile : observed_->Tiles()) present.insert(tile.get());
-  for (auto it = widgets_.begin(); it != widgets_.end();) {
-    if (present.count(it->first) && it->first->View() == it->second) {
-      ++it;
-      continue;
-    }
-    // Every tile that goes is reported, so this is only a safety net: such a
-    // widget must not touch its tile.
-    it->second->Forget(false);
-    it->second->hide();
-    it->second->deleteLater();
-    it = widgets_.erase(it);
-  }
   // One widget per tile, stacked in creation order.
-  for (const auto& tile : observed_->Tiles()) {
+  for (const auto& tile : designer_.Canvas().Tiles()) {
     if (!widgets_.count(tile.get())) AddWidget(*tile);
     widgets_[tile.get()]->raise();
   }
   FitContent();
   content_->update();
-}
-
-void TCanvasView::Detach() {
-  for (auto& [tile, widget] : widgets_) {
-    widget->Forget(true);
-    delete widget;
-  }
-  widgets_.clear();
-  if (observed_) observed_->RemoveObserver(this);
-  observed_ = nullptr;
 }
 
 void TCanvasView::AddWidget(TDevice& tile) {
@@ -159,7 +137,7 @@ void TCanvasView::TileRemoved(TDevice& tile) {
   widgets_.erase(found);
   // The widget may be the one whose click deleted its tile: it goes once
   // its event is over.
-  widget->Forget(true);
+  widget->TileRemoved();
   widget->hide();
   widget->deleteLater();
   content_->update();

@@ -16,7 +16,7 @@ namespace voltaris {
 class TDesigner;
 class TTileWidget;
 
-class TCanvasView : public QScrollArea, public ICanvasObserver {
+class TCanvasView : public QScrollArea {
   Q_OBJECT
 
  public:
@@ -31,14 +31,9 @@ class TCanvasView : public QScrollArea, public ICanvasObserver {
   TDesigner& Designer() const { return designer_; }
   void Run(const std::function<void()>& command) const { run_(command); }
 
-  // Observes the designer's canvas again when Load has replaced it.
-  void FollowCanvas();
   // Makes the tile widgets match the tiles of the canvas: one each, stacked
   // in creation order.
   void SyncTiles();
-  // Stops observing the canvas and lets go of every tile, before the
-  // designer and its tiles are destroyed.
-  void Detach();
 
   // Visibility, enabled state and the placing cursor, from the designer.
   void ShowLayout();
@@ -67,15 +62,15 @@ class TCanvasView : public QScrollArea, public ICanvasObserver {
   // repaints held until it ends, so that the canvas is painted once.
   void Batch(const std::function<void()>& command);
 
-  // ICanvasObserver
-  void TileAdded(TDevice& tile) override;
-  void TileRemoved(TDevice& tile) override;
-
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
 
  private:
+  // Shows the designer's canvas: its tiles now, and those that come and go.
+  void FollowCanvas();
+  void TileAdded(TDevice& tile);
+  void TileRemoved(TDevice& tile);
   void AddWidget(TDevice& tile);
   // Tells the designer the view's height and where the canvas starts in the window.
   void ReportGeometry();
@@ -83,7 +78,8 @@ class TCanvasView : public QScrollArea, public ICanvasObserver {
 
   TDesigner& designer_;
   TRunner run_;
-  TCanvas* observed_ = nullptr;
+  TSlot<TDesigner, unsigned> designerChanged_;
+  TSlot<TCanvas, TCanvasEvent> tilesChanged_;
   QWidget* content_;
   std::map<const TDevice*, TTileWidget*> widgets_;
   bool applyingScroll_ = false;

@@ -127,8 +127,8 @@ class TLoadingDialog::Host : public ILoadingHost {
 
   int32_t PanelType() const override { return panelType_ ? panelType_() : -1; }
   int32_t PanelGrade() const override { return panelGrade_ ? panelGrade_() : -1; }
-  bool AddDevice(int32_t panelType, TDeviceData& entry) override {
-    return addDevice_ && addDevice_(panelType, entry);
+  bool AddDevice(int32_t panelType, int32_t grade, TDeviceData& entry) override {
+    return addDevice_ && addDevice_(panelType, grade, entry);
   }
   void ShowError(const std::string& text) override {
     QMessageBox::critical(&dialog_, QStringLiteral("Error"), ToQString(text));

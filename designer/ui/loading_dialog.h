@@ -29,10 +29,10 @@ class TLoadingDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Runs the device picker for one new load entry of `panelType`; true when
-  // the user confirmed it, `entry` then filled. The caller captions the
-  // picker "Add Devices".
-  using TAddDevice = std::function<bool(int32_t panelType, TDeviceData& entry)>;
+  // Runs the device picker for one new load entry of `panelType` at `grade`;
+  // true when the user confirmed it, `entry` then filled. The caller
+  // captions the picker "Add Devices".
+  using TAddDevice = std::function<bool(int32_t panelType, int32_t grade, TDeviceData& entry)>;
 
   // `panelType` and `panelGrade` give the designer's control panel as it is
   // when the dialog opens and when "Add" is pressed.

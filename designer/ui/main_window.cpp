@@ -25,7 +25,6 @@
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/system_files_dialog.h"
 #include "designer/ui/pictures.h"
-#include "model/dialog_host.h"
 #include "calculator/ui/qt_text.h"
 
 // The pictures are compiled into the static ui library: register them.
@@ -56,12 +55,15 @@ constexpr int ToolButtonHeight = 75;
 }  // namespace
 
 TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, QWidget* parent)
-    : QMainWindow(parent), messages_(std::make_unique<TMessageBoxSink>(this)) {
+    : QMainWindow(parent),
+      messages_(std::make_unique<TMessageBoxSink>(this)),
+      designerChanged_([this](TDesigner&, const unsigned& changes) { Changed(changes); }) {
   InitResources();
   setObjectName("Form1");
   designer_ = std::make_unique<TDesigner>(*this, store, workingDir);
   dialogHost_ = std::make_unique<TQtDialogHost>(*designer_, this);
-  installedHost_ = std::make_unique<ScopedDialogHost>(*dialogHost_);
+  designer_->SetDialogHost(dialogHost_.get());
+  designer_->OnChanged.Attach(designerChanged_);
 
   resize(1024, 721);
   setWindowIcon(PictureIcon(":/icon", {16, 24, 32, 48, 64, 128, 256}, 1.0));
@@ -83,10 +85,9 @@ TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, Q
 }
 
 TMainWindow::~TMainWindow() {
-  destroying_ = true;
-  // The tile widgets and the dialogs refer to the designer: they go first.
-  canvasView_->Detach();
-  installedHost_.reset();
+  // The dialogs refer to the designer: they go first. The tile widgets let
+  // go of their tiles as the tiles go.
+  designer_->SetDialogHost(nullptr);
   delete reportWindow_;
   delete optionsDialog_;
   delete systemFilesDialog_;
@@ -289,10 +290,7 @@ void TMainWindow::CloseWindow() {
 std::string TMainWindow::ShortDate() { return ToStdString(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)); }
 
 void TMainWindow::Changed(unsigned changes) {
-  if (destroying_) return;
   pending_ |= changes;
-  // Load replaces the canvas: the old one is gone, so the view follows at once.
-  if (canvasView_) canvasView_->FollowCanvas();
   if (refreshScheduled_) return;
   refreshScheduled_ = true;
   QTimer::singleShot(0, this, [this] { FlushRefresh(); });
@@ -304,11 +302,9 @@ void TMainWindow::FlushRefresh() {
   const unsigned changes = pending_;
   pending_ = 0;
   refreshScheduled_ = false;
-  if (destroying_ || !canvasView_) return;
+  if (!canvasView_) return;
   if (changes != 0) ++refreshCount_;
   const bool all = (changes & ChangedProject) != 0;
-  canvasView_->FollowCanvas();
-  if (all) canvasView_->SyncTiles();
   if (all || (changes & ChangedLayout)) ShowLayout();
   if (all || (changes & ChangedToolbar)) ShowToolbar();
   if (all || (changes & ChangedMenus)) ShowMenus();

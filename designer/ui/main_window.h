@@ -19,7 +19,6 @@ class QToolBar;
 
 namespace voltaris {
 
-class ScopedDialogHost;
 class TCanvasView;
 class TMessageBoxSink;
 class TNewFileDialog;
@@ -66,7 +65,6 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void ShowSupplyMenu(int windowX, int windowY) override;
   void CloseWindow() override;
   std::string ShortDate() override;
-  void Changed(unsigned changes) override;
 
  signals:
   // The window closed: the program ends.
@@ -82,6 +80,9 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void CreateSupplyMenu();
   void CreateDialogs();
 
+  // Part of the designer's state changed: refreshed on the next turn of the
+  // event loop, a burst of changes at once.
+  void Changed(unsigned changes);
   void ShowLayout();
   void ShowToolbar();
   void ShowMenus();
@@ -89,7 +90,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   std::unique_ptr<TMessageBoxSink> messages_;
   std::unique_ptr<TDesigner> designer_;
   std::unique_ptr<TQtDialogHost> dialogHost_;
-  std::unique_ptr<ScopedDialogHost> installedHost_;
+  TSlot<TDesigner, unsigned> designerChanged_;
 
   TNewFileDialog* newFileDialog_ = nullptr;
   TSystemFilesDialog* systemFilesDialog_ = nullptr;
@@ -114,7 +115,6 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   int refreshCount_ = 0;
   bool refreshScheduled_ = false;
   bool closingByDesigner_ = false;
-  bool destroying_ = false;
 };
 
 }  // namespace voltaris

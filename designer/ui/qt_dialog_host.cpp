@@ -20,9 +20,10 @@ void TQtDialogHost::CreateLoadingDialog() {
   if (loading_) return;
   QWidget* parent = parent_;
   loading_ = new TLoadingDialog(
-      [parent](int32_t panelType, TDeviceData& entry) {
+      [parent](int32_t panelType, int32_t grade, TDeviceData& entry) {
         TDevicePicker picker;
         picker.SetCaption("Add Devices");
+        picker.CurrentGrade = grade;
         return picker.ExecuteAdd(panelType, entry, [parent](TDevicePicker& p) { return RunDevicePicker(p, parent); });
       },
       [this] { return designer_.ControlPanel()->PanelType; },
@@ -42,9 +43,9 @@ void TQtDialogHost::DestroyDialogs() {
   loading_ = nullptr;
 }
 
-void TQtDialogHost::EditLoadList(TPowerModule& module, TLoadLines& lines) {
+void TQtDialogHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
   CreateLoadCalculatorDialog();
-  calculator_->Edit(module, lines);
+  calculator_->Edit(module, lines, filter);
 }
 
 bool TQtDialogHost::SetUpDevice(TNetDevice& device, TLoadLines& lines) {

@@ -40,34 +40,33 @@ TShiftState ShiftOf(const QMouseEvent* event) {
 }  // namespace
 
 TTileWidget::TTileWidget(TDevice& tile, TCanvasView& view, QWidget* parent)
-    : QWidget(parent), tile_(&tile), view_(view) {
+    : QWidget(parent),
+      tile_(&tile),
+      view_(view),
+      changed_([this](TDevice&, const unsigned& changes) { TileChanged(changes); }) {
   setObjectName("Tile");
   // Pressing a tile never places a device, so the placing hand stays on the background.
   setCursor(Qt::ArrowCursor);
-  tile.SetView(this);
+  tile.OnChanged.Attach(changed_);
   FollowTile();
   show();
 }
 
-TTileWidget::~TTileWidget() {
-  EndDrag();
-  if (tile_ && tile_->View() == this) tile_->SetView(nullptr);
-}
+TTileWidget::~TTileWidget() { EndDrag(); }
 
-void TTileWidget::Forget(bool tileAlive) {
+void TTileWidget::TileRemoved() {
   EndDrag();
-  if (tileAlive && tile_ && tile_->View() == this) tile_->SetView(nullptr);
-  tile_ = nullptr;
+  changed_.Detach();
 }
 
 void TTileWidget::FollowTile() {
-  if (!tile_) return;
-  setGeometry(tile_->Left(), tile_->Top(), tile_->Width(), tile_->Height());
-  setToolTip(tile_->ShowHint() ? ToQString(tile_->Hint()) : QString());
+  const TDevice* tile = Tile();
+  if (!tile) return;
+  setGeometry(tile->Left(), tile->Top(), tile->Width(), tile->Height());
+  setToolTip(tile->ShowHint() ? ToQString(tile->Hint()) : QString());
 }
 
-void TTileWidget::TileChanged(TDevice& tile, unsigned changes) {
-  if (&tile != tile_) return;
+void TTileWidget::TileChanged(unsigned changes) {
   if (changes & (ChangedGeometry | ChangedHint)) FollowTile();
   if (changes & ChangedGeometry) view_.TileGeometryChanged();
   if (changes & ChangedWires) view_.WiresChanged();
@@ -77,23 +76,24 @@ void TTileWidget::TileChanged(TDevice& tile, unsigned changes) {
 }
 
 void TTileWidget::paintEvent(QPaintEvent*) {
-  if (!tile_) return;
+  const TDevice* tile = Tile();
+  if (!tile) return;
   QPainter painter(this);
   const int w = width();
   const int h = height();
-  painter.fillRect(rect(), ToQColor(tile_->Color()));
+  painter.fillRect(rect(), ToQColor(tile->Color()));
 
   const qreal ratio = devicePixelRatioF();
-  if (!tile_->Picture().empty()) {
-    const QPixmap picture = Picture(":/devices", tile_->Picture(), QSize(w, h), ratio);
+  if (!tile->Picture().empty()) {
+    const QPixmap picture = Picture(":/devices", tile->Picture(), QSize(w, h), ratio);
     if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
   }
-  if (!tile_->StatusImage().empty()) {
-    const QPixmap light = Picture(":/status", tile_->StatusImage(), QSize(14, 14), ratio);
+  if (!tile->StatusImage().empty()) {
+    const QPixmap light = Picture(":/status", tile->StatusImage(), QSize(14, 14), ratio);
     if (!light.isNull()) painter.drawPixmap(w - 18, h - 18, light);
   }
 
-  if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile_)) {
+  if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile)) {
     // The block's outline, then its labels.
     painter.setPen(QColor(150, 140, 120));
     painter.drawRect(0, 0, w - 1, h - 1);
@@ -130,21 +130,21 @@ void TTileWidget::mouseDoubleClickEvent(QMouseEvent* event) { Press(event, true)
 
 void TTileWidget::Press(QMouseEvent* event, bool doubleClick) {
   event->accept();
-  if (!tile_ || dragging_) return;
+  if (!Tile() || dragging_) return;
   TDevice& tile = *tile_;
   const QPointer<TTileWidget> self(this);
   TMouseResult result = TMouseResult::Nothing;
   view_.Run([&] { result = view_.Designer().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
   // A Ctrl-click deleted the tile (this widget goes with it); a dialog may
   // have run its own event loop in between.
-  if (!self || !tile_ || result != TMouseResult::BeginDrag) return;
+  if (!self || !Tile() || result != TMouseResult::BeginDrag) return;
   dragging_ = true;
   QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
 }
 
 void TTileWidget::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
-  if (!dragging_ || !tile_) return;
+  if (!dragging_ || !Tile()) return;
   const QPoint global = mapToGlobal(event->position().toPoint());
   bool accepted = false;
   if (view_.OnCanvas(global)) {
@@ -159,7 +159,7 @@ void TTileWidget::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   if (!dragging_) return;
   EndDrag();
-  if (!tile_) return;
+  if (!Tile()) return;
   const QPoint global = mapToGlobal(event->position().toPoint());
   if (!view_.OnCanvas(global)) return;
   TDevice* target = view_.TileAt(global);

@@ -13,7 +13,7 @@ namespace voltaris {
 
 class TCanvasView;
 
-class TTileWidget : public QWidget, public ITileView {
+class TTileWidget : public QWidget {
   Q_OBJECT
 
  public:
@@ -22,16 +22,13 @@ class TTileWidget : public QWidget, public ITileView {
   TTileWidget(const TTileWidget&) = delete;
   TTileWidget& operator=(const TTileWidget&) = delete;
 
-  // The model tile, or null once it is gone.
-  TDevice* Tile() const { return tile_; }
-  // The tile is going: let go of it and never touch it again. `tileAlive`
-  // is false when the tile is already destroyed.
-  void Forget(bool tileAlive);
+  // The model tile, or null once it is gone (the widget's slot on the tile
+  // went with it).
+  TDevice* Tile() const { return changed_.Attached() ? tile_ : nullptr; }
   // A drag of this tile is in progress.
   bool Dragging() const { return dragging_; }
-
-  // ITileView
-  void TileChanged(TDevice& tile, unsigned changes) override;
+  // The tile is leaving the canvas: a drag of it ends.
+  void TileRemoved();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -44,9 +41,11 @@ class TTileWidget : public QWidget, public ITileView {
   void Press(QMouseEvent* event, bool doubleClick);
   void EndDrag();
   void FollowTile();
+  void TileChanged(unsigned changes);
 
   TDevice* tile_;
   TCanvasView& view_;
+  TSlot<TDevice, unsigned> changed_;
   bool dragging_ = false;
 };
 

@@ -15,17 +15,14 @@ int LineOf(const TDevicePicker& p, const std::string& name) {
       lines.begin());
 }
 
-// Keeps the shared filter grade of one test from leaking into the next.
 class DevicePickerTest : public ::testing::Test {
  protected:
-  ~DevicePickerTest() override { CurrentGrade = savedGrade; }
-  int32_t savedGrade = CurrentGrade;
   TDevicePicker picker;
   TDeviceData entry;
 };
 
 TEST_F(DevicePickerTest, ListsTheRowsOfThePanelTypeAndGradeThenCustom) {
-  CurrentGrade = 2;
+  picker.CurrentGrade = 2;
   picker.BuildList(5);
   ASSERT_EQ(picker.Lines().size(), 50u);
   EXPECT_EQ(picker.Lines()[0], "Orvane E8W\t3\t35 mA\t35 mA");
@@ -34,7 +31,7 @@ TEST_F(DevicePickerTest, ListsTheRowsOfThePanelTypeAndGradeThenCustom) {
   for (const char* absent : {"Orvane WY", "Orvane Q8", "Orvane Link300", "Orvane Link2400", "Orvane LinkISDN"})
     EXPECT_EQ(LineOf(picker, absent), 50) << absent;
 
-  CurrentGrade = 3;
+  picker.CurrentGrade = 3;
   picker.BuildList(16);
   TStringList names;
   for (const std::string& line : picker.Lines()) names.push_back(LineName(line));
@@ -43,14 +40,14 @@ TEST_F(DevicePickerTest, ListsTheRowsOfThePanelTypeAndGradeThenCustom) {
                                 "Sovra AMQD Plus PIR", "Sovra AMDT Plus PIR", "Pathra OH", "Pathra RR",
                                 "Pathra FT64", "Pathra FT90", ""}));
 
-  CurrentGrade = 2;
+  picker.CurrentGrade = 2;
   picker.BuildList(15);
   EXPECT_EQ(picker.CustomIndex(), 44);
   EXPECT_EQ(LineName(picker.Lines()[0]), "16 Ohm Speaker");
 }
 
 TEST_F(DevicePickerTest, CatalogueDeviceIsFilledForTheWholeQuantityAndEditedOnItsRow) {
-  CurrentGrade = 2;
+  picker.CurrentGrade = 2;
   EXPECT_TRUE(picker.ExecuteAdd(5, entry, [](TDevicePicker& p) {
     EXPECT_EQ(p.Selected(), 0);
     p.ClickLine(LineOf(p, "Halvard S (Normal)"));
@@ -59,7 +56,7 @@ TEST_F(DevicePickerTest, CatalogueDeviceIsFilledForTheWholeQuantityAndEditedOnIt
   }));
   EXPECT_EQ(LoadListLine(entry), "2\tHalvard S (Normal)\t3\t36 mA\t1090 mA");
 
-  EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) {
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) {
     EXPECT_EQ(p.Selected(), LineOf(p, "Halvard S (Normal)"));
     EXPECT_FALSE(p.CustomEnabled());
     p.SetDescription("ignored while disabled");
@@ -71,7 +68,7 @@ TEST_F(DevicePickerTest, CatalogueDeviceIsFilledForTheWholeQuantityAndEditedOnIt
 }
 
 TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
-  CurrentGrade = 2;
+  picker.CurrentGrade = 2;
   ASSERT_TRUE(picker.ExecuteAdd(5, entry, [](TDevicePicker& p) {
     p.ClickLine(p.CustomIndex());
     p.SetDescription("Bell");
@@ -82,7 +79,7 @@ TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
   }));
   EXPECT_EQ(LoadListLine(entry), "3\tBell\t2\t60 mA\t450 mA");
 
-  EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) {
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) {
     EXPECT_TRUE(p.CustomEnabled());
     EXPECT_EQ(p.Description(), "Bell");
     EXPECT_EQ(p.CustomQuiescent(), 20);
@@ -95,14 +92,14 @@ TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
   // An empty name matches the "Custom" line itself; the fields still show the
   // entry, so that OK does not wipe its currents.
   entry = {2, 2, "", 40, 300};
-  EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.Selected() == p.CustomIndex(); }));
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.Selected() == p.CustomIndex(); }));
   EXPECT_EQ(LoadListLine(entry), "2\t\t2\t40 mA\t300 mA");
 
   // A grade-2 detector kept at grade 3 is no longer listed: changing its
   // quantity must not make it a grade-3 device.
-  CurrentGrade = 3;
+  picker.CurrentGrade = 3;
   entry = {1, 2, "Lumen PIR", 9, 9};
-  EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) {
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) {
     p.SetQuantity(2);
     return p.Selected() == p.CustomIndex();
   }));
@@ -110,7 +107,7 @@ TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
 }
 
 TEST_F(DevicePickerTest, WithNoRowPassingCustomOpensDisabledUntilClicked) {
-  CurrentGrade = 3;
+  picker.CurrentGrade = 3;
   EXPECT_TRUE(picker.ExecuteAdd(40, entry, [](TDevicePicker& p) {
     EXPECT_EQ(p.Lines(), TStringList{"Custom"});
     EXPECT_FALSE(p.CustomEnabled());
@@ -130,7 +127,7 @@ TEST_F(DevicePickerTest, CancelLeavesTheEntryAlone) {
     return false;
   };
   EXPECT_FALSE(picker.ExecuteAdd(5, entry, cancel));
-  EXPECT_FALSE(TDevicePicker().ExecuteEdit(5, entry, cancel));
+  EXPECT_FALSE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, cancel));
   EXPECT_EQ(LoadListLine(entry), "3\tBell\t2\t60 mA\t450 mA");
 }
 
@@ -154,7 +151,7 @@ TEST_F(DevicePickerTest, FieldsKeepTheirLimits) {
 
   // A damaged entry without a quantity is shown per device of the quantity 1.
   entry = {0, 2, "Damaged", 30, 90};
-  EXPECT_TRUE(TDevicePicker().ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.CustomQuiescent() == 30; }));
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.CustomQuiescent() == 30; }));
   EXPECT_EQ(entry.Qty, 1);
   EXPECT_EQ(entry.Alarm, 90);
 }

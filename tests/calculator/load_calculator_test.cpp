@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/dialog_host.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -56,21 +57,17 @@ TPickerRun Choose(const std::string& name, int32_t qty) {
 // up, and the load calculator to open on it.
 class LoadCalculatorTest : public ::testing::Test {
  protected:
-  ~LoadCalculatorTest() override {
-    CurrentGrade = savedGrade;
-    CurrentPanelType = savedType;
-  }
   void SetUpPanel(int32_t type, int32_t grade) {
     module.Name = PanelOptsTable[type].Name;
     module.SetPanelType(type);
     module.OwnQuiescent = PanelOptsTable[type].OwnCurrent;
     module.SetGrade(grade);
     module.SetBattery(0);
-    CurrentPanelType = type;
+    filter.CurrentPanelType = type;
   }
   void OpenPanel(int32_t type, int32_t grade) {
     SetUpPanel(type, grade);
-    calc.Open(module, lines);
+    calc.Open(module, lines, filter);
   }
   void Add(const std::string& name, int32_t qty) {
     host.user = Choose(name, qty);
@@ -78,7 +75,9 @@ class LoadCalculatorTest : public ::testing::Test {
   }
   const TCalculatorView& view() const { return calc.View(); }
 
-  int32_t savedGrade = CurrentGrade, savedType = CurrentPanelType;
+  // The project the module belongs to: its catalogue filter and dialogs.
+  TProjectContext context;
+  TCatalogueFilter& filter = context.Filter;
   FakeHost host;
   TPowerModule module;
   TLoadLines lines;
@@ -111,7 +110,7 @@ TEST_F(LoadCalculatorTest, RemoteSupplyFollowsThePanelAndWaitsForABattery) {
   module.OwnQuiescent = 25;
   module.SetGrade(3);
   module.SetACFailSignalled(true);
-  calc.Open(module, lines);
+  calc.Open(module, lines, filter);
   EXPECT_EQ(view().Title, "Distributed PSU");
   EXPECT_FALSE(view().GradeEnabled || view().ACFailEnabled);
   EXPECT_TRUE(view().ACFailChecked);
@@ -131,11 +130,11 @@ TEST_F(LoadCalculatorTest, RemoteSupplyFollowsThePanelAndWaitsForABattery) {
 
 TEST_F(LoadCalculatorTest, EntriesSetTheModulesExtraLoadAndColours) {
   OpenPanel(5, 2);
-  CurrentGrade = -1;
+  filter.CurrentGrade = -1;
   Add("Lumen PIR", 3);
   Add("Halvard S (Normal)", 1);
   EXPECT_EQ(host.captions, (std::vector<std::string>{"Add Devices", "Add Devices"}));
-  EXPECT_EQ(CurrentGrade, 2);  // the designer panel's grade
+  EXPECT_EQ(filter.CurrentGrade, 2);  // the designer panel's grade
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].Text, "3\tLumen PIR\t2\t27 mA\t27 mA");
   EXPECT_EQ(module.ExtraQuiescent, 45);
@@ -204,7 +203,7 @@ TEST_F(LoadCalculatorTest, AddStopsAtAHundredLinesOrWithoutAPanelType) {
   EXPECT_EQ(host.captions.size(), 100u);  // the picker did not even open
 
   lines.clear();
-  CurrentPanelType = -1;
+  filter.CurrentPanelType = -1;
   Add("Pathra OH", 1);
   EXPECT_TRUE(lines.empty());
 }
@@ -228,7 +227,7 @@ TEST_F(LoadCalculatorTest, EditChangesTheEntryInItsPlace) {
   Add("Pathra OH", 1);
   Add("Tessal PIR", 1);
   const TDeviceDataPtr middle = lines[1].Entry;
-  CurrentGrade = -1;
+  filter.CurrentGrade = -1;
   calc.SelectLine(1);
   host.user = [](TDevicePicker& p) { p.SetQuantity(5); return false; };
   calc.btnEditClick();
@@ -237,7 +236,7 @@ TEST_F(LoadCalculatorTest, EditChangesTheEntryInItsPlace) {
   host.user = [](TDevicePicker& p) { p.SetQuantity(5); return true; };
   calc.btnEditClick();
   EXPECT_EQ(host.captions.back(), "Edit Devices");
-  EXPECT_EQ(CurrentGrade, -1);  // Edit leaves the filter grade alone
+  EXPECT_EQ(filter.CurrentGrade, -1);  // Edit leaves the filter grade alone
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1].Entry, middle);
   EXPECT_EQ(lines[1].Text, "5\tPathra OH\t3\t40 mA\t40 mA");
@@ -269,8 +268,8 @@ TEST_F(LoadCalculatorTest, DeleteAsksFirst) {
 class CalculatorDialogHost : public IDialogHost {
  public:
   explicit CalculatorDialogHost(ILoadCalculatorHost& host) : calc(host) {}
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
-    calc.Open(module, lines);
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
+    calc.Open(module, lines, filter);
     user(calc);
     calc.Close();
   }
@@ -284,7 +283,7 @@ class CalculatorDialogHost : public IDialogHost {
 TEST_F(LoadCalculatorTest, EditLoadListTakesBackWhatTheUserLeft) {
   SetUpPanel(9, 2);
   CalculatorDialogHost dialogs(host);
-  ScopedDialogHost installed(dialogs);
+  context.DialogHost = &dialogs;
 
   dialogs.user = [&](TLoadCalculator& c) {
     host.user = Choose("Twinpath GSM", 1);
@@ -292,14 +291,14 @@ TEST_F(LoadCalculatorTest, EditLoadListTakesBackWhatTheUserLeft) {
     host.user = Choose("Lumen PIR", 2);
     c.btnAddClick();
   };  // then "Cancel": the additions stay all the same
-  module.EditLoadList();
+  module.EditLoadList(context);
   ASSERT_EQ(module.LoadData.Entries.size(), 2u);
   EXPECT_EQ(module.LoadData.Text, "1\tTwinpath GSM\t4\t75 mA\t150 mA\r\n2\tLumen PIR\t2\t18 mA\t18 mA\r\n");
   EXPECT_EQ(module.LowestDeviceGrade, 2);
 
   const TDeviceDataPtr unit = module.LoadData.Entries[0];
   dialogs.user = [](TLoadCalculator& c) { c.cbGradeChange(2); };  // and Yes to the question
-  module.EditLoadList();
+  module.EditLoadList(context);
   ASSERT_EQ(module.LoadData.Entries.size(), 1u);
   EXPECT_EQ(module.LoadData.Entries[0], unit);
   EXPECT_EQ(module.LowestDeviceGrade, 3);

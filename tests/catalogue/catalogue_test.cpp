@@ -5,14 +5,10 @@
 namespace voltaris {
 namespace {
 
-// Restores the shared filter variables after each case.
 class CatalogueTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    CurrentGrade = 0;
-    CurrentPanelType = 0;
-  }
   TStringList list{"left over"};
+  TCatalogueFilter filter;
 };
 
 TEST_F(CatalogueTest, RowsKeepTheirNumbersAndStoredWords) {
@@ -47,12 +43,12 @@ TEST_F(CatalogueTest, SetMembershipIgnoresMembersFromThirtyTwo) {
 }
 
 TEST_F(CatalogueTest, PanelListFollowsTheCurrentGrade) {
-  CurrentGrade = -1;
-  FillPanelList(list);
+  filter.CurrentGrade = -1;
+  FillPanelList(list, filter.CurrentGrade);
   EXPECT_EQ(list, (TStringList{"Orvane 100", "Orvane 200", "Orvane 250", "Orvane 300 Poly", "Orvane 300 Metal",
                                "Orvane 400", "Orvane 500", "Orvane 600", "Orvane 700"}));
-  CurrentGrade = 3;
-  FillPanelList(list);
+  filter.CurrentGrade = 3;
+  FillPanelList(list, filter.CurrentGrade);
   EXPECT_EQ(list, (TStringList{"Orvane 300 Metal", "Orvane 400", "Orvane 500", "Orvane 600", "Orvane 700"}));
 }
 
@@ -81,20 +77,20 @@ TEST_F(CatalogueTest, BatteryListFollowsThePanelType) {
 }
 
 TEST_F(CatalogueTest, NetDeviceListFiltersByPanelAndGradeAndFillsTheMap) {
-  FillNetDeviceList(list, 5, 2);
+  FillNetDeviceList(list, 5, 2, filter.NetDeviceListMap);
   ASSERT_EQ(list.size(), 12u);
   const int expected[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 18};
   for (size_t i = 0; i < 12; ++i) {
-    EXPECT_EQ(NetDeviceListMap[i], expected[i]);
+    EXPECT_EQ(filter.NetDeviceListMap[i], expected[i]);
     EXPECT_EQ(list[i], NetBitOptsTable[expected[i]].Name);
   }
 
-  FillNetDeviceList(list, 9, 3);
+  FillNetDeviceList(list, 9, 3, filter.NetDeviceListMap);
   EXPECT_EQ(list, (TStringList{"Orvane D1", "Orvane D2", "Orvane D3", "Orvane D4", "Orvane E4S", "Orvane E8S",
                                "Orvane Q16", "Orvane Tag"}));
-  EXPECT_EQ(NetDeviceListMap[7], 17);
+  EXPECT_EQ(filter.NetDeviceListMap[7], 17);
 
-  FillNetDeviceList(list, 11, 2);
+  FillNetDeviceList(list, 11, 2, filter.NetDeviceListMap);
   EXPECT_EQ(list.size(), 11u);
   EXPECT_NE(std::find(list.begin(), list.end(), "Orvane WX-1 Loop"), list.end());
   EXPECT_NE(std::find(list.begin(), list.end(), "Orvane WX-2 Loop"), list.end());
@@ -105,7 +101,7 @@ TEST_F(CatalogueTest, NetDeviceListFiltersByPanelAndGradeAndFillsTheMap) {
   for (int type = 0; type < PanelTypeCount; ++type)
     for (int grade = -1; grade <= 3; ++grade) {
       if (!PanelOptsTable[type].IsPanel) continue;
-      FillNetDeviceList(list, type, grade);
+      FillNetDeviceList(list, type, grade, filter.NetDeviceListMap);
       EXPECT_LE(list.size(), 12u);
     }
 }

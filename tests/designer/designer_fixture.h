@@ -60,9 +60,8 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   }
   void CloseWindow() override { closed = true; }
   std::string ShortDate() override { return "01/02/2027"; }
-  void Changed(unsigned bits) override { changes |= bits; }
   // IDialogHost: the model's dialogs, confirmed unless told otherwise.
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     if (onEditLoadList) onEditLoadList(module, lines);
   }
   bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override {
@@ -114,13 +113,11 @@ inline std::function<void(TSystemFilesPresenter&)> Open(const std::string& file)
 
 class DesignerTest : public ::testing::Test {
  protected:
-  DesignerTest() : installed_(host) {
+  DesignerTest() {
     std::filesystem::create_directories(dir.File("Data"));
-    Settings = TSettings{};
-    CurrentGrade = 0;
-    CurrentPanelType = 0;
+    designer.SetDialogHost(&host);
+    designer.OnChanged.Attach(changed_);
   }
-  ~DesignerTest() override { Settings = TSettings{}; }
 
   // File > New with the given answers.
   void New(const std::string& panel, int grade, const std::string& file = "Shop", const std::string& site = "Unit 4") {
@@ -165,7 +162,7 @@ class DesignerTest : public ::testing::Test {
   TDesigner designer{host, store, dir.Path()};
 
  private:
-  ScopedDialogHost installed_;
+  TSlot<TDesigner, unsigned> changed_{[this](TDesigner&, const unsigned& bits) { host.changes |= bits; }};
 };
 
 }  // namespace voltaris::testing

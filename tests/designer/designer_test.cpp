@@ -38,7 +38,7 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   EXPECT_EQ(designer.NetworkAnchors, (std::vector<int>{0, 900, 1350, 1800, 2250, 2700, 3150, 3600}));
   EXPECT_TRUE(designer.NetLabelVisible[7]);
   // The store is empty: the built-in defaults.
-  EXPECT_EQ(Settings, (TSettings{1, 15, 10, 0.1, 1.0, true}));
+  EXPECT_EQ(designer.Context().Settings, (TSettings{1, 15, 10, 0.1, 1.0, true}));
   EXPECT_EQ(panel.Standard, 1);
   EXPECT_EQ(panel.AlarmPeriod, 15);
   EXPECT_EQ(panel.RequiredStandby, 24);
@@ -99,7 +99,7 @@ TEST_F(DesignerTest, GradeACFailAndDegradationChoices) {
   EXPECT_FALSE(designer.Summary.ACFailEnabled);
   EXPECT_FALSE(designer.Summary.ACFailChecked);
   designer.ChooseDegradation(2);
-  EXPECT_EQ(Settings.BatteryFactor, 0.8);
+  EXPECT_EQ(designer.Context().Settings.BatteryFactor, 0.8);
   EXPECT_EQ(designer.ControlPanel()->BatteryFactor, 0.8);
   EXPECT_EQ(designer.Summary.DegradeIndex, 2);
   EXPECT_EQ(designer.Summary.DegradeText, "20");
@@ -251,7 +251,7 @@ TEST_F(DesignerTest, OptionsReachThePanelAndRedrawCableLabelsOnlyWhenTheirSettin
   };
   designer.Options();
   EXPECT_EQ(shown, 1);
-  EXPECT_EQ(Settings.CableImpedance, 0.25);
+  EXPECT_EQ(designer.Context().Settings.CableImpedance, 0.25);
   EXPECT_EQ(designer.ControlPanel()->Standard, 0);
   EXPECT_EQ(designer.ControlPanel()->AlarmPeriod, 20);
   EXPECT_EQ(designer.ControlPanel()->BatteryFactor, 0.7);
@@ -260,7 +260,7 @@ TEST_F(DesignerTest, OptionsReachThePanelAndRedrawCableLabelsOnlyWhenTheirSettin
   EXPECT_FALSE(designer.ShowLengthChanged);
   EXPECT_TRUE(store.Get(SettingsKey, "Alarm Period") == nullptr);  // not set as defaults
 
-  Settings.ShowLength = true;  // behind the dialog's back: only a change made in it redraws
+  designer.Context().Settings.ShowLength = true;  // behind the dialog's back: only a change made in it redraws
   host.onOptions = [](TOptionsPresenter&) { return true; };
   designer.Options();
   EXPECT_TRUE(keypad.ParentWire->Label.empty());

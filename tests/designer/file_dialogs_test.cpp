@@ -14,15 +14,10 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// The New File dialog over an empty data directory, shown after a project
-// that left grade 3 and panel type 9 in the catalogue's filter.
+// The New File dialog over an empty data directory.
 class NewFileTest : public ::testing::Test {
  protected:
-  NewFileTest() {
-    CurrentGrade = 3;
-    CurrentPanelType = 9;
-    dialog.Show();
-  }
+  NewFileTest() { dialog.Show(); }
   void ChoosePanel(const std::string& name) {
     const TStringList& list = dialog.PanelTypes();
     dialog.ChoosePanelType(static_cast<int>(std::find(list.begin(), list.end(), name) - list.begin()));
@@ -40,8 +35,8 @@ class NewFileTest : public ::testing::Test {
 };
 
 TEST_F(NewFileTest, GradeAndPanelChoicesFilterEachOther) {
-  EXPECT_EQ(CurrentGrade, -1);
-  EXPECT_EQ(CurrentPanelType, -1);
+  EXPECT_EQ(dialog.Filter().CurrentGrade, -1);
+  EXPECT_EQ(dialog.Filter().CurrentPanelType, -1);
   EXPECT_EQ(dialog.PanelTypes().size(), 9u);
   EXPECT_EQ(dialog.Grades(), (TStringList{"Grade 1", "Grade 2", "Grade 3"}));
 
@@ -49,7 +44,7 @@ TEST_F(NewFileTest, GradeAndPanelChoicesFilterEachOther) {
   EXPECT_EQ(dialog.PanelTypes(), (TStringList{"Orvane 300 Metal", "Orvane 400", "Orvane 500", "Orvane 600",
                                               "Orvane 700"}));
   ChoosePanel("Orvane 400");
-  EXPECT_EQ(CurrentPanelType, 10);
+  EXPECT_EQ(dialog.Filter().CurrentPanelType, 10);
   dialog.ChooseGrade(0);  // a chosen panel still listed stays chosen
   EXPECT_EQ(dialog.PanelTypeText(), "Orvane 400");
   EXPECT_EQ(dialog.PanelTypes().size(), 9u);
@@ -81,8 +76,8 @@ TEST_F(NewFileTest, OkChecksRunInOrderWithTheirExactMessages) {
   dialog.TypeFileName("Depot");
   EXPECT_TRUE(dialog.Ok());
   EXPECT_EQ(dialog.Result(), TModalResult::OK);
-  EXPECT_EQ(CurrentPanelType, 11);
-  EXPECT_EQ(CurrentGrade, 2);
+  EXPECT_EQ(dialog.Filter().CurrentPanelType, 11);
+  EXPECT_EQ(dialog.Filter().CurrentGrade, 2);
 }
 
 TEST_F(NewFileTest, ExistingProjectNameIsWarnedAboutAndEmptied) {
@@ -109,12 +104,10 @@ TEST_F(NewFileTest, TypedTextIsFilteredSoNamesAndSiteReferencesStaySafe) {
   EXPECT_EQ(SplitIndexLine(IndexLine(entry)), entry);
 }
 
-TEST_F(NewFileTest, CancelRestoresTheFilterAndGivesTheCallersResult) {
+TEST_F(NewFileTest, CancelGivesTheCallersResultAndAFreshShowingStartsOver) {
   FillIn();
   dialog.Cancel();
   EXPECT_EQ(dialog.Result(), TModalResult::Cancel);
-  EXPECT_EQ(CurrentGrade, 3);
-  EXPECT_EQ(CurrentPanelType, 9);
   dialog.SetCancelResult(TModalResult::No);
   dialog.Show();
   dialog.Cancel();

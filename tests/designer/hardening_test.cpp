@@ -133,7 +133,7 @@ TEST_P(DamagedExampleTest, IsAClearErrorOrASoundProjectAndTheFilesStayAsTheyWere
   }
 
   size_t sound = 0, rejected = 0, rejectedTruncations = 0;
-  const TSettings settingsBefore = Settings;
+  const TSettings settingsBefore = designer.Context().Settings;
   for (size_t v = 0; v < variants.size(); ++v) {
     // A new file rather than one cut to nothing and rewritten, which the
     // file system would flush to the disk every time.
@@ -150,13 +150,13 @@ TEST_P(DamagedExampleTest, IsAClearErrorOrASoundProjectAndTheFilesStayAsTheyWere
       const std::string text = error.what();
       EXPECT_TRUE(text.rfind(DataFile(damagedName), 0) == 0 || text.rfind(DataFile(otherName), 0) == 0)
           << "variant " << v << ": " << text;
-      EXPECT_TRUE(Settings == settingsBefore) << "variant " << v << " changed the shared settings";
+      EXPECT_TRUE(designer.Context().Settings == settingsBefore) << "variant " << v << " changed the shared settings";
       ++rejected;
       if (v < original.size()) ++rejectedTruncations;
     } catch (const std::exception& error) {
       ADD_FAILURE() << "variant " << v << " gave an unclear error: " << error.what();
     }
-    Settings = settingsBefore;
+    designer.Context().Settings = settingsBefore;
     ASSERT_TRUE(FileBytes(DataFile(damagedName)) == variants[v]) << "variant " << v << " changed the file";
     ASSERT_TRUE(FileBytes(DataFile(otherName)) == other) << "variant " << v << " changed the other file";
     ASSERT_EQ(DataFiles().size(), 5u) << "variant " << v << " left a file behind";
@@ -231,7 +231,7 @@ class PowerCut : public IProjectFileSystem {
 
 TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
   OpenWarehouseAndChangeIt();
-  const TProjectBytes changed = WriteProject(Settings, *designer.ControlPanel(), designer.Canvas());
+  const TProjectBytes changed = WriteProject(designer.Context().Settings, *designer.ControlPanel(), designer.Canvas());
   const TSaved savedAfter{changed.Dat, changed.Pjx};
   bool committed = false;
   int cutAfter = 1;
@@ -242,7 +242,7 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
     CopyExamples();
     PowerCut power(cutAfter);
     try {
-      SaveProjectFiles(designer.DataDir, "Warehouse", Settings, *designer.ControlPanel(), designer.Canvas(), power);
+      SaveProjectFiles(designer.DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), power);
     } catch (const FileError&) {
     }
     if (!power.Cut()) break;  // the save had fewer steps: it completed
@@ -395,7 +395,7 @@ class RefusingFiles : public IProjectFileSystem {
 TEST_F(HardeningTest, InjectedWriteFailuresLeaveThePreviousFiles) {
   OpenWarehouseAndChangeIt();
   for (RefusingFiles files : {RefusingFiles(EACCES, 0), RefusingFiles(ENOSPC, 100)}) {
-    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Warehouse", Settings, *designer.ControlPanel(),
+    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(),
                                   designer.Canvas(), files),
                  FileError);
     ExpectFailedSaveLostNothing("Warehouse");

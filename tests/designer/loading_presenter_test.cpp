@@ -20,8 +20,10 @@ struct FakeLoadingHost : ILoadingHost {
   explicit FakeLoadingHost(TControlPanel& panel) : panel(panel) {}
   int32_t PanelType() const override { return panel.PanelType; }
   int32_t PanelGrade() const override { return panel.Grade; }
-  bool AddDevice(int32_t panelType, TDeviceData& entry) override {
-    pickerCalls.push_back({panelType, CurrentGrade});
+  bool AddDevice(int32_t panelType, int32_t grade, TDeviceData& entry) override {
+    // The picker is run for the grade the project's filter then holds.
+    EXPECT_EQ(grade, panel.Context().Filter.CurrentGrade);
+    pickerCalls.push_back({panelType, grade});
     if (pick) entry = *pick;
     return pick != nullptr;
   }
@@ -131,7 +133,7 @@ TEST_F(LoadingPresenterTest, TheLoadListReplacesThePlainFigures) {
   EXPECT_EQ(presenter.View().Height, 672);
   EXPECT_EQ(presenter.View().ButtonsTop, 611);
 
-  CurrentGrade = -1;
+  canvas.Context().Filter.CurrentGrade = -1;
   AddEntry(2, "Halvard S (Normal)");
   ASSERT_EQ(presenter.Lines().size(), 1u);
   EXPECT_EQ(presenter.Lines()[0].Text, "2\tHalvard S (Normal)\t3\t36 mA\t1090 mA");

@@ -124,7 +124,7 @@ TEST_F(ProjectFilesTest, LoadGivesTheTrueFiguresOfTheDesign) {
   EXPECT_EQ(psu->Module.ChargeCurrent, 300);
   EXPECT_EQ(psu->Module.BatteryFactor, 0.8);
   EXPECT_EQ(psu->Status, Green);
-  EXPECT_NE(psu->OnRightClick, nullptr);
+  EXPECT_TRUE(psu->OnRightClick.Connected());
   psu->MouseDown(TMouseButton::Right, {}, false);
   EXPECT_EQ(designer.SelectedDevice, psu);
 }
@@ -132,9 +132,9 @@ TEST_F(ProjectFilesTest, LoadGivesTheTrueFiguresOfTheDesign) {
 TEST_F(ProjectFilesTest, ANetworkDevicesDataCableIsTheProjectsCableRunAfterLoading) {
   MakeSample();
   designer.SaveProject();
-  Settings.CableRun = 55;  // whatever is in memory before the load
+  designer.Context().Settings.CableRun = 55;  // whatever is in memory before the load
   Load("Shop");
-  EXPECT_EQ(Settings.CableRun, 10);
+  EXPECT_EQ(designer.Context().Settings.CableRun, 10);
   for (const auto& tile : designer.Canvas().Tiles()) {
     if (auto* device = dynamic_cast<TNetDevice*>(tile.get())) {
       if (device->Supply) {
@@ -209,11 +209,11 @@ TEST_F(ProjectFilesTest, ASaveThatFailsAtAnyStepLeavesThePreviousFiles) {
   const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
   Place(K4, 900, 900);  // a change to save
   FailingFiles counting(0);
-  SaveProjectFiles(designer.DataDir, "Other", Settings, *designer.ControlPanel(), designer.Canvas(), counting);
+  SaveProjectFiles(designer.DataDir, "Other", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), counting);
   ASSERT_GE(counting.steps, 5);
   for (int step = 1; step <= counting.steps; ++step) {
     FailingFiles failing(step);
-    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Shop", Settings, *designer.ControlPanel(), designer.Canvas(),
+    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(),
                                   failing),
                  FileError)
         << step;
@@ -260,7 +260,7 @@ TEST_F(ProjectFilesTest, ASaveWhoseRollBackFailsTooReportsWhatFirstWentWrong) {
   // into place fails, and so does every step back.
   FailingFromFiles failing(6);
   try {
-    SaveProjectFiles(designer.DataDir, "Shop", Settings, *designer.ControlPanel(), designer.Canvas(), failing);
+    SaveProjectFiles(designer.DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), failing);
     FAIL() << "the save succeeded";
   } catch (const FileError& error) {
     EXPECT_NE(std::string(error.what()).find("injected failure at rename"), std::string::npos) << error.what();
@@ -339,9 +339,9 @@ class LayoutEditTest : public DamagedProjectTest {
   size_t DatOffset(size_t index) {
     TStream stream(dat);
     stream.Seek(29);
-    TControlPanel panel;
-    panel.ReadRecord(stream);
     TCanvas canvas;
+    TControlPanel panel(canvas.Context());
+    panel.ReadRecord(stream);
     const auto records = Records();
     for (size_t i = 0; i < index; ++i) canvas.CreateByClassName(records[i].ClassName)->ReadRecord(stream);
     return stream.Position();

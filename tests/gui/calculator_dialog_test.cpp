@@ -20,6 +20,7 @@
 #include "calculator/ui/device_picker_dialog.h"
 #include "calculator/ui/load_calculator_dialog.h"
 #include "model/dialog_host.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 namespace {
@@ -96,7 +97,9 @@ void Answer(int& answered, std::function<void(W*)> user) {
 class CalculatorHost : public IDialogHost {
  public:
   explicit CalculatorHost(TLoadCalculatorDialog& dialog) : dialog_(dialog) {}
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override { dialog_.Edit(module, lines); }
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
+    dialog_.Edit(module, lines, filter);
+  }
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return false; }
   bool AskYesNo(const std::string&) override { return false; }
 
@@ -117,18 +120,11 @@ class CalculatorDialogTest : public QObject {
 
  private slots:
   void initTestCase() { QLocale::setDefault(QLocale::c()); }
-  void init() {
-    savedGrade_ = CurrentGrade;
-    savedType_ = CurrentPanelType;
-  }
-  void cleanup() {
-    CurrentGrade = savedGrade_;
-    CurrentPanelType = savedType_;
-  }
+  // Each case works on a project of its own.
+  void init() { context_ = TProjectContext(); }
 
   void pickerListsTheCatalogueAndFillsACustomEntry() {
-    CurrentGrade = 2;
-    TDevicePicker picker;
+    TDevicePicker picker(2);
     picker.SetCaption("Add Devices");
     TDeviceData entry;
     int answered = 0;
@@ -164,9 +160,8 @@ class CalculatorDialogTest : public QObject {
   }
 
   void pickerPresetsAnEditAndCancelKeepsTheEntry() {
-    CurrentGrade = 2;
     TDeviceData entry{3, 2, "Bell", 60, 450};
-    TDevicePicker picker;
+    TDevicePicker picker(2);
     int answered = 0;
     Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
       auto* list = Control<QTreeWidget>(dialog, "lbDevice");
@@ -192,8 +187,7 @@ class CalculatorDialogTest : public QObject {
   }
 
   void pickerWithOnlyCustomEnablesItOnAClick() {
-    CurrentGrade = 2;
-    TDevicePicker picker;
+    TDevicePicker picker(2);
     TDeviceData entry;
     int answered = 0;
     Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
@@ -220,11 +214,11 @@ class CalculatorDialogTest : public QObject {
     module.SetPanelType(5);
     module.OwnQuiescent = 50;
     module.SetGrade(2);
-    CurrentPanelType = 5;
+    context_.Filter.CurrentPanelType = 5;
     int modified = 0;
     TLoadCalculatorDialog dialog([] { return 2; }, [&] { ++modified; });
     CalculatorHost host(dialog);
-    ScopedDialogHost scoped(host);
+    context_.DialogHost = &host;
 
     int opened = 0, picked = 0;
     Answer<TLoadCalculatorDialog>(opened, [&](TLoadCalculatorDialog* d) {
@@ -279,7 +273,7 @@ class CalculatorDialogTest : public QObject {
       QCOMPARE(TextColour(d, "lbActPeak"), QColor(0, 128, 0));
       Click(d, "Button1");
     });
-    module.EditLoadList();
+    module.EditLoadList(context_);
 
     QCOMPARE(opened, 1);
     QCOMPARE(modified, 1);  // the opening, not the refreshes that followed it
@@ -337,7 +331,7 @@ class CalculatorDialogTest : public QObject {
       QVERIFY(!Control<QPushButton>(d, "btnDelete")->isEnabled());
       Click(d, "Button2");
     });
-    dialog.Edit(module, lines);
+    dialog.Edit(module, lines, context_.Filter);
 
     QCOMPARE(opened, 1);
     QVERIFY(lines.empty());  // Cancel keeps every change
@@ -346,8 +340,7 @@ class CalculatorDialogTest : public QObject {
   }
 
  private:
-  int32_t savedGrade_ = -1;
-  int32_t savedType_ = -1;
+  TProjectContext context_;
 };
 
 }  // namespace voltaris

@@ -33,7 +33,6 @@ class FileDialogsTest : public QObject {
     TNewFilePresenter presenter(Dir(), sink_);
     TNewFileDialog dialog(presenter);
     QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
-    CurrentGrade = 2;
     presenter.Show();
     QString siteRef, typed, afterBackspace, pasted;
     bool siteRefFocused = false;
@@ -60,7 +59,7 @@ class FileDialogsTest : public QObject {
     QCOMPARE(pasted, QStringLiteral("abcxyz"));
     QCOMPARE(presenter.FileName(), std::string("abcxyz"));
     QCOMPARE(presenter.Result(), TModalResult::Cancel);
-    QCOMPARE(CurrentGrade, 2);
+    QCOMPARE(presenter.Filter().CurrentGrade, -1);  // no grade was chosen in it
 
     presenter.Show();
     QString nameShown = QStringLiteral("?");

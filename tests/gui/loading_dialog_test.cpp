@@ -64,7 +64,6 @@ void AnswerNextMessageBox(QString& text) {
 // dropped on it over the default 10 m of 10 ohms per 100 m.
 struct Design {
   Design() {
-    Settings = TSettings{1, 15, 10, 0.1, 1.0, false};
     const TPanelOpts& row = PanelOptsTable[6];
     panel.Name = row.Name;
     panel.SetGrade(2);
@@ -82,11 +81,10 @@ struct Design {
   ~Design() {
     panel.ReleaseTiles();
     canvas.Clear();
-    Settings = TSettings{};
   }
 
-  TCanvas canvas;
-  TControlPanel panel{TStringList{"16110256", "12648447"}};
+  TCanvas canvas{TSettings{1, 15, 10, 0.1, 1.0, false}};
+  TControlPanel panel{canvas.Context(), TStringList{"16110256", "12648447"}};
   TPanelNetwork* network = nullptr;
   TVududa* keypad = nullptr;
 };
@@ -100,8 +98,9 @@ class LoadingDialogTest : public QObject {
   void init() {
     design = std::make_unique<Design>();
     dialog = std::make_unique<TLoadingDialog>(
-        [this](int32_t panelType, TDeviceData& entry) {
+        [this](int32_t panelType, int32_t grade, TDeviceData& entry) {
           pickedPanelType = panelType;
+          pickedGrade = grade;
           entry = TDeviceData{2, 3, "Halvard S (Normal)", 36, 1090};
           return true;
         },
@@ -167,6 +166,7 @@ class LoadingDialogTest : public QObject {
       QCOMPARE(list->topLevelItem(0)->text(1), QString("Halvard S (Normal)"));
       QCOMPARE(list->topLevelItem(0)->text(4), QString("1090 mA"));
       QCOMPARE(pickedPanelType, NetworkDevicePanelType);
+      QCOMPARE(pickedGrade, 2);  // the grade of the design's control panel
       QVERIFY(!Control<QFrame>(d, "Panel1")->isEnabled());
       QCOMPARE(Control<QLineEdit>(d, "Edit3")->text(), QString("36"));
       d->grab().save(QStringLiteral("loading_dialog_details.png"));
@@ -183,6 +183,7 @@ class LoadingDialogTest : public QObject {
   std::unique_ptr<Design> design;
   std::unique_ptr<TLoadingDialog> dialog;
   int32_t pickedPanelType = -1;
+  int32_t pickedGrade = -1;
 };
 
 }  // namespace voltaris

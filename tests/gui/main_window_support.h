@@ -82,12 +82,10 @@ class Session {
  public:
   Session() {
     QDir(dir.path()).mkpath("Data");
-    Settings = TSettings{};
     window = std::make_unique<TMainWindow>(store, dir.path().toLocal8Bit().toStdString());
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the main window was not shown");
   }
-  ~Session() { Settings = TSettings{}; }
 
   TDesigner& Designer() const { return window->Designer(); }
   TControlPanel& Panel() const { return *Designer().ControlPanel(); }

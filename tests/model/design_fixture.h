@@ -22,7 +22,7 @@ namespace voltaris::testing {
 // Answers the model's dialogs as a test scripts them.
 class ScriptedHost : public IDialogHost {
  public:
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     ++loadListEdits;
     if (onEditLoadList) onEditLoadList(module, lines);
   }
@@ -56,15 +56,14 @@ inline TDeviceDataPtr MakeEntry(int32_t qty, const std::string& name) {
 
 class DesignTest : public ::testing::Test {
  protected:
-  DesignTest() : host_(host) {
-    Settings = TSettings{1, 15, 10, 0.1, 1.0, false};
-    panel.OnWarningsChanged = [this](TControlPanel&) { ++warningEvents; };
-    panel.OnLoadChanged = [this](TControlPanel&) { ++loadEvents; };
+  DesignTest() {
+    canvas.Context().DialogHost = &host;
+    panel.OnWarningsChanged.Attach(warningSlot_);
+    panel.OnLoadChanged.Attach(loadSlot_);
   }
   ~DesignTest() override {
     panel.ReleaseTiles();
     canvas.Clear();
-    Settings = TSettings{};
   }
 
   // Sets up the control panel as New does for a panel model and grade.
@@ -140,14 +139,19 @@ class DesignTest : public ::testing::Test {
     host.onEditLoadList = nullptr;
   }
 
+  void DetachWarningListener() { warningSlot_.Detach(); }
+
   ScriptedHost host;
-  TCanvas canvas;
-  TControlPanel panel{TStringList{"16110256", "12648447", "$00C0FFC0", "14745599", "16769216"}};
+  TCanvas canvas{TSettings{1, 15, 10, 0.1, 1.0, false}};
+  // The project's settings, as the designer's commands change them.
+  TSettings& Settings = canvas.Context().Settings;
+  TControlPanel panel{canvas.Context(), TStringList{"16110256", "12648447", "$00C0FFC0", "14745599", "16769216"}};
   int warningEvents = 0;
   int loadEvents = 0;
 
  private:
-  ScopedDialogHost host_;
+  TSlot<TControlPanel> warningSlot_{[this](TControlPanel&, const TNoEvent&) { ++warningEvents; }};
+  TSlot<TControlPanel> loadSlot_{[this](TControlPanel&, const TNoEvent&) { ++loadEvents; }};
 };
 
 }  // namespace voltaris::testing

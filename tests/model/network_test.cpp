@@ -177,9 +177,15 @@ TEST_F(NetworkTest, ClickRules) {
   EXPECT_EQ(keypad.Network, nullptr);  // Alt detaches
   EXPECT_EQ(Net(0).Keypads, 0);
   int rightClicks = 0;
-  keypad.OnRightClick = [&](TDevice&) { ++rightClicks; };
+  TShiftState heard;
+  TSlot<TDevice, TShiftState> rightClick([&](TDevice&, const TShiftState& shift) {
+    ++rightClicks;
+    heard = shift;
+  });
+  keypad.OnRightClick.Attach(rightClick);
   keypad.MouseDown(TMouseButton::Right, {true, true, false}, false);
   EXPECT_EQ(rightClicks, 1);
+  EXPECT_TRUE(heard.Alt && heard.Ctrl && !heard.Shift);
   EXPECT_EQ(keypad.MouseDown(TMouseButton::Left, {false, true, false}, false), TMouseResult::Deleted);
   EXPECT_EQ(canvas.Tiles().size(), 1u);
 }

@@ -1,4 +1,5 @@
 #include "model/power_module.h"
+#include "model/project_context.h"
 
 #include <gtest/gtest.h>
 
@@ -308,7 +309,7 @@ TEST_F(PanelModuleTest, ValuesOutsideTheCatalogueAreRejected) {
 // Stands in for the load calculator: adds one entry, as the user would.
 class AddingHost : public IDialogHost {
  public:
-  void EditLoadList(TPowerModule& module, TLoadLines& lines) override {
+  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     seenLines = lines.size();
     auto entry = std::make_shared<TDeviceData>(TDeviceData{1, 2, "Lumen PIR", 9, 9});
     lines.push_back({LoadListLine(*entry), entry});
@@ -322,15 +323,16 @@ class AddingHost : public IDialogHost {
 
 TEST_F(PanelModuleTest, EditLoadListTakesTheDialogsLinesBack) {
   AddingHost host;
-  ScopedDialogHost installed(host);
-  module.EditLoadList();
+  TProjectContext context;
+  context.DialogHost = &host;
+  module.EditLoadList(context);
   EXPECT_EQ(host.seenLines, 0u);
   ASSERT_EQ(module.LoadData.Entries.size(), 1u);
   EXPECT_EQ(module.LoadData.Text, "1\tLumen PIR\t2\t9 mA\t9 mA\r\n");
   EXPECT_EQ(module.LowestDeviceGrade, 2);
   EXPECT_EQ(module.TotalQuiescent(), 59);
 
-  module.EditLoadList();  // the same entry object comes back, plus a new one
+  module.EditLoadList(context);  // the same entry object comes back, plus a new one
   EXPECT_EQ(host.seenLines, 1u);
   EXPECT_EQ(module.LoadData.Entries.size(), 2u);
 }

@@ -181,8 +181,9 @@ TEST_F(PSUTest, ThePanelFallsBackToTheBuiltInPalette) {
   ASSERT_GE(builtIn.size(), 8u);
   int32_t value = 0;
   for (const std::string& line : builtIn) EXPECT_TRUE(ParseColourValue(line, value)) << line;
-  TControlPanel fresh;  // no Colors.dat in the test's working directory
+  TControlPanel fresh(canvas.Context());  // a project without a palette of its own
   EXPECT_EQ(fresh.Colours, builtIn);
+  EXPECT_EQ(PaletteFrom("/nonexistent"), builtIn);
 }
 
 TEST_F(PSUTest, SupplyLightsFollowTheSystemWideSettings) {

@@ -45,7 +45,7 @@ class SystemReportTest : public DesignTest {
       edited.SetExtraQuiescent(45);
       edited.SetExtraAlarm(572);
     };
-    module.EditLoadList();
+    module.EditLoadList(canvas.Context());
     host.onEditLoadList = nullptr;
   }
 
@@ -178,7 +178,7 @@ TEST_F(SystemReportTest, IssuesOfPanelNetworksAndSuppliesInOrder) {
 }
 
 TEST_F(SystemReportTest, WithoutAWarningsHandlerNoWarningIsBuilt) {
-  panel.OnWarningsChanged = nullptr;
+  DetachWarningListener();
   panel.BuildWarnings();
   EXPECT_TRUE(panel.Warnings.empty());
 }

@@ -1,0 +1,37 @@
+// What one project's objects share: its settings, the catalogue filter its
+// dialogs use, the dialogs that reach the user, its work counters and the
+// supply palette it started from. The canvas owns it and every tile reaches
+// it through the canvas, so two projects can live side by side in one
+// program (the undo history and the documents need that) without touching
+// each other's figures.
+#pragma once
+
+#include "catalogue/catalogue.h"
+#include "model/settings.h"
+#include "model/work_counters.h"
+
+namespace voltaris {
+
+class IDialogHost;
+
+struct TProjectContext {
+  // The six settings of the project: new network devices take their cable
+  // run and impedance from them, cable runs show their lengths by them.
+  TSettings Settings;
+  // CurrentGrade, CurrentPanelType and the network device list map, shared
+  // by the project's dialogs as the catalogue filters read them.
+  TCatalogueFilter Filter;
+  // Where the model reaches the user; null: dialogs are skipped and
+  // questions answered No.
+  IDialogHost* DialogHost = nullptr;
+  TWorkCounters Counters;
+  // Off in the program: a recalculation that finds the same total load for
+  // the same network parent and supply does not make them recalculate again.
+  // On, every recalculation reaches them, as the propagation rules read; the
+  // tests switch it on to show that skipping the repeats changes no result.
+  bool ReportEveryRecalculation = false;
+  // The palette lines a new control panel of the project starts from.
+  TStringList Palette;
+};
+
+}  // namespace voltaris

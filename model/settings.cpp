@@ -1,7 +1,0 @@
-#include "model/settings.h"
-
-namespace voltaris {
-
-TSettings Settings;
-
-}  // namespace voltaris

@@ -1,7 +1,0 @@
-#include "model/work_counters.h"
-
-namespace voltaris {
-
-TWorkCounters WorkCounters;
-
-}  // namespace voltaris
