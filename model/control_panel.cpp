@@ -1,7 +1,9 @@
 #include "model/control_panel.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
+#include <exception>
 #include <fstream>
 
 #include "catalogue/format.h"
@@ -10,6 +12,7 @@
 #include "model/psu.h"
 #include "model/psu_clone.h"
 #include "model/project_context.h"
+#include "model/system_checks.h"
 
 namespace voltaris {
 
@@ -54,6 +57,23 @@ TStringList PaletteFrom(const std::string& directory) {
   return lines;
 }
 
+namespace {
+
+// What the checks of the whole system look at, with the statuses just collected.
+TSystemFacts SystemFacts(const TControlPanel& panel, TStatusSet networks, TStatusSet supplies) {
+  return {.Grade = panel.Grade,
+          .LowestDeviceGrade = panel.LowestDeviceGrade,
+          .LowestNetworkGrade = panel.LowestNetworkGrade,
+          .InsufficientBackup = panel.InsufficientBackup,
+          .BatteryIndex = panel.BatteryIndex,
+          .AlarmOverload = panel.AlarmOverload,
+          .ContinuousOverload = panel.ContinuousOverload,
+          .Networks = networks,
+          .Supplies = supplies};
+}
+
+}  // namespace
+
 TControlPanel::TControlPanel(TProjectContext& context)
     : TControlPanel(context, context.Palette.empty() ? BuiltInPalette() : context.Palette) {}
 
@@ -88,33 +108,51 @@ void TControlPanel::SetGrade(int32_t grade) {
       network->EffectiveGrade = Grade;
       lowest = std::min(lowest, network->LowestGrade());
     }
-    const THoldWarnings hold(*this);
+    THoldWarnings hold(*this);
     for (TPSU* psu : PSUs) psu->SetSystemGrade(Grade);
+    hold.Release();
   }
   LowestNetworkGrade = lowest;
   UpdateLowestNetworkGrade();
   BuildWarnings();
 }
 
-TControlPanel::THoldWarnings::~THoldWarnings() {
+// Building the warnings can fail (the list's handler belongs to the window),
+// and a destructor must not throw, so the held-back build is made by Release
+// at the end of the holding scope, where a failure reaches the command like
+// any other. When the update itself fails before Release, the destructor only
+// puts the hold back: the list stays marked pending and out of date, and the
+// next build (the next change of figures, or the next hold released) brings
+// it up to date.
+TControlPanel::THoldWarnings::THoldWarnings(TControlPanel& panel)
+    : panel_(panel), exceptionsAtStart_(std::uncaught_exceptions()) {
+  ++panel_.warningsHeld_;
+}
+
+void TControlPanel::THoldWarnings::Release() {
+  assert(held_ && "a hold is released once");
+  held_ = false;
   if (--panel_.warningsHeld_ == 0 && panel_.warningsPending_) {
     panel_.warningsPending_ = false;
-    // As after any calculation, a failure to build the list leaves the figures standing.
-    try {
-      panel_.BuildWarnings();
-    } catch (const std::exception&) {
-    }
+    panel_.BuildWarnings();
   }
+}
+
+TControlPanel::THoldWarnings::~THoldWarnings() {
+  // Only an update that failed leaves its hold unreleased.
+  assert((!held_ || std::uncaught_exceptions() > exceptionsAtStart_) && "a hold is released at the end of its scope");
+  if (held_) --panel_.warningsHeld_;
 }
 
 void TControlPanel::PassOn(const std::function<void(TPowerModule&)>& setting) {
   // Each supply's light follows its new figures: a change of standard can
   // give a supply enough backup, or take it away.
-  const THoldWarnings hold(*this);
+  THoldWarnings hold(*this);
   for (TPSU* psu : PSUs) {
     setting(psu->Module);
     psu->UpdateStatus();
   }
+  hold.Release();
 }
 
 void TControlPanel::SetStandard(int32_t standard) {
@@ -139,11 +177,9 @@ void TControlPanel::SetAlarmPeriod(int32_t minutes) {
 
 void TControlPanel::Calculate() {
   TPowerModule::Calculate();
-  // The figures stand even if the warning list cannot be built.
-  try {
-    BuildWarnings();
-  } catch (const std::exception&) {
-  }
+  // The figures are worked out first and stand; a failure to build the
+  // warning list goes on to the command, which reports it.
+  BuildWarnings();
 }
 
 void TControlPanel::RecalcNetworkLoad() {
@@ -176,23 +212,7 @@ void TControlPanel::BuildWarnings() {
   const TStatusSet networks = NetworkStatusSet();
   TStatusSet supplies = 0;
   for (const TPSU* psu : PSUs) supplies |= StatusBit(psu->Status);
-
-  if (Grade > LowestDeviceGrade) Warnings.push_back(Format("Devices on panel are not to Grade %d", Grade));
-  if (InsufficientBackup) {
-    Warnings.push_back(BatteryIndex == -1 ? "No battery selected for panel" : "Panel may not have sufficient backup");
-  }
-  if (AlarmOverload) Warnings.push_back("Panel alarm current exceeds maximum available");
-  if (ContinuousOverload) Warnings.push_back("Panel current exceeds continuous rated output");
-  if (HasStatus(networks, Blue)) Warnings.push_back("Devices not set up - Blue Status Light");
-  if (HasStatus(networks, Red)) Warnings.push_back("Devices with low voltage - Red Status Light");
-  if (HasStatus(networks, Yellow))
-    Warnings.push_back(Format("Devices on network not to Grade %d - Yellow Status Light", Grade));
-  if (HasStatus(networks, Orange)) Warnings.push_back("Devices low Volts in alarm - Orange Status Light");
-  if (HasStatus(supplies, Orange))
-    Warnings.push_back("PSU Alarm current exceeds maximum available - Orange Status Light");
-  if (HasStatus(supplies, Red)) Warnings.push_back("PSU may have insufficient backup - Red Status Light");
-  if (HasStatus(supplies, Yellow))
-    Warnings.push_back(Format("PSU has devices not to Grade %d - Yellow Status Light", Grade));
+  Warnings = SystemWarnings(SystemFacts(*this, networks, supplies));
   OnWarningsChanged(*this);
 }
 
@@ -252,34 +272,7 @@ void TControlPanel::WriteSystemReport(TStringList& list, const std::string& site
     supplies |= StatusBit(psu->Status);
   }
 
-  TStringList issues;
-  if (Grade > LowestDeviceGrade)
-    issues.push_back(Format("** Panel has devices connected that are not to Grade %d **", Grade));
-  if (InsufficientBackup) {
-    issues.push_back(BatteryIndex == -1 ? "** No battery selected for panel **"
-                                        : "** Panel may not have sufficient backup **");
-  }
-  if (AlarmOverload) issues.push_back("** Panel alarm current exceeds maximum available **");
-  if (ContinuousOverload) issues.push_back("** Panel current exceeds continuous rated output **");
-  if (HasStatus(networks, Blue))
-    issues.push_back("** Network devices may not be set up (Indicated by Blue Status Light) **");
-  if (HasStatus(networks, Red))
-    issues.push_back("** Network Devices may not have sufficient voltage (Indicated by Red Status Light) **");
-  if (Grade > LowestNetworkGrade)
-    issues.push_back(
-        Format("** Devices on network not to Grade %d (Indicated by Yellow Status Light) **", Grade));
-  if (HasStatus(networks, Orange))
-    issues.push_back(
-        "** Network Devices may not have sufficient Volts in alarm (Indicated by Orange Status Light) **");
-  if (HasStatus(supplies, Orange))
-    issues.push_back("** PSU Alarm current exceeds maximum available (Indicated by Orange Status Light) **");
-  if (HasStatus(supplies, Red))
-    issues.push_back("** PSU may have insufficient backup (Indicated by Red Status Light) **");
-  if (HasStatus(supplies, Yellow))
-    issues.push_back(
-        Format("** PSU is powering devices not to Grade %d (Indicated by Yellow Status Light) **", Grade));
-  if (HasStatus(supplies, Blue))
-    issues.push_back("** PSU has no battery selected (Indicated by Blue Status Light) **");
+  const TStringList issues = SystemIssues(SystemFacts(*this, networks, supplies));
   if (issues.empty()) return;
   list.push_back("_____________________________________________");
   list.push_back("** There may be some issues with this system: Summary below **");

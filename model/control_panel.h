@@ -73,16 +73,22 @@ class TControlPanel : public TPowerModule {
   void PassOn(const std::function<void(TPowerModule&)>& setting);
 
   // While the supplies are brought up to date one after another, each would
-  // rebuild the warnings; they are built once, when the last is done.
+  // rebuild the warnings; they are built once, by Release when the last is done.
   class THoldWarnings {
    public:
-    explicit THoldWarnings(TControlPanel& panel) : panel_(panel) { ++panel_.warningsHeld_; }
+    explicit THoldWarnings(TControlPanel& panel);
+    // Called at the end of the holding scope: the last hold released builds
+    // the warnings held back meanwhile.
+    void Release();
+    // Puts back a hold left unreleased by a failed update; builds nothing.
     ~THoldWarnings();
     THoldWarnings(const THoldWarnings&) = delete;
     THoldWarnings& operator=(const THoldWarnings&) = delete;
 
    private:
     TControlPanel& panel_;
+    const int exceptionsAtStart_;
+    bool held_ = true;
   };
   int warningsHeld_ = 0;
   bool warningsPending_ = false;
