@@ -75,41 +75,262 @@ void SetFieldText(QLineEdit* edit, const std::string& text) {
   if (edit->text() != shown) edit->setText(shown);
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int x, int y, int width = -1) {
-  auto* label = new QLabel(QString::fromLatin1(caption), parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->adjustSize();
-  label->move(x, y);
-  if (width > 0) label->resize(width, label->height());
-  return label;
+// The dialog's controls, one row each, created in the order of the rows: that
+// order is the tab order. Places are in the dialog's coordinates, also for a
+// control inside a panel.
+enum class TControlKind { Label, Field, TypeList, Bevel, Panel, Button, List };
+enum class TControlStyle { Plain, Bold, Title };
+
+// Where a control's left edge lies: X from the edge of the dialog or from one
+// of the figures' columns, which lie where the widths of their captions put
+// them, so that no caption is cut whatever the font.
+enum class TControlLeft {
+  Dialog,
+  Captions,       // the figures' captions; the widest of them places the values
+  Values,         // the figures themselves
+  Column,         // the right column of captions
+  Fields,         // the right column of fields
+  AfterPrevious,  // X past the right edge of the control before
+  BeforeFields,   // the control's right edge X short of the fields
+};
+
+// Widths that follow from the font rather than from a number of pixels.
+constexpr int FitCaption = 0;      // a label as wide as its caption
+constexpr int FitFigure = -1;      // a figure as wide as "0000 mA"
+constexpr int ToFieldsEnd = -2;    // a panel from its left edge to the fields' right edge
+
+struct TControlRow {
+  TControlKind Kind;
+  const char* Name;
+  const char* Caption;
+  TControlLeft Left;
+  int X;
+  int Y;
+  int Width = FitCaption;
+  int Height = 0;  // 0: a label as high as its caption
+  TControlStyle Style = TControlStyle::Plain;
+  const char* Parent = nullptr;  // the panel holding the control; none for the dialog
+};
+
+constexpr int FieldHeight = 22;
+constexpr int ButtonHeight = 25;
+// The figures' rows.
+constexpr int FigureTop = 124;
+constexpr int FigureRow = 25;
+constexpr int FigureLeft = 16;
+constexpr int EditWidth = 42;
+constexpr int EditLeft = DialogWidth - 16 - EditWidth;
+// The right column's widest captions: the impedance beside its field, the
+// title of Panel1 across the whole column.
+constexpr char ImpedanceCaption[] = "Impedence (Ohms/100M)";
+constexpr char Panel1Title[] = "Powered devices current loading";
+
+constexpr int RowTop(int row) { return FigureTop + row * FigureRow; }
+// A caption sits lower than the field beside it, so that their texts line up.
+constexpr int CaptionTop(int row) { return RowTop(row) + 3; }
+
+namespace controls {
+using enum TControlKind;
+using enum TControlLeft;
+using enum TControlStyle;
+constexpr TControlRow Rows[] = {
+    {Label, "Label18", "", Dialog, 8, 6, DialogWidth - 16, 34, Title},
+
+    // Type and location.
+    {Bevel, "Bevel2", "", Dialog, 8, 46, DialogWidth - 16, 62},
+    {Label, "Label22", "Device Type", Dialog, 20, 55, FitCaption, 0, Bold},
+    {Label, "Label23", "Location", Dialog, 20, 81, FitCaption, 0, Bold},
+    {TypeList, "cbDevType", "", Dialog, 120, 51, 320, 24},
+    {Field, "Location", "", Dialog, 120, 79, 320, FieldHeight},
+
+    // The figures: what reaches the device on the left, what the user enters
+    // on the right.
+    {Bevel, "Bevel1", "", Dialog, 8, 114, DialogWidth - 16, 180},
+    {Label, "Label2", "Quiescent Voltage", Captions, 0, CaptionTop(0)},
+    {Label, "Label3", "Alarm Voltage", Captions, 0, CaptionTop(1)},
+    {Label, "Label6", "Quiescent device Current ", Captions, 0, CaptionTop(2)},
+    {Label, "Label7", "Alarm device Current", Captions, 0, CaptionTop(3)},
+    {Label, "Label14", "Total Qiescent current", Captions, 0, CaptionTop(4)},
+    {Label, "Label15", "Total Alarm Current", Captions, 0, CaptionTop(5)},
+    {Label, "Label4", "", Values, 0, CaptionTop(0), FitFigure, 0, Bold},
+    {Label, "Label5", "", Values, 0, CaptionTop(1), FitFigure, 0, Bold},
+    {Label, "Label8", "", Values, 0, CaptionTop(2), FitFigure, 0, Bold},
+    {Label, "Label9", "", Values, 0, CaptionTop(3), FitFigure, 0, Bold},
+    {Label, "Label16", "", Values, 0, CaptionTop(4), FitFigure, 0, Bold},
+    {Label, "Label17", "", Values, 0, CaptionTop(5), FitFigure, 0, Bold},
+
+    {Label, "Label1", "Cable Length (M)", Column, 0, CaptionTop(0)},
+    {Field, "Edit1", "", Fields, 0, RowTop(0), EditWidth, FieldHeight},
+    // Panels carry no frame of their own: Bevel1 frames them all. Panel2 shows
+    // in place of Label1 and Edit1.
+    {Panel, "Panel2", "", Column, 0, RowTop(0), ToFieldsEnd, 2 * FigureRow},
+    {Label, "Label21", "Cable Length (M)", Column, 0, CaptionTop(0), FitCaption, 0, Plain, "Panel2"},
+    {Label, "Label19", "Network", Column, 0, CaptionTop(1), FitCaption, 0, Plain, "Panel2"},
+    {Field, "Edit6", "", AfterPrevious, 4, RowTop(1), EditWidth, FieldHeight, Plain, "Panel2"},
+    {Label, "Label20", "Power", BeforeFields, 4, CaptionTop(1), FitCaption, 0, Plain, "Panel2"},
+    {Field, "Edit5", "", Fields, 0, RowTop(1), EditWidth, FieldHeight, Plain, "Panel2"},
+    {Label, "Label10", ImpedanceCaption, Column, 0, CaptionTop(2)},
+    {Field, "Edit2", "", Fields, 0, RowTop(2), EditWidth, FieldHeight},
+    {Panel, "Panel1", "", Column, 0, RowTop(3), ToFieldsEnd, 3 * FigureRow},
+    {Label, "Label11", Panel1Title, Column, 0, CaptionTop(3), FitCaption, 0, Plain, "Panel1"},
+    {Label, "Label12", "Quiescent Load (mA)", Column, 0, CaptionTop(4), FitCaption, 0, Plain, "Panel1"},
+    {Field, "Edit3", "", Fields, 0, RowTop(4), EditWidth, FieldHeight, Plain, "Panel1"},
+    {Label, "Label13", "Alarm Load (mA)", Column, 0, CaptionTop(5), FitCaption, 0, Plain, "Panel1"},
+    {Field, "Edit4", "", Fields, 0, RowTop(5), EditWidth, FieldHeight, Plain, "Panel1"},
+
+    // Buttons and the details part. RefreshDetails moves OK and Cancel below
+    // the list while it shows.
+    {Button, "DetailBtn", "Show Details", Dialog, 8, 301, 110, ButtonHeight},
+    {Button, "Button3", "OK", Dialog, DialogWidth - 176, 301, 80, ButtonHeight},
+    {Button, "Button4", "Cancel", Dialog, DialogWidth - 88, 301, 80, ButtonHeight},
+    {List, "lbDevices", "", Dialog, 8, 336, DialogWidth - 16, 228},
+    {Button, "Button1", "Add", Dialog, 8, 572, 80, ButtonHeight},
+    {Button, "Button2", "Delete", Dialog, 96, 572, 80, ButtonHeight},
+};
+}  // namespace controls
+
+// Where the figures' columns lie in `font`: the values' left edge and width,
+// the right column's left edge.
+struct TFigureColumns {
+  int Values = 0;
+  int ValueWidth = 0;
+  int Column = 0;
+};
+
+TFigureColumns PlaceFigureColumns(const QFont& font) {
+  const QFontMetrics metrics(font);
+  int captionWidth = 0;
+  for (const TControlRow& row : controls::Rows) {
+    if (row.Left == TControlLeft::Captions)
+      captionWidth = std::max(captionWidth, metrics.horizontalAdvance(QString::fromLatin1(row.Caption)));
+  }
+  QFont valueFont = font;
+  valueFont.setBold(true);
+  TFigureColumns columns;
+  columns.Values = FigureLeft + captionWidth + 4;
+  columns.ValueWidth = QFontMetrics(valueFont).horizontalAdvance(QStringLiteral("0000 mA"));
+  // The right column sits as far right as its captions allow, leaving the
+  // widest gap after the values.
+  const int rightCaptionWidth =
+      std::max(metrics.horizontalAdvance(QString::fromLatin1(ImpedanceCaption)),
+               metrics.horizontalAdvance(QString::fromLatin1(Panel1Title)) - EditWidth - 4);
+  columns.Column = std::max(columns.Values + columns.ValueWidth + 4, EditLeft - 6 - rightCaptionWidth);
+  return columns;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int width) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setGeometry(x, y, width, 22);
-  return edit;
+// The details part's list of devices: one line per load entry, in columns.
+QTreeWidget* MakeDeviceList(QWidget* parent) {
+  auto* list = new QTreeWidget(parent);
+  list->setColumnCount(ListColumnCount);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setItemsExpandable(false);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setAllColumnsShowFocus(true);
+  list->setTextElideMode(Qt::ElideRight);
+  list->setAlternatingRowColors(true);
+  list->setItemDelegate(new GridLineDelegate(list));
+  QPalette listPalette = list->palette();
+  listPalette.setColor(QPalette::AlternateBase, ToQColor(ColourListTint));
+  list->setPalette(listPalette);
+  QTreeWidgetItem* header = list->headerItem();
+  for (int column = 0; column < ListColumnCount; ++column) {
+    header->setText(column, QString::fromLatin1(ListColumns[column].Header));
+    header->setTextAlignment(column, ListColumns[column].Centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    list->setColumnWidth(column, ListColumns[column].Width);
+  }
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionsMovable(false);
+  return list;
 }
 
-QFrame* MakeBevel(QWidget* parent, const char* name, const QRect& rect) {
-  auto* bevel = new QFrame(parent);
-  bevel->setObjectName(QString::fromLatin1(name));
-  bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  bevel->setGeometry(rect);
-  bevel->lower();
-  return bevel;
+QWidget* CreateControl(const TControlRow& row, QWidget* parent) {
+  using enum TControlKind;
+  const QString caption = QString::fromLatin1(row.Caption);
+  switch (row.Kind) {
+    case Label: return new QLabel(caption, parent);
+    case Field: return new QLineEdit(parent);
+    case TypeList: return new QComboBox(parent);
+    case Bevel: {
+      auto* bevel = new QFrame(parent);
+      bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+      return bevel;
+    }
+    case Panel: return new QFrame(parent);
+    case Button: {
+      auto* button = new QPushButton(caption, parent);
+      // Enter in a field applies the field; it never presses a button.
+      button->setAutoDefault(false);
+      // A click leaves the focus in the field being edited: the button applies
+      // that field itself before it acts, outside any focus change.
+      button->setFocusPolicy(Qt::TabFocus);
+      return button;
+    }
+    case List: return MakeDeviceList(parent);
+  }
+  Q_UNREACHABLE();
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const QRect& rect) {
-  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(rect);
-  // Enter in a field applies the field; it never presses a button.
-  button->setAutoDefault(false);
-  // A click leaves the focus in the field being edited: the button applies
-  // that field itself before it acts, outside any focus change.
-  button->setFocusPolicy(Qt::TabFocus);
-  return button;
+// Creates and places the controls of the table on `dialog`. The fields and
+// the type list pass their keys through `keyFilter`.
+void BuildControlTable(QDialog& dialog, QObject& keyFilter) {
+  using enum TControlKind;
+  using enum TControlLeft;
+  const TFigureColumns columns = PlaceFigureColumns(dialog.font());
+  constexpr int FieldsEnd = EditLeft + EditWidth;
+  QWidget* previous = nullptr;
+  for (const TControlRow& row : controls::Rows) {
+    QWidget* parent = &dialog;
+    if (row.Parent) parent = dialog.findChild<QWidget*>(QString::fromLatin1(row.Parent), Qt::FindDirectChildrenOnly);
+    Q_ASSERT_X(parent, "BuildControlTable", row.Name);
+    QWidget* control = CreateControl(row, parent);
+    control->setObjectName(QString::fromLatin1(row.Name));
+    if (row.Style != TControlStyle::Plain) {
+      QFont font = control->font();
+      font.setBold(true);
+      if (row.Style == TControlStyle::Title) font.setPixelSize(24);
+      control->setFont(font);
+    }
+    if (row.Style == TControlStyle::Title) static_cast<QLabel*>(control)->setAlignment(Qt::AlignCenter);
+    if (row.Kind == Field || row.Kind == TypeList) control->installEventFilter(&keyFilter);
+
+    QSize size(row.Width, row.Height);
+    if (row.Kind == Label && (row.Width <= 0 || row.Height <= 0)) {
+      control->adjustSize();
+      if (row.Width <= 0) size.setWidth(control->width());
+      if (row.Height <= 0) size.setHeight(control->height());
+    }
+    if (row.Width == FitFigure) size.setWidth(columns.ValueWidth);
+    int left = row.X;
+    switch (row.Left) {
+      case Dialog: break;
+      case Captions: left += FigureLeft; break;
+      case Values: left += columns.Values; break;
+      case Column: left += columns.Column; break;
+      case Fields: left += EditLeft; break;
+      case AfterPrevious:
+        Q_ASSERT_X(previous, "BuildControlTable", row.Name);
+        left += previous->mapTo(&dialog, QPoint(previous->width(), 0)).x();
+        break;
+      case BeforeFields: left = EditLeft - row.X - size.width(); break;
+    }
+    if (row.Width == ToFieldsEnd) size.setWidth(FieldsEnd - left);
+    const QPoint origin = parent == &dialog ? QPoint() : parent->mapTo(&dialog, QPoint());
+    const QPoint place = QPoint(left, row.Y) - origin;
+    // A caption in a panel ends with the panel.
+    if (row.Width == FitCaption && parent != &dialog)
+      size.setWidth(std::min(size.width(), parent->width() - place.x()));
+    control->setGeometry(QRect(place, size));
+    if (row.Kind == Bevel) control->lower();
+    previous = control;
+  }
+}
+
+template <typename T>
+T* Control(QWidget& dialog, const char* name) {
+  T* control = dialog.findChild<T*>(QString::fromLatin1(name));
+  Q_ASSERT_X(control, "TLoadingDialog", name);
+  return control;
 }
 
 }  // namespace
@@ -156,130 +377,29 @@ TLoadingDialog::TLoadingDialog(TAddDevice addDevice, std::function<int32_t()> pa
 TLoadingDialog::~TLoadingDialog() = default;
 
 void TLoadingDialog::BuildControls() {
-  label18_ = new QLabel(this);
-  label18_->setObjectName(QStringLiteral("Label18"));
-  QFont big = label18_->font();
-  big.setPixelSize(24);
-  big.setBold(true);
-  label18_->setFont(big);
-  label18_->setAlignment(Qt::AlignCenter);
-  label18_->setGeometry(8, 6, DialogWidth - 16, 34);
-
-  // Type and location.
-  MakeBevel(this, "Bevel2", QRect(8, 46, DialogWidth - 16, 62));
-  QLabel* label22 = MakeLabel(this, "Label22", "Device Type", 20, 55);
-  QLabel* label23 = MakeLabel(this, "Label23", "Location", 20, 81);
-  for (QLabel* label : {label22, label23}) {
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    label->adjustSize();
-  }
-  cbDevType_ = new QComboBox(this);
-  cbDevType_->setObjectName(QStringLiteral("cbDevType"));
-  cbDevType_->setGeometry(120, 51, 320, 24);
-  cbDevType_->installEventFilter(this);
-  location_ = MakeEdit(this, "Location", 120, 79, 320);
-  location_->installEventFilter(this);
-
-  // The figures: what reaches the device on the left, what the user enters
-  // on the right. The columns are placed from the widths of their captions,
-  // so that no caption is cut whatever the font.
-  MakeBevel(this, "Bevel1", QRect(8, 114, DialogWidth - 16, 180));
-  constexpr int Row = 25;
-  constexpr int Top = 124;
-  constexpr int LabelLeft = 16;
-  constexpr int EditWidth = 42;
-  constexpr int EditLeft = DialogWidth - 16 - EditWidth;
-  const char* const figureCaptions[][2] = {
-      {"Label2", "Quiescent Voltage"},         {"Label3", "Alarm Voltage"},
-      {"Label6", "Quiescent device Current "}, {"Label7", "Alarm device Current"},
-      {"Label14", "Total Qiescent current"},   {"Label15", "Total Alarm Current"},
-  };
-  int captionWidth = 0;
-  for (int row = 0; row < 6; ++row) {
-    QLabel* caption = MakeLabel(this, figureCaptions[row][0], figureCaptions[row][1], LabelLeft, Top + row * Row + 3);
-    captionWidth = std::max(captionWidth, caption->fontMetrics().horizontalAdvance(caption->text()));
-  }
-  QFont valueFont = font();
-  valueFont.setBold(true);
-  const int valueLeft = LabelLeft + captionWidth + 4;
-  const int valueWidth = QFontMetrics(valueFont).horizontalAdvance(QStringLiteral("0000 mA"));
-  QLabel** values[] = {&label4_, &label5_, &label8_, &label9_, &label16_, &label17_};
-  const char* const valueNames[] = {"Label4", "Label5", "Label8", "Label9", "Label16", "Label17"};
-  for (int row = 0; row < 6; ++row) {
-    *values[row] = MakeLabel(this, valueNames[row], "", valueLeft, Top + row * Row + 3, valueWidth);
-    (*values[row])->setFont(valueFont);
-  }
-
-  // The right column sits as far right as its captions allow, leaving the
-  // widest gap after the values: the impedance caption beside its field, the
-  // title of Panel1 across the whole column.
-  const QFontMetrics metrics(font());
-  const int rightCaptionWidth =
-      std::max(metrics.horizontalAdvance(QStringLiteral("Impedence (Ohms/100M)")),
-               metrics.horizontalAdvance(QStringLiteral("Powered devices current loading")) - EditWidth - 4);
-  const int columnLeft = std::max(valueLeft + valueWidth + 4, EditLeft - 6 - rightCaptionWidth);
-  label1_ = MakeLabel(this, "Label1", "Cable Length (M)", columnLeft, Top + 3);
-  edits_[0] = MakeEdit(this, "Edit1", EditLeft, Top, EditWidth);
-
-  // Panels carry no frame of their own: Bevel1 frames them all.
-  panel2_ = new QFrame(this);
-  panel2_->setObjectName(QStringLiteral("Panel2"));
-  panel2_->setGeometry(columnLeft, Top, EditLeft + EditWidth - columnLeft, 2 * Row);
-  MakeLabel(panel2_, "Label21", "Cable Length (M)", 0, 3);
-  QLabel* label19 = MakeLabel(panel2_, "Label19", "Network", 0, Row + 3);
-  edits_[5] = MakeEdit(panel2_, "Edit6", label19->width() + 4, Row, EditWidth);
-  QLabel* label20 = MakeLabel(panel2_, "Label20", "Power", 0, Row + 3);
-  edits_[4] = MakeEdit(panel2_, "Edit5", EditLeft - columnLeft, Row, EditWidth);
-  label20->move(edits_[4]->x() - label20->width() - 4, label20->y());
-
-  MakeLabel(this, "Label10", "Impedence (Ohms/100M)", columnLeft, Top + 2 * Row + 3);
-  edits_[1] = MakeEdit(this, "Edit2", EditLeft, Top + 2 * Row, EditWidth);
-
-  panel1_ = new QFrame(this);
-  panel1_->setObjectName(QStringLiteral("Panel1"));
-  panel1_->setGeometry(columnLeft, Top + 3 * Row, EditLeft + EditWidth - columnLeft, 3 * Row);
-  QLabel* label11 = MakeLabel(panel1_, "Label11", "Powered devices current loading", 0, 3);
-  label11->setFixedWidth(std::min(label11->width(), panel1_->width()));
-  MakeLabel(panel1_, "Label12", "Quiescent Load (mA)", 0, Row + 3);
-  edits_[2] = MakeEdit(panel1_, "Edit3", EditLeft - columnLeft, Row, EditWidth);
-  MakeLabel(panel1_, "Label13", "Alarm Load (mA)", 0, 2 * Row + 3);
-  edits_[3] = MakeEdit(panel1_, "Edit4", EditLeft - columnLeft, 2 * Row, EditWidth);
-
-  for (QLineEdit* edit : edits_) edit->installEventFilter(this);
-
-  // Buttons and the details part.
-  detailBtn_ = MakeButton(this, "DetailBtn", "Show Details", QRect(8, 301, 110, 25));
-  button3_ = MakeButton(this, "Button3", "OK", QRect(DialogWidth - 176, 301, 80, 25));
-  button4_ = MakeButton(this, "Button4", "Cancel", QRect(DialogWidth - 88, 301, 80, 25));
-
-  lbDevices_ = new QTreeWidget(this);
-  lbDevices_->setObjectName(QStringLiteral("lbDevices"));
-  lbDevices_->setGeometry(8, 336, DialogWidth - 16, 228);
-  lbDevices_->setColumnCount(ListColumnCount);
-  lbDevices_->setRootIsDecorated(false);
-  lbDevices_->setUniformRowHeights(true);
-  lbDevices_->setItemsExpandable(false);
-  lbDevices_->setSelectionMode(QAbstractItemView::SingleSelection);
-  lbDevices_->setAllColumnsShowFocus(true);
-  lbDevices_->setTextElideMode(Qt::ElideRight);
-  lbDevices_->setAlternatingRowColors(true);
-  lbDevices_->setItemDelegate(new GridLineDelegate(lbDevices_));
-  QPalette listPalette = lbDevices_->palette();
-  listPalette.setColor(QPalette::AlternateBase, ToQColor(ColourListTint));
-  lbDevices_->setPalette(listPalette);
-  QTreeWidgetItem* header = lbDevices_->headerItem();
-  for (int column = 0; column < ListColumnCount; ++column) {
-    header->setText(column, QString::fromLatin1(ListColumns[column].Header));
-    header->setTextAlignment(column, ListColumns[column].Centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-    lbDevices_->setColumnWidth(column, ListColumns[column].Width);
-  }
-  lbDevices_->header()->setStretchLastSection(false);
-  lbDevices_->header()->setSectionsMovable(false);
-
-  button1_ = MakeButton(this, "Button1", "Add", QRect(8, 572, 80, 25));
-  button2_ = MakeButton(this, "Button2", "Delete", QRect(96, 572, 80, 25));
+  BuildControlTable(*this, *this);
+  // The controls that Refresh shows the presenter's view in and that the
+  // user's actions come from.
+  label18_ = Control<QLabel>(*this, "Label18");
+  cbDevType_ = Control<QComboBox>(*this, "cbDevType");
+  location_ = Control<QLineEdit>(*this, "Location");
+  label4_ = Control<QLabel>(*this, "Label4");
+  label5_ = Control<QLabel>(*this, "Label5");
+  label8_ = Control<QLabel>(*this, "Label8");
+  label9_ = Control<QLabel>(*this, "Label9");
+  label16_ = Control<QLabel>(*this, "Label16");
+  label17_ = Control<QLabel>(*this, "Label17");
+  label1_ = Control<QLabel>(*this, "Label1");
+  const char* const editNames[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+  for (int k = 0; k < 6; ++k) edits_[k] = Control<QLineEdit>(*this, editNames[k]);
+  panel1_ = Control<QFrame>(*this, "Panel1");
+  panel2_ = Control<QFrame>(*this, "Panel2");
+  detailBtn_ = Control<QPushButton>(*this, "DetailBtn");
+  button3_ = Control<QPushButton>(*this, "Button3");
+  button4_ = Control<QPushButton>(*this, "Button4");
+  lbDevices_ = Control<QTreeWidget>(*this, "lbDevices");
+  button1_ = Control<QPushButton>(*this, "Button1");
+  button2_ = Control<QPushButton>(*this, "Button2");
 
   // The user's actions.
   connect(cbDevType_, qOverload<int>(&QComboBox::activated), this, [this](int position) {
