@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The calculation core keeps no global mutable state: everything a project
+# works with lives in its TProjectContext. This lists the data symbols of the
+# core libraries (initialised data and zero-filled data) and fails on any
+# that is not one of the constant tables and constant look-ups below, so that
+# a new global variable cannot creep back in unnoticed.
+#   scripts/check-core-globals.sh BUILD_DIR
+set -euo pipefail
+build="${1:?usage: check-core-globals.sh BUILD_DIR}"
+libs=(catalogue/libcatalogue.a model/libmodel.a designer/libdesigner.a calculator/libcalculator.a)
+
+# Constant data that the linker places in writable sections only because it
+# holds pointers (relocated at load time) or is built on first use.
+allowed='^(typeinfo for |vtable for |guard variable for |_)'
+allowed+='|^voltaris::(PanelOptsTable|BatteryNames|PanelToolbarSets|NetBitOptsTable|DeviceTypeTable|BuiltInPaletteText)$'
+allowed+='|^voltaris::\(anonymous namespace\)::(TileClasses|Checks|DegradeItems|NoLines)$'
+allowed+='|^voltaris::TCanvas::TileClassNames\[abi:cxx11\]\(\)::names$'
+allowed+='|^voltaris::RealFileSystem\(\)::files$'
+
+status=0
+for lib in "${libs[@]}"; do
+  while read -r name; do
+    if ! grep -Eq "$allowed" <<<"$name"; then
+      echo "check-core-globals: $lib holds the global variable $name" >&2
+      status=1
+    fi
+  done < <(nm -C --defined-only "$build/$lib" | awk '$2 ~ /^[bBdD]$/ { $1 = ""; $2 = ""; sub(/^  /, ""); print }')
+done
+[ "$status" -eq 0 ] && echo "check-core-globals: no global mutable state in ${libs[*]}"
+exit "$status"
