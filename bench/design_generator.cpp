@@ -48,10 +48,11 @@ void QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogue
 
 TGeneratedDesign GenerateDesign(TDesigner& designer, QuietHost& host, int devices) {
   // Short runs of low-resistance cable: deep chains keep a working voltage.
-  designer.NewProject();
+  designer.Session().NewProject();
   designer.Context().Settings.CableImpedance = 0.005;
-  designer.UpdatePanelAndDevices();
+  designer.SummaryPanel().UpdatePanelAndDevices();
   TControlPanel& panel = *designer.ControlPanel();
+  TCanvasController& canvas = designer.CanvasControl();
   const int networks = static_cast<int>(panel.Networks.size());
 
   TGeneratedDesign design;
@@ -65,13 +66,13 @@ TGeneratedDesign GenerateDesign(TDesigner& designer, QuietHost& host, int device
     const int chain = index / ChainDepth, link = index % ChainDepth;
     TPanelNetwork& target = *panel.Networks[static_cast<size_t>(network)];
     const bool keypadFree = target.Keypads < target.MaxKeypads;
-    designer.ChooseDevice(link == 0 && keypadFree ? D1 : Q16);
-    designer.CanvasPress(200 + 70 * (link % 12), target.Top() + 40 + 80 * chain + 20 * (link / 12));
+    canvas.ChooseDevice(link == 0 && keypadFree ? D1 : Q16);
+    canvas.CanvasPress(200 + 70 * (link % 12), target.Top() + 40 + 80 * chain + 20 * (link / 12));
     auto& device = dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
     TDevice& parent = link == 0 ? static_cast<TDevice&>(target) : *placed.back();
-    if (!designer.DragOver(&parent, device)) throw std::runtime_error("a generated drop was refused");
-    designer.Drop(&parent, device, 0, 0);
-    designer.TileMouseDown(device, TMouseButton::Left, {}, true);  // set up and confirmed
+    if (!canvas.DragOver(&parent, device)) throw std::runtime_error("a generated drop was refused");
+    canvas.Drop(&parent, device, 0, 0);
+    canvas.TileMouseDown(device, TMouseButton::Left, {}, true);  // set up and confirmed
     placed.push_back(&device);
     if (link == 0) chainLength = 0;
     ++chainLength;
@@ -87,23 +88,23 @@ TGeneratedDesign GenerateDesign(TDesigner& designer, QuietHost& host, int device
   // one device on its own network and one through the clone.
   for (int k = 0; k * DevicesPerSupply < devices; ++k) {
     const int network = k % networks;
-    designer.ShowNetwork(network);
-    designer.ChoosePSU();
-    designer.CanvasPress(1000, panel.Networks[static_cast<size_t>(network)]->Top() + 30 + 70 * (k / networks));
+    canvas.ShowNetwork(network);
+    canvas.ChoosePSU();
+    canvas.CanvasPress(1000, panel.Networks[static_cast<size_t>(network)]->Top() + 30 + 70 * (k / networks));
     auto& psu = dynamic_cast<TPSU&>(*designer.Canvas().Tiles().back());
     host.Battery = 2;
-    designer.TileMouseDown(psu, TMouseButton::Left, {}, true);
+    canvas.TileMouseDown(psu, TMouseButton::Left, {}, true);
     psu.MouseDown(TMouseButton::Right, {}, false);
-    designer.CloneTo((network + 1) % networks);
+    canvas.CloneTo((network + 1) % networks);
     auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
     const size_t first = static_cast<size_t>(k * DevicesPerSupply);
-    if (first + 10 < placed.size()) designer.Drop(&psu, *placed[first + 10], 0, 0);
-    if (first + 15 < placed.size()) designer.Drop(&clone, *placed[first + 15], 0, 0);
+    if (first + 10 < placed.size()) canvas.Drop(&psu, *placed[first + 10], 0, 0);
+    if (first + 15 < placed.size()) canvas.Drop(&clone, *placed[first + 15], 0, 0);
     ++design.Supplies;
   }
   host.Battery = 1;
   design.Devices = devices;
-  designer.ShowNetwork(0);
+  canvas.ShowNetwork(0);
   return design;
 }
 

@@ -36,7 +36,7 @@ struct Open {
     designer.SetDialogHost(&host);
     host.FileName = "Large" + std::to_string(devices);
     design = GenerateDesign(designer, host, devices);
-    designer.SaveProject();
+    designer.Session().SaveProject();
   }
 };
 
@@ -80,8 +80,8 @@ void GradeThreeTwoThree(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
   CountWork count(state, [&] { return open.designer.Context().Counters; });
   for (auto _ : state) {
-    open.designer.ChooseGrade(1);
-    open.designer.ChooseGrade(2);
+    open.designer.SummaryPanel().ChooseGrade(1);
+    open.designer.SummaryPanel().ChooseGrade(2);
   }
 }
 
@@ -99,7 +99,7 @@ void SystemReport(benchmark::State& state, int devices) {
 void Save(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
   CountWork count(state, [&] { return open.designer.Context().Counters; });
-  for (auto _ : state) open.designer.SaveProject();
+  for (auto _ : state) open.designer.Session().SaveProject();
 }
 
 void Load(benchmark::State& state, int devices) {
@@ -107,7 +107,7 @@ void Load(benchmark::State& state, int devices) {
   CountWork count(state, [&] { return open.designer.Context().Counters; });
   for (auto _ : state) {
     TSettings settings;
-    TProject project = LoadProjectFiles(open.designer.DataDir, open.host.FileName, settings);
+    TProject project = LoadProjectFiles(open.designer.Session().DataDir, open.host.FileName, settings);
     benchmark::DoNotOptimize(project.Canvas.get());
     count.Add(project.Context().Counters);
   }

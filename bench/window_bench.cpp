@@ -48,7 +48,7 @@ std::string ProjectOf(int devices) {
     designer.SetDialogHost(&host);
     host.FileName = "Window" + std::to_string(devices);
     GenerateDesign(designer, host, devices);
-    designer.SaveProject();
+    designer.Session().SaveProject();
     name = host.FileName;
   }
   return name;
@@ -75,7 +75,7 @@ struct OpenWindow {
     const std::string name = ProjectOf(devices);
     window = std::make_unique<TMainWindow>(store, WorkDir());
     window->show();
-    window->Designer().OpenProject("Orvane 700", name, "Benchmark site");
+    window->Designer().Session().OpenProject("Orvane 700", name, "Benchmark site");
     Settle(*window);
   }
   TDesigner& Designer() const { return window->Designer(); }
@@ -105,7 +105,7 @@ void OpenDesign(benchmark::State& state, int devices) {
     Settle(*window);
     const double empty = HeapMegabytes();
     state.ResumeTiming();
-    window->Designer().OpenProject("Orvane 700", name, "Benchmark site");
+    window->Designer().Session().OpenProject("Orvane 700", name, "Benchmark site");
     Settle(*window);
     state.PauseTiming();
     memory = std::max(memory, HeapMegabytes() - empty);
@@ -137,7 +137,7 @@ void DragToAnotherNetwork(benchmark::State& state, int devices) {
   // A window tall enough to show the first two networks at once, as a drag
   // only reaches what is in view.
   open.window->resize(1024, 1500);
-  open.Designer().ShowNetwork(0);
+  open.Designer().CanvasControl().ShowNetwork(0);
   Settle(*open.window);
   // The last device on the first two networks: a chain's end that takes no
   // place, dragged from the one it is on to the other, and back.

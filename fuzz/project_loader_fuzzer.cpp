@@ -55,13 +55,13 @@ void OpenInDesigner(const TBytes& dat, const TBytes& pjx, const TProjectBytes& e
   QuietHost host;
   TMemorySettingsStore store;
   TDesigner designer(host, store, WorkingDir());
-  designer.LoadProject();
-  if (!designer.ProjectOpen || designer.FileName != "Fuzz")
+  designer.Session().LoadProject();
+  if (!designer.ProjectOpen || designer.Session().FileName != "Fuzz")
     Broken("the designer does not open a project the loader accepts: " +
            (host.errors.empty() ? std::string("no error") : host.errors.front()));
   (void)designer.ReportText();
-  designer.Modified = true;
-  designer.SaveProject();
+  designer.Session().Modified = true;
+  designer.Session().SaveProject();
   if (TStream::LoadFromFile(data + "/Fuzz.dat").Bytes() != expected.Dat ||
       TStream::LoadFromFile(data + "/Fuzz.pjx").Bytes() != expected.Pjx)
     Broken("the designer saves other bytes than the loaded project writes");

@@ -84,45 +84,45 @@ class ExampleBuilder {
     host_.grade = grade;
     host_.file = file;
     host_.site = site;
-    designer_.NewProject();
+    designer_.Session().NewProject();
   }
   void Panel(int32_t battery, std::vector<TDeviceDataPtr> entries) {
     host_.battery = battery;
     host_.entries = std::move(entries);
-    designer_.UpdatePanelAndDevices();
+    designer_.SummaryPanel().UpdatePanelAndDevices();
   }
-  void SignalACFail() { designer_.ClickACFail(true); }
+  void SignalACFail() { designer_.SummaryPanel().ClickACFail(true); }
   TVududa& Device(int tool, int x, int y, const std::string& location) {
-    designer_.ChooseDevice(tool);
-    designer_.CanvasPress(x, y);
+    designer_.CanvasControl().ChooseDevice(tool);
+    designer_.CanvasControl().CanvasPress(x, y);
     auto& device = dynamic_cast<TVududa&>(*designer_.Canvas().Tiles().back());
     device.Location = location;
     return device;
   }
   TPSU& Supply(int x, int y, int32_t battery, std::vector<TDeviceDataPtr> entries) {
-    designer_.ChoosePSU();
-    designer_.CanvasPress(x, y);
+    designer_.CanvasControl().ChoosePSU();
+    designer_.CanvasControl().CanvasPress(x, y);
     auto& psu = dynamic_cast<TPSU&>(*designer_.Canvas().Tiles().back());
     host_.battery = battery;
     host_.entries = std::move(entries);
-    designer_.TileMouseDown(psu, TMouseButton::Left, {}, true);
+    designer_.CanvasControl().TileMouseDown(psu, TMouseButton::Left, {}, true);
     return psu;
   }
   TPSUClone& Clone(TPSU& psu, int network) {
-    designer_.ShowNetwork(0);
+    designer_.CanvasControl().ShowNetwork(0);
     psu.MouseDown(TMouseButton::Right, {}, false);
-    designer_.CloneTo(network);
+    designer_.CanvasControl().CloneTo(network);
     return dynamic_cast<TPSUClone&>(*designer_.Canvas().Tiles().back());
   }
   void Drop(TDevice& source, TDevice& target) {
-    if (!designer_.DragOver(&target, source)) throw std::runtime_error("a drop was refused");
-    designer_.Drop(&target, source, 0, 0);
+    if (!designer_.CanvasControl().DragOver(&target, source)) throw std::runtime_error("a drop was refused");
+    designer_.CanvasControl().Drop(&target, source, 0, 0);
   }
   // Enters the device's cable and the equipment it powers, and confirms it.
   void SetUp(TVududa& device, double cable, std::vector<TDeviceDataPtr> entries) {
     device.SetCableLength(cable);
     host_.entries = std::move(entries);
-    designer_.TileMouseDown(device, TMouseButton::Left, {}, true);
+    designer_.CanvasControl().TileMouseDown(device, TMouseButton::Left, {}, true);
   }
   TPanelNetwork& Net(int index) { return *designer_.ControlPanel()->Networks.at(static_cast<size_t>(index)); }
 
@@ -206,11 +206,11 @@ int main(int argc, char** argv) {
     designer.SetDialogHost(&host);
     ExampleBuilder build(host, designer);
     Shop(build);
-    designer.ShowNetwork(0);
-    designer.SaveProject();
+    designer.CanvasControl().ShowNetwork(0);
+    designer.Session().SaveProject();
     Warehouse(build);
-    designer.ShowNetwork(0);
-    designer.SaveProject();
+    designer.CanvasControl().ShowNetwork(0);
+    designer.Session().SaveProject();
   } catch (const std::exception& error) {
     std::cerr << "make-examples: " << error.what() << "\n";
     return 1;

@@ -47,7 +47,7 @@ class TCanvasContent : public QWidget {
   void mousePressEvent(QMouseEvent* event) override {
     event->accept();
     const QPoint point = event->position().toPoint();
-    view_.Run([&] { view_.Designer().CanvasPress(point.x(), point.y()); });
+    view_.Run([&] { view_.CanvasControl().CanvasPress(point.x(), point.y()); });
   }
 
  private:
@@ -75,6 +75,7 @@ class TCanvasContent : public QWidget {
 TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
     : QScrollArea(parent),
       designer_(designer),
+      control_(designer.CanvasControl()),
       run_(std::move(run)),
       designerChanged_([this](TDesigner&, const unsigned& changes) {
         // A new project: its canvas is followed at once, before its tiles change.
@@ -93,7 +94,7 @@ TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
   setWidgetResizable(false);
   content_ = new TCanvasContent(*this, this);
   setWidget(content_);
-  resize(1050, TDesigner::DefaultViewHeight);
+  resize(1050, TCanvasController::DefaultViewHeight);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TCanvasView::UserScrolled);
   hide();
   setEnabled(false);
@@ -152,19 +153,19 @@ TTileWidget* TCanvasView::WidgetOf(const TDevice& tile) const {
 void TCanvasView::ShowLayout() {
   setVisible(designer_.ProjectOpen);
   setEnabled(designer_.ProjectOpen && designer_.CanvasEnabled);
-  content_->setCursor(designer_.HandCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  content_->setCursor(control_.HandCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void TCanvasView::ShowScroll() {
   FitContent();
   applyingScroll_ = true;
-  verticalScrollBar()->setValue(designer_.ScrollTop);
+  verticalScrollBar()->setValue(control_.ScrollTop);
   applyingScroll_ = false;
 }
 
 void TCanvasView::FitContent() {
   fitPending_ = false;
-  const int height = std::max(designer_.CanvasHeight(), viewport()->height());
+  const int height = std::max(control_.CanvasHeight(), viewport()->height());
   const QSize size(viewport()->width(), height);
   if (content_->size() != size) content_->resize(size);
 }
@@ -227,13 +228,13 @@ void TCanvasView::moveEvent(QMoveEvent* event) {
 }
 
 void TCanvasView::ReportGeometry() {
-  designer_.SetViewHeight(viewport()->height());
-  designer_.CanvasOffsetTop = viewport()->mapTo(window(), QPoint(0, 0)).y();
+  control_.SetViewHeight(viewport()->height());
+  control_.CanvasOffsetTop = viewport()->mapTo(window(), QPoint(0, 0)).y();
 }
 
 void TCanvasView::UserScrolled(int value) {
   if (applyingScroll_) return;
-  designer_.SetScroll(value);
+  control_.SetScroll(value);
 }
 
 }  // namespace voltaris

@@ -13,6 +13,7 @@
 
 namespace voltaris {
 
+class TCanvasController;
 class TDesigner;
 class TTileWidget;
 
@@ -29,6 +30,8 @@ class TCanvasView : public QScrollArea {
   TCanvasView& operator=(const TCanvasView&) = delete;
 
   TDesigner& Designer() const { return designer_; }
+  // The designer's canvas controller, which takes the presses, drags and drops.
+  TCanvasController& CanvasControl() const { return control_; }
   void Run(const std::function<void()>& command) const { run_(command); }
 
   // Makes the tile widgets match the tiles of the canvas: one each, stacked
@@ -77,6 +80,7 @@ class TCanvasView : public QScrollArea {
   void UserScrolled(int value);
 
   TDesigner& designer_;
+  TCanvasController& control_;
   TRunner run_;
   TSlot<TDesigner, unsigned> designerChanged_;
   TSlot<TCanvas, TCanvasEvent> tilesChanged_;

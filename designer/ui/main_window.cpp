@@ -107,21 +107,24 @@ void TMainWindow::CreateMenus() {
     connect(action, &QAction::triggered, this, [this, run] { Run(run); });
     return action;
   };
-  command(file->addAction("New"), [this] { designer_->NewProject(); })->setObjectName("mnuNew");
-  command(file->addAction("Save"), [this] { designer_->SaveProject(); })->setObjectName("mnuSave");
-  command(file->addAction("Load"), [this] { designer_->LoadProject(); })->setObjectName("mnuLoad");
+  command(file->addAction("New"), [this] { designer_->Session().NewProject(); })->setObjectName("mnuNew");
+  command(file->addAction("Save"), [this] { designer_->Session().SaveProject(); })->setObjectName("mnuSave");
+  command(file->addAction("Load"), [this] { designer_->Session().LoadProject(); })->setObjectName("mnuLoad");
   file->addSeparator();
-  command(file->addAction("Exit"), [this] { designer_->ExitProgram(); })->setObjectName("mnuExit");
+  command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); })->setObjectName("mnuExit");
 
   optionsAction_ = command(bar->addAction("Options"), [this] { designer_->Options(); });
   optionsAction_->setObjectName("mnuOptions");
 
   arrangeMenu_ = bar->addMenu("Arrange");
   arrangeMenu_->setObjectName("mnuArrange");
-  snapAction_ = command(arrangeMenu_->addAction("Snap To Grid"), [this] { designer_->ToggleSnapToGrid(); });
+  snapAction_ =
+      command(arrangeMenu_->addAction("Snap To Grid"), [this] { designer_->CanvasControl().ToggleSnapToGrid(); });
   snapAction_->setObjectName("mnuSnapToGrid");
   snapAction_->setCheckable(true);
-  command(arrangeMenu_->addAction("Tidy-Up"), [this] { canvasView_->Batch([this] { designer_->TidyUp(); }); })->setObjectName("mnuTidyUp");
+  command(arrangeMenu_->addAction("Tidy-Up"), [this] {
+    canvasView_->Batch([this] { designer_->CanvasControl().TidyUp(); });
+  })->setObjectName("mnuTidyUp");
 
   reportAction_ = command(bar->addAction("Report"), [this] { designer_->Report(); });
   reportAction_->setObjectName("mnuReport");
@@ -152,10 +155,12 @@ void TMainWindow::CreateToolBar() {
     const int tool = static_cast<int>(i);
     if (tool == TDesigner::PSUButton) {
       button->setToolTip("Remote power supply");
-      connect(button, &QToolButton::clicked, this, [this] { Run([this] { designer_->ChoosePSU(); }); });
+      connect(button, &QToolButton::clicked, this,
+              [this] { Run([this] { designer_->CanvasControl().ChoosePSU(); }); });
     } else {
       button->setToolTip(NetBitOptsTable[i].Name);
-      connect(button, &QToolButton::clicked, this, [this, tool] { Run([this, tool] { designer_->ChooseDevice(tool); }); });
+      connect(button, &QToolButton::clicked, this,
+              [this, tool] { Run([this, tool] { designer_->CanvasControl().ChooseDevice(tool); }); });
     }
     toolActions_[i] = toolBar_->addWidget(button);
   }
@@ -177,17 +182,18 @@ void TMainWindow::CreateSummaryPanel() {
   setCentralWidget(central);
 
   auto run = [this](std::function<void()> command) { Run(command); };
-  connect(summary_, &TSummaryPanel::GradeChosen, this, [this, run](int i) { run([this, i] { designer_->ChooseGrade(i); }); });
+  connect(summary_, &TSummaryPanel::GradeChosen, this,
+          [this, run](int i) { run([this, i] { designer_->SummaryPanel().ChooseGrade(i); }); });
   connect(summary_, &TSummaryPanel::BatteryChosen, this,
-          [this, run](int i) { run([this, i] { designer_->ChooseBattery(i); }); });
+          [this, run](int i) { run([this, i] { designer_->SummaryPanel().ChooseBattery(i); }); });
   connect(summary_, &TSummaryPanel::ACFailClicked, this,
-          [this, run](bool checked) { run([this, checked] { designer_->ClickACFail(checked); }); });
+          [this, run](bool checked) { run([this, checked] { designer_->SummaryPanel().ClickACFail(checked); }); });
   connect(summary_, &TSummaryPanel::DegradationChosen, this,
-          [this, run](int i) { run([this, i] { designer_->ChooseDegradation(i); }); });
+          [this, run](int i) { run([this, i] { designer_->SummaryPanel().ChooseDegradation(i); }); });
   connect(summary_, &TSummaryPanel::NetworkClicked, this,
-          [this, run](int k) { run([this, k] { designer_->ShowNetwork(k); }); });
+          [this, run](int k) { run([this, k] { designer_->CanvasControl().ShowNetwork(k); }); });
   connect(summary_, &TSummaryPanel::UpdatePanelClicked, this,
-          [this, run] { run([this] { designer_->UpdatePanelAndDevices(); }); });
+          [this, run] { run([this] { designer_->SummaryPanel().UpdatePanelAndDevices(); }); });
 }
 
 void TMainWindow::CreateSupplyMenu() {
@@ -198,7 +204,8 @@ void TMainWindow::CreateSupplyMenu() {
   for (int k = 0; k < TDesigner::NetworkCountMax; ++k) {
     QAction* action = cloneMenu_->addAction(QString("Network %1").arg(k + 1));
     action->setObjectName(QString("CloneToNetwork%1").arg(k + 1));
-    connect(action, &QAction::triggered, this, [this, k] { Run([this, k] { designer_->CloneTo(k); }); });
+    connect(action, &QAction::triggered, this,
+            [this, k] { Run([this, k] { designer_->CanvasControl().CloneTo(k); }); });
     cloneActions_[static_cast<size_t>(k)] = action;
   }
 }
@@ -208,8 +215,8 @@ void TMainWindow::CreateSupplyMenu() {
 // calculator, report.
 void TMainWindow::CreateDialogs() {
   dialogHost_->CreateLoadingDialog();
-  newFileDialog_ = new TNewFileDialog(designer_->NewFileDialog(), this);
-  systemFilesDialog_ = new TSystemFilesDialog(designer_->SystemFilesDialog(), this);
+  newFileDialog_ = new TNewFileDialog(designer_->Session().NewFileDialog(), this);
+  systemFilesDialog_ = new TSystemFilesDialog(designer_->Session().SystemFilesDialog(), this);
   optionsDialog_ = new TOptionsDialog(designer_->OptionsDialog(), this);
   dialogHost_->CreateLoadCalculatorDialog();
   reportWindow_ = new TReportWindow(this);
@@ -218,7 +225,7 @@ void TMainWindow::CreateDialogs() {
 // --- commands ---
 
 void TMainWindow::StartUp() {
-  Run([this] { designer_->StartUp(); });
+  Run([this] { designer_->Session().StartUp(); });
 }
 
 void TMainWindow::Run(const std::function<void()>& command) {
@@ -232,7 +239,7 @@ void TMainWindow::Run(const std::function<void()>& command) {
 void TMainWindow::closeEvent(QCloseEvent* event) {
   // Unsaved changes are asked about; a save that fails keeps the window open.
   bool mayClose = closingByDesigner_;
-  if (!mayClose) Run([this, &mayClose] { mayClose = designer_->CloseRequested(); });
+  if (!mayClose) Run([this, &mayClose] { mayClose = designer_->Session().CloseRequested(); });
   if (!mayClose) {
     event->ignore();
     return;
@@ -308,11 +315,11 @@ void TMainWindow::FlushRefresh() {
   if (all || (changes & ChangedLayout)) ShowLayout();
   if (all || (changes & ChangedToolbar)) ShowToolbar();
   if (all || (changes & ChangedMenus)) ShowMenus();
-  if (all || (changes & ChangedCaption)) setWindowTitle(ToQString(designer_->Caption));
+  if (all || (changes & ChangedCaption)) setWindowTitle(ToQString(designer_->Session().Caption));
   if (all || (changes & ChangedStatusText)) statusText_->setText(ToQString(designer_->StatusText));
-  if (all || (changes & ChangedSummary)) summary_->ShowSummary(designer_->Summary);
-  if (all || (changes & ChangedErrors)) summary_->ShowErrors(designer_->Errors);
-  if (all || (changes & ChangedDevices)) summary_->ShowDevices(designer_->AttachedDevices);
+  if (all || (changes & ChangedSummary)) summary_->ShowSummary(designer_->SummaryPanel().Summary);
+  if (all || (changes & ChangedErrors)) summary_->ShowErrors(designer_->SummaryPanel().Errors);
+  if (all || (changes & ChangedDevices)) summary_->ShowDevices(designer_->SummaryPanel().AttachedDevices);
   if (all || (changes & ChangedScroll)) canvasView_->ShowScroll();
 }
 
@@ -334,12 +341,12 @@ void TMainWindow::ShowMenus() {
     const QSignalBlocker blocker(snapAction_);
     snapAction_->setChecked(designer_->Canvas().SnapToGrid);
   }
-  cloneMenu_->menuAction()->setVisible(designer_->CloneToVisible);
+  cloneMenu_->menuAction()->setVisible(designer_->CanvasControl().CloneToVisible);
   for (size_t k = 0; k < cloneActions_.size(); ++k) {
-    cloneActions_[k]->setVisible(designer_->CloneItemVisible[k]);
-    cloneActions_[k]->setEnabled(designer_->CloneItemEnabled[k]);
+    cloneActions_[k]->setVisible(designer_->CanvasControl().CloneItemVisible[k]);
+    cloneActions_[k]->setEnabled(designer_->CanvasControl().CloneItemEnabled[k]);
   }
-  summary_->ShowNetworkLabels(designer_->NetLabelVisible);
+  summary_->ShowNetworkLabels(designer_->CanvasControl().NetLabelVisible);
 }
 
 }  // namespace voltaris

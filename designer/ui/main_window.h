@@ -1,7 +1,9 @@
 // The designer's main window: the menus, the device toolbar, the panel
 // summary, the canvas and the status bar. It owns the designer and shows
-// what it holds; every user action goes to a designer command, and every
-// command's failure is reported in a message box while the program goes on.
+// what it and its parts hold; every user action goes to a command of the
+// designer or of one of its parts (session, summary presenter, canvas
+// controller), and every command's failure is reported in a message box
+// while the program goes on.
 #pragma once
 
 #include <QMainWindow>

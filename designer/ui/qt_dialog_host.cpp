@@ -33,7 +33,7 @@ void TQtDialogHost::CreateLoadingDialog() {
 void TQtDialogHost::CreateLoadCalculatorDialog() {
   if (calculator_) return;
   calculator_ = new TLoadCalculatorDialog([this] { return designer_.ControlPanel()->GetGrade(); },
-                                          [this] { designer_.Modified = true; }, parent_);
+                                          [this] { designer_.Session().Modified = true; }, parent_);
 }
 
 void TQtDialogHost::DestroyDialogs() {

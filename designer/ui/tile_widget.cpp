@@ -10,7 +10,7 @@
 #include <QSvgRenderer>
 #include <algorithm>
 
-#include "designer/designer.h"
+#include "designer/canvas_controller.h"
 #include "designer/ui/canvas_view.h"
 #include "designer/ui/pictures.h"
 #include "model/panel_network.h"
@@ -134,7 +134,8 @@ void TTileWidget::Press(QMouseEvent* event, bool doubleClick) {
   TDevice& tile = *tile_;
   const QPointer<TTileWidget> self(this);
   TMouseResult result = TMouseResult::Nothing;
-  view_.Run([&] { result = view_.Designer().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
+  view_.Run(
+      [&] { result = view_.CanvasControl().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
   // A Ctrl-click deleted the tile (this widget goes with it); a dialog may
   // have run its own event loop in between.
   if (!self || !Tile() || result != TMouseResult::BeginDrag) return;
@@ -150,7 +151,7 @@ void TTileWidget::mouseMoveEvent(QMouseEvent* event) {
   if (view_.OnCanvas(global)) {
     TDevice* target = view_.TileAt(global);
     TDevice& source = *tile_;
-    view_.Run([&] { accepted = view_.Designer().DragOver(target, source); });
+    view_.Run([&] { accepted = view_.CanvasControl().DragOver(target, source); });
   }
   QGuiApplication::changeOverrideCursor(accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
 }
@@ -165,13 +166,13 @@ void TTileWidget::mouseReleaseEvent(QMouseEvent* event) {
   TDevice* target = view_.TileAt(global);
   TDevice& source = *tile_;
   view_.Run([&] {
-    TDesigner& designer = view_.Designer();
-    if (!designer.DragOver(target, source)) return;
+    TCanvasController& control = view_.CanvasControl();
+    if (!control.DragOver(target, source)) return;
     // On the background the tile's centre goes to the pointer; on a tile the
     // point is given in that tile's coordinates.
     QPoint point = view_.CanvasPoint(global);
     if (target) point -= QPoint(target->Left(), target->Top());
-    designer.Drop(target, source, point.x(), point.y());
+    control.Drop(target, source, point.x(), point.y());
   });
 }
 

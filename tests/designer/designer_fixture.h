@@ -122,13 +122,13 @@ class DesignerTest : public ::testing::Test {
   // File > New with the given answers.
   void New(const std::string& panel, int grade, const std::string& file = "Shop", const std::string& site = "Unit 4") {
     host.onNewFile = Answer(panel, grade, file, site);
-    designer.NewProject();
+    designer.Session().NewProject();
     host.onNewFile = nullptr;
   }
   // File > Load of a project listed in the index.
   void Load(const std::string& file) {
     host.onSystemFiles = Open(file);
-    designer.LoadProject();
+    designer.Session().LoadProject();
     host.onSystemFiles = nullptr;
   }
 
@@ -136,21 +136,21 @@ class DesignerTest : public ::testing::Test {
 
   // A toolbar device placed with a press on the canvas.
   TVududa& Place(int tool, int x, int y) {
-    designer.ChooseDevice(tool);
-    designer.CanvasPress(x, y);
+    designer.CanvasControl().ChooseDevice(tool);
+    designer.CanvasControl().CanvasPress(x, y);
     return dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
   }
   TPSU& PlaceSupply(int x, int y) {
-    designer.ChoosePSU();
-    designer.CanvasPress(x, y);
-    designer.ChooseDevice(0);  // ends supply placement; the next press places nothing yet
-    designer.SelectedTool = -1;
+    designer.CanvasControl().ChoosePSU();
+    designer.CanvasControl().CanvasPress(x, y);
+    designer.CanvasControl().ChooseDevice(0);  // ends supply placement; the next press places nothing yet
+    designer.CanvasControl().SelectedTool = -1;
     return dynamic_cast<TPSU&>(*designer.Canvas().Tiles().back());
   }
   // A drag from `source` released over `target`.
   bool Drag(TDevice& source, TDevice& target) {
-    if (!designer.DragOver(&target, source)) return false;
-    designer.Drop(&target, source, 0, 0);
+    if (!designer.CanvasControl().DragOver(&target, source)) return false;
+    designer.CanvasControl().Drop(&target, source, 0, 0);
     return true;
   }
 

@@ -6,7 +6,7 @@ namespace {
 enum Tools { K4 = 0, K8Plus = 3, D1 = 5, E8 = 9 };
 
 TEST_F(DesignerTest, StartUpWithoutAnIndexAsksForANewProjectAndCancellingEndsTheProgram) {
-  designer.StartUp();
+  designer.Session().StartUp();
   EXPECT_EQ(host.newFileShown, 1);
   EXPECT_EQ(host.systemFilesShown, 0);
   EXPECT_TRUE(host.closed);
@@ -17,11 +17,11 @@ TEST_F(DesignerTest, StartUpWithAnIndexOffersTheProjectsAndItsNewButtonLeadsToNe
   dir.Write("Data/Accounts.db", "Orvane 200;Shop;Unit 4;01/02/2027\r\n");
   host.onSystemFiles = [](TSystemFilesPresenter& dialog) { dialog.New(); };
   host.onNewFile = Answer("Orvane 200", 2, "Office", "Unit 9");
-  designer.StartUp();
+  designer.Session().StartUp();
   EXPECT_EQ(host.systemFilesShown, 1);
   EXPECT_EQ(host.newFileShown, 1);
   EXPECT_TRUE(designer.ProjectOpen);
-  EXPECT_EQ(designer.FileName, "Office");
+  EXPECT_EQ(designer.Session().FileName, "Office");
   EXPECT_FALSE(host.closed);
 }
 
@@ -35,75 +35,75 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   ASSERT_EQ(panel.Networks.size(), 8u);
   EXPECT_EQ(Net(1).Top(), 575);
   EXPECT_EQ(Net(7).Name(), "Network8");
-  EXPECT_EQ(designer.NetworkAnchors, (std::vector<int>{0, 900, 1350, 1800, 2250, 2700, 3150, 3600}));
-  EXPECT_TRUE(designer.NetLabelVisible[7]);
+  EXPECT_EQ(designer.CanvasControl().NetworkAnchors, (std::vector<int>{0, 900, 1350, 1800, 2250, 2700, 3150, 3600}));
+  EXPECT_TRUE(designer.CanvasControl().NetLabelVisible[7]);
   // The store is empty: the built-in defaults.
   EXPECT_EQ(designer.Context().Settings, (TSettings{1, 15, 10, 0.1, 1.0, true}));
   EXPECT_EQ(panel.Standard, 1);
   EXPECT_EQ(panel.AlarmPeriod, 15);
   EXPECT_EQ(panel.RequiredStandby, 24);
-  EXPECT_TRUE(designer.PendingIndexEntry);
-  EXPECT_FALSE(designer.Modified);
-  EXPECT_EQ(designer.Caption, "Beta Version Testing Only");  // New leaves the caption
+  EXPECT_TRUE(designer.Session().PendingIndexEntry);
+  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_EQ(designer.Session().Caption, "Beta Version Testing Only");  // New leaves the caption
   EXPECT_EQ(designer.StatusText, "Select Component From Toolbar");
-  EXPECT_EQ(designer.Summary.Panel, " Orvane 700");
-  EXPECT_EQ(designer.Summary.BatteryItems, (TStringList{"7.2 Ah", "17.0 Ah", "18.0 Ah"}));
-  EXPECT_EQ(designer.Summary.RatedOP.Text, "Select Battery");
+  EXPECT_EQ(designer.SummaryPanel().Summary.Panel, " Orvane 700");
+  EXPECT_EQ(designer.SummaryPanel().Summary.BatteryItems, (TStringList{"7.2 Ah", "17.0 Ah", "18.0 Ah"}));
+  EXPECT_EQ(designer.SummaryPanel().Summary.RatedOP.Text, "Select Battery");
   EXPECT_TRUE(designer.OptionsEnabled && designer.ArrangeEnabled && designer.ReportEnabled);
   // The clone menu of an eight-network panel.
-  EXPECT_TRUE(designer.CloneToVisible);
-  EXPECT_FALSE(designer.CloneItemEnabled[0]);
-  EXPECT_TRUE(designer.CloneItemEnabled[7]);
+  EXPECT_TRUE(designer.CanvasControl().CloneToVisible);
+  EXPECT_FALSE(designer.CanvasControl().CloneItemEnabled[0]);
+  EXPECT_TRUE(designer.CanvasControl().CloneItemEnabled[7]);
 }
 
 TEST_F(DesignerTest, SummaryTextsAtTheirBoundaries) {
   New("Orvane 400", 3);  // 2.0 A output, 750 mA charging: 1.25 A peak
   TControlPanel& panel = *designer.ControlPanel();
-  designer.ChooseBattery(0);  // 7.2 Ah
-  EXPECT_EQ(designer.Summary.PSU.Text, "2.00 Amps");
-  EXPECT_EQ(designer.Summary.BattCurrent.Text, "750 mA");
-  EXPECT_EQ(designer.Summary.PeakCurrent.Text, "1.25 Amps");
-  EXPECT_EQ(designer.Summary.StandBy.Text, "24 Hours");
-  EXPECT_EQ(designer.Summary.RatedOP.Text, "300 mA");  // 7.2 Ah / 24 h
+  designer.SummaryPanel().ChooseBattery(0);  // 7.2 Ah
+  EXPECT_EQ(designer.SummaryPanel().Summary.PSU.Text, "2.00 Amps");
+  EXPECT_EQ(designer.SummaryPanel().Summary.BattCurrent.Text, "750 mA");
+  EXPECT_EQ(designer.SummaryPanel().Summary.PeakCurrent.Text, "1.25 Amps");
+  EXPECT_EQ(designer.SummaryPanel().Summary.StandBy.Text, "24 Hours");
+  EXPECT_EQ(designer.SummaryPanel().Summary.RatedOP.Text, "300 mA");  // 7.2 Ah / 24 h
   panel.SetExtraQuiescent(1000 - 70);
-  designer.UpdateSummary();
-  EXPECT_EQ(designer.Summary.QLoad.Text, "1000 mA");
-  EXPECT_EQ(designer.Summary.QLoad.Colour, ColourRed);  // above the 300 mA rated output
+  designer.SummaryPanel().UpdateSummary();
+  EXPECT_EQ(designer.SummaryPanel().Summary.QLoad.Text, "1000 mA");
+  EXPECT_EQ(designer.SummaryPanel().Summary.QLoad.Colour, ColourRed);  // above the 300 mA rated output
   panel.SetExtraQuiescent(1001 - 70);
-  designer.UpdateSummary();
-  EXPECT_EQ(designer.Summary.QLoad.Text, "1.00 Amps");
-  EXPECT_EQ(designer.Summary.ActStandby.Colour, ColourRed);
+  designer.SummaryPanel().UpdateSummary();
+  EXPECT_EQ(designer.SummaryPanel().Summary.QLoad.Text, "1.00 Amps");
+  EXPECT_EQ(designer.SummaryPanel().Summary.ActStandby.Colour, ColourRed);
 
   New("Orvane 300 Metal", 3);  // 1.5 A output, 750 mA charging: exactly 0.75 A
-  designer.ChooseBattery(2);  // 18 Ah over 60 h: 0.30 A
-  EXPECT_EQ(designer.Summary.PeakCurrent.Text, "750 mA");
-  EXPECT_EQ(designer.Summary.AlmLoad.Text, "95 mA");
-  EXPECT_EQ(designer.Summary.AlmLoad.Colour, ColourGreen);
+  designer.SummaryPanel().ChooseBattery(2);  // 18 Ah over 60 h: 0.30 A
+  EXPECT_EQ(designer.SummaryPanel().Summary.PeakCurrent.Text, "750 mA");
+  EXPECT_EQ(designer.SummaryPanel().Summary.AlmLoad.Text, "95 mA");
+  EXPECT_EQ(designer.SummaryPanel().Summary.AlmLoad.Colour, ColourGreen);
 
   New("Orvane 100", 2);  // 1.0 A output, 120 mA charging: 0.88 A
-  designer.ChooseBattery(0);
-  EXPECT_EQ(designer.Summary.PeakCurrent.Text, "880 mA");
-  EXPECT_EQ(designer.Summary.ActStandby.Text, "143.50 Hrs");  // (7.2 - 0.05 A x 0.5 h) / 50 mA
-  EXPECT_EQ(designer.Summary.ActStandby.Colour, ColourGreen);
+  designer.SummaryPanel().ChooseBattery(0);
+  EXPECT_EQ(designer.SummaryPanel().Summary.PeakCurrent.Text, "880 mA");
+  EXPECT_EQ(designer.SummaryPanel().Summary.ActStandby.Text, "143.50 Hrs");  // (7.2 - 0.05 A x 0.5 h) / 50 mA
+  EXPECT_EQ(designer.SummaryPanel().Summary.ActStandby.Colour, ColourGreen);
 }
 
 TEST_F(DesignerTest, GradeACFailAndDegradationChoices) {
   New("Orvane 500", 2);
-  EXPECT_FALSE(designer.Summary.ACFailEnabled);
-  designer.ChooseGrade(2);
-  EXPECT_TRUE(designer.Summary.ACFailEnabled);
-  designer.ClickACFail(true);
+  EXPECT_FALSE(designer.SummaryPanel().Summary.ACFailEnabled);
+  designer.SummaryPanel().ChooseGrade(2);
+  EXPECT_TRUE(designer.SummaryPanel().Summary.ACFailEnabled);
+  designer.SummaryPanel().ClickACFail(true);
   EXPECT_TRUE(designer.ControlPanel()->ACFailSignalled);
-  EXPECT_EQ(designer.Summary.StandBy.Text, "12 Hours");  // PD6662 with AC fail signalled
-  designer.ChooseGrade(1);
-  EXPECT_FALSE(designer.Summary.ACFailEnabled);
-  EXPECT_FALSE(designer.Summary.ACFailChecked);
-  designer.ChooseDegradation(2);
+  EXPECT_EQ(designer.SummaryPanel().Summary.StandBy.Text, "12 Hours");  // PD6662 with AC fail signalled
+  designer.SummaryPanel().ChooseGrade(1);
+  EXPECT_FALSE(designer.SummaryPanel().Summary.ACFailEnabled);
+  EXPECT_FALSE(designer.SummaryPanel().Summary.ACFailChecked);
+  designer.SummaryPanel().ChooseDegradation(2);
   EXPECT_EQ(designer.Context().Settings.BatteryFactor, 0.8);
   EXPECT_EQ(designer.ControlPanel()->BatteryFactor, 0.8);
-  EXPECT_EQ(designer.Summary.DegradeIndex, 2);
-  EXPECT_EQ(designer.Summary.DegradeText, "20");
-  EXPECT_TRUE(designer.Modified);
+  EXPECT_EQ(designer.SummaryPanel().Summary.DegradeIndex, 2);
+  EXPECT_EQ(designer.SummaryPanel().Summary.DegradeText, "20");
+  EXPECT_TRUE(designer.Session().Modified);
 }
 
 TEST_F(DesignerTest, ToolbarFollowsModelAndGrade) {
@@ -112,8 +112,8 @@ TEST_F(DesignerTest, ToolbarFollowsModelAndGrade) {
   EXPECT_TRUE(designer.ToolButtonVisible[12]);    // the WX of the Orvane 100 and 200
   EXPECT_FALSE(designer.ToolButtonVisible[13]);
   EXPECT_TRUE(designer.ToolButtonVisible[TDesigner::PSUButton]);
-  designer.ChooseGrade(1);  // an Orvane 200 goes up to grade 2 only; the list has two grades
-  designer.ChooseGrade(2);  // not offered: nothing happens
+  designer.SummaryPanel().ChooseGrade(1);  // an Orvane 200 goes up to grade 2 only; the list has two grades
+  designer.SummaryPanel().ChooseGrade(2);  // not offered: nothing happens
   EXPECT_EQ(designer.ControlPanel()->GetGrade(), 2);
   New("Orvane 500", 3);
   EXPECT_FALSE(designer.ToolButtonVisible[K4]);    // grade 2 keypads
@@ -125,59 +125,59 @@ TEST_F(DesignerTest, ToolbarFollowsModelAndGrade) {
 
 TEST_F(DesignerTest, PlacingFollowsTheChosenButton) {
   New("Orvane 200", 2);
-  designer.ChooseDevice(K4);
+  designer.CanvasControl().ChooseDevice(K4);
   EXPECT_EQ(designer.StatusText, "Place Orvane K4");
-  EXPECT_TRUE(designer.HandCursor);
-  designer.Modified = false;
-  designer.CanvasPress(300, 200);
+  EXPECT_TRUE(designer.CanvasControl().HandCursor);
+  designer.Session().Modified = false;
+  designer.CanvasControl().CanvasPress(300, 200);
   ASSERT_EQ(designer.Canvas().Tiles().size(), 2u);
   auto& keypad = dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
   EXPECT_EQ(keypad.Left(), 268);
   EXPECT_EQ(keypad.Top(), 168);
-  EXPECT_EQ(designer.SelectedTool, -1);
-  EXPECT_FALSE(designer.HandCursor);
-  EXPECT_TRUE(designer.Modified);
-  designer.CanvasPress(400, 200);  // the mode stays, but there is no tool any more
+  EXPECT_EQ(designer.CanvasControl().SelectedTool, -1);
+  EXPECT_FALSE(designer.CanvasControl().HandCursor);
+  EXPECT_TRUE(designer.Session().Modified);
+  designer.CanvasControl().CanvasPress(400, 200);  // the mode stays, but there is no tool any more
   EXPECT_EQ(designer.Canvas().Tiles().size(), 2u);
 
   // Supplies until a device button is chosen.
-  designer.ChoosePSU();
-  designer.CanvasPress(600, 100);
-  designer.CanvasPress(600, 300);
+  designer.CanvasControl().ChoosePSU();
+  designer.CanvasControl().CanvasPress(600, 100);
+  designer.CanvasControl().CanvasPress(600, 300);
   EXPECT_EQ(designer.ControlPanel()->PSUs.size(), 2u);
-  designer.ChooseDevice(K4);
-  designer.CanvasPress(500, 500);
-  designer.CanvasPress(500, 700);
+  designer.CanvasControl().ChooseDevice(K4);
+  designer.CanvasControl().CanvasPress(500, 500);
+  designer.CanvasControl().CanvasPress(500, 700);
   EXPECT_EQ(designer.Canvas().Tiles().size(), 5u);
 
   // Dragging onto the network wires the keypad; a drop on the background moves it.
   EXPECT_TRUE(Drag(keypad, Net(0)));
   EXPECT_EQ(keypad.Network, &Net(0));
-  designer.Modified = false;
-  designer.Drop(nullptr, keypad, 200, 100);
+  designer.Session().Modified = false;
+  designer.CanvasControl().Drop(nullptr, keypad, 200, 100);
   EXPECT_EQ(keypad.Left(), 168);
-  EXPECT_TRUE(designer.Modified);
+  EXPECT_TRUE(designer.Session().Modified);
 }
 
 TEST_F(DesignerTest, SnapAndTidyUp) {
   New("Orvane 600", 2);
-  designer.ToggleSnapToGrid();
+  designer.CanvasControl().ToggleSnapToGrid();
   TVududa& snapped = Place(D1, 44, 44);
   EXPECT_EQ(snapped.Left(), 30);
   EXPECT_EQ(snapped.Top(), 30);
   TVududa& next = Place(D1, 45, 45);
   EXPECT_EQ(next.Left(), 60);
-  designer.ToggleSnapToGrid();
+  designer.CanvasControl().ToggleSnapToGrid();
   TVududa& loose = Place(D1, 10, 10);
   EXPECT_EQ(loose.Left(), 0);
   loose.SetBounds(44, 75, 64, 64);
   TPSU& psu = PlaceSupply(700, 300);
   psu.SetBounds(44, 75, 64, 64);
-  designer.SelectedDevice = &psu;
-  designer.CloneTo(1);
+  designer.CanvasControl().SelectedDevice = &psu;
+  designer.CanvasControl().CloneTo(1);
   auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
   clone.SetBounds(44, 75, 64, 64);
-  designer.TidyUp();
+  designer.CanvasControl().TidyUp();
   EXPECT_EQ(loose.Left(), 30);
   EXPECT_EQ(loose.Top(), 90);
   EXPECT_EQ(psu.Left(), 30);
@@ -190,48 +190,48 @@ TEST_F(DesignerTest, SnapAndTidyUp) {
 TEST_F(DesignerTest, CloneToPlacesTheCloneAtTheSupplysWindowPositionInTheOtherSection) {
   New("Orvane 700", 3);
   TPSU& psu = PlaceSupply(432, 232);  // at (400, 200) while network 1 is in view
-  designer.SetViewHeight(400);
+  designer.CanvasControl().SetViewHeight(400);
   psu.MouseDown(TMouseButton::Right, {}, false);
-  EXPECT_EQ(designer.SelectedDevice, &psu);
+  EXPECT_EQ(designer.CanvasControl().SelectedDevice, &psu);
   EXPECT_EQ(host.menuX, 400);
   EXPECT_EQ(host.menuY, 200 + 256 + 100);
-  designer.CloneTo(2);
-  EXPECT_EQ(designer.ScrollTop, 1350 + 1 - 400);
+  designer.CanvasControl().CloneTo(2);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop, 1350 + 1 - 400);
   auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
   EXPECT_EQ(clone.Left(), 400);
-  EXPECT_EQ(clone.Top(), 200 + designer.ScrollTop);
+  EXPECT_EQ(clone.Top(), 200 + designer.CanvasControl().ScrollTop);
   EXPECT_EQ(clone.Master, &psu);
-  EXPECT_FALSE(designer.CloneItemEnabled[2]);
-  EXPECT_TRUE(designer.CloneItemEnabled[0]);
+  EXPECT_FALSE(designer.CanvasControl().CloneItemEnabled[2]);
+  EXPECT_TRUE(designer.CanvasControl().CloneItemEnabled[0]);
   EXPECT_EQ(designer.ControlPanel()->CurrentNetwork, 2);
   // The network in view cannot be chosen.
-  designer.CloneTo(2);
+  designer.CanvasControl().CloneTo(2);
   EXPECT_EQ(psu.Clones.size(), 1u);
   // A supply deleted after its right click leaves nothing to clone.
   psu.DeleteDevice();
-  EXPECT_EQ(designer.SelectedDevice, nullptr);
-  designer.CloneTo(4);
+  EXPECT_EQ(designer.CanvasControl().SelectedDevice, nullptr);
+  designer.CanvasControl().CloneTo(4);
 }
 
 TEST_F(DesignerTest, AnOrvane600OffersCloningToItsSecondNetworkOnly) {
   New("Orvane 600", 2);
-  EXPECT_TRUE(designer.CloneToVisible);
-  EXPECT_TRUE(designer.CloneItemVisible[1]);
-  EXPECT_FALSE(designer.CloneItemVisible[2]);
+  EXPECT_TRUE(designer.CanvasControl().CloneToVisible);
+  EXPECT_TRUE(designer.CanvasControl().CloneItemVisible[1]);
+  EXPECT_FALSE(designer.CanvasControl().CloneItemVisible[2]);
   New("Orvane 500", 2);
-  EXPECT_FALSE(designer.CloneToVisible);
-  designer.ShowNetwork(0);
+  EXPECT_FALSE(designer.CanvasControl().CloneToVisible);
+  designer.CanvasControl().ShowNetwork(0);
 }
 
 TEST_F(DesignerTest, ShowNetworkScrollsEachSectionToTheTopOfTheView) {
   New("Orvane 700", 3);
-  designer.ShowNetwork(4);
-  EXPECT_EQ(designer.ScrollTop, 2250 + 1 - 400);
-  EXPECT_EQ(Net(4).Top() - designer.ScrollTop, 74);  // the block near the top of the view
-  designer.ShowNetwork(0);
-  EXPECT_EQ(designer.ScrollTop, 0);
-  designer.ShowNetwork(9);  // no such network: nothing happens
-  EXPECT_EQ(designer.ScrollTop, 0);
+  designer.CanvasControl().ShowNetwork(4);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop, 2250 + 1 - 400);
+  EXPECT_EQ(Net(4).Top() - designer.CanvasControl().ScrollTop, 74);  // the block near the top of the view
+  designer.CanvasControl().ShowNetwork(0);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop, 0);
+  designer.CanvasControl().ShowNetwork(9);  // no such network: nothing happens
+  EXPECT_EQ(designer.CanvasControl().ScrollTop, 0);
 }
 
 TEST_F(DesignerTest, OptionsReachThePanelAndRedrawCableLabelsOnlyWhenTheirSettingChanged) {
@@ -278,7 +278,7 @@ TEST_F(DesignerTest, ReportWindowGetsTheReportWithCaptionAndSaveLocation) {
 
 TEST_F(DesignerTest, ExitAndTheCloseBoxAskAboutUnsavedChanges) {
   New("Orvane 200", 2);
-  EXPECT_TRUE(designer.ExitProgram());  // nothing changed: no question
+  EXPECT_TRUE(designer.Session().ExitProgram());  // nothing changed: no question
   EXPECT_TRUE(host.saveQuestions.empty());
   EXPECT_TRUE(host.closed);
 
@@ -286,14 +286,14 @@ TEST_F(DesignerTest, ExitAndTheCloseBoxAskAboutUnsavedChanges) {
   New("Orvane 200", 2, "Shop2");
   Place(K4, 300, 300);
   host.saveAnswer = TAnswer::Cancel;
-  EXPECT_FALSE(designer.ExitProgram());
+  EXPECT_FALSE(designer.Session().ExitProgram());
   EXPECT_FALSE(host.closed);
   EXPECT_EQ(host.saveQuestions.back(), "Do you want to save Shop2");
   EXPECT_TRUE(host.lastWithCancel);
   EXPECT_EQ(designer.Canvas().Tiles().size(), 2u);
-  EXPECT_FALSE(designer.CloseRequested());
+  EXPECT_FALSE(designer.Session().CloseRequested());
   host.saveAnswer = TAnswer::Yes;
-  EXPECT_TRUE(designer.CloseRequested());
+  EXPECT_TRUE(designer.Session().CloseRequested());
   EXPECT_TRUE(std::filesystem::exists(DataFile("Shop2.dat")));
 }
 
@@ -311,9 +311,9 @@ TEST_F(DesignerTest, NewAndLoadAskToSaveWithYesAndNoOnly) {
 TEST_F(DesignerTest, CancellingNewWithAProjectOpenKeepsIt) {
   New("Orvane 200", 2);
   TVududa& keypad = Place(K4, 300, 300);
-  designer.NewProject();  // the scripted dialog cancels
+  designer.Session().NewProject();  // the scripted dialog cancels
   EXPECT_FALSE(host.closed);
-  EXPECT_EQ(designer.FileName, "Shop");
+  EXPECT_EQ(designer.Session().FileName, "Shop");
   EXPECT_EQ(designer.Canvas().Tiles().back().get(), &keypad);
 }
 
@@ -322,8 +322,8 @@ TEST_F(DesignerTest, AFailingSettingsStoreStopsNewBeforeTheOpenProjectIsTouched)
   Place(K4, 300, 300);
   store.Put(SettingsKey, "Alarm Period", TBytes{1, 2});  // a value of the wrong kind
   host.onNewFile = Answer("Orvane 700", 3, "Other", "Site");
-  EXPECT_THROW(designer.NewProject(), SettingsStoreError);
-  EXPECT_EQ(designer.FileName, "Shop");
+  EXPECT_THROW(designer.Session().NewProject(), SettingsStoreError);
+  EXPECT_EQ(designer.Session().FileName, "Shop");
   EXPECT_EQ(designer.Canvas().Tiles().size(), 2u);
 }
 
@@ -336,13 +336,13 @@ TEST_F(DesignerTest, UpdatePanelAndDevicesEditsThePanelsLoadList) {
     module.SetExtraQuiescent(27);
     module.SetExtraAlarm(27);
   };
-  designer.UpdatePanelAndDevices();
-  ASSERT_EQ(designer.AttachedDevices.size(), 1u);
-  EXPECT_EQ(designer.AttachedDevices[0].Qty, "3");
-  EXPECT_EQ(designer.AttachedDevices[0].Name, "Lumen PIR");
-  EXPECT_EQ(designer.Summary.BatteryIndex, 0);
-  EXPECT_EQ(designer.Summary.QLoad.Text, "77 mA");
-  EXPECT_TRUE(designer.Modified);
+  designer.SummaryPanel().UpdatePanelAndDevices();
+  ASSERT_EQ(designer.SummaryPanel().AttachedDevices.size(), 1u);
+  EXPECT_EQ(designer.SummaryPanel().AttachedDevices[0].Qty, "3");
+  EXPECT_EQ(designer.SummaryPanel().AttachedDevices[0].Name, "Lumen PIR");
+  EXPECT_EQ(designer.SummaryPanel().Summary.BatteryIndex, 0);
+  EXPECT_EQ(designer.SummaryPanel().Summary.QLoad.Text, "77 mA");
+  EXPECT_TRUE(designer.Session().Modified);
 }
 
 TEST_F(DesignerTest, ThePanelsListEditedInTheCalculatorReachesTheWarningsAndTheToolbar) {
@@ -353,12 +353,12 @@ TEST_F(DesignerTest, ThePanelsListEditedInTheCalculatorReachesTheWarningsAndTheT
     module.SetGrade(2);  // chosen in the dialog
     module.SetGrade(3);
   };
-  designer.UpdatePanelAndDevices();
+  designer.SummaryPanel().UpdatePanelAndDevices();
   EXPECT_EQ(designer.ControlPanel()->LowestDeviceGrade, 2);
-  EXPECT_NE(std::find(designer.Errors.begin(), designer.Errors.end(), "Devices on panel are not to Grade 3"),
-            designer.Errors.end());
+  const TStringList& errors = designer.SummaryPanel().Errors;
+  EXPECT_NE(std::find(errors.begin(), errors.end(), "Devices on panel are not to Grade 3"), errors.end());
   host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetGrade(2); };
-  designer.UpdatePanelAndDevices();
+  designer.SummaryPanel().UpdatePanelAndDevices();
   EXPECT_TRUE(designer.ToolButtonVisible[18]);  // a grade 2 receiver, offered again at grade 2
 }
 
@@ -379,15 +379,16 @@ TEST_F(DesignerTest, TileClicksMarkTheProjectModified) {
   New("Orvane 200", 2);
   TVududa& keypad = Place(K4, 300, 300);
   ASSERT_TRUE(Drag(keypad, Net(0)));
-  designer.Modified = false;
-  EXPECT_EQ(designer.TileMouseDown(keypad, TMouseButton::Left, {}, false), TMouseResult::BeginDrag);
-  EXPECT_FALSE(designer.Modified);
-  designer.TileMouseDown(keypad, TMouseButton::Left, {}, true);  // set up and confirmed
+  designer.Session().Modified = false;
+  EXPECT_EQ(designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, false), TMouseResult::BeginDrag);
+  EXPECT_FALSE(designer.Session().Modified);
+  designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, true);  // set up and confirmed
   EXPECT_TRUE(keypad.SetupConfirmed);
-  EXPECT_TRUE(designer.Modified);
-  designer.Modified = false;
-  EXPECT_EQ(designer.TileMouseDown(keypad, TMouseButton::Left, {false, true, false}, false), TMouseResult::Deleted);
-  EXPECT_TRUE(designer.Modified);
+  EXPECT_TRUE(designer.Session().Modified);
+  designer.Session().Modified = false;
+  EXPECT_EQ(designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {false, true, false}, false),
+            TMouseResult::Deleted);
+  EXPECT_TRUE(designer.Session().Modified);
   EXPECT_EQ(Net(0).Keypads, 0);
 }
 

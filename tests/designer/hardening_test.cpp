@@ -62,13 +62,13 @@ class HardeningTest : public DesignerTest {
   void OpenWarehouseAndChangeIt() {
     CopyExamples();
     Load("Warehouse");
-    ASSERT_EQ(designer.FileName, "Warehouse");
+    ASSERT_EQ(designer.Session().FileName, "Warehouse");
     ASSERT_TRUE(host.errors.empty()) << host.errors.front();
     previous = DataFiles();
-    savedBefore = LoadAndWrite(designer.DataDir, "Warehouse");
+    savedBefore = LoadAndWrite(designer.Session().DataDir, "Warehouse");
     tilesBefore = designer.Canvas().Tiles().size();
     Place(K4, 900, 1900);
-    ASSERT_TRUE(designer.Modified);
+    ASSERT_TRUE(designer.Session().Modified);
   }
 
   // After a save that failed: the user was told why, the open project is
@@ -76,8 +76,8 @@ class HardeningTest : public DesignerTest {
   // the previous ones (nothing left beside them) and load as before.
   void ExpectFailedSaveLostNothing(const std::string& why) {
     EXPECT_TRUE(designer.ProjectOpen);
-    EXPECT_EQ(designer.FileName, "Warehouse");
-    EXPECT_TRUE(designer.Modified);
+    EXPECT_EQ(designer.Session().FileName, "Warehouse");
+    EXPECT_TRUE(designer.Session().Modified);
     EXPECT_EQ(designer.Canvas().Tiles().size(), tilesBefore + 1);
     EXPECT_NE(why.find("Warehouse"), std::string::npos) << why;
     const auto files = DataFiles();
@@ -86,13 +86,13 @@ class HardeningTest : public DesignerTest {
       EXPECT_TRUE(files.at(name) == bytes) << name;
     }
     for (const auto& [name, bytes] : files) EXPECT_TRUE(previous.count(name)) << "left behind: " << name;
-    EXPECT_TRUE(LoadAndWrite(designer.DataDir, "Warehouse") == savedBefore);
+    EXPECT_TRUE(LoadAndWrite(designer.Session().DataDir, "Warehouse") == savedBefore);
   }
 
   // Saves as the window does; the error text, or "" when the save succeeded.
   std::string SaveError() {
     try {
-      designer.SaveProject();
+      designer.Session().SaveProject();
     } catch (const FileError& error) {
       return error.what();
     }
@@ -140,7 +140,7 @@ TEST_P(DamagedExampleTest, IsAClearErrorOrASoundProjectAndTheFilesStayAsTheyWere
     fs::remove(DataFile(damagedName));
     TStream(variants[v]).SaveToFile(DataFile(damagedName));
     try {
-      const TSaved saved = LoadAndWrite(designer.DataDir, project);
+      const TSaved saved = LoadAndWrite(designer.Session().DataDir, project);
       // What loaded must be a project that saves and loads back.
       TSettings again;
       TProject reloaded = ReadProject(saved.Dat, saved.Pjx, "saved.dat", "saved.pjx", again);
@@ -185,9 +185,9 @@ TEST_F(HardeningTest, ADamagedExampleLeavesTheOpenProjectAsItWas) {
   Load("CornerShop");
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors.front().find("CornerShop.dat"), std::string::npos) << host.errors.front();
-  EXPECT_EQ(designer.FileName, "Warehouse");
+  EXPECT_EQ(designer.Session().FileName, "Warehouse");
   EXPECT_EQ(designer.Canvas().Tiles().size(), tilesBefore + 1);
-  EXPECT_TRUE(designer.Modified);
+  EXPECT_TRUE(designer.Session().Modified);
 }
 
 // ---------------------------------------------------------------------------
@@ -242,14 +242,14 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
     CopyExamples();
     PowerCut power(cutAfter);
     try {
-      SaveProjectFiles(designer.DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), power);
+      SaveProjectFiles(designer.Session().DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), power);
     } catch (const FileError&) {
     }
     if (!power.Cut()) break;  // the save had fewer steps: it completed
     const auto onDisk = DataFiles();
     TSaved loaded;
     try {
-      loaded = LoadAndWrite(designer.DataDir, "Warehouse");
+      loaded = LoadAndWrite(designer.Session().DataDir, "Warehouse");
     } catch (const FileError& error) {
       ADD_FAILURE() << "cut after step " << cutAfter << ": " << error.what();
       continue;
@@ -264,11 +264,11 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
       EXPECT_TRUE(loaded == savedBefore) << "cut after step " << cutAfter << " loads neither version";
     }
     // The next save completes and leaves only the project's two files.
-    designer.SaveProject();
-    EXPECT_TRUE(LoadAndWrite(designer.DataDir, "Warehouse") == savedAfter) << cutAfter;
+    designer.Session().SaveProject();
+    EXPECT_TRUE(LoadAndWrite(designer.Session().DataDir, "Warehouse") == savedAfter) << cutAfter;
     for (const auto& [name, bytes] : DataFiles())
       EXPECT_TRUE(previous.count(name)) << "cut after step " << cutAfter << " left " << name;
-    designer.Modified = true;
+    designer.Session().Modified = true;
   }
   RecordProperty("steps", cutAfter - 1);
   EXPECT_GE(cutAfter, 6);
@@ -289,7 +289,7 @@ TEST_F(HardeningTest, ADiskThatIsFullIsReportedAndTheProjectStaysOpenAndModified
   EXPECT_FALSE(fs::is_symlink(DataFile("Warehouse.pjx.new")));
   ExpectFailedSaveLostNothing(error);
   EXPECT_EQ(SaveError(), "");  // space again: the save goes through
-  EXPECT_FALSE(designer.Modified);
+  EXPECT_FALSE(designer.Session().Modified);
 }
 
 TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
@@ -297,12 +297,12 @@ TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
   OpenWarehouseAndChangeIt();
   fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
   host.saveAnswer = TAnswer::Yes;  // "Do you want to save Warehouse": Yes, and the disk is full
-  EXPECT_THROW(designer.ExitProgram(), FileError);
+  EXPECT_THROW(designer.Session().ExitProgram(), FileError);
   EXPECT_FALSE(host.closed);
   ExpectFailedSaveLostNothing("Warehouse");
   fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
   host.onSystemFiles = Open("CornerShop");
-  EXPECT_THROW(designer.LoadProject(), FileError);
+  EXPECT_THROW(designer.Session().LoadProject(), FileError);
   ExpectFailedSaveLostNothing("Warehouse");
 }
 
@@ -395,8 +395,8 @@ class RefusingFiles : public IProjectFileSystem {
 TEST_F(HardeningTest, InjectedWriteFailuresLeaveThePreviousFiles) {
   OpenWarehouseAndChangeIt();
   for (RefusingFiles files : {RefusingFiles(EACCES, 0), RefusingFiles(ENOSPC, 100)}) {
-    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(),
-                                  designer.Canvas(), files),
+    EXPECT_THROW(SaveProjectFiles(designer.Session().DataDir, "Warehouse", designer.Context().Settings,
+                                  *designer.ControlPanel(), designer.Canvas(), files),
                  FileError);
     ExpectFailedSaveLostNothing("Warehouse");
   }
@@ -437,7 +437,7 @@ class IndexFailureTest : public HardeningTest {
     std::string text = dir.Read("Data/Accounts.db");
     for (int i = 0; i < 100; ++i) text += Format("Orvane 200;Site%d;Site number %d;01/01/2027\r\n", i, i);
     dir.Write("Data/Accounts.db", text);
-    linesBefore = TFileIndex(designer.DataDir).ReadLines();
+    linesBefore = TFileIndex(designer.Session().DataDir).ReadLines();
   }
   std::vector<std::string> linesBefore;
 };
@@ -452,29 +452,30 @@ TEST_F(IndexFailureTest, ALineThatCannotBeAddedLeavesTheOtherLinesAndIsAddedByTh
     error = SaveError();
   }
   EXPECT_NE(error.find("Accounts.db"), std::string::npos) << error;
-  EXPECT_TRUE(designer.Modified);
-  EXPECT_TRUE(designer.PendingIndexEntry);
-  EXPECT_EQ(TFileIndex(designer.DataDir).ReadLines(), linesBefore);
+  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().PendingIndexEntry);
+  EXPECT_EQ(TFileIndex(designer.Session().DataDir).ReadLines(), linesBefore);
   EXPECT_EQ(fs::file_size(DataFile("Accounts.db")), indexSize);
 
   EXPECT_EQ(SaveError(), "");
   std::vector<std::string> expected = linesBefore;
   expected.push_back("Orvane 200;Extra;New site;01/02/2027");
-  EXPECT_EQ(TFileIndex(designer.DataDir).ReadLines(), expected);
+  EXPECT_EQ(TFileIndex(designer.Session().DataDir).ReadLines(), expected);
 }
 
 TEST_F(IndexFailureTest, AnIndexThatCannotBeRewrittenStaysAsItWas) {
   const TBytes before = FileBytes(DataFile("Accounts.db"));
   {
     FileSizeLimit full(before.size() / 2);
-    EXPECT_THROW(TFileIndex(designer.DataDir).Rewrite({linesBefore.begin() + 1, linesBefore.end()}), FileError);
+    EXPECT_THROW(TFileIndex(designer.Session().DataDir).Rewrite({linesBefore.begin() + 1, linesBefore.end()}),
+                 FileError);
   }
   EXPECT_TRUE(FileBytes(DataFile("Accounts.db")) == before);
   EXPECT_FALSE(fs::exists(DataFile("Accounts.db.new")));
 
   // The System Files dialog's Delete meets the same: the row stays, the user is told.
   RecordingSink sink;
-  TSystemFilesPresenter dialog(designer.DataDir, sink);
+  TSystemFilesPresenter dialog(designer.Session().DataDir, sink);
   ASSERT_TRUE(dialog.Show());
   dialog.Select(5);
   {

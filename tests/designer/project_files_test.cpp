@@ -15,8 +15,8 @@ class ProjectFilesTest : public DesignerTest {
   // was placed before the clone; a reader on no network.
   void MakeSample() {
     New("Orvane 700", 3, "Shop", "Unit 4");
-    designer.ChooseBattery(1);
-    designer.ChooseDegradation(2);
+    designer.SummaryPanel().ChooseBattery(1);
+    designer.SummaryPanel().ChooseDegradation(2);
     TVududa& expander = Place(E8S, 300, 150);
     TVududa& reader = Place(D1, 450, 150);
     TVududa& keypad = Place(D1, 300, 650);
@@ -27,16 +27,16 @@ class ProjectFilesTest : public DesignerTest {
     reader.Location = "Front door";
     reader.SetCableLength(25);
     reader.SetAttachedLoad({40, 90});
-    designer.TileMouseDown(reader, TMouseButton::Left, {}, true);  // set up and confirmed
+    designer.CanvasControl().TileMouseDown(reader, TMouseButton::Left, {}, true);  // set up and confirmed
     TPSU& psu = PlaceSupply(700, 150);
     host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetBattery(0); };
     psu.DoubleClickAction();
     host.onEditLoadList = nullptr;
-    designer.SelectedDevice = &psu;
-    designer.CloneTo(1);
+    designer.CanvasControl().SelectedDevice = &psu;
+    designer.CanvasControl().CloneTo(1);
     auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
     ASSERT_TRUE(Drag(keypad, clone));
-    designer.ShowNetwork(0);
+    designer.CanvasControl().ShowNetwork(0);
   }
 
   // Everything the user sees of a design, as text.
@@ -49,8 +49,8 @@ class ProjectFilesTest : public DesignerTest {
         text += Format("  %.6f %.6f %.3f %.3f\n", device->SupplyVolts, device->AlarmVolts, device->CableLength,
                        device->Supply ? device->NetCableLength : device->CableLength);
     }
-    for (const std::string& line : designer.Errors) text += line + "\n";
-    const TSummaryView& s = designer.Summary;
+    for (const std::string& line : designer.SummaryPanel().Errors) text += line + "\n";
+    const TSummaryView& s = designer.SummaryPanel().Summary;
     text += s.QLoad.Text + s.AlmLoad.Text + s.PeakCurrent.Text + s.RatedOP.Text + s.ActStandby.Text +
             s.BattCurrent.Text + s.DegradeText;
     return text;
@@ -61,7 +61,7 @@ class ProjectFilesTest : public DesignerTest {
 
 TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecord) {
   New("Orvane 600", 2);
-  designer.SaveProject();
+  designer.Session().SaveProject();
   const TBytes dat = ReadBytes("Shop.dat");
   // 29 bytes of settings, 59 of the panel before an empty load list (9), nothing for networks.
   ASSERT_EQ(dat.size(), 29u + 59u + 9u);
@@ -73,7 +73,7 @@ TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecor
   const TBytes pjx = ReadBytes("Shop.pjx");
   EXPECT_EQ(std::string(pjx.begin(), pjx.begin() + 4), "TPF0");
   // The index gets the project's line at its first save only.
-  designer.SaveProject();
+  designer.Session().SaveProject();
   EXPECT_EQ(dir.Read("Data/Accounts.db"), "Orvane 600;Shop;Unit 4;01/02/2027\r\n");
 
   Load("Shop");
@@ -82,15 +82,15 @@ TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecor
   EXPECT_EQ(Net(1).Name(), "Network2");
   EXPECT_STREQ(Net(1).ClassName(), "TPanel500Network");
   EXPECT_EQ(Net(1).Top(), 575);
-  EXPECT_EQ(designer.Caption, "BETA  Voltaris: Unit 4     Beta Testing Only");
-  EXPECT_EQ(designer.Summary.Panel, " Orvane 600");
-  EXPECT_FALSE(designer.Modified);
+  EXPECT_EQ(designer.Session().Caption, "BETA  Voltaris: Unit 4     Beta Testing Only");
+  EXPECT_EQ(designer.SummaryPanel().Summary.Panel, " Orvane 600");
+  EXPECT_FALSE(designer.Session().Modified);
 }
 
 TEST_F(ProjectFilesTest, TextsAreLengthTextAndAZeroByte) {
   New("Orvane 200", 2);
   Place(K4, 300, 300).Location = "abc";
-  designer.SaveProject();
+  designer.Session().SaveProject();
   const TBytes dat = ReadBytes("Shop.dat");
   const TBytes abc = {0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00};
   EXPECT_TRUE(std::equal(abc.begin(), abc.end(), dat.end() - 8));
@@ -99,12 +99,12 @@ TEST_F(ProjectFilesTest, TextsAreLengthTextAndAZeroByte) {
 TEST_F(ProjectFilesTest, SaveThenLoadShowsTheSameDesignAndSavesTheSameBytes) {
   MakeSample();
   const std::string before = Picture();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
   Load("Shop");
   EXPECT_TRUE(host.errors.empty()) << host.errors.front();
   EXPECT_EQ(Picture(), before);
-  designer.SaveProject();
+  designer.Session().SaveProject();
   EXPECT_EQ(ReadBytes("Shop.dat"), dat);
   EXPECT_EQ(ReadBytes("Shop.pjx"), pjx);
 }
@@ -113,25 +113,25 @@ TEST_F(ProjectFilesTest, LoadGivesTheTrueFiguresOfTheDesign) {
   MakeSample();
   TPSU* psu = designer.ControlPanel()->PSUs.at(0);
   EXPECT_EQ(psu->Module.ChargeCurrent, 300);  // 7.2 Ah
-  const std::string panelStandby = designer.Summary.ActStandby.Text;
-  designer.SaveProject();
+  const std::string panelStandby = designer.SummaryPanel().Summary.ActStandby.Text;
+  designer.Session().SaveProject();
   Load("Shop");
   const TControlPanel& panel = *designer.ControlPanel();
   EXPECT_EQ(panel.ChargeCurrent, 750);
   EXPECT_EQ(panel.BatteryFactor, 0.8);
-  EXPECT_EQ(designer.Summary.ActStandby.Text, panelStandby);
+  EXPECT_EQ(designer.SummaryPanel().Summary.ActStandby.Text, panelStandby);
   psu = panel.PSUs.at(0);
   EXPECT_EQ(psu->Module.ChargeCurrent, 300);
   EXPECT_EQ(psu->Module.BatteryFactor, 0.8);
   EXPECT_EQ(psu->Status, Green);
   EXPECT_TRUE(psu->OnRightClick.Connected());
   psu->MouseDown(TMouseButton::Right, {}, false);
-  EXPECT_EQ(designer.SelectedDevice, psu);
+  EXPECT_EQ(designer.CanvasControl().SelectedDevice, psu);
 }
 
 TEST_F(ProjectFilesTest, ANetworkDevicesDataCableIsTheProjectsCableRunAfterLoading) {
   MakeSample();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   designer.Context().Settings.CableRun = 55;  // whatever is in memory before the load
   Load("Shop");
   EXPECT_EQ(designer.Context().Settings.CableRun, 10);
@@ -146,18 +146,18 @@ TEST_F(ProjectFilesTest, ANetworkDevicesDataCableIsTheProjectsCableRunAfterLoadi
 
 TEST_F(ProjectFilesTest, PositionsDoNotDependOnTheNetworkInView) {
   MakeSample();
-  designer.ShowNetwork(0);
-  designer.SaveProject();
+  designer.CanvasControl().ShowNetwork(0);
+  designer.Session().SaveProject();
   const TBytes first = ReadBytes("Shop.pjx");
-  designer.ShowNetwork(4);
-  designer.SaveProject();
+  designer.CanvasControl().ShowNetwork(4);
+  designer.Session().SaveProject();
   EXPECT_EQ(ReadBytes("Shop.pjx"), first);
-  EXPECT_EQ(designer.ScrollTop, 0);  // saving shows the top of the canvas
+  EXPECT_EQ(designer.CanvasControl().ScrollTop, 0);  // saving shows the top of the canvas
 }
 
 TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
   MakeSample();  // the keypad is stored before the clone that powers it
-  designer.SaveProject();
+  designer.Session().SaveProject();
   Load("Shop");
   TNetDevice* keypad = nullptr;
   for (const auto& tile : designer.Canvas().Tiles()) {
@@ -174,7 +174,7 @@ TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
 TEST_F(ProjectFilesTest, AMissingDataDirectoryIsCreatedOnTheFirstSave) {
   std::filesystem::remove_all(dir.File("Data"));
   New("Orvane 200", 2);
-  designer.SaveProject();
+  designer.Session().SaveProject();
   EXPECT_TRUE(std::filesystem::exists(DataFile("Shop.dat")));
   EXPECT_TRUE(std::filesystem::exists(DataFile("Accounts.db")));
 }
@@ -205,15 +205,15 @@ class FailingFiles : public IProjectFileSystem {
 
 TEST_F(ProjectFilesTest, ASaveThatFailsAtAnyStepLeavesThePreviousFiles) {
   MakeSample();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
   Place(K4, 900, 900);  // a change to save
   FailingFiles counting(0);
-  SaveProjectFiles(designer.DataDir, "Other", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), counting);
+  SaveProjectFiles(designer.Session().DataDir, "Other", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), counting);
   ASSERT_GE(counting.steps, 5);
   for (int step = 1; step <= counting.steps; ++step) {
     FailingFiles failing(step);
-    EXPECT_THROW(SaveProjectFiles(designer.DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(),
+    EXPECT_THROW(SaveProjectFiles(designer.Session().DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(),
                                   failing),
                  FileError)
         << step;
@@ -227,12 +227,12 @@ TEST_F(ProjectFilesTest, ASaveThatFailsAtAnyStepLeavesThePreviousFiles) {
 TEST_F(ProjectFilesTest, ASaveIntoAReadOnlyDirectoryIsReportedAndTheProjectStaysModified) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
   MakeSample();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   Place(K4, 900, 900);
   std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  EXPECT_THROW(designer.SaveProject(), FileError);
+  EXPECT_THROW(designer.Session().SaveProject(), FileError);
   std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_all);
-  EXPECT_TRUE(designer.Modified);
+  EXPECT_TRUE(designer.Session().Modified);
 }
 
 // Fails one step and, after it, every rename: even those putting things back.
@@ -255,12 +255,12 @@ class FailingFromFiles : public FailingFiles {
 
 TEST_F(ProjectFilesTest, ASaveWhoseRollBackFailsTooReportsWhatFirstWentWrong) {
   MakeSample();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   // Directory, two writes, the old files aside (4, 5), then the first new one
   // into place fails, and so does every step back.
   FailingFromFiles failing(6);
   try {
-    SaveProjectFiles(designer.DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), failing);
+    SaveProjectFiles(designer.Session().DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), failing);
     FAIL() << "the save succeeded";
   } catch (const FileError& error) {
     EXPECT_NE(std::string(error.what()).find("injected failure at rename"), std::string::npos) << error.what();
@@ -271,13 +271,13 @@ class DamagedProjectTest : public ProjectFilesTest {
  protected:
   void SetUp() override {
     MakeSample();
-    designer.SaveProject();
+    designer.Session().SaveProject();
     dat = ReadBytes("Shop.dat");
     pjx = ReadBytes("Shop.pjx");
     // Another project stays open while the damaged one is tried.
     New("Orvane 250", 2, "Open", "Here");
     Place(K4, 300, 300);
-    designer.Modified = false;
+    designer.Session().Modified = false;
     before = Picture();
   }
 
@@ -287,7 +287,7 @@ class DamagedProjectTest : public ProjectFilesTest {
     TStream(damagedPjx).SaveToFile(DataFile("Shop.pjx"));
     host.errors.clear();
     Load("Shop");
-    EXPECT_EQ(designer.FileName, "Open");
+    EXPECT_EQ(designer.Session().FileName, "Open");
     EXPECT_EQ(Picture(), before);
     return host.errors.empty() ? "" : host.errors.front();
   }
@@ -413,16 +413,16 @@ TEST_F(DamagedProjectTest, APanelTypeThatIsNotAControlPanelIsAnError) {
 
 TEST_F(ProjectFilesTest, AnIndexRowWithAnUnsafeFileNameIsNotOpened) {
   MakeSample();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   dir.Write("Data/Accounts.db", "Orvane 700;../Shop;Unit 4;01/02/2027\r\n");
   host.onSystemFiles = [](TSystemFilesPresenter& dialog) {
     dialog.Select(0);
     dialog.Ok();
     if (dialog.Result() != TModalResult::OK) dialog.Cancel();
   };
-  designer.Modified = false;
-  designer.LoadProject();
-  EXPECT_EQ(designer.FileName, "Shop");
+  designer.Session().Modified = false;
+  designer.Session().LoadProject();
+  EXPECT_EQ(designer.Session().FileName, "Shop");
   EXPECT_FALSE(host.errors.empty());
 }
 

@@ -68,10 +68,10 @@ class CanvasTest : public QObject {
     QVERIFY(!QGuiApplication::overrideCursor());  // the drag cursor went with the drag
 
     // On the background the centre goes to the pointer.
-    s.Designer().Modified = false;
+    s.Designer().Session().Modified = false;
     QCOMPARE(s.Drag(seventh, {500, 250}), Qt::DragMoveCursor);
     QCOMPARE(s.Widget(seventh)->pos(), QPoint(468, 218));
-    QVERIFY(s.Designer().Modified);
+    QVERIFY(s.Designer().Session().Modified);
     // Ctrl-click deletes a device, and does nothing to a network.
     QPointer<TTileWidget> widget = s.Widget(seventh);
     QTest::mouseClick(widget, Qt::LeftButton, Qt::ControlModifier);
@@ -109,7 +109,7 @@ class CanvasTest : public QObject {
     s.Action("mnuTidyUp")->trigger();
     s.Settle();
     QCOMPARE(bar->value(), third);
-    QCOMPARE(s.Designer().ScrollTop, third);
+    QCOMPARE(s.Designer().CanvasControl().ScrollTop, third);
     QVERIFY(s.window->CanvasView().Content()->isVisible());
   }
 
@@ -119,12 +119,12 @@ class CanvasTest : public QObject {
     QScrollBar* bar = s.window->CanvasView().verticalScrollBar();
     QTest::mouseClick(s.Summary<QLabel>("lbNet8"), Qt::LeftButton);
     s.Settle();
-    QCOMPARE(bar->value(), s.Designer().ScrollTop);
+    QCOMPARE(bar->value(), s.Designer().CanvasControl().ScrollTop);
     QWidget* viewport = s.window->CanvasView().viewport();
     TTileWidget* block = s.Widget(s.Net(7));
     QVERIFY(viewport->rect().contains(QRect(block->mapTo(viewport, QPoint(0, 0)), block->size())));
     bar->setValue(100);  // the user's own scrolling reaches the designer
-    QCOMPARE(s.Designer().ScrollTop, 100);
+    QCOMPARE(s.Designer().CanvasControl().ScrollTop, 100);
     QTest::mouseClick(s.Summary<QLabel>("lbNet1"), Qt::LeftButton);
     s.Settle();
 
@@ -134,13 +134,13 @@ class CanvasTest : public QObject {
     QTRY_VERIFY(menu->isVisible());
     QVERIFY(!s.Action("CloneToNetwork1")->isEnabled() && s.Action("CloneToNetwork3")->isEnabled());
     menu->hide();
-    const int windowTop = supply.Top() - s.Designer().ScrollTop;
+    const int windowTop = supply.Top() - s.Designer().CanvasControl().ScrollTop;
     s.Action("CloneToNetwork3")->trigger();
     s.Settle();
     auto* clone = dynamic_cast<TPSUClone*>(&s.Last());
     QVERIFY(clone);
-    QCOMPARE(bar->value(), s.Designer().ScrollTop);
-    QCOMPARE(s.Widget(*clone)->pos(), QPoint(supply.Left(), s.Designer().ScrollTop + windowTop));
+    QCOMPARE(bar->value(), s.Designer().CanvasControl().ScrollTop);
+    QCOMPARE(s.Widget(*clone)->pos(), QPoint(supply.Left(), s.Designer().CanvasControl().ScrollTop + windowTop));
     QVERIFY(clone->Top() > s.Net(2).Top() && clone->Top() < s.Net(2).Top() + 250);  // in section 3
     QVERIFY(!s.Action("CloneToNetwork3")->isEnabled() && s.Action("CloneToNetwork1")->isEnabled());
   }
@@ -188,7 +188,7 @@ class CanvasTest : public QObject {
     Control<QMenu>(s.window.get(), "PopupMenu1")->hide();
     s.Settle();
     TDevice& clone = s.Last();
-    TDevice& keypad2 = s.Place(7, {330, s.Designer().ScrollTop + 150});
+    TDevice& keypad2 = s.Place(7, {330, s.Designer().CanvasControl().ScrollTop + 150});
     s.Drag(keypad2, Centre(s.Net(1)));
     s.Drag(keypad2, Centre(clone));
     QVERIFY(Device(keypad2).Supply);

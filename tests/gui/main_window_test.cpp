@@ -75,7 +75,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Text("lbRatedOP"), QString("Select Battery"));
     QCOMPARE(s.window->windowTitle(), QString("Beta Version Testing Only"));  // New leaves the caption
     QCOMPARE(s.Status(), QString("Select Component From Toolbar"));
-    QVERIFY(!s.Designer().Modified);  // showing the project changes nothing
+    QVERIFY(!s.Designer().Session().Modified);  // showing the project changes nothing
 
     s.New("Orvane 600", 2, "Shop2");
     QVERIFY(s.Summary<QLabel>("lbNet2")->isVisible() && !s.Summary<QLabel>("lbNet3")->isVisible());
@@ -113,7 +113,7 @@ class MainWindowTest : public QObject {
     auto show = [&s](int32_t quiescent, double peak) {
       s.Panel().SetExtraQuiescent(quiescent - 70);  // the panel's own 70 mA on top
       s.Panel().PeakAvailable = peak;
-      s.Designer().UpdateSummary();
+      s.Designer().SummaryPanel().UpdateSummary();
       s.Settle();
       return s.Text("lbQLoad") + ", " + s.Text("lbPeakCurrent");
     };
@@ -140,7 +140,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Summary<QComboBox>("ComboBox1")->currentText(), QString("20"));
 
     // A command from elsewhere shows on the next turn of the event loop.
-    s.Designer().ChooseGrade(1);
+    s.Designer().SummaryPanel().ChooseGrade(1);
     QCOMPARE(s.Summary<QComboBox>("cbGrade")->currentText(), QString("Grade 3"));
     QCoreApplication::processEvents();
     QCOMPARE(s.Summary<QComboBox>("cbGrade")->currentText(), QString("Grade 2"));
@@ -162,7 +162,7 @@ class MainWindowTest : public QObject {
     }
     s.Settle();
     QCOMPARE(s.Panel().GetGrade(), 2);
-    QVERIFY(!s.Designer().Modified);
+    QVERIFY(!s.Designer().Session().Modified);
   }
 
   void modelDialogsOpenOverTheWindow() {
@@ -226,7 +226,7 @@ class MainWindowTest : public QObject {
       QVERIFY(s.Widget(*tiles[i])->isVisible());
     }
     QCOMPARE(Device(*tiles[8]).NetParent, static_cast<TNetwork*>(&s.Net(0)));
-    QVERIFY(!s.Designer().Modified);  // showing a loaded project changes nothing either
+    QVERIFY(!s.Designer().Session().Modified);  // showing a loaded project changes nothing either
   }
 
   void reportWindowShowsCaptionAndSavesTheText() {
@@ -261,7 +261,7 @@ class MainWindowTest : public QObject {
     AnswerMessage(QMessageBox::Ok, &message);
     s.Action("mnuSave")->trigger();
     QVERIFY2(!message.isEmpty(), "no error was shown");
-    QVERIFY(s.window->isVisible() && s.Designer().Modified);
+    QVERIFY(s.window->isVisible() && s.Designer().Session().Modified);
   }
 
   void closeBoxAsksAboutUnsavedChanges() {

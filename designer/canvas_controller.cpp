@@ -1,0 +1,236 @@
+#include "designer/canvas_controller.h"
+
+#include <algorithm>
+
+#include "designer/designer.h"
+#include "model/net_device.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+#include "model/vududa.h"
+
+namespace voltaris {
+
+namespace {
+int AnchorTop(int network) { return network == 0 ? 0 : 450 * (network + 1); }
+}  // namespace
+
+TCanvasController::TCanvasController(TDesigner& designer, IDesignerHost& host)
+    : designer_(designer),
+      host_(host),
+      tilesChanged_([this](TCanvas&, const TCanvasEvent& event) { TilesChanged(event); }) {}
+
+void TCanvasController::ForgetSupplies() {
+  SelectedDevice = nullptr;
+  supplyClicks_.clear();
+}
+
+void TCanvasController::FollowCanvas(TCanvas& canvas) {
+  canvas.OnTilesChanged.Attach(tilesChanged_);
+  for (const auto& tile : canvas.Tiles()) WatchSupply(*tile);
+}
+
+void TCanvasController::TilesChanged(const TCanvasEvent& event) {
+  if (event.Kind == TCanvasEvent::TileAdded) {
+    WatchSupply(*event.Tile);
+    return;
+  }
+  // The supply last right-clicked is forgotten when its tile goes.
+  if (SelectedDevice == event.Tile) SelectedDevice = nullptr;
+  supplyClicks_.erase(event.Tile);
+}
+
+void TCanvasController::WatchSupply(TDevice& tile) {
+  if (!dynamic_cast<TPSU*>(&tile)) return;
+  auto slot = std::make_unique<TSlot<TDevice, TShiftState>>(
+      [this](TDevice& psu, const TShiftState&) { PSURightClick(psu); });
+  tile.OnRightClick.Attach(*slot);
+  supplyClicks_[&tile] = std::move(slot);
+}
+
+void TCanvasController::ShowCloneItems(int32_t panelType) {
+  CloneToVisible = panelType >= 12;
+  CloneItemVisible.fill(false);
+  CloneItemEnabled.fill(false);
+  if (CloneToVisible) {
+    CloneItemVisible[0] = CloneItemVisible[1] = true;
+    CloneItemEnabled[1] = true;
+    for (size_t i = 2; i < NetworkCountMax; ++i) {
+      CloneItemVisible[i] = panelType > 12;
+      CloneItemEnabled[i] = panelType > 12;
+    }
+  }
+}
+
+// --- the networks ---
+
+void TCanvasController::CreateNetworkAnchors(int count) {
+  count = std::clamp(count, 0, NetworkCountMax);
+  NetLabelVisible.fill(false);
+  NetworkAnchors.clear();
+  for (int i = 0; i < count; ++i) {
+    NetworkAnchors.push_back(AnchorTop(i));
+    NetLabelVisible[static_cast<size_t>(i)] = true;
+  }
+  designer_.Notify(ChangedMenus);
+}
+
+void TCanvasController::ShowNetwork(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= NetworkAnchors.size()) return;
+  ScrollInView(NetworkAnchors.front());
+  ScrollInView(NetworkAnchors[static_cast<size_t>(index)]);
+  TControlPanel& panel = *designer_.ControlPanel();
+  const int current = panel.CurrentNetwork;
+  if (current >= 0 && current < NetworkCountMax) CloneItemEnabled[static_cast<size_t>(current)] = true;
+  CloneItemEnabled[static_cast<size_t>(index)] = false;
+  panel.CurrentNetwork = index;
+  designer_.Notify(ChangedMenus);
+}
+
+// --- the Arrange menu and the supply menu ---
+
+void TCanvasController::ToggleSnapToGrid() {
+  TCanvas& canvas = designer_.Canvas();
+  canvas.SnapToGrid = !canvas.SnapToGrid;
+  designer_.Notify(ChangedMenus);
+}
+
+void TCanvasController::TidyUp() {
+  if (!designer_.ProjectOpen) return;
+  TCanvas& canvas = designer_.Canvas();
+  const bool snap = canvas.SnapToGrid;
+  canvas.SnapToGrid = true;
+  ScrollToFirstNetwork();
+  // Network devices and supplies, in creation order; networks and clones stay.
+  for (size_t i = 0; i < canvas.Tiles().size(); ++i) {
+    TDevice* tile = canvas.Tiles()[i].get();
+    if (dynamic_cast<TNetDevice*>(tile) || dynamic_cast<TPSU*>(tile)) tile->MoveCentreTo(tile->Left(), tile->Top());
+  }
+  canvas.SnapToGrid = snap;
+  ScrollToCurrentNetwork();
+}
+
+void TCanvasController::CloneTo(int network) {
+  auto* psu = dynamic_cast<TPSU*>(SelectedDevice);
+  if (!psu || !designer_.ProjectOpen || network < 0 || network >= NetworkCountMax) return;
+  const size_t item = static_cast<size_t>(network);
+  if (!CloneToVisible || !CloneItemVisible[item] || !CloneItemEnabled[item]) return;
+  if (item >= NetworkAnchors.size()) return;
+  // The clone lands where the supply was in the window, in the other section.
+  const int topInView = psu->Top() - ScrollTop;
+  ShowNetwork(network);
+  auto& clone = designer_.Canvas().Create<TPSUClone>();
+  clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + ScrollTop + psu->Height() / 2);
+  clone.AttachToMaster(*psu);
+  designer_.Session().Modified = true;
+}
+
+// --- presses, drags and drops ---
+
+void TCanvasController::ChooseDevice(int tool) {
+  if (tool < 0 || tool >= NetDeviceTypeCount) return;
+  SelectedTool = tool;
+  PressMode = TPressMode::PlaceDevice;
+  HandCursor = true;
+  designer_.StatusText = std::string("Place ") + NetBitOptsTable[static_cast<size_t>(tool)].Name;
+  designer_.Notify(ChangedStatusText | ChangedLayout);
+}
+
+void TCanvasController::ChoosePSU() { PressMode = TPressMode::PlacePSU; }
+
+void TCanvasController::CanvasPress(int x, int y) {
+  if (!designer_.ProjectOpen) return;
+  if (PressMode == TPressMode::PlaceDevice) {
+    PlaceDevice(x, y);
+  } else if (PressMode == TPressMode::PlacePSU) {
+    PlacePSU(x, y);
+  }
+}
+
+void TCanvasController::PlaceDevice(int x, int y) {
+  if (SelectedTool == -1) return;
+  auto& device = designer_.Canvas().Create<TVududa>();
+  device.SetDeviceType(static_cast<uint8_t>(NetBitOptsTable[static_cast<size_t>(SelectedTool)].Index));
+  device.MoveCentreTo(x, y);
+  SelectedTool = -1;
+  HandCursor = false;
+  designer_.Session().Modified = true;
+  designer_.StatusText = TDesigner::SelectComponentText;
+  designer_.Notify(ChangedStatusText | ChangedLayout);
+}
+
+void TCanvasController::PlacePSU(int x, int y) {
+  auto& psu = designer_.Canvas().Create<TPSU>();
+  psu.MoveCentreTo(x, y);
+  designer_.ControlPanel()->AddPSU(&psu);
+  designer_.Session().Modified = true;
+}
+
+TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift,
+                                              bool doubleClick) {
+  const TMouseResult result = tile.MouseDown(button, shift, doubleClick);
+  // A set-up dialog, a detach or a deletion may have changed the design.
+  if (button != TMouseButton::Right && (doubleClick || shift.Alt || shift.Ctrl)) designer_.Session().Modified = true;
+  return result;
+}
+
+bool TCanvasController::DragOver(TDevice* target, TDevice& source) {
+  if (!target) return CanvasDragOver(source);
+  return target->DragOverHandler(&source);
+}
+
+void TCanvasController::Drop(TDevice* target, TDevice& source, int x, int y) {
+  if (!target) {
+    CanvasDrop(source, x, y);
+    return;
+  }
+  if (!target->DragOverHandler(&source)) return;
+  target->DragDropHandler(&source, x, y);
+  designer_.Session().Modified = true;
+}
+
+bool TCanvasController::CanvasDragOver(TDevice&) { return true; }
+
+void TCanvasController::CanvasDrop(TDevice& source, int x, int y) {
+  source.MoveCentreTo(x, y);
+  designer_.Session().Modified = true;
+}
+
+void TCanvasController::PSURightClick(TDevice& psu) {
+  SelectedDevice = &psu;
+  host_.ShowSupplyMenu(psu.Left(), psu.Top() - ScrollTop + CanvasOffsetTop + 100);
+}
+
+// --- the view ---
+
+int TCanvasController::CanvasHeight() const {
+  int height = 0;
+  for (const auto& tile : designer_.Canvas().Tiles()) height = std::max(height, tile->Top() + tile->Height());
+  for (int anchor : NetworkAnchors) height = std::max(height, anchor + 1);
+  return height;
+}
+
+void TCanvasController::SetScroll(int top) {
+  ScrollTop = std::clamp(top, 0, std::max(0, CanvasHeight() - ViewHeight));
+}
+
+void TCanvasController::SetViewHeight(int height) { ViewHeight = std::max(1, height); }
+
+void TCanvasController::ScrollInView(int y) {
+  int top = ScrollTop;
+  if (y < top) {
+    top = y;
+  } else if (y + 1 > top + ViewHeight) {
+    top = y + 1 - ViewHeight;
+  }
+  SetScroll(top);
+  designer_.Notify(ChangedScroll);
+}
+
+void TCanvasController::ScrollToFirstNetwork() { ScrollInView(NetworkAnchors.empty() ? 0 : NetworkAnchors.front()); }
+
+void TCanvasController::ScrollToCurrentNetwork() {
+  const size_t current = static_cast<size_t>(designer_.ControlPanel()->CurrentNetwork);
+  if (current < NetworkAnchors.size()) ScrollInView(NetworkAnchors[current]);
+}
+
+}  // namespace voltaris

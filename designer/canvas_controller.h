@@ -1,0 +1,113 @@
+// The canvas as the user works on it: the press mode and the tool chosen on
+// the toolbar, placing devices and supplies, presses on tiles, dragging and
+// dropping, the supply last right-clicked and its "Clone to" menu, Tidy-Up
+// and snapping, the top of each network's section, and the scroll position
+// and height of the view. It works on the open project's canvas and control
+// panel, which it reaches through its designer.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "designer/designer_host.h"
+#include "model/canvas.h"
+#include "model/device.h"
+#include "model/signal.h"
+
+namespace voltaris {
+
+class TDesigner;
+
+// What a press on the canvas background does.
+enum class TPressMode { None, PlaceDevice, PlacePSU };
+
+class TCanvasController {
+ public:
+  static constexpr int NetworkCountMax = 8;
+  static constexpr int DefaultViewHeight = 400;
+  static constexpr int DefaultCanvasOffsetTop = 256;
+
+  TCanvasController(TDesigner& designer, IDesignerHost& host);
+  TCanvasController(const TCanvasController&) = delete;
+  TCanvasController& operator=(const TCanvasController&) = delete;
+
+  // Forgets the supplies of the project that goes, before it goes.
+  void ForgetSupplies();
+  // Listens to `canvas`, the open project's: right clicks on its supplies,
+  // tiles that come and go.
+  void FollowCanvas(TCanvas& canvas);
+  // The "Clone to" items a panel type offers.
+  void ShowCloneItems(int32_t panelType);
+
+  // --- the networks ---
+  void CreateNetworkAnchors(int count);
+  void ShowNetwork(int index);
+
+  // --- the Arrange menu and the supply menu ---
+  void ToggleSnapToGrid();
+  void TidyUp();
+  void CloneTo(int network);
+
+  // --- presses, drags and drops ---
+  void ChooseDevice(int tool);
+  void ChoosePSU();
+  // A press on the canvas background, in canvas coordinates.
+  void CanvasPress(int x, int y);
+  void PlaceDevice(int x, int y);
+  void PlacePSU(int x, int y);
+  // A press on a tile: the click rules of the tiles. BeginDrag when the view
+  // must start dragging the tile.
+  TMouseResult TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift, bool doubleClick);
+  // Whether `source`, dragged over `target` (null: the canvas background),
+  // may be dropped there.
+  bool DragOver(TDevice* target, TDevice& source);
+  // `source` dropped on `target` (null: the canvas background, where the
+  // tile's centre moves to the canvas point (x, y)).
+  void Drop(TDevice* target, TDevice& source, int x, int y);
+  bool CanvasDragOver(TDevice& source);
+  void CanvasDrop(TDevice& source, int x, int y);
+  // The right-click handler of every supply tile.
+  void PSURightClick(TDevice& psu);
+
+  // --- the view ---
+  // The view reports its scroll position and height (canvas pixels).
+  void SetScroll(int top);
+  void SetViewHeight(int height);
+  // The smallest scroll that shows canvas point y.
+  void ScrollInView(int y);
+  // Scrolls the first network's section into view (the top of the canvas
+  // when there is none), or the current network's when there is one.
+  void ScrollToFirstNetwork();
+  void ScrollToCurrentNetwork();
+  // The height of everything on the canvas: tiles and network anchors.
+  int CanvasHeight() const;
+
+  // --- state (read by the window) ---
+  TPressMode PressMode = TPressMode::None;
+  int SelectedTool = -1;
+  TDevice* SelectedDevice = nullptr;  // the supply last right-clicked
+  bool HandCursor = false;
+  std::vector<int> NetworkAnchors;    // the canvas top of each network section
+  std::array<bool, NetworkCountMax> NetLabelVisible{};
+  bool CloneToVisible = false;
+  std::array<bool, NetworkCountMax> CloneItemVisible{};
+  std::array<bool, NetworkCountMax> CloneItemEnabled{};
+  int ScrollTop = 0;
+  int ViewHeight = DefaultViewHeight;
+  int CanvasOffsetTop = DefaultCanvasOffsetTop;
+
+ private:
+  void TilesChanged(const TCanvasEvent& event);
+  // Opens the supply menu when a supply tile is right-clicked.
+  void WatchSupply(TDevice& tile);
+
+  TDesigner& designer_;
+  IDesignerHost& host_;
+  TSlot<TCanvas, TCanvasEvent> tilesChanged_;
+  std::map<const TDevice*, std::unique_ptr<TSlot<TDevice, TShiftState>>> supplyClicks_;
+};
+
+}  // namespace voltaris
