@@ -202,18 +202,18 @@ std::string TileName(size_t index, const TDevice& tile) {
   return Format("tile %d (%s)", index, tile.ClassName());
 }
 
-}  // namespace
-
-TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::string& datName,
-                     const std::string& pjxName, TSettings& settings, const TStringList& palette) {
-  // The layout first: every record must be complete and name a tile class.
-  std::vector<TComponentRecord> records;
+// The layout: every record must be complete and name a tile class.
+std::vector<TComponentRecord> ReadLayout(const TBytes& pjxBytes, const std::string& pjxName) {
   try {
     TStream pjx(pjxBytes);
-    records = ReadComponentRecords(pjx, TCanvas::TileClassNames());
+    return ReadComponentRecords(pjx, TCanvas::TileClassNames());
   } catch (const StreamError& error) {
     throw FileError(pjxName + ": " + error.what());
   }
+}
+
+// No two tiles share a name; tiles without one are not counted.
+void CheckNames(const std::vector<TComponentRecord>& records, const std::string& pjxName) {
   std::set<std::string> names;
   for (size_t i = 0; i < records.size(); ++i) {
     const std::string& name = records[i].Name;
@@ -221,131 +221,207 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
       throw FileError(Format("%s: the name \"%s\" of record %d is already used by an earlier record", pjxName,
                              name, i));
   }
+}
 
-  TStream dat(datBytes);
-  TSettings stored;
-  try {
-    stored = ReadSettingsHeader(dat);
-  } catch (const StreamError& error) {
-    throw FileError(datName + ": the file ends inside the settings (" + error.what() + ")");
+// A tile joins the panel that shows its figures: a network block as one of
+// its networks, a supply as one of its supplies.
+void TakeIntoPanel(TControlPanel& panel, TDevice& tile) {
+  if (auto* network = dynamic_cast<TPanelNetwork*>(&tile)) {
+    network->ControlPanel = &panel;
+    panel.Networks.push_back(network);
+  } else if (auto* psu = dynamic_cast<TPSU*>(&tile)) {
+    panel.AddPSU(psu);
   }
-  // New network devices take their cable run and impedance from the project's settings.
-  TProject project(stored, palette);
-  {
-    TControlPanel& panel = *project.ControlPanel;
+}
+
+// The figures that are not stored come from what is: the panel's charging
+// current from its type, every supply's from its battery and grade, and the
+// battery factor from the settings.
+void RestoreUnstoredFigures(TControlPanel& panel, const TSettings& stored) {
+  panel.Name = PanelOptsTable[panel.PanelType].Name;
+  panel.SetPanelType(panel.PanelType);
+  panel.SetBatteryFactor(stored.BatteryFactor);
+  for (TPSU* psu : panel.PSUs) psu->Module.UpdateChargeCurrent();
+}
+
+// Every figure from the loaded design. The stored network loads are worked
+// out again from the design itself, also where no drop reached them (a
+// network or supply left empty).
+void Recalculate(TControlPanel& panel) {
+  panel.RecalcNetworkLoad();
+  for (TPSU* psu : panel.PSUs) psu->RecalcLoad();
+  panel.Calculate();
+  for (TPSU* psu : panel.PSUs) psu->Module.Calculate();
+  for (TPSU* psu : panel.PSUs) psu->UpdateStatus();
+  panel.UpdateLowestNetworkGrade();
+}
+
+// Reads the ".dat" of a project whose layout has been read: the settings,
+// the control panel, the tiles' records in layout order and the links
+// between them, which count tiles in that order. Every step throws a
+// FileError that names the file and what is wrong in it.
+class TProjectReader {
+ public:
+  TProjectReader(const TBytes& datBytes, const std::string& datName, const std::string& pjxName)
+      : dat_(datBytes), datName_(datName), pjxName_(pjxName) {}
+
+  TSettings ReadSettings() {
     try {
-      panel.ReadRecord(dat);
+      return ReadSettingsHeader(dat_);
     } catch (const StreamError& error) {
-      throw FileError(datName + ": the control panel record is not sound (" + error.what() + ")");
+      throw FileError(datName_ + ": the file ends inside the settings (" + error.what() + ")");
+    }
+  }
+
+  void ReadControlPanel(TControlPanel& panel) {
+    try {
+      panel.ReadRecord(dat_);
+    } catch (const StreamError& error) {
+      throw FileError(datName_ + ": the control panel record is not sound (" + error.what() + ")");
     }
     if (!PanelOptsTable[panel.PanelType].IsPanel)
-      throw FileError(Format("%s: panel type %d (%s) is not a control panel", datName, panel.PanelType,
+      throw FileError(Format("%s: panel type %d (%s) is not a control panel", datName_, panel.PanelType,
                              PanelOptsTable[panel.PanelType].Name));
+  }
 
-    // Every tile with its position, then its electrical record.
-    std::vector<TDevice*> tiles;
+  // Every tile with its position, then its electrical record.
+  void CreateTiles(TProject& project, const std::vector<TComponentRecord>& records) {
     for (size_t i = 0; i < records.size(); ++i) {
-      const TComponentRecord& record = records[i];
-      TDevice* tile = project.Canvas->CreateByClassName(record.ClassName);
-      if (!tile) throw FileError(Format("%s: record %d names the class %s, which is not a tile", pjxName, i,
-                                        record.ClassName));
-      try {
-        const TBounds bounds = RecordBounds(record);
-        // Every position the canvas can hold; beyond them the cable-run and
-        // grid arithmetic would overflow.
-        if (bounds.Left < 0 || bounds.Top < 0 || bounds.Left > MaxCanvasPosition || bounds.Top > MaxCanvasPosition ||
-            bounds.Width < 0 || bounds.Height < 0 || bounds.Width > MaxTileSize || bounds.Height > MaxTileSize)
-          throw FileError(Format("%s: record %d places its tile at %d, %d with size %d x %d, off the canvas", pjxName,
-                                 i, bounds.Left, bounds.Top, bounds.Width, bounds.Height));
-        tile->SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
-        const std::string hint = RecordHint(record);
-        tile->SetHint(hint);
-        tile->SetShowHint(!hint.empty());
-      } catch (const StreamError& error) {
-        throw FileError(pjxName + ": " + error.what());
-      }
-      tile->SetName(record.Name);
-      try {
-        tile->ReadRecord(dat);
-      } catch (const std::exception& error) {
-        throw FileError(Format("%s: the record of %s is not sound (%s)", datName, TileName(i, *tile), error.what()));
-      }
-      if (auto* network = dynamic_cast<TPanelNetwork*>(tile)) {
-        network->ControlPanel = &panel;
-        panel.Networks.push_back(network);
-      } else if (auto* psu = dynamic_cast<TPSU*>(tile)) {
-        panel.AddPSU(psu);
-      }
-      tiles.push_back(tile);
+      TDevice& tile = CreateTile(*project.Canvas, records[i], i);
+      ReadTileRecord(tile, i);
+      TakeIntoPanel(*project.ControlPanel, tile);
+      tiles_.push_back(&tile);
     }
+  }
 
-    // Both files end together: data left in the ".dat" means the layout lost
-    // records (cut at a record's end), and loading it would silently drop tiles.
-    if (dat.Remaining() > 0)
+  // Both files end together: data left in the ".dat" means the layout lost
+  // records (cut at a record's end), and loading it would silently drop tiles.
+  void CheckBothFilesEnd() const {
+    if (dat_.Remaining() > 0)
       throw FileError(Format("%s: %d bytes follow the records of the %d tiles of %s, which may have lost tiles",
-                             datName, dat.Remaining(), tiles.size(), pjxName));
+                             datName_, dat_.Remaining(), tiles_.size(), pjxName_));
+  }
 
-    // The figures that are not stored come from what is: the panel's
-    // charging current from its type, every supply's from its battery and
-    // grade, and the battery factor from the settings.
-    panel.Name = PanelOptsTable[panel.PanelType].Name;
-    panel.SetPanelType(panel.PanelType);
-    panel.SetBatteryFactor(stored.BatteryFactor);
-    for (TPSU* psu : panel.PSUs) psu->Module.UpdateChargeCurrent();
-
-    auto tileAt = [&](int32_t link, size_t from, const char* what) -> TDevice* {
-      if (link < 0) return nullptr;
-      if (static_cast<size_t>(link) >= tiles.size())
-        throw FileError(Format("%s: the %s link %d of %s is beyond the %d tiles", datName, what, link,
-                               TileName(from, *tiles[from]), tiles.size()));
-      return tiles[static_cast<size_t>(link)];
-    };
-
-    // Clones join their masters before any device is dropped on them.
-    for (size_t i = 0; i < tiles.size(); ++i) {
-      auto* clone = dynamic_cast<TPSUClone*>(tiles[i]);
+  // Clones join their masters before any device is dropped on them.
+  void AttachClones() const {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      auto* clone = dynamic_cast<TPSUClone*>(tiles_[i]);
       if (!clone) continue;
-      TDevice* master = tileAt(clone->MasterIndex, i, "master");
+      TDevice* master = TileAt(clone->MasterIndex, i, "master");
       if (!master) continue;
       auto* supply = dynamic_cast<TPSU*>(master);
       if (!supply)
-        throw FileError(Format("%s: the master of %s is %s, which is not a power supply", datName,
+        throw FileError(Format("%s: the master of %s is %s, which is not a power supply", datName_,
                                TileName(i, *clone), TileName(static_cast<size_t>(clone->MasterIndex), *master)));
       clone->AttachToMaster(*supply);
     }
-
-    // The links, replayed as the user's drops in file order: the network
-    // parent first, then the supply. A link no drop could have made is an error.
-    for (size_t i = 0; i < tiles.size(); ++i) {
-      auto* device = dynamic_cast<TNetDevice*>(tiles[i]);
-      if (!device) continue;
-      if (TDevice* target = tileAt(device->SavedParent, i, "network")) {
-        auto* parent = dynamic_cast<TNetwork*>(target);
-        if (!parent)
-          throw FileError(Format("%s: %s is wired to %s, which is not a network object", datName,
-                                 TileName(i, *device), TileName(static_cast<size_t>(device->SavedParent), *target)));
-        if (parent == device || parent->DependsOn(device))
-          throw FileError(Format("%s: %s is wired behind itself", datName, TileName(i, *device)));
-        parent->DragDropHandler(device, 0, 0);
-      }
-      if (TDevice* target = tileAt(device->SavedSupply, i, "supply")) {
-        if (!dynamic_cast<TPSUBase*>(target))
-          throw FileError(Format("%s: %s is powered by %s, which is not a power supply", datName,
-                                 TileName(i, *device), TileName(static_cast<size_t>(device->SavedSupply), *target)));
-        target->DragDropHandler(device, 0, 0);
-      }
-    }
-
-    // Every figure from the loaded design.
-    // The stored network loads are worked out again from the design itself,
-    // also where no drop reached them (a network or supply left empty).
-    panel.RecalcNetworkLoad();
-    for (TPSU* psu : panel.PSUs) psu->RecalcLoad();
-    panel.Calculate();
-    for (TPSU* psu : panel.PSUs) psu->Module.Calculate();
-    for (TPSU* psu : panel.PSUs) psu->UpdateStatus();
-    panel.UpdateLowestNetworkGrade();
   }
+
+  // The links, replayed as the user's drops in file order: the network
+  // parent first, then the supply. A link no drop could have made is an error.
+  void ReplayLinks() const {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      auto* device = dynamic_cast<TNetDevice*>(tiles_[i]);
+      if (!device) continue;
+      DropOnNetwork(*device, i);
+      DropOnSupply(*device, i);
+    }
+  }
+
+ private:
+  // The tile of `record` (number `index` of the layout), at its place on the
+  // canvas with its hint and name.
+  TDevice& CreateTile(TCanvas& canvas, const TComponentRecord& record, size_t index) const {
+    TDevice* tile = canvas.CreateByClassName(record.ClassName);
+    if (!tile) throw FileError(Format("%s: record %d names the class %s, which is not a tile", pjxName_, index,
+                                      record.ClassName));
+    try {
+      const TBounds bounds = RecordBounds(record);
+      CheckOnCanvas(bounds, index);
+      tile->SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+      const std::string hint = RecordHint(record);
+      tile->SetHint(hint);
+      tile->SetShowHint(!hint.empty());
+    } catch (const StreamError& error) {
+      throw FileError(pjxName_ + ": " + error.what());
+    }
+    tile->SetName(record.Name);
+    return *tile;
+  }
+
+  // Every position the canvas can hold; beyond them the cable-run and grid
+  // arithmetic would overflow.
+  void CheckOnCanvas(const TBounds& bounds, size_t index) const {
+    if (bounds.Left < 0 || bounds.Top < 0 || bounds.Left > MaxCanvasPosition || bounds.Top > MaxCanvasPosition ||
+        bounds.Width < 0 || bounds.Height < 0 || bounds.Width > MaxTileSize || bounds.Height > MaxTileSize)
+      throw FileError(Format("%s: record %d places its tile at %d, %d with size %d x %d, off the canvas", pjxName_,
+                             index, bounds.Left, bounds.Top, bounds.Width, bounds.Height));
+  }
+
+  void ReadTileRecord(TDevice& tile, size_t index) {
+    try {
+      tile.ReadRecord(dat_);
+    } catch (const std::exception& error) {
+      throw FileError(Format("%s: the record of %s is not sound (%s)", datName_, TileName(index, tile), error.what()));
+    }
+  }
+
+  // The tile a stored link names, or none when the link is empty.
+  TDevice* TileAt(int32_t link, size_t from, const char* what) const {
+    if (link < 0) return nullptr;
+    if (static_cast<size_t>(link) >= tiles_.size())
+      throw FileError(Format("%s: the %s link %d of %s is beyond the %d tiles", datName_, what, link,
+                             TileName(from, *tiles_[from]), tiles_.size()));
+    return tiles_[static_cast<size_t>(link)];
+  }
+
+  // The device (tile `index`) dropped on the network it is wired to, which
+  // must be a network object not hanging behind the device itself.
+  void DropOnNetwork(TNetDevice& device, size_t index) const {
+    TDevice* target = TileAt(device.SavedParent, index, "network");
+    if (!target) return;
+    auto* parent = dynamic_cast<TNetwork*>(target);
+    if (!parent)
+      throw FileError(Format("%s: %s is wired to %s, which is not a network object", datName_,
+                             TileName(index, device), TileName(static_cast<size_t>(device.SavedParent), *target)));
+    if (parent == &device || parent->DependsOn(&device))
+      throw FileError(Format("%s: %s is wired behind itself", datName_, TileName(index, device)));
+    parent->DragDropHandler(&device, 0, 0);
+  }
+
+  // The device (tile `index`) dropped on the supply that powers it.
+  void DropOnSupply(TNetDevice& device, size_t index) const {
+    TDevice* target = TileAt(device.SavedSupply, index, "supply");
+    if (!target) return;
+    if (!dynamic_cast<TPSUBase*>(target))
+      throw FileError(Format("%s: %s is powered by %s, which is not a power supply", datName_,
+                             TileName(index, device), TileName(static_cast<size_t>(device.SavedSupply), *target)));
+    target->DragDropHandler(&device, 0, 0);
+  }
+
+  TStream dat_;
+  const std::string& datName_;
+  const std::string& pjxName_;
+  std::vector<TDevice*> tiles_;  // in layout order, which the links count in
+};
+
+}  // namespace
+
+TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::string& datName,
+                     const std::string& pjxName, TSettings& settings, const TStringList& palette) {
+  const std::vector<TComponentRecord> records = ReadLayout(pjxBytes, pjxName);
+  CheckNames(records, pjxName);
+  TProjectReader reader(datBytes, datName, pjxName);
+  const TSettings stored = reader.ReadSettings();
+  // New network devices take their cable run and impedance from the project's settings.
+  TProject project(stored, palette);
+  reader.ReadControlPanel(*project.ControlPanel);
+  reader.CreateTiles(project, records);
+  reader.CheckBothFilesEnd();
+  RestoreUnstoredFigures(*project.ControlPanel, stored);
+  reader.AttachClones();
+  reader.ReplayLinks();
+  Recalculate(*project.ControlPanel);
   settings = stored;
   return project;
 }

@@ -171,6 +171,70 @@ TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
   EXPECT_EQ(designer.ControlPanel()->PSUs.at(0)->Module.NetworkQuiescent, 25);
 }
 
+// The drops replayed on loading rebuild the design as it was drawn: the
+// shipped examples, with clones and chained devices, save back to their bytes.
+TEST_F(ProjectFilesTest, TheExamplesSaveBackTheirOwnBytes) {
+  const std::filesystem::path examples =
+      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+  for (const char* name : {"CornerShop", "Warehouse"}) {
+    const TBytes dat = TStream::LoadFromFile((examples / (std::string(name) + ".dat")).string()).Bytes();
+    const TBytes pjx = TStream::LoadFromFile((examples / (std::string(name) + ".pjx")).string()).Bytes();
+    TSettings settings;
+    TProject project = ReadProject(dat, pjx, "x.dat", "x.pjx", settings);
+    const TProjectBytes saved = WriteProject(settings, *project.ControlPanel, *project.Canvas);
+    EXPECT_EQ(saved.Dat, dat) << name;
+    EXPECT_EQ(saved.Pjx, pjx) << name;
+  }
+}
+
+TEST_F(ProjectFilesTest, StoredNetworkLoadsNoDropReachesAreWorkedOutFromTheDesign) {
+  // Nothing on the panel's networks and a supply that powers nothing.
+  New("Orvane 700", 3);
+  PlaceSupply(700, 150);
+  designer.SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  // Network currents in the panel's and the supply's records (47 and 51
+  // bytes into a module record) that the design does not give.
+  TStream stream(dat);
+  stream.Seek(SettingsHeaderSize);
+  TCanvas canvas;
+  TControlPanel panel(canvas.Context());
+  panel.ReadRecord(stream);
+  const size_t supplyRecord = stream.Position();
+  TBytes stale = dat;
+  for (size_t offset : {SettingsHeaderSize + 47, SettingsHeaderSize + 51, supplyRecord + 47, supplyRecord + 51})
+    stale.at(offset) = 200;
+
+  TSettings settings;
+  TProject project = ReadProject(stale, pjx, "Shop.dat", "Shop.pjx", settings);
+  EXPECT_EQ(project.ControlPanel->NetworkQuiescent, 0);
+  EXPECT_EQ(project.ControlPanel->NetworkAlarm, 0);
+  EXPECT_EQ(project.ControlPanel->PSUs.at(0)->Module.NetworkQuiescent, 0);
+  EXPECT_EQ(project.ControlPanel->PSUs.at(0)->Module.NetworkAlarm, 0);
+  EXPECT_EQ(WriteProject(settings, *project.ControlPanel, *project.Canvas).Dat, dat);
+  // The panel's record alone: not even a network tile is left to update it.
+  TProject bare = ReadProject(TBytes(stale.begin(), stale.begin() + supplyRecord), {}, "Shop.dat", "Shop.pjx",
+                              settings);
+  EXPECT_EQ(bare.ControlPanel->NetworkQuiescent, 0);
+  EXPECT_EQ(bare.ControlPanel->NetworkAlarm, 0);
+}
+
+TEST_F(ProjectFilesTest, ALoadedProjectAnswersAnEditAsTheSavedOneDid) {
+  MakeSample();
+  designer.SaveProject();
+  auto addKeypad = [&] {
+    TVududa& keypad = Place(K4, 450, 400);
+    ASSERT_TRUE(Drag(keypad, Net(0)));
+  };
+  addKeypad();
+  const std::string edited = Picture();
+  designer.Modified = false;
+  Load("Shop");
+  ASSERT_TRUE(host.errors.empty()) << host.errors.front();
+  addKeypad();
+  EXPECT_EQ(Picture(), edited);
+}
+
 TEST_F(ProjectFilesTest, AMissingDataDirectoryIsCreatedOnTheFirstSave) {
   std::filesystem::remove_all(dir.File("Data"));
   New("Orvane 200", 2);
@@ -371,7 +435,7 @@ TEST_F(LayoutEditTest, AnUnknownClassAndADuplicateNameAreErrors) {
 }
 
 TEST_F(LayoutEditTest, PositionsOffTheCanvasAreErrors) {
-  for (const char* property : {"Left", "Top", "Width"}) {
+  for (const char* property : {"Left", "Top", "Width", "Height"}) {
     auto records = Records();
     for (TProperty& stored : records[9].Properties)
       if (stored.Name == property) stored.Value = TPropertyValue::Integer(INT32_MAX - 10);
