@@ -191,7 +191,7 @@ TEST_F(ProjectFilesTest, StoredNetworkLoadsNoDropReachesAreWorkedOutFromTheDesig
   // Nothing on the panel's networks and a supply that powers nothing.
   New("Orvane 700", 3);
   PlaceSupply(700, 150);
-  designer.SaveProject();
+  designer.Session().SaveProject();
   const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
   // Network currents in the panel's and the supply's records (47 and 51
   // bytes into a module record) that the design does not give.
@@ -221,14 +221,14 @@ TEST_F(ProjectFilesTest, StoredNetworkLoadsNoDropReachesAreWorkedOutFromTheDesig
 
 TEST_F(ProjectFilesTest, ALoadedProjectAnswersAnEditAsTheSavedOneDid) {
   MakeSample();
-  designer.SaveProject();
+  designer.Session().SaveProject();
   auto addKeypad = [&] {
     TVududa& keypad = Place(K4, 450, 400);
     ASSERT_TRUE(Drag(keypad, Net(0)));
   };
   addKeypad();
   const std::string edited = Picture();
-  designer.Modified = false;
+  designer.Session().Modified = false;
   Load("Shop");
   ASSERT_TRUE(host.errors.empty()) << host.errors.front();
   addKeypad();
