@@ -89,5 +89,12 @@ bench: deps
 	@$(BENCH_BUILD)/bench/model_bench --benchmark_repetitions=$(BENCH_REPETITIONS)
 	@QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/window_bench --benchmark_repetitions=$(BENCH_REPETITIONS) 2>/dev/null
 
+# clang-format and clang-tidy on the C++ changed since .ci/lint-base (see
+# scripts/lint.sh), with the compile commands of $(BUILD).
+.PHONY: lint
+lint: build
+	@scripts/install-deps.sh lint
+	@scripts/lint.sh $(BUILD)
+
 clean:
 	rm -rf $(BUILD)

@@ -6,6 +6,7 @@
 #                                       runtimes and the symbolizer, for
 #                                       `make test-asan` and `make fuzz`
 #   scripts/install-deps.sh bench       Google Benchmark, for `make bench`
+#   scripts/install-deps.sh lint        clang-format and clang-tidy, for `make lint`
 set -euo pipefail
 
 packages=(
@@ -19,6 +20,7 @@ for extra in "$@"; do
   case "$extra" in
     sanitizers) packages+=(clang llvm libclang-rt-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
+    lint) packages+=(clang-format clang-tidy) ;;
     *) echo "install-deps.sh: unknown package set '$extra'" >&2; exit 2 ;;
   esac
 done

@@ -5,7 +5,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

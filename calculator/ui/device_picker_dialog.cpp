@@ -15,7 +15,7 @@
 #include <cmath>
 
 #include "calculator/ui/column_list.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -17,7 +17,8 @@
 
 #include "calculator/ui/column_list.h"
 #include "calculator/ui/device_picker_dialog.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
+#include "ui/widget_values.h"
 
 namespace voltaris {
 
@@ -49,24 +50,9 @@ QComboBox* MakeDropDown(const char* name, QWidget* parent) {
   return box;
 }
 
-void ShowItems(QComboBox* box, const TStringList& items, int index) {
-  const QSignalBlocker blocker(box);
-  QStringList wanted;
-  for (const std::string& item : items) wanted << ToQString(item);
-  QStringList shown;
-  for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
-  if (shown != wanted) {
-    box->clear();
-    box->addItems(wanted);
-  }
-  box->setCurrentIndex(index);
-}
-
 void ShowValue(QLabel* label, const TValueLabel& value) {
   label->setText(ToQString(value.Text));
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, ToQColor(value.Colour));
-  label->setPalette(palette);
+  SetTextColour(label, value.Colour);
 }
 
 QGroupBox* MakeGroup(const char* title, QWidget* parent) {

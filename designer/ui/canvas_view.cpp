@@ -11,7 +11,7 @@
 #include "designer/ui/tile_widget.h"
 #include "model/net_device.h"
 #include "model/wire.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -22,7 +22,8 @@
 #include <utility>
 
 #include "model/net_device.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
+#include "ui/widget_values.h"
 
 namespace voltaris {
 
@@ -62,12 +63,6 @@ class GridLineDelegate : public QStyledItemDelegate {
 };
 
 void SetText(QLabel* label, const std::string& text) { label->setText(ToQString(text)); }
-
-void SetTextColour(QWidget* widget, const TColour& colour, QPalette::ColorRole role) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, ToQColor(colour));
-  widget->setPalette(palette);
-}
 
 // Rewrites a field only when its text differs, so that the cursor stays put.
 void SetFieldText(QLineEdit* edit, const std::string& text) {
@@ -477,15 +472,7 @@ void TLoadingDialog::Refresh() {
   label1_->setVisible(!view.Panel2Visible);
   edits_[0]->setVisible(!view.Panel2Visible);
 
-  QStringList types;
-  for (const std::string& item : view.DevTypeItems) types << ToQString(item);
-  QStringList shownTypes;
-  for (int i = 0; i < cbDevType_->count(); ++i) shownTypes << cbDevType_->itemText(i);
-  if (types != shownTypes) {
-    cbDevType_->clear();
-    cbDevType_->addItems(types);
-  }
-  cbDevType_->setCurrentIndex(view.DevTypeIndex);
+  ShowItems(cbDevType_, view.DevTypeItems, view.DevTypeIndex);
   cbDevType_->setEnabled(view.DevTypeEnabled);
   SetFieldText(location_, view.Location);
   SetTextColour(location_, view.LocationColour, QPalette::Text);

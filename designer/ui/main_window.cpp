@@ -20,12 +20,12 @@
 #include "designer/ui/message_box_sink.h"
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/options_dialog.h"
+#include "designer/ui/pictures.h"
 #include "designer/ui/qt_dialog_host.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/system_files_dialog.h"
-#include "designer/ui/pictures.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 // The pictures are compiled into the static ui library: register them.
 static void InitResources() { Q_INIT_RESOURCE(resources); }

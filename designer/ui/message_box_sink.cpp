@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
+#include "ui/widget_values.h"
 
 namespace voltaris {
 
@@ -52,19 +53,6 @@ void ShowText(QLineEdit* edit, const std::string& value, bool (*accepts)(char)) 
   const QSignalBlocker blocker(edit);
   edit->setText(shown);
   edit->setCursorPosition(static_cast<int>(std::min(cursor, shown.size())));
-}
-
-void ShowList(QComboBox* combo, const TStringList& items, int selected) {
-  const QSignalBlocker blocker(combo);
-  QStringList texts;
-  for (const std::string& item : items) texts << ToQString(item);
-  QStringList shown;
-  for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
-  if (shown != texts) {
-    combo->clear();
-    combo->addItems(texts);
-  }
-  combo->setCurrentIndex(selected);
 }
 
 }  // namespace
@@ -156,8 +144,8 @@ bool TNewFileDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void TNewFileDialog::Refresh() {
   ShowText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
-  ShowList(cbPanelType_, presenter_.PanelTypes(), presenter_.PanelTypeIndex());
-  ShowList(cbGrade_, presenter_.Grades(), presenter_.GradeIndex());
+  ShowItems(cbPanelType_, presenter_.PanelTypes(), presenter_.PanelTypeIndex());
+  ShowItems(cbGrade_, presenter_.Grades(), presenter_.GradeIndex());
   ShowText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
 }
 

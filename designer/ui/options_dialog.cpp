@@ -13,7 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

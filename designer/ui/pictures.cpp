@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

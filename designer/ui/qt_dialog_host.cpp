@@ -7,7 +7,7 @@
 #include "calculator/ui/load_calculator_dialog.h"
 #include "designer/designer.h"
 #include "designer/ui/loading_dialog.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -6,8 +6,8 @@
 #include <QVariant>
 #include <limits>
 
-#include "calculator/ui/qt_text.h"
 #include "catalogue/byte_stream.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "calculator/ui/qt_text.h"
 #include "designer/report_file.h"
 #include "designer/ui/message_box_sink.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

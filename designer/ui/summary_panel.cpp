@@ -1,5 +1,4 @@
 #include "designer/ui/summary_panel.h"
-#include "calculator/ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,36 +15,16 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "ui/qt_text.h"
+#include "ui/widget_values.h"
+
 namespace voltaris {
 
 namespace {
 
-QStringList ToQStringList(const TStringList& lines) {
-  QStringList result;
-  result.reserve(static_cast<qsizetype>(lines.size()));
-  for (const std::string& line : lines) result << ToQString(line);
-  return result;
-}
-
-void SetTextColour(QLabel* label, const TColour& colour) {
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, ToQColor(colour));
-  label->setPalette(palette);
-}
-
 void ShowText(QLabel* label, const TSummaryText& text) {
   label->setText(ToQString(text.Text));
   SetTextColour(label, text.Colour);
-}
-
-// Refills a list only when its items changed, so that an open list keeps its place.
-void ShowItems(QComboBox* box, const TStringList& items) {
-  const QStringList wanted = ToQStringList(items);
-  QStringList shown;
-  for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
-  if (shown == wanted) return;
-  box->clear();
-  box->addItems(wanted);
 }
 
 QFrame* Separator(QWidget* parent) {
@@ -244,12 +223,12 @@ void TSummaryPanel::ShowSummary(const TSummaryView& summary) {
   ShowText(actStandby_, summary.ActStandby);
   {
     const QSignalBlocker blocker(grade_);
-    ShowItems(grade_, summary.GradeItems);
+    SetItems(grade_, summary.GradeItems);
     grade_->setCurrentIndex(summary.GradeIndex);
   }
   {
     const QSignalBlocker blocker(battery_);
-    ShowItems(battery_, summary.BatteryItems);
+    SetItems(battery_, summary.BatteryItems);
     battery_->setPlaceholderText(ToQString(summary.BatteryText));
     battery_->setCurrentIndex(summary.BatteryIndex);
   }

@@ -14,7 +14,7 @@
 #include "designer/ui/canvas_view.h"
 #include "designer/ui/pictures.h"
 #include "model/panel_network.h"
-#include "calculator/ui/qt_text.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -74,7 +74,7 @@ class FileDialogsTest : public QObject {
   // New File: each choice refills the other list; OK reports the first
   // missing entry and closes only when everything is filled in.
   void newFileOkChecksInOrderAndClosesWhenComplete() {
-    std::ofstream(Dir() + "/Shop.dat");
+    std::ofstream(Dir() + "/Shop.dat").close();
     TNewFilePresenter presenter(Dir(), sink_);
     TNewFileDialog dialog(presenter);
     presenter.Show();
