@@ -165,8 +165,7 @@ void TCanvasController::PlacePSU(int x, int y) {
   designer_.Session().Modified = true;
 }
 
-TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift,
-                                              bool doubleClick) {
+TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift, bool doubleClick) {
   const TMouseResult result = tile.MouseDown(button, shift, doubleClick);
   // A set-up dialog, a detach or a deletion may have changed the design.
   if (button != TMouseButton::Right && (doubleClick || shift.Alt || shift.Ctrl)) designer_.Session().Modified = true;
@@ -209,9 +208,7 @@ int TCanvasController::CanvasHeight() const {
   return height;
 }
 
-void TCanvasController::SetScroll(int top) {
-  ScrollTop = std::clamp(top, 0, std::max(0, CanvasHeight() - ViewHeight));
-}
+void TCanvasController::SetScroll(int top) { ScrollTop = std::clamp(top, 0, std::max(0, CanvasHeight() - ViewHeight)); }
 
 void TCanvasController::SetViewHeight(int height) { ViewHeight = std::max(1, height); }
 

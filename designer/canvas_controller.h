@@ -90,7 +90,7 @@ class TCanvasController {
   int SelectedTool = -1;
   TDevice* SelectedDevice = nullptr;  // the supply last right-clicked
   bool HandCursor = false;
-  std::vector<int> NetworkAnchors;    // the canvas top of each network section
+  std::vector<int> NetworkAnchors;  // the canvas top of each network section
   std::array<bool, NetworkCountMax> NetLabelVisible{};
   bool CloneToVisible = false;
   std::array<bool, NetworkCountMax> CloneItemVisible{};

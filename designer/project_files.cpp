@@ -311,8 +311,8 @@ class TProjectReader {
       if (!master) continue;
       auto* supply = dynamic_cast<TPSU*>(master);
       if (!supply)
-        throw FileError(Format("%s: the master of %s is %s, which is not a power supply", datName_,
-                               TileName(i, *clone), TileName(static_cast<size_t>(clone->MasterIndex), *master)));
+        throw FileError(Format("%s: the master of %s is %s, which is not a power supply", datName_, TileName(i, *clone),
+                               TileName(static_cast<size_t>(clone->MasterIndex), *master)));
       clone->AttachToMaster(*supply);
     }
   }
@@ -333,8 +333,9 @@ class TProjectReader {
   // canvas with its hint and name.
   TDevice& CreateTile(TCanvas& canvas, const TComponentRecord& record, size_t index) const {
     TDevice* tile = canvas.CreateByClassName(record.ClassName);
-    if (!tile) throw FileError(Format("%s: record %d names the class %s, which is not a tile", pjxName_, index,
-                                      record.ClassName));
+    if (!tile)
+      throw FileError(
+          Format("%s: record %d names the class %s, which is not a tile", pjxName_, index, record.ClassName));
     try {
       const TBounds bounds = RecordBounds(record);
       CheckOnCanvas(bounds, index);
@@ -382,8 +383,8 @@ class TProjectReader {
     if (!target) return;
     auto* parent = dynamic_cast<TNetwork*>(target);
     if (!parent)
-      throw FileError(Format("%s: %s is wired to %s, which is not a network object", datName_,
-                             TileName(index, device), TileName(static_cast<size_t>(device.SavedParent), *target)));
+      throw FileError(Format("%s: %s is wired to %s, which is not a network object", datName_, TileName(index, device),
+                             TileName(static_cast<size_t>(device.SavedParent), *target)));
     if (parent == &device || parent->DependsOn(&device))
       throw FileError(Format("%s: %s is wired behind itself", datName_, TileName(index, device)));
     parent->DragDropHandler(&device, 0, 0);
@@ -394,8 +395,8 @@ class TProjectReader {
     TDevice* target = TileAt(device.SavedSupply, index, "supply");
     if (!target) return;
     if (!dynamic_cast<TPSUBase*>(target))
-      throw FileError(Format("%s: %s is powered by %s, which is not a power supply", datName_,
-                             TileName(index, device), TileName(static_cast<size_t>(device.SavedSupply), *target)));
+      throw FileError(Format("%s: %s is powered by %s, which is not a power supply", datName_, TileName(index, device),
+                             TileName(static_cast<size_t>(device.SavedSupply), *target)));
     target->DragDropHandler(&device, 0, 0);
   }
 

@@ -41,9 +41,7 @@ void TSummaryPresenter::UpdateSummary() {
   auto current = [](int32_t milliamps) {
     return milliamps <= 1000 ? Format("%d mA", milliamps) : Format("%.2f Amps", milliamps / 1000.0);
   };
-  auto amps = [](double value) {
-    return value <= 1 ? Format("%.0f mA", value * 1000) : Format("%.2f Amps", value);
-  };
+  auto amps = [](double value) { return value <= 1 ? Format("%.0f mA", value * 1000) : Format("%.2f Amps", value); };
   Summary.QLoad = {current(panel.TotalQuiescent()), panel.ContinuousOverload ? ColourRed : ColourGreen};
   Summary.AlmLoad = {current(panel.TotalAlarm()), panel.AlarmOverload ? ColourRed : ColourGreen};
   Summary.PeakCurrent = {amps(panel.PeakAvailable), ColourBlue};

@@ -28,23 +28,23 @@ struct TSummaryText {
 
 // The summary panel, as shown.
 struct TSummaryView {
-  std::string Panel;           // lbPanel
-  TSummaryText StandBy;        // lbStandBy: required standby
-  TSummaryText PSU;            // lbPSU
-  TSummaryText BattCurrent;    // lbBattCurrent
-  TSummaryText PeakCurrent;    // lbPeakCurrent
-  TSummaryText RatedOP;        // lbRatedOP
-  TSummaryText QLoad;          // lbQLoad
-  TSummaryText AlmLoad;        // lbAlmLoad
-  TSummaryText ActStandby;     // lbActStandby
-  TStringList GradeItems;      // cbGrade
+  std::string Panel;         // lbPanel
+  TSummaryText StandBy;      // lbStandBy: required standby
+  TSummaryText PSU;          // lbPSU
+  TSummaryText BattCurrent;  // lbBattCurrent
+  TSummaryText PeakCurrent;  // lbPeakCurrent
+  TSummaryText RatedOP;      // lbRatedOP
+  TSummaryText QLoad;        // lbQLoad
+  TSummaryText AlmLoad;      // lbAlmLoad
+  TSummaryText ActStandby;   // lbActStandby
+  TStringList GradeItems;    // cbGrade
   int GradeIndex = -1;
-  TStringList BatteryItems;    // cbBatteryType
+  TStringList BatteryItems;  // cbBatteryType
   int BatteryIndex = -1;
   std::string BatteryText = "Select Battery";  // the box's text while nothing is selected
-  bool ACFailChecked = false;  // cbACFailSig
+  bool ACFailChecked = false;                  // cbACFailSig
   bool ACFailEnabled = false;
-  int DegradeIndex = 0;        // ComboBox1: -1 when only its text is set
+  int DegradeIndex = 0;  // ComboBox1: -1 when only its text is set
   std::string DegradeText = "0";
 };
 
@@ -77,7 +77,7 @@ class TSummaryPresenter {
 
   // --- state (read by the window) ---
   TSummaryView Summary;
-  TStringList Errors;                 // the warning list lbErrors
+  TStringList Errors;  // the warning list lbErrors
   std::vector<TAttachedDevice> AttachedDevices;
 
  private:

@@ -9,9 +9,9 @@
 #include "catalogue/format.h"
 #include "model/load_data.h"
 #include "model/panel_network.h"
+#include "model/project_context.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
-#include "model/project_context.h"
 #include "model/system_checks.h"
 
 namespace voltaris {

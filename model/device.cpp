@@ -35,9 +35,7 @@ void TDevice::RecalcLoad() {
 
 void TDevice::ShowFigures() {}
 
-bool TDevice::DragOverHandler(TDevice* source) {
-  return source && source != this && source->AsNetDevice() != nullptr;
-}
+bool TDevice::DragOverHandler(TDevice* source) { return source && source != this && source->AsNetDevice() != nullptr; }
 
 void TDevice::RecalcChildren() {
   // By index: a recalculation never changes the list, but stay safe if it did.

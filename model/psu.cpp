@@ -3,8 +3,8 @@
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/net_device.h"
-#include "model/psu_clone.h"
 #include "model/project_context.h"
+#include "model/psu_clone.h"
 
 namespace voltaris {
 

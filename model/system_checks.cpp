@@ -54,8 +54,7 @@ constexpr TSystemCheck Checks[] = {
      {SupplyRed, "** PSU may have insufficient backup (Indicated by Red Status Light) **"}},
     {{SupplyYellow, "PSU has devices not to Grade %d - Yellow Status Light"},
      {SupplyYellow, "** PSU is powering devices not to Grade %d (Indicated by Yellow Status Light) **"}},
-    {{/* no live warning */},
-     {SupplyBlue, "** PSU has no battery selected (Indicated by Blue Status Light) **"}},
+    {{/* no live warning */}, {SupplyBlue, "** PSU has no battery selected (Indicated by Blue Status Light) **"}},
 };
 
 // A line has both a condition and a text, or neither; every check states something.

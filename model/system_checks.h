@@ -19,11 +19,11 @@ struct TSystemFacts {
   int32_t LowestDeviceGrade = 3;   // of the devices wired to the panel
   int32_t LowestNetworkGrade = 0;  // of the devices on the panel networks
   bool InsufficientBackup = false;
-  int32_t BatteryIndex = -1;       // -1: no battery fitted to the panel
+  int32_t BatteryIndex = -1;  // -1: no battery fitted to the panel
   bool AlarmOverload = false;
   bool ContinuousOverload = false;
-  TStatusSet Networks = 0;         // union of the panel networks' statuses
-  TStatusSet Supplies = 0;         // union of the remote supplies' statuses
+  TStatusSet Networks = 0;  // union of the panel networks' statuses
+  TStatusSet Supplies = 0;  // union of the remote supplies' statuses
 };
 
 using TSystemCondition = bool (*)(const TSystemFacts&);

@@ -90,9 +90,9 @@ enum class TControlLeft {
 };
 
 // Widths that follow from the font rather than from a number of pixels.
-constexpr int FitCaption = 0;      // a label as wide as its caption
-constexpr int FitFigure = -1;      // a figure as wide as "0000 mA"
-constexpr int ToFieldsEnd = -2;    // a panel from its left edge to the fields' right edge
+constexpr int FitCaption = 0;    // a label as wide as its caption
+constexpr int FitFigure = -1;    // a figure as wide as "0000 mA"
+constexpr int ToFieldsEnd = -2;  // a panel from its left edge to the fields' right edge
 
 struct TControlRow {
   TControlKind Kind;
@@ -206,9 +206,8 @@ TFigureColumns PlaceFigureColumns(const QFont& font) {
   columns.ValueWidth = QFontMetrics(valueFont).horizontalAdvance(QStringLiteral("0000 mA"));
   // The right column sits as far right as its captions allow, leaving the
   // widest gap after the values.
-  const int rightCaptionWidth =
-      std::max(metrics.horizontalAdvance(QString::fromLatin1(ImpedanceCaption)),
-               metrics.horizontalAdvance(QString::fromLatin1(Panel1Title)) - EditWidth - 4);
+  const int rightCaptionWidth = std::max(metrics.horizontalAdvance(QString::fromLatin1(ImpedanceCaption)),
+                                         metrics.horizontalAdvance(QString::fromLatin1(Panel1Title)) - EditWidth - 4);
   columns.Column = std::max(columns.Values + columns.ValueWidth + 4, EditLeft - 6 - rightCaptionWidth);
   return columns;
 }
@@ -243,15 +242,19 @@ QWidget* CreateControl(const TControlRow& row, QWidget* parent) {
   using enum TControlKind;
   const QString caption = QString::fromLatin1(row.Caption);
   switch (row.Kind) {
-    case Label: return new QLabel(caption, parent);
-    case Field: return new QLineEdit(parent);
-    case TypeList: return new QComboBox(parent);
+    case Label:
+      return new QLabel(caption, parent);
+    case Field:
+      return new QLineEdit(parent);
+    case TypeList:
+      return new QComboBox(parent);
     case Bevel: {
       auto* bevel = new QFrame(parent);
       bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
       return bevel;
     }
-    case Panel: return new QFrame(parent);
+    case Panel:
+      return new QFrame(parent);
     case Button: {
       auto* button = new QPushButton(caption, parent);
       // Enter in a field applies the field; it never presses a button.
@@ -261,7 +264,8 @@ QWidget* CreateControl(const TControlRow& row, QWidget* parent) {
       button->setFocusPolicy(Qt::TabFocus);
       return button;
     }
-    case List: return MakeDeviceList(parent);
+    case List:
+      return MakeDeviceList(parent);
   }
   Q_UNREACHABLE();
 }
@@ -298,16 +302,27 @@ void BuildControlTable(QDialog& dialog, QObject& keyFilter) {
     if (row.Width == FitFigure) size.setWidth(columns.ValueWidth);
     int left = row.X;
     switch (row.Left) {
-      case Dialog: break;
-      case Captions: left += FigureLeft; break;
-      case Values: left += columns.Values; break;
-      case Column: left += columns.Column; break;
-      case Fields: left += EditLeft; break;
+      case Dialog:
+        break;
+      case Captions:
+        left += FigureLeft;
+        break;
+      case Values:
+        left += columns.Values;
+        break;
+      case Column:
+        left += columns.Column;
+        break;
+      case Fields:
+        left += EditLeft;
+        break;
       case AfterPrevious:
         Q_ASSERT_X(previous, "BuildControlTable", row.Name);
         left += previous->mapTo(&dialog, QPoint(previous->width(), 0)).x();
         break;
-      case BeforeFields: left = EditLeft - row.X - size.width(); break;
+      case BeforeFields:
+        left = EditLeft - row.X - size.width();
+        break;
     }
     if (row.Width == ToFieldsEnd) size.setWidth(FieldsEnd - left);
     const QPoint origin = parent == &dialog ? QPoint() : parent->mapTo(&dialog, QPoint());

@@ -118,8 +118,8 @@ void TMainWindow::CreateMenus() {
 
   arrangeMenu_ = bar->addMenu("Arrange");
   arrangeMenu_->setObjectName("mnuArrange");
-  snapAction_ =
-      command(arrangeMenu_->addAction("Snap To Grid"), [this] { designer_->CanvasControl().ToggleSnapToGrid(); });
+  snapAction_ = command(arrangeMenu_->addAction("Snap To Grid"),
+                        [this] { designer_->CanvasControl().ToggleSnapToGrid(); });
   snapAction_->setObjectName("mnuSnapToGrid");
   snapAction_->setCheckable(true);
   command(arrangeMenu_->addAction("Tidy-Up"), [this] {
@@ -155,8 +155,7 @@ void TMainWindow::CreateToolBar() {
     const int tool = static_cast<int>(i);
     if (tool == TDesigner::PSUButton) {
       button->setToolTip("Remote power supply");
-      connect(button, &QToolButton::clicked, this,
-              [this] { Run([this] { designer_->CanvasControl().ChoosePSU(); }); });
+      connect(button, &QToolButton::clicked, this, [this] { Run([this] { designer_->CanvasControl().ChoosePSU(); }); });
     } else {
       button->setToolTip(NetBitOptsTable[i].Name);
       connect(button, &QToolButton::clicked, this,

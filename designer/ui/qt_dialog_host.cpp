@@ -26,8 +26,8 @@ void TQtDialogHost::CreateLoadingDialog() {
         picker.CurrentGrade = grade;
         return picker.ExecuteAdd(panelType, entry, [parent](TDevicePicker& p) { return RunDevicePicker(p, parent); });
       },
-      [this] { return designer_.ControlPanel()->PanelType; },
-      [this] { return designer_.ControlPanel()->GetGrade(); }, parent_);
+      [this] { return designer_.ControlPanel()->PanelType; }, [this] { return designer_.ControlPanel()->GetGrade(); },
+      parent_);
 }
 
 void TQtDialogHost::CreateLoadCalculatorDialog() {

@@ -134,8 +134,7 @@ void TTileWidget::Press(QMouseEvent* event, bool doubleClick) {
   TDevice& tile = *tile_;
   const QPointer<TTileWidget> self(this);
   TMouseResult result = TMouseResult::Nothing;
-  view_.Run(
-      [&] { result = view_.CanvasControl().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
+  view_.Run([&] { result = view_.CanvasControl().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
   // A Ctrl-click deleted the tile (this widget goes with it); a dialog may
   // have run its own event loop in between.
   if (!self || !Tile() || result != TMouseResult::BeginDrag) return;

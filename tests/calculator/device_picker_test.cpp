@@ -92,7 +92,9 @@ TEST_F(DevicePickerTest, CustomDeviceDropsTheFractionAndEditsBackUnchanged) {
   // An empty name matches the "Custom" line itself; the fields still show the
   // entry, so that OK does not wipe its currents.
   entry = {2, 2, "", 40, 300};
-  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.Selected() == p.CustomIndex(); }));
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    return p.Selected() == p.CustomIndex();
+  }));
   EXPECT_EQ(LoadListLine(entry), "2\t\t2\t40 mA\t300 mA");
 
   // A grade-2 detector kept at grade 3 is no longer listed: changing its
@@ -151,7 +153,9 @@ TEST_F(DevicePickerTest, FieldsKeepTheirLimits) {
 
   // A damaged entry without a quantity is shown per device of the quantity 1.
   entry = {0, 2, "Damaged", 30, 90};
-  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) { return p.CustomQuiescent() == 30; }));
+  EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    return p.CustomQuiescent() == 30;
+  }));
   EXPECT_EQ(entry.Qty, 1);
   EXPECT_EQ(entry.Alarm, 90);
 }

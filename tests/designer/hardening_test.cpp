@@ -242,7 +242,8 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
     CopyExamples();
     PowerCut power(cutAfter);
     try {
-      SaveProjectFiles(designer.Session().DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), power);
+      SaveProjectFiles(designer.Session().DataDir, "Warehouse", designer.Context().Settings, *designer.ControlPanel(),
+                       designer.Canvas(), power);
     } catch (const FileError&) {
     }
     if (!power.Cut()) break;  // the save had fewer steps: it completed

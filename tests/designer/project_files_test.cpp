@@ -174,8 +174,8 @@ TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
 // The drops replayed on loading rebuild the design as it was drawn: the
 // shipped examples, with clones and chained devices, save back to their bytes.
 TEST_F(ProjectFilesTest, TheExamplesSaveBackTheirOwnBytes) {
-  const std::filesystem::path examples =
-      std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+  const std::filesystem::path examples = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
+                                         "examples";
   for (const char* name : {"CornerShop", "Warehouse"}) {
     const TBytes dat = TStream::LoadFromFile((examples / (std::string(name) + ".dat")).string()).Bytes();
     const TBytes pjx = TStream::LoadFromFile((examples / (std::string(name) + ".pjx")).string()).Bytes();
@@ -273,12 +273,13 @@ TEST_F(ProjectFilesTest, ASaveThatFailsAtAnyStepLeavesThePreviousFiles) {
   const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
   Place(K4, 900, 900);  // a change to save
   FailingFiles counting(0);
-  SaveProjectFiles(designer.Session().DataDir, "Other", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), counting);
+  SaveProjectFiles(designer.Session().DataDir, "Other", designer.Context().Settings, *designer.ControlPanel(),
+                   designer.Canvas(), counting);
   ASSERT_GE(counting.steps, 5);
   for (int step = 1; step <= counting.steps; ++step) {
     FailingFiles failing(step);
-    EXPECT_THROW(SaveProjectFiles(designer.Session().DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(),
-                                  failing),
+    EXPECT_THROW(SaveProjectFiles(designer.Session().DataDir, "Shop", designer.Context().Settings,
+                                  *designer.ControlPanel(), designer.Canvas(), failing),
                  FileError)
         << step;
     EXPECT_EQ(ReadBytes("Shop.dat"), dat) << step;
@@ -324,7 +325,8 @@ TEST_F(ProjectFilesTest, ASaveWhoseRollBackFailsTooReportsWhatFirstWentWrong) {
   // into place fails, and so does every step back.
   FailingFromFiles failing(6);
   try {
-    SaveProjectFiles(designer.Session().DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(), designer.Canvas(), failing);
+    SaveProjectFiles(designer.Session().DataDir, "Shop", designer.Context().Settings, *designer.ControlPanel(),
+                     designer.Canvas(), failing);
     FAIL() << "the save succeeded";
   } catch (const FileError& error) {
     EXPECT_NE(std::string(error.what()).find("injected failure at rename"), std::string::npos) << error.what();

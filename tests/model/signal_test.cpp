@@ -22,7 +22,8 @@ TEST(Signal, SlotsHearEveryEventInOrderAndGoWhenEitherSideGoes) {
   std::vector<std::string> heard;
   auto sender = std::make_unique<TSender>();
   TIntSlot first([&](TSender&, const int& e) { heard.push_back("first " + std::to_string(e)); });
-  auto second = std::make_unique<TIntSlot>([&](TSender&, const int& e) { heard.push_back("second " + std::to_string(e)); });
+  auto second = std::make_unique<TIntSlot>(
+      [&](TSender&, const int& e) { heard.push_back("second " + std::to_string(e)); });
   sender->OnEvent.Attach(first);
   sender->OnEvent.Attach(*second);
   sender->OnEvent.Notify(*sender, 1);

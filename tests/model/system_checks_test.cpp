@@ -32,54 +32,68 @@ struct TCheckCase {
 };
 
 const TCheckCase CheckCases[] = {
-    {"devices wired to the panel below the grade", [](TSystemFacts& f) { f.LowestDeviceGrade = 2; },
+    {"devices wired to the panel below the grade",
+     [](TSystemFacts& f) { f.LowestDeviceGrade = 2; },
      {"Devices on panel are not to Grade 3"},
      {"** Panel has devices connected that are not to Grade 3 **"}},
-    {"no battery on the panel", [](TSystemFacts& f) {
+    {"no battery on the panel",
+     [](TSystemFacts& f) {
        f.InsufficientBackup = true;
        f.BatteryIndex = -1;
      },
      {"No battery selected for panel"},
      {"** No battery selected for panel **"}},
-    {"a panel battery too small", [](TSystemFacts& f) {
+    {"a panel battery too small",
+     [](TSystemFacts& f) {
        f.InsufficientBackup = true;
        f.BatteryIndex = 4;
      },
      {"Panel may not have sufficient backup"},
      {"** Panel may not have sufficient backup **"}},
-    {"panel alarm overload", [](TSystemFacts& f) { f.AlarmOverload = true; },
+    {"panel alarm overload",
+     [](TSystemFacts& f) { f.AlarmOverload = true; },
      {"Panel alarm current exceeds maximum available"},
      {"** Panel alarm current exceeds maximum available **"}},
-    {"panel continuous overload", [](TSystemFacts& f) { f.ContinuousOverload = true; },
+    {"panel continuous overload",
+     [](TSystemFacts& f) { f.ContinuousOverload = true; },
      {"Panel current exceeds continuous rated output"},
      {"** Panel current exceeds continuous rated output **"}},
-    {"a blue network light", [](TSystemFacts& f) { f.Networks |= StatusBit(Blue); },
+    {"a blue network light",
+     [](TSystemFacts& f) { f.Networks |= StatusBit(Blue); },
      {"Devices not set up - Blue Status Light"},
      {"** Network devices may not be set up (Indicated by Blue Status Light) **"}},
-    {"a red network light", [](TSystemFacts& f) { f.Networks |= StatusBit(Red); },
+    {"a red network light",
+     [](TSystemFacts& f) { f.Networks |= StatusBit(Red); },
      {"Devices with low voltage - Red Status Light"},
      {"** Network Devices may not have sufficient voltage (Indicated by Red Status Light) **"}},
     // The window follows the network's yellow light, the report the grades
     // collected from the networks: each alone gives only its own line.
-    {"a yellow network light", [](TSystemFacts& f) { f.Networks |= StatusBit(Yellow); },
+    {"a yellow network light",
+     [](TSystemFacts& f) { f.Networks |= StatusBit(Yellow); },
      {"Devices on network not to Grade 3 - Yellow Status Light"},
      {}},
-    {"network devices below the grade", [](TSystemFacts& f) { f.LowestNetworkGrade = 1; },
+    {"network devices below the grade",
+     [](TSystemFacts& f) { f.LowestNetworkGrade = 1; },
      {},
      {"** Devices on network not to Grade 3 (Indicated by Yellow Status Light) **"}},
-    {"an orange network light", [](TSystemFacts& f) { f.Networks |= StatusBit(Orange); },
+    {"an orange network light",
+     [](TSystemFacts& f) { f.Networks |= StatusBit(Orange); },
      {"Devices low Volts in alarm - Orange Status Light"},
      {"** Network Devices may not have sufficient Volts in alarm (Indicated by Orange Status Light) **"}},
-    {"an orange supply light", [](TSystemFacts& f) { f.Supplies |= StatusBit(Orange); },
+    {"an orange supply light",
+     [](TSystemFacts& f) { f.Supplies |= StatusBit(Orange); },
      {"PSU Alarm current exceeds maximum available - Orange Status Light"},
      {"** PSU Alarm current exceeds maximum available (Indicated by Orange Status Light) **"}},
-    {"a red supply light", [](TSystemFacts& f) { f.Supplies |= StatusBit(Red); },
+    {"a red supply light",
+     [](TSystemFacts& f) { f.Supplies |= StatusBit(Red); },
      {"PSU may have insufficient backup - Red Status Light"},
      {"** PSU may have insufficient backup (Indicated by Red Status Light) **"}},
-    {"a yellow supply light", [](TSystemFacts& f) { f.Supplies |= StatusBit(Yellow); },
+    {"a yellow supply light",
+     [](TSystemFacts& f) { f.Supplies |= StatusBit(Yellow); },
      {"PSU has devices not to Grade 3 - Yellow Status Light"},
      {"** PSU is powering devices not to Grade 3 (Indicated by Yellow Status Light) **"}},
-    {"a blue supply light", [](TSystemFacts& f) { f.Supplies |= StatusBit(Blue); },
+    {"a blue supply light",
+     [](TSystemFacts& f) { f.Supplies |= StatusBit(Blue); },
      {},
      {"** PSU has no battery selected (Indicated by Blue Status Light) **"}},
 };
@@ -161,8 +175,7 @@ TStringList HandWrittenIssues(const TSystemFacts& f) {
   if (f.Grade > f.LowestNetworkGrade)
     issues.push_back(Format("** Devices on network not to Grade %d (Indicated by Yellow Status Light) **", f.Grade));
   if (HasStatus(f.Networks, Orange))
-    issues.push_back(
-        "** Network Devices may not have sufficient Volts in alarm (Indicated by Orange Status Light) **");
+    issues.push_back("** Network Devices may not have sufficient Volts in alarm (Indicated by Orange Status Light) **");
   if (HasStatus(f.Supplies, Orange))
     issues.push_back("** PSU Alarm current exceeds maximum available (Indicated by Orange Status Light) **");
   if (HasStatus(f.Supplies, Red))

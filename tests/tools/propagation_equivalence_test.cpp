@@ -13,12 +13,12 @@
 #include "model/control_panel.h"
 #include "model/dialog_host.h"
 #include "model/panel_network.h"
+#include "model/project_context.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
 #include "model/settings.h"
 #include "model/vududa.h"
 #include "tools/project_json.h"
-#include "model/project_context.h"
 
 namespace voltaris {
 namespace {
