@@ -1,5 +1,6 @@
 #include "tools/project_json.h"
 
+#include "model/advice.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
@@ -86,6 +87,34 @@ json Tile(const TDevice& tile) {
   return object;
 }
 
+// The design advice: each figure under its own name, doubles as they are
+// (they read back exactly), a cable limit that does not apply as null.
+json Advice(const TDesignAdvice& advice) {
+  json sources = json::array();
+  for (const TSourceAdvice& source : advice.Sources) {
+    sources.push_back({
+        {"SaveIndex", source.SaveIndex},
+        {"RequiredCapacity", source.RequiredCapacity},
+        {"RecommendedBattery", source.RecommendedBattery},
+        {"RecommendedBatteryName", source.RecommendedBatteryName},
+        {"StandbyHeadroom", source.StandbyHeadroom},
+        {"AlarmHeadroom", source.AlarmHeadroom},
+        {"ContinuousHeadroom", source.ContinuousHeadroom},
+    });
+  }
+  json devices = json::array();
+  for (const TDeviceAdvice& device : advice.Devices) {
+    devices.push_back({
+        {"SaveIndex", device.SaveIndex},
+        {"QuiescentMargin", device.QuiescentMargin},
+        {"AlarmMargin", device.AlarmMargin},
+        {"MaxCableLength", device.MaxCableLength ? json(*device.MaxCableLength) : json(nullptr)},
+        {"DoubledCoresVolts", json::array({device.DoubledCoresVolts[0], device.DoubledCoresVolts[1]})},
+    });
+  }
+  return {{"Sources", sources}, {"Devices", devices}};
+}
+
 }  // namespace
 
 nlohmann::json ProjectJson(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
@@ -108,6 +137,7 @@ nlohmann::json ProjectJson(const TSettings& settings, TControlPanel& panel, TCan
       {"ControlPanel", controlPanel},
       {"Warnings", panel.Warnings},
       {"Tiles", tileList},
+      {"Advice", Advice(WorkOutAdvice(panel, canvas))},
   };
 }
 

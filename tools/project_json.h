@@ -1,5 +1,6 @@
 // A loaded project as one JSON object: the settings, the control panel's
-// figures, the live warnings and every tile with what the designer shows of it.
+// figures, the live warnings, every tile with what the designer shows of it,
+// and the design advice.
 #pragma once
 
 #include <nlohmann/json.hpp>

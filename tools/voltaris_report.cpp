@@ -3,6 +3,9 @@
 //
 //   voltaris-report [--data DIR] [--json] [--date TEXT] NAME
 //
+// With --advice the report is followed by the design advice block (the JSON
+// carries the advice figures always).
+//
 // Exit status: 0 on success, 1 when the project cannot be loaded, 2 on a
 // usage error.
 #include <clocale>
@@ -12,6 +15,7 @@
 
 #include "designer/file_index.h"
 #include "designer/project_files.h"
+#include "model/advice.h"
 #include "model/load_data.h"
 #include "tools/project_json.h"
 
@@ -44,11 +48,13 @@ int main(int argc, char** argv) {
   std::string dataDir = "./Data";
   std::string name;
   std::string date;
-  bool json = false, dateGiven = false;
+  bool json = false, advice = false, dateGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--json") {
       json = true;
+    } else if (arg == "--advice") {
+      advice = true;
     } else if ((arg == "--data" || arg == "--date") && i + 1 < argc) {
       (arg == "--data" ? dataDir : date) = argv[++i];
       dateGiven = dateGiven || arg == "--date";
@@ -87,6 +93,9 @@ int main(int argc, char** argv) {
     } else {
       voltaris::TStringList lines;
       panel.WriteSystemReport(lines, SiteRefOf(dataDir, name), dateGiven ? date : Today());
+      if (advice) {
+        voltaris::WriteDesignAdvice(lines, panel, *project.Canvas, voltaris::WorkOutAdvice(panel, *project.Canvas));
+      }
       for (const std::string& line : lines) std::cout << line << "\n";
     }
   } catch (const std::exception& error) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "designer/project_files.h"
+#include "model/advice.h"
 #include "model/net_device.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
@@ -92,6 +93,60 @@ TEST(VoltarisReport, JsonHasTheFiguresOfTheLoadedDesign) {
   EXPECT_GE(devices, 8);
   EXPECT_EQ(supplies, 2);
   EXPECT_EQ(clones, 1);
+}
+
+// The advice figures of every source and device, read back exactly.
+TEST(VoltarisReport, JsonHasTheAdviceOfTheLoadedDesign) {
+  const RunResult result = RunCommand(Tool + " --json --data " + Examples + " Warehouse");
+  ASSERT_EQ(result.status, 0);
+  const nlohmann::json json = nlohmann::json::parse(result.out)["Advice"];
+
+  TSettings settings;
+  TProject project = LoadProjectFiles(Examples, "Warehouse", settings);
+  const TDesignAdvice advice = WorkOutAdvice(*project.ControlPanel, *project.Canvas);
+  ASSERT_EQ(json["Sources"].size(), 3u);  // the panel and its two supplies
+  ASSERT_EQ(json["Sources"].size(), advice.Sources.size());
+  EXPECT_EQ(json["Sources"][0]["SaveIndex"], -1);
+  for (size_t i = 0; i < advice.Sources.size(); ++i) {
+    const nlohmann::json& source = json["Sources"][i];
+    const TSourceAdvice& expected = advice.Sources[i];
+    EXPECT_EQ(source["SaveIndex"], expected.SaveIndex);
+    EXPECT_EQ(source["RequiredCapacity"].get<double>(), expected.RequiredCapacity);
+    EXPECT_EQ(source["RecommendedBattery"], expected.RecommendedBattery);
+    EXPECT_EQ(source["RecommendedBatteryName"], expected.RecommendedBatteryName);
+    EXPECT_EQ(source["StandbyHeadroom"].get<double>(), expected.StandbyHeadroom);
+    EXPECT_EQ(source["AlarmHeadroom"].get<double>(), expected.AlarmHeadroom);
+    EXPECT_EQ(source["ContinuousHeadroom"].get<double>(), expected.ContinuousHeadroom);
+  }
+  ASSERT_EQ(json["Devices"].size(), advice.Devices.size());
+  EXPECT_GE(advice.Devices.size(), 8u);
+  for (size_t i = 0; i < advice.Devices.size(); ++i) {
+    const nlohmann::json& device = json["Devices"][i];
+    const TDeviceAdvice& expected = advice.Devices[i];
+    EXPECT_EQ(device["SaveIndex"], expected.SaveIndex);
+    const auto& tile = *project.Canvas->Tiles().at(static_cast<size_t>(expected.SaveIndex));
+    EXPECT_EQ(device["QuiescentMargin"].get<double>(), tile.SupplyVolts - tile.MinVolts);
+    EXPECT_EQ(device["AlarmMargin"].get<double>(), expected.AlarmMargin);
+    if (expected.MaxCableLength) {
+      EXPECT_EQ(device["MaxCableLength"].get<double>(), *expected.MaxCableLength);
+    } else {
+      EXPECT_TRUE(device["MaxCableLength"].is_null());
+    }
+    ASSERT_EQ(device["DoubledCoresVolts"].size(), 2u);
+    EXPECT_EQ(device["DoubledCoresVolts"][0].get<double>(), expected.DoubledCoresVolts[0]);
+    EXPECT_EQ(device["DoubledCoresVolts"][1].get<double>(), expected.DoubledCoresVolts[1]);
+  }
+}
+
+// The Orvane 200 of the corner shop needs 1005 mA in alarm of its 0.88 A:
+// 1.005 A x 0.5 h + 12 h x 0.363 A = 4.8585 Ah, and no battery helps.
+TEST(VoltarisReport, AdviceFollowsTheUnchangedReport) {
+  const RunResult result = RunCommand(Tool + " --advice --data " + Examples + " --date 08/12/2026 CornerShop");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt") +
+                            "\nDesign Advice\n"
+                            "Orvane 200: fit at least 4.86 Ah; no battery of its list is enough, move load to a "
+                            "remote supply\n");
 }
 
 TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {

@@ -1,0 +1,304 @@
+#include "model/advice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "catalogue/format.h"
+#include "model/canvas.h"
+#include "model/control_panel.h"
+#include "model/psu.h"
+#include "model/vududa.h"
+
+namespace voltaris {
+
+namespace {
+
+// ---- power sources ----
+
+// A fresh module with every figure of `module` that its calculation reads or keeps.
+void CopyFigures(const TPowerModule& module, TPowerModule& copy) {
+  copy.Grade = module.Grade;
+  copy.Standard = module.Standard;
+  copy.ACFailSignalled = module.ACFailSignalled;
+  copy.NetworkQuiescent = module.NetworkQuiescent;
+  copy.NetworkAlarm = module.NetworkAlarm;
+  copy.ExtraQuiescent = module.ExtraQuiescent;
+  copy.ExtraAlarm = module.ExtraAlarm;
+  copy.PeakAvailable = module.PeakAvailable;
+  copy.BatteryIndex = module.BatteryIndex;
+  copy.ChargeCurrent = module.ChargeCurrent;
+  copy.BatteryFactor = module.BatteryFactor;
+  copy.ContinuousRated = module.ContinuousRated;
+  copy.PanelType = module.PanelType;
+  copy.AlarmPeriod = module.AlarmPeriod;
+  copy.LowestDeviceGrade = module.LowestDeviceGrade;
+  copy.RequiredStandby = module.RequiredStandby;
+  copy.BatteryCapacity = module.BatteryCapacity;
+  copy.OwnQuiescent = module.OwnQuiescent;
+  // Kept by the calculation when there is no load, or no grade yet.
+  copy.StandbyTime = module.StandbyTime;
+  copy.AlarmOverload = module.AlarmOverload;
+  copy.ContinuousOverload = module.ContinuousOverload;
+  copy.InsufficientBackup = module.InsufficientBackup;
+}
+
+// The capacity at which the standby time just reaches the hours required
+// (the alarm reserve, then the quiescent load for the required hours, which
+// degradation shortens), or at which the battery's continuous rating just
+// carries the quiescent load, whichever is larger.
+double RequiredCapacityOf(const TPowerModule& module) {
+  const int32_t quiescent = module.TotalQuiescent();
+  const double alarmHours = (2 * static_cast<double>(module.AlarmPeriod)) / 60.0;
+  const double reserve = (module.TotalAlarm() / 1000.0) * alarmHours;
+  // Without a quiescent load the standby time is not worked out again: only the reserve counts.
+  const double standby = quiescent == 0
+                             ? reserve
+                             : reserve + module.RequiredStandby * (quiescent / 1000.0) / module.BatteryFactor;
+  const double continuous = static_cast<double>(module.RequiredStandby) * quiescent / 1000.0;
+  return std::max(standby, continuous);
+}
+
+// The first battery of the source's list, smallest capacity first, that
+// leaves it with enough backup and neither overload once fitted; -1 for none.
+// Each is tried on a copy of the module's figures, never on the module.
+int32_t RecommendedBatteryOf(const TPowerModule& module, const TStringList& batteries) {
+  std::vector<int32_t> order(batteries.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+    return BatteryCapacityOf(batteries[static_cast<size_t>(a)]) < BatteryCapacityOf(batteries[static_cast<size_t>(b)]);
+  });
+  for (const int32_t index : order) {
+    TPowerModule trial;
+    CopyFigures(module, trial);
+    trial.SetBattery(index);
+    if (!trial.InsufficientBackup && !trial.ContinuousOverload && !trial.AlarmOverload) return index;
+  }
+  return -1;
+}
+
+TSourceAdvice SourceAdvice(const TPowerModule& module, int32_t saveIndex) {
+  TSourceAdvice advice;
+  advice.SaveIndex = saveIndex;
+  advice.RequiredCapacity = RequiredCapacityOf(module);
+  TStringList batteries;
+  FillBatteryList(batteries, module.PanelType);
+  advice.RecommendedBattery = RecommendedBatteryOf(module, batteries);
+  if (advice.RecommendedBattery >= 0)
+    advice.RecommendedBatteryName = batteries[static_cast<size_t>(advice.RecommendedBattery)];
+  advice.StandbyHeadroom = module.StandbyTime - module.RequiredStandby;
+  advice.AlarmHeadroom = module.PeakAvailable - module.TotalAlarm() / 1000.0;
+  advice.ContinuousHeadroom = module.ContinuousRated - module.TotalQuiescent() / 1000.0;
+  return advice;
+}
+
+// ---- network devices ----
+
+struct TVolts {
+  double Quiescent = 0;
+  double Alarm = 0;
+};
+
+// The voltages the recalculation gives, worked out once more without holding
+// a voltage at 0 when a cable drops more than its source gives: the source's
+// voltages less the cable's current times its resistance, down each chain.
+// Where nothing is held at 0 they equal the voltages shown.
+class TUnclampedVolts {
+ public:
+  TVolts Of(const TNetDevice& device) {
+    if (const auto found = volts_.find(&device); found != volts_.end()) return found->second;
+    // Links never form a loop; should a damaged design hold one, the device's
+    // own voltages stand in for the loop's.
+    if (!visiting_.insert(&device).second) return {device.SupplyVolts, device.AlarmVolts};
+    const TVolts volts = Work(device);
+    visiting_.erase(&device);
+    volts_.emplace(&device, volts);
+    return volts;
+  }
+
+ private:
+  TVolts Work(const TNetDevice& device) {
+    TVolts source;
+    if (device.Supply) {
+      source = {SourceVolts, SourceVolts};
+    } else if (device.NetParent) {
+      const TNetDevice* chained = device.NetParent->AsNetDevice();
+      source = chained ? Of(*chained) : TVolts{device.NetParent->SupplyVolts, device.NetParent->AlarmVolts};
+    } else {
+      return {SourceVolts, SourceVolts};  // not connected: no drop
+    }
+    const double resistance = device.CableLength * device.Impedance;
+    const TLoad current = device.GetTotalLoad();
+    return {source.Quiescent - current.Quiescent * resistance / 1000, source.Alarm - current.Alarm * resistance / 1000};
+  }
+
+  std::unordered_map<const TNetDevice*, TVolts> volts_;
+  std::unordered_set<const TNetDevice*> visiting_;
+};
+
+// The smallest margins above the minimum over the device and everything its
+// cable powers: the devices chained behind it that have no supply of their
+// own, and theirs.
+TVolts SmallestMargins(const TNetDevice& device, TUnclampedVolts& unclamped) {
+  const double none = std::numeric_limits<double>::infinity();
+  TVolts smallest{none, none};
+  std::vector<const TNetDevice*> pending{&device};
+  std::unordered_set<const TNetDevice*> seen{&device};
+  while (!pending.empty()) {
+    const TNetDevice* next = pending.back();
+    pending.pop_back();
+    const TVolts volts = unclamped.Of(*next);
+    smallest.Quiescent = std::min(smallest.Quiescent, volts.Quiescent - next->MinVolts);
+    smallest.Alarm = std::min(smallest.Alarm, volts.Alarm - next->MinVolts);
+    for (const TNetDevice* child : next->Children) {
+      if (!child->Supply && seen.insert(child).second) pending.push_back(child);
+    }
+  }
+  return smallest;
+}
+
+// Lengthening the cable by one metre lowers every voltage it feeds by the
+// cable's current times its impedance: the length at which the smallest
+// margin is used up. A cable that does not lower any voltage as it grows
+// sets no limit.
+std::optional<double> MaxCableLengthOf(const TNetDevice& device, const TVolts& margins) {
+  if (!(device.Impedance > 0)) return std::nullopt;
+  const TLoad current = device.GetTotalLoad();
+  std::optional<double> metres;
+  if (current.Quiescent > 0) metres = margins.Quiescent * 1000 / current.Quiescent;
+  if (current.Alarm > 0) {
+    const double alarm = margins.Alarm * 1000 / current.Alarm;
+    metres = metres ? std::min(*metres, alarm) : alarm;
+  }
+  if (!metres) return std::nullopt;
+  return device.CableLength + *metres / device.Impedance;
+}
+
+TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedVolts& unclamped) {
+  TDeviceAdvice advice;
+  advice.SaveIndex = saveIndex;
+  advice.QuiescentMargin = device.SupplyVolts - device.MinVolts;
+  advice.AlarmMargin = device.AlarmVolts - device.MinVolts;
+  advice.MaxCableLength = MaxCableLengthOf(device, SmallestMargins(device, unclamped));
+  // Twice the cores halve the resistance, and with it the drop.
+  const TVolts volts = unclamped.Of(device);
+  const TLoad current = device.GetTotalLoad();
+  const double resistance = device.CableLength * device.Impedance;
+  advice.DoubledCoresVolts = {volts.Quiescent + current.Quiescent * resistance / 2000,
+                              volts.Alarm + current.Alarm * resistance / 2000};
+  return advice;
+}
+
+// ---- the advice block ----
+
+bool PowerShort(const TPowerModule& module) {
+  return module.InsufficientBackup || module.ContinuousOverload || module.AlarmOverload || module.BatteryIndex == -1;
+}
+
+std::string PanelName(const TControlPanel& panel) {
+  if (panel.PanelType >= 0 && panel.PanelType < PanelTypeCount) return PanelOptsTable[panel.PanelType].Name;
+  return panel.Name;
+}
+
+std::string DeviceName(const TVududa& device) {
+  const char* type = device.DeviceType >= 0 && device.DeviceType < NetDeviceTypeCount
+                         ? NetBitOptsTable[device.DeviceType].Name
+                         : "";
+  return Format("%S - %S", device.Location.empty() ? "Not Defined" : device.Location, type);
+}
+
+// Capacities are rounded up and lengths down, so that the advice is on the safe side.
+double RoundedUp(double value) { return std::ceil(value * 100 - 1e-6) / 100; }
+double RoundedDown(double value) { return std::floor(value * 100 + 1e-6) / 100; }
+
+std::string BatteryLine(const std::string& name, const TSourceAdvice& advice, const char* elsewhere) {
+  if (advice.RecommendedBattery >= 0)
+    return Format("%s: fit at least %f Ah; the %s battery is enough", name, RoundedUp(advice.RequiredCapacity),
+                  advice.RecommendedBatteryName);
+  return Format("%s: fit at least %f Ah; no battery of its list is enough, move load to %s", name,
+                RoundedUp(advice.RequiredCapacity), elsewhere);
+}
+
+// What would bring a device's voltages up to its minimum.
+std::string VoltageRemedy(const TVududa& device, const TDeviceAdvice& advice) {
+  std::string remedy;
+  if (advice.MaxCableLength && *advice.MaxCableLength >= 0)
+    remedy = Format("shorten the cable to %f m", RoundedDown(*advice.MaxCableLength));
+  if (advice.DoubledCoresVolts[0] >= device.MinVolts && advice.DoubledCoresVolts[1] >= device.MinVolts)
+    remedy += remedy.empty() ? "double its cores" : " or double its cores";
+  return remedy.empty() ? "power it from a remote supply" : remedy;
+}
+
+}  // namespace
+
+TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas) {
+  TDesignAdvice advice;
+  advice.Sources.push_back(SourceAdvice(panel, -1));
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    if (const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get()))
+      advice.Sources.push_back(SourceAdvice(psu->Module, static_cast<int32_t>(i)));
+  }
+  TUnclampedVolts unclamped;
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const auto* device = dynamic_cast<const TVududa*>(tiles[i].get());
+    if (device && (device->NetParent || device->Supply))
+      advice.Devices.push_back(DeviceAdvice(*device, static_cast<int32_t>(i), unclamped));
+  }
+  return advice;
+}
+
+void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCanvas& canvas,
+                       const TDesignAdvice& advice) {
+  list.emplace_back();
+  list.push_back("Design Advice");
+  const size_t start = list.size();
+  const auto& tiles = canvas.Tiles();
+  bool allGreen = true;
+  int supplyNumber = 0;
+  for (const TSourceAdvice& source : advice.Sources) {
+    if (source.SaveIndex < 0) {
+      if (!PowerShort(panel)) continue;
+      allGreen = false;
+      list.push_back(BatteryLine(PanelName(panel), source, "a remote supply"));
+      continue;
+    }
+    const auto* psu = static_cast<size_t>(source.SaveIndex) < tiles.size()
+                          ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(source.SaveIndex)].get())
+                          : nullptr;
+    if (!psu) continue;
+    const std::string name = Format("PSU %d", ++supplyNumber);
+    if (psu->Status == Green && !PowerShort(psu->Module)) continue;
+    allGreen = false;
+    if (PowerShort(psu->Module)) list.push_back(BatteryLine(name, source, "another remote supply"));
+    if (psu->Module.LowestDeviceGrade < psu->Grade)
+      list.push_back(Format("%s: change its load devices to Grade %d", name, psu->Grade));
+  }
+
+  std::unordered_map<int32_t, const TDeviceAdvice*> devices;
+  for (const TDeviceAdvice& device : advice.Devices) devices.emplace(device.SaveIndex, &device);
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const auto* device = dynamic_cast<const TVududa*>(tiles[i].get());
+    if (!device || device->Status == Green) continue;
+    allGreen = false;
+    const std::string name = DeviceName(*device);
+    const auto found = devices.find(static_cast<int32_t>(i));
+    const bool lowVolts = device->SupplyVolts < device->MinVolts || device->AlarmVolts < device->MinVolts;
+    if (lowVolts && found != devices.end()) list.push_back(name + ": " + VoltageRemedy(*device, *found->second));
+    if (!device->GetNetwork()) {
+      list.push_back(name + ": connect it to a network");
+    } else if (!device->SetupConfirmed) {
+      list.push_back(name + ": confirm its set-up");
+    }
+    const int32_t systemGrade = device->SystemGrade();
+    if (device->GetNetwork() && systemGrade > device->EffectiveGrade)
+      list.push_back(Format("%s: change it for a Grade %d device", name, systemGrade));
+  }
+  if (allGreen && list.size() == start)
+    list.push_back("Every power source and device is Green: nothing needs changing");
+}
+
+}  // namespace voltaris

@@ -1,0 +1,58 @@
+// Design advice: for every power source, the battery that would carry it and
+// how far its figures are from their limits; for every powered network
+// device, how far its voltages are above its minimum, the longest cable that
+// would still do and what doubling its cable's cores would give. The figures
+// come from the model's own rules and are worked out without changing the
+// design; the advice block states them in the installer's words.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+
+namespace voltaris {
+
+class TCanvas;
+class TControlPanel;
+
+// One power source: the control panel or a remote supply.
+struct TSourceAdvice {
+  int32_t SaveIndex = -1;              // -1 for the control panel, else the supply's position on the canvas
+  double RequiredCapacity = 0;         // Ah: the smallest capacity that meets the standby and continuous rules
+  int32_t RecommendedBattery = -1;     // position in the source's battery list; -1 when none is enough
+  std::string RecommendedBatteryName;  // that battery's text, empty for none
+  double StandbyHeadroom = 0;          // hours of standby beyond those required
+  double AlarmHeadroom = 0;            // amps of peak current beyond the alarm load
+  double ContinuousHeadroom = 0;       // amps of continuous rating beyond the quiescent load
+};
+
+// One network device with a network parent or a supply.
+struct TDeviceAdvice {
+  int32_t SaveIndex = -1;
+  double QuiescentMargin = 0;  // volts above the minimum, quiescent, as shown
+  double AlarmMargin = 0;      // volts above the minimum in alarm, as shown
+  // Metres: the longest cable at the device's impedance for which neither it
+  // nor anything powered through it falls below its minimum. Empty where the
+  // length does not matter; negative where no length would do.
+  std::optional<double> MaxCableLength;
+  std::array<double, 2> DoubledCoresVolts = {0, 0};  // quiescent and alarm volts with the cable's resistance halved
+};
+
+struct TDesignAdvice {
+  std::vector<TSourceAdvice> Sources;  // the control panel, then every remote supply in save order
+  std::vector<TDeviceAdvice> Devices;  // in save order
+};
+
+// Works the advice out from the design as it stands; the design is not changed.
+TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas);
+
+// Appends the "Design Advice" block: what would put right every source and
+// device that is not Green, or one line saying that all are.
+void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCanvas& canvas,
+                       const TDesignAdvice& advice);
+
+}  // namespace voltaris
