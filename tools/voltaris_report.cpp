@@ -1,7 +1,7 @@
 // voltaris-report: prints the system report of a saved project, or the whole
 // project as JSON, using the designer's own loading code.
 //
-//   voltaris-report [--data DIR] [--json] [--date TEXT] NAME
+//   voltaris-report [--data DIR] [--json] [--advice] [--date TEXT] NAME
 //
 // With --advice the report is followed by the design advice block (the JSON
 // carries the advice figures always).
