@@ -208,12 +208,12 @@ void TControlPanel::BuildWarnings() {
   }
   ++context_.Counters.BuildWarnings;
   Warnings.clear();
-  if (!OnWarningsChanged) return;
+  if (!OnWarningsChanged.Connected()) return;
   const TStatusSet networks = NetworkStatusSet();
   TStatusSet supplies = 0;
   for (const TPSU* psu : PSUs) supplies |= StatusBit(psu->Status);
   Warnings = SystemWarnings(SystemFacts(*this, networks, supplies));
-  OnWarningsChanged(*this);
+  OnWarningsChanged.Notify(*this);
 }
 
 void TControlPanel::AddPSU(TPSU* psu) {

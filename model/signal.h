@@ -65,16 +65,12 @@ class TSignal {
     notifying_ = outer;
     if (!notifying_) Compact();
   }
-  void operator()(Sender& sender, const Event& event = Event()) { Notify(sender, event); }
 
-  // Whether any slot listens.
-  bool Connected() const {
-    return std::any_of(slots_.begin(), slots_.end(), [](const TSlotType* slot) { return slot != nullptr; });
-  }
-  explicit operator bool() const { return Connected(); }
+  // How many slots listen, and whether any does.
   size_t SlotCount() const {
     return static_cast<size_t>(std::count_if(slots_.begin(), slots_.end(), [](const TSlotType* s) { return s; }));
   }
+  bool Connected() const { return SlotCount() > 0; }
 
  private:
   friend class TSlot<Sender, Event>;
