@@ -19,6 +19,7 @@ class QuietHost : public IDesignerHost, public IDialogHost {
  public:
   void ShowError(const std::string& text) override { throw std::runtime_error(text); }
   void ShowWarning(const std::string& text) override { throw std::runtime_error(text); }
+  bool Confirm(const std::string& question) override { throw std::runtime_error(question); }
   void RunNewFileDialog(TNewFilePresenter& dialog) override;
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override { dialog.Cancel(); }
   bool RunOptionsDialog(TOptionsPresenter&) override { return false; }

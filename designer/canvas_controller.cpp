@@ -14,6 +14,19 @@ namespace {
 int AnchorTop(int network) { return network == 0 ? 0 : 450 * (network + 1); }
 }  // namespace
 
+std::string TileTitle(const TDevice& tile) {
+  if (const auto* device = dynamic_cast<const TVududa*>(&tile)) {
+    std::string title = device->DeviceType >= 0 && device->DeviceType < NetDeviceTypeCount
+                            ? NetBitOptsTable[static_cast<size_t>(device->DeviceType)].Name
+                            : "Device";
+    if (!device->Location.empty()) title += " (" + device->Location + ")";
+    return title;
+  }
+  if (dynamic_cast<const TPSUClone*>(&tile)) return "Supply Clone";
+  if (dynamic_cast<const TPSU*>(&tile)) return "Power Supply";
+  return tile.Name();
+}
+
 TCanvasController::TCanvasController(TDesigner& designer, IDesignerHost& host)
     : designer_(designer),
       host_(host),
@@ -21,6 +34,7 @@ TCanvasController::TCanvasController(TDesigner& designer, IDesignerHost& host)
 
 void TCanvasController::ForgetSupplies() {
   SelectedDevice = nullptr;
+  Select(nullptr);
   supplyClicks_.clear();
 }
 
@@ -34,8 +48,9 @@ void TCanvasController::TilesChanged(const TCanvasEvent& event) {
     WatchSupply(*event.Tile);
     return;
   }
-  // The supply last right-clicked is forgotten when its tile goes.
+  // The supply last right-clicked and the selected tile are forgotten when their tile goes.
   if (SelectedDevice == event.Tile) SelectedDevice = nullptr;
+  if (SelectedTile == event.Tile) Select(nullptr);
   supplyClicks_.erase(event.Tile);
 }
 
@@ -96,6 +111,10 @@ void TCanvasController::ToggleSnapToGrid() {
 
 void TCanvasController::TidyUp() {
   if (!designer_.ProjectOpen) return;
+  designer_.RunCommand("Tidy-Up", [this] { TidyTiles(); });
+}
+
+void TCanvasController::TidyTiles() {
   TCanvas& canvas = designer_.Canvas();
   const bool snap = canvas.SnapToGrid;
   canvas.SnapToGrid = true;
@@ -117,11 +136,12 @@ void TCanvasController::CloneTo(int network) {
   if (item >= NetworkAnchors.size()) return;
   // The clone lands where the supply was in the window, in the other section.
   const int topInView = psu->Top() - ScrollTop;
-  ShowNetwork(network);
-  auto& clone = designer_.Canvas().Create<TPSUClone>();
-  clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + ScrollTop + psu->Height() / 2);
-  clone.AttachToMaster(*psu);
-  designer_.Session().Modified = true;
+  designer_.RunCommand("Clone Supply", [&] {
+    ShowNetwork(network);
+    auto& clone = designer_.Canvas().Create<TPSUClone>();
+    clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + ScrollTop + psu->Height() / 2);
+    clone.AttachToMaster(*psu);
+  });
 }
 
 // --- presses, drags and drops ---
@@ -148,28 +168,55 @@ void TCanvasController::CanvasPress(int x, int y) {
 
 void TCanvasController::PlaceDevice(int x, int y) {
   if (SelectedTool == -1) return;
-  auto& device = designer_.Canvas().Create<TVududa>();
-  device.SetDeviceType(static_cast<uint8_t>(NetBitOptsTable[static_cast<size_t>(SelectedTool)].Index));
-  device.MoveCentreTo(x, y);
+  const TNetBitOpts& tool = NetBitOptsTable[static_cast<size_t>(SelectedTool)];
+  designer_.RunCommand(std::string("Place ") + tool.Name, [&] {
+    auto& device = designer_.Canvas().Create<TVududa>();
+    device.SetDeviceType(static_cast<uint8_t>(tool.Index));
+    device.MoveCentreTo(x, y);
+  });
   SelectedTool = -1;
   HandCursor = false;
-  designer_.Session().Modified = true;
   designer_.StatusText = TDesigner::SelectComponentText;
   designer_.Notify(ChangedStatusText | ChangedLayout);
 }
 
 void TCanvasController::PlacePSU(int x, int y) {
-  auto& psu = designer_.Canvas().Create<TPSU>();
-  psu.MoveCentreTo(x, y);
-  designer_.ControlPanel()->AddPSU(&psu);
-  designer_.Session().Modified = true;
+  designer_.RunCommand("Place Power Supply", [&] {
+    auto& psu = designer_.Canvas().Create<TPSU>();
+    psu.MoveCentreTo(x, y);
+    designer_.ControlPanel()->AddPSU(&psu);
+  });
 }
 
 TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift, bool doubleClick) {
-  const TMouseResult result = tile.MouseDown(button, shift, doubleClick);
-  // A set-up dialog, a detach or a deletion may have changed the design.
-  if (button != TMouseButton::Right && (doubleClick || shift.Alt || shift.Ctrl)) designer_.Session().Modified = true;
+  if (button == TMouseButton::Left) Select(&tile);
+  // A set-up dialog, a detach or a deletion changes the design: each is one
+  // step of the undo history, whatever the dialog's closing button.
+  std::string what;
+  if (button != TMouseButton::Right) {
+    if (doubleClick) {
+      what = "Set Up ";
+    } else if (!tile.FixedOnCanvas() && shift.Alt) {
+      what = "Detach ";
+    } else if (!tile.FixedOnCanvas() && shift.Ctrl) {
+      what = "Delete ";
+    }
+  }
+  if (what.empty()) return tile.MouseDown(button, shift, doubleClick);
+  TMouseResult result = TMouseResult::Nothing;
+  designer_.RunCommand(what + TileTitle(tile), [&] { result = tile.MouseDown(button, shift, doubleClick); });
   return result;
+}
+
+void TCanvasController::Select(TDevice* tile) {
+  if (SelectedTile == tile) return;
+  SelectedTile = tile;
+  designer_.Notify(ChangedSelection);
+}
+
+void TCanvasController::DeleteSelected() {
+  if (!designer_.ProjectOpen || !SelectedTile || SelectedTile->FixedOnCanvas()) return;
+  TileMouseDown(*SelectedTile, TMouseButton::Left, TShiftState{.Ctrl = true}, false);
 }
 
 bool TCanvasController::DragOver(TDevice* target, TDevice& source) {
@@ -183,15 +230,13 @@ void TCanvasController::Drop(TDevice* target, TDevice& source, int x, int y) {
     return;
   }
   if (!target->DragOverHandler(&source)) return;
-  target->DragDropHandler(&source, x, y);
-  designer_.Session().Modified = true;
+  designer_.RunCommand("Drop " + TileTitle(source), [&] { target->DragDropHandler(&source, x, y); });
 }
 
 bool TCanvasController::CanvasDragOver(TDevice&) { return true; }
 
 void TCanvasController::CanvasDrop(TDevice& source, int x, int y) {
-  source.MoveCentreTo(x, y);
-  designer_.Session().Modified = true;
+  designer_.RunCommand("Move " + TileTitle(source), [&] { source.MoveCentreTo(x, y); });
 }
 
 void TCanvasController::PSURightClick(TDevice& psu) {

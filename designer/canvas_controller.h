@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "designer/designer_host.h"
@@ -49,6 +50,10 @@ class TCanvasController {
   // --- the Arrange menu and the supply menu ---
   void ToggleSnapToGrid();
   void TidyUp();
+  // Selects `tile` (null for none): the tile last clicked, framed on the canvas.
+  void Select(TDevice* tile);
+  // The Delete key: the selected tile goes as a Ctrl-click takes it.
+  void DeleteSelected();
   void CloneTo(int network);
 
   // --- presses, drags and drops ---
@@ -89,6 +94,7 @@ class TCanvasController {
   TPressMode PressMode = TPressMode::None;
   int SelectedTool = -1;
   TDevice* SelectedDevice = nullptr;  // the supply last right-clicked
+  TDevice* SelectedTile = nullptr;    // the tile last clicked
   bool HandCursor = false;
   std::vector<int> NetworkAnchors;  // the canvas top of each network section
   std::array<bool, NetworkCountMax> NetLabelVisible{};
@@ -101,6 +107,7 @@ class TCanvasController {
 
  private:
   void TilesChanged(const TCanvasEvent& event);
+  void TidyTiles();
   // Opens the supply menu when a supply tile is right-clicked.
   void WatchSupply(TDevice& tile);
 
@@ -109,5 +116,9 @@ class TCanvasController {
   TSlot<TCanvas, TCanvasEvent> tilesChanged_;
   std::map<const TDevice*, std::unique_ptr<TSlot<TDevice, TShiftState>>> supplyClicks_;
 };
+
+// How a tile is named in the undo history: a device by its type (and
+// location), a supply or a clone by what it is.
+std::string TileTitle(const TDevice& tile);
 
 }  // namespace voltaris

@@ -1,6 +1,7 @@
 #include "designer/designer.h"
 
 #include "catalogue/format.h"
+#include "designer/project_files.h"
 #include "model/load_data.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -40,7 +41,10 @@ void TDesigner::SetDialogHost(IDialogHost* host) {
 
 void TDesigner::AdoptProject(std::unique_ptr<TProject> project) {
   canvas_.ForgetSupplies();
+  // Snapping is the designer's choice, not the project's: it goes on.
+  const bool snap = project_ && project_->Canvas->SnapToGrid;
   project_ = std::move(project);
+  project_->Canvas->SnapToGrid = snap;
   TProjectContext& context = project_->Context();
   context.DialogHost = dialogHost_;
   options_.BindSettings(context.Settings);
@@ -122,10 +126,101 @@ void TDesigner::ShowStatus(const std::string& text) {
   Notify(ChangedStatusText);
 }
 
+// --- commands and their undo ---
+
+void TDesigner::RunCommand(const std::string& what, const std::function<void()>& command) {
+  if (commandDepth_ > 0 || !ProjectOpen) {
+    command();
+    return;
+  }
+  ++commandDepth_;
+  try {
+    command();
+  } catch (...) {
+    // Whatever the command changed before it failed is a step of its own,
+    // so that it can be undone.
+    --commandDepth_;
+    FinishCommand(what);
+    throw;
+  }
+  --commandDepth_;
+  FinishCommand(what);
+}
+
+void TDesigner::FinishCommand(const std::string& what) {
+  history_.Record(what, ProjectImage());
+  session_.Modified = history_.Modified();
+  Notify(ChangedMenus | ChangedCaption);
+}
+
+TProjectBytes TDesigner::ProjectImage() { return WriteProject(Context().Settings, *ControlPanel(), Canvas()); }
+
+void TDesigner::StartHistory() {
+  history_.Reset(ProjectImage());
+  session_.Modified = false;
+  Notify(ChangedMenus | ChangedCaption);
+}
+
+void TDesigner::MarkSaved() {
+  history_.MarkSaved(ProjectImage());
+  session_.Modified = false;
+  Notify(ChangedMenus | ChangedCaption);
+}
+
+void TDesigner::Undo() {
+  if (!ProjectOpen || commandDepth_ > 0 || !history_.CanUndo()) return;
+  const TProjectBytes& image = history_.Undo();
+  try {
+    Restore(image);
+  } catch (...) {
+    history_.Redo();
+    throw;
+  }
+}
+
+void TDesigner::Redo() {
+  if (!ProjectOpen || commandDepth_ > 0 || !history_.CanRedo()) return;
+  const TProjectBytes& image = history_.Redo();
+  try {
+    Restore(image);
+  } catch (...) {
+    history_.Undo();
+    throw;
+  }
+}
+
+void TDesigner::Restore(const TProjectBytes& image) {
+  // The image is read back exactly as Load reads the project's files, into
+  // a new project that replaces the open one; the names, the network shown
+  // and the scroll position stay as the user had them.
+  TSettings settings;
+  auto restored = std::make_unique<TProject>(ReadProject(image.Dat, image.Pjx, session_.FileName + ".dat",
+                                                         session_.FileName + ".pjx", settings, Context().Palette));
+  const int scroll = canvas_.ScrollTop;
+  const int network = ControlPanel()->CurrentNetwork;
+  session_.ShowLoaded(std::move(restored));
+  canvas_.ShowNetwork(network);
+  canvas_.SetScroll(scroll);
+  session_.Modified = history_.Modified();
+  Notify(ChangedScroll | ChangedMenus | ChangedCaption);
+}
+
+std::string TDesigner::UndoText() const {
+  return history_.CanUndo() ? "Undo " + history_.UndoName() : std::string("Undo");
+}
+
+std::string TDesigner::RedoText() const {
+  return history_.CanRedo() ? "Redo " + history_.RedoName() : std::string("Redo");
+}
+
 // --- menus ---
 
 void TDesigner::Options() {
   if (!ProjectOpen) return;
+  RunCommand("Options", [this] { RunOptions(); });
+}
+
+void TDesigner::RunOptions() {
   bool confirmed = false;
   std::string storeError;
   try {

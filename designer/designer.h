@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,7 @@
 #include "designer/project_session.h"
 #include "designer/settings_store.h"
 #include "designer/summary_presenter.h"
+#include "designer/undo_history.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/project.h"
@@ -70,6 +72,26 @@ class TDesigner {
   // The status bar's text.
   void ShowStatus(const std::string& text);
 
+  // --- commands and their undo ---
+  // Runs a command that may change the project and records it in the undo
+  // history as one step named `what` (when it changed anything). A command
+  // run inside another is part of the outer one's step.
+  void RunCommand(const std::string& what, const std::function<void()>& command);
+  // The bytes Save would write for the open project.
+  TProjectBytes ProjectImage();
+  TUndoHistory& History() { return history_; }
+  // Edit > Undo and Redo: the project goes back to (or forward to) the image
+  // of the step, read back as Load reads it; the view stays where it is.
+  void Undo();
+  void Redo();
+  // "Undo <what>" and "Redo <what>", or just "Undo" / "Redo" with nothing to do.
+  std::string UndoText() const;
+  std::string RedoText() const;
+  // A new history from the open project as it now stands (after New and Load).
+  void StartHistory();
+  // The open project was saved: its image is the saved one.
+  void MarkSaved();
+
   // --- menus ---
   void Options();
   void Report();
@@ -112,6 +134,12 @@ class TDesigner {
   TCanvasController canvas_;
   TOptionsPresenter options_;
   std::unique_ptr<TProject> project_;
+  TUndoHistory history_;
+  int commandDepth_ = 0;
+
+  void FinishCommand(const std::string& what);
+  void RunOptions();
+  void Restore(const TProjectBytes& image);
 };
 
 }  // namespace voltaris

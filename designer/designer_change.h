@@ -15,6 +15,7 @@ enum TDesignerChange : unsigned {
   ChangedDevices = 1u << 7,  // the list of devices attached to the panel
   ChangedScroll = 1u << 8,   // the canvas scroll position
   ChangedProject = 1u << 9,  // a new project and canvas: every tile view is rebuilt
+  ChangedSelection = 1u << 10,  // the selected tile
 };
 
 }  // namespace voltaris

@@ -14,6 +14,8 @@ class IMessageSink {
   virtual void ShowError(const std::string& text) = 0;
   // A warning message box with one OK button.
   virtual void ShowWarning(const std::string& text) = 0;
+  // A question with Yes and No, No the default: true for Yes.
+  virtual bool Confirm(const std::string& question) = 0;
 };
 
 }  // namespace voltaris

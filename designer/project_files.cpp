@@ -236,12 +236,15 @@ void TakeIntoPanel(TControlPanel& panel, TDevice& tile) {
 
 // The figures that are not stored come from what is: the panel's charging
 // current from its type, every supply's from its battery and grade, and the
-// battery factor from the settings.
+// battery factor from the settings. A supply that never had a battery keeps
+// the charging current a new supply starts with, as it had when it was saved.
 void RestoreUnstoredFigures(TControlPanel& panel, const TSettings& stored) {
   panel.Name = PanelOptsTable[panel.PanelType].Name;
   panel.SetPanelType(panel.PanelType);
   panel.SetBatteryFactor(stored.BatteryFactor);
-  for (TPSU* psu : panel.PSUs) psu->Module.UpdateChargeCurrent();
+  for (TPSU* psu : panel.PSUs) {
+    if (psu->Module.BatteryIndex >= 0) psu->Module.UpdateChargeCurrent();
+  }
 }
 
 // Every figure from the loaded design. The stored network loads are worked
@@ -291,6 +294,15 @@ class TProjectReader {
       ReadTileRecord(tile, i);
       TakeIntoPanel(*project.ControlPanel, tile);
       tiles_.push_back(&tile);
+    }
+  }
+
+  // A hint that does not show keeps the text the file gave it: that text is
+  // only the last one shown, which the recalculation's order of events need
+  // not repeat, and the file must read back to the same bytes.
+  void KeepHiddenHints(const std::vector<TComponentRecord>& records) const {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      if (!tiles_[i]->ShowHint()) tiles_[i]->SetHint(RecordHint(records[i]));
     }
   }
 
@@ -423,6 +435,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   reader.AttachClones();
   reader.ReplayLinks();
   Recalculate(*project.ControlPanel);
+  reader.KeepHiddenHints(records);
   settings = stored;
   return project;
 }

@@ -75,8 +75,11 @@ void TProjectSession::NewProject() {
     designer_.UpdatePanelView();
     designer_.ShowProject();
     canvas.ScrollTop = 0;
-    Modified = false;
-    designer_.Notify(ChangedProject | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors | ChangedScroll);
+    Caption = ProjectCaption(SiteRef);
+    PanelTypeName = newFile_.PanelTypeText();
+    designer_.StartHistory();
+    designer_.Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
+                     ChangedScroll);
   }
   designer_.ShowStatus(TDesigner::SelectComponentText);
 }
@@ -85,6 +88,7 @@ void TProjectSession::LoadProject() {
   designer_.CanvasControl().SelectedTool = -1;
   designer_.ShowStatus(std::string());
   systemFiles_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
+  systemFiles_.SetOpenProject(designer_.ProjectOpen ? FileName : std::string());
   if (Modified) PromptSave(false);
   if (!systemFiles_.Show()) {
     // The index could not be read (the dialog said why). With nothing open
@@ -125,6 +129,14 @@ bool TProjectSession::OpenProject(const std::string& panelTypeName, const std::s
   SiteRef = siteRef;
   Caption = ProjectCaption(SiteRef);
   PendingIndexEntry = false;
+  ShowLoaded(std::move(loaded));
+  designer_.CanvasControl().ScrollTop = 0;
+  designer_.StartHistory();
+  designer_.Notify(ChangedScroll);
+  return true;
+}
+
+void TProjectSession::ShowLoaded(std::unique_ptr<TProject> loaded) {
   designer_.ClearCanvas();
   // The catalogue filter goes on as the dialogs last left it.
   loaded->Context().Filter = designer_.Context().Filter;
@@ -140,11 +152,8 @@ bool TProjectSession::OpenProject(const std::string& panelTypeName, const std::s
   designer_.CanvasEnabled = true;
   summary.Errors = panel.Warnings;
   designer_.ShowProject();
-  canvas.ScrollTop = 0;
-  Modified = false;
   designer_.Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
-                   ChangedDevices | ChangedScroll);
-  return true;
+                   ChangedDevices);
 }
 
 void TProjectSession::SaveProject() {
@@ -154,12 +163,23 @@ void TProjectSession::SaveProject() {
   SaveProjectFiles(DataDir, FileName, designer_.Context().Settings, panel, designer_.Canvas());
   // The index line only once the files are there, so that it never lists a
   // project that was not saved.
-  if (PendingIndexEntry) {
+  // A project whose line is missing from the index (a new one, or one whose
+  // line was lost) gets it now: a saved project is always listed.
+  if (PendingIndexEntry || !IndexLists(FileName)) {
     TFileIndex index(DataDir);
     index.Append(IndexLine({panel.Name, FileName, SiteRef, host_.ShortDate()}));
     PendingIndexEntry = false;
   }
-  Modified = false;
+  designer_.MarkSaved();
+}
+
+bool TProjectSession::IndexLists(const std::string& fileName) const {
+  const TFileIndex index(DataDir);
+  if (!index.Exists()) return false;
+  for (const std::string& line : index.ReadLines()) {
+    if (SplitIndexLine(line).FileName == fileName) return true;
+  }
+  return false;
 }
 
 TAnswer TProjectSession::PromptSave(bool withCancel) {

@@ -6,6 +6,7 @@
 // to adopt and show the project they lead to.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "designer/designer_host.h"
@@ -16,6 +17,7 @@ namespace voltaris {
 
 class ISettingsStore;
 class TDesigner;
+struct TProject;
 
 class TProjectSession {
  public:
@@ -33,7 +35,11 @@ class TProjectSession {
   // false (with the error shown) when its files cannot be loaded, and then
   // the open project stays.
   bool OpenProject(const std::string& panelTypeName, const std::string& fileName, const std::string& siteRef);
+  // Saves the open project's files, and its index line when the index lacks it.
   void SaveProject();
+  // Makes `loaded` the open project and shows it, under the open project's
+  // names: Load after reading the files, Undo and Redo after reading an image.
+  void ShowLoaded(std::unique_ptr<TProject> loaded);
   // Asks "Do you want to save <FileName>" when modified; Yes saves. The answer.
   TAnswer PromptSave(bool withCancel);
   // File > Exit: true when the window closed.
@@ -50,11 +56,14 @@ class TProjectSession {
   std::string FileName;
   std::string SiteRef;
   std::string PanelTypeName;
-  bool Modified = false;           // changed since it was saved or opened
+  bool Modified = false;           // differs from what was last saved or opened
   bool PendingIndexEntry = false;  // made with New: listed in the index at its first save
   std::string Caption = "Beta Version Testing Only";
 
  private:
+  // The index has a line for the project `fileName`.
+  bool IndexLists(const std::string& fileName) const;
+
   TDesigner& designer_;
   IDesignerHost& host_;
   ISettingsStore& store_;

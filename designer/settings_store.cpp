@@ -46,4 +46,49 @@ void WriteDefaults(ISettingsStore& store, const TSettings& settings) {
   store.WriteBool(ShowLengthValue, settings.ShowLength);
 }
 
+namespace {
+constexpr const char* WindowLeftValue = "Window Left";
+constexpr const char* WindowTopValue = "Window Top";
+constexpr const char* WindowWidthValue = "Window Width";
+constexpr const char* WindowHeightValue = "Window Height";
+constexpr const char* WindowMaximizedValue = "Window Maximized";
+constexpr int32_t WindowSizeMin = 200;
+constexpr int32_t WindowExtentMax = 100000;
+}  // namespace
+
+std::optional<TWindowPlacement> ReadWindowPlacement(ISettingsStore& store) {
+  TOpenKey key(store);
+  if (!key.IsOpen()) return std::nullopt;
+  for (const char* name : {WindowLeftValue, WindowTopValue, WindowWidthValue, WindowHeightValue}) {
+    if (!store.ValueExists(name)) return std::nullopt;
+  }
+  TWindowPlacement placement;
+  try {
+    placement.Left = store.ReadInteger(WindowLeftValue);
+    placement.Top = store.ReadInteger(WindowTopValue);
+    placement.Width = store.ReadInteger(WindowWidthValue);
+    placement.Height = store.ReadInteger(WindowHeightValue);
+    placement.Maximized = store.ValueExists(WindowMaximizedValue) && store.ReadBool(WindowMaximizedValue);
+  } catch (const SettingsStoreError&) {
+    // A value of another type was written by something else: the window
+    // opens at its own size, and the next close writes the values afresh.
+    return std::nullopt;
+  }
+  auto within = [](int32_t value, int32_t low) { return value >= low && value <= WindowExtentMax; };
+  if (!within(placement.Width, WindowSizeMin) || !within(placement.Height, WindowSizeMin) ||
+      !within(placement.Left, -WindowExtentMax) || !within(placement.Top, -WindowExtentMax))
+    return std::nullopt;
+  return placement;
+}
+
+void WriteWindowPlacement(ISettingsStore& store, const TWindowPlacement& placement) {
+  TOpenKey key(store);
+  if (!key.IsOpen()) return;
+  store.WriteInteger(WindowLeftValue, placement.Left);
+  store.WriteInteger(WindowTopValue, placement.Top);
+  store.WriteInteger(WindowWidthValue, placement.Width);
+  store.WriteInteger(WindowHeightValue, placement.Height);
+  store.WriteBool(WindowMaximizedValue, placement.Maximized);
+}
+
 }  // namespace voltaris

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -68,5 +69,21 @@ void ReadDefaults(ISettingsStore& store, TSettings& settings);
 // Degradation" (floats), "ShowLength" (boolean). Nothing is written when the
 // key cannot be opened.
 void WriteDefaults(ISettingsStore& store, const TSettings& settings);
+
+// The main window's place on the screen, kept in the store between runs
+// ("Window Left", "Window Top", "Window Width", "Window Height" as integers,
+// "Window Maximized" as a boolean).
+struct TWindowPlacement {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  bool Maximized = false;
+  bool operator==(const TWindowPlacement&) const = default;
+};
+// The placement last written; none when it is missing, cannot be read or
+// has no sensible size (the window then opens at its own size).
+std::optional<TWindowPlacement> ReadWindowPlacement(ISettingsStore& store);
+void WriteWindowPlacement(ISettingsStore& store, const TWindowPlacement& placement);
 
 }  // namespace voltaris

@@ -28,7 +28,6 @@ void TSummaryPresenter::FillChoices(int32_t panelType) {
 }
 
 void TSummaryPresenter::UpdateSummary() {
-  designer_.Session().Modified = true;
   const TControlPanel& panel = *designer_.ControlPanel();
   Summary.BatteryIndex = panel.BatteryIndex;
   Summary.GradeIndex = panel.GetGrade() - 1;
@@ -83,41 +82,45 @@ void TSummaryPresenter::HandleWarningsChanged() {
 
 void TSummaryPresenter::ChooseGrade(int index) {
   if (!designer_.ProjectOpen || index < 0 || static_cast<size_t>(index) >= Summary.GradeItems.size()) return;
-  designer_.ControlPanel()->SetGrade(index + 1);
+  designer_.RunCommand("Grade", [&] { designer_.ControlPanel()->SetGrade(index + 1); });
   UpdateSummary();
   designer_.UpdateToolbar();
 }
 
 void TSummaryPresenter::ChooseBattery(int index) {
   if (!designer_.ProjectOpen || index < 0 || static_cast<size_t>(index) >= Summary.BatteryItems.size()) return;
-  designer_.ControlPanel()->SetBattery(index);
+  designer_.RunCommand("Battery", [&] { designer_.ControlPanel()->SetBattery(index); });
   UpdateSummary();
 }
 
 void TSummaryPresenter::ClickACFail(bool checked) {
   if (!designer_.ProjectOpen) return;
-  designer_.ControlPanel()->SetACFailSignalled(checked);
+  designer_.RunCommand("AC Fail Signalling", [&] { designer_.ControlPanel()->SetACFailSignalled(checked); });
   UpdateSummary();
 }
 
 void TSummaryPresenter::ChooseDegradation(int index) {
   if (!designer_.ProjectOpen) return;
-  TSettings& settings = designer_.Context().Settings;
-  if (index >= 0 && index < 4) settings.BatteryFactor = DegradeFactors[index];
-  designer_.ControlPanel()->SetBatteryFactor(settings.BatteryFactor);
+  designer_.RunCommand("Battery Degradation", [&] {
+    TSettings& settings = designer_.Context().Settings;
+    if (index >= 0 && index < 4) settings.BatteryFactor = DegradeFactors[index];
+    designer_.ControlPanel()->SetBatteryFactor(settings.BatteryFactor);
+  });
   UpdateSummary();
 }
 
 void TSummaryPresenter::UpdatePanelAndDevices() {
   if (!designer_.ProjectOpen) return;
-  designer_.Context().Filter.CurrentPanelType = designer_.ControlPanel()->PanelType;
-  designer_.ControlPanel()->EditLoadList(designer_.Context());
-  // The list's lowest grade is taken after the dialog, and the grade may have
-  // changed in it: the warnings and the toolbar follow.
-  designer_.ControlPanel()->BuildWarnings();
-  FillAttachedDevices();
-  UpdateSummary();
-  designer_.UpdateToolbar();
+  designer_.RunCommand("Panel Devices", [this] {
+    designer_.Context().Filter.CurrentPanelType = designer_.ControlPanel()->PanelType;
+    designer_.ControlPanel()->EditLoadList(designer_.Context());
+    // The list's lowest grade is taken after the dialog, and the grade may have
+    // changed in it: the warnings and the toolbar follow.
+    designer_.ControlPanel()->BuildWarnings();
+    FillAttachedDevices();
+    UpdateSummary();
+    designer_.UpdateToolbar();
+  });
 }
 
 }  // namespace voltaris

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "catalogue/byte_stream.h"
+#include "catalogue/format.h"
 
 namespace voltaris {
 
@@ -70,6 +71,12 @@ void TSystemFilesPresenter::Delete() {
     messages_.ShowError(InvalidNameMessage("delete", name));
     return;
   }
+  if (!openProject_.empty() && name == openProject_) {
+    messages_.ShowWarning(Format("%s is the project open in the designer and cannot be deleted while it is open.", name));
+    return;
+  }
+  if (!messages_.Confirm(Format("Delete project %s? Its files %s.dat and %s.pjx will be removed.", name, name, name)))
+    return;
   std::vector<std::string> remaining = lines_;
   remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(row));
   try {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "designer/file_index.h"
@@ -21,6 +22,9 @@ class TSystemFilesPresenter {
   // What Cancel returns: No while no project is open, Cancel otherwise. The
   // caller sets it before each showing.
   void SetCancelResult(TModalResult result) { cancelResult_ = result; }
+  // The file name of the project open in the designer ("" for none): its
+  // row cannot be deleted.
+  void SetOpenProject(std::string fileName) { openProject_ = std::move(fileName); }
 
   // Starts a showing with the rows of the index file and no selection. When
   // the index cannot be read the error is reported, the result stays None
@@ -36,12 +40,14 @@ class TSystemFilesPresenter {
   // reported and the dialog stays open. Without a selection nothing happens.
   // True when the dialog closed.
   bool Ok();
-  // With a row selected: deletes the project's ".pjx" and ".dat" files in
+  // With a row selected, and once the user said Yes to the question: deletes
+  // the project's ".pjx" and ".dat" files in
   // the data directory (missing files are ignored), removes the row and
   // writes the other rows back to the index. A row whose file name is not a
   // valid project name is left alone and the user is told; a file that
   // cannot be deleted or an index that cannot be written is reported and the
-  // row stays. Without a selection nothing happens.
+  // row stays. The open project's row is refused with the reason. Without a
+  // selection nothing happens.
   void Delete();
   // Closes with the result New.
   void New();
@@ -62,6 +68,7 @@ class TSystemFilesPresenter {
   TFileIndex index_;
   IMessageSink& messages_;
   TModalResult cancelResult_ = TModalResult::Cancel;
+  std::string openProject_;
   TModalResult result_ = TModalResult::None;
 
   std::vector<std::string> lines_;  // as read, written back unchanged

@@ -20,6 +20,7 @@ class QuietHost : public IDesignerHost {
  public:
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowWarning(const std::string&) override {}
+  bool Confirm(const std::string&) override { return false; }
   void RunNewFileDialog(TNewFilePresenter& dialog) override { dialog.Cancel(); }
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override {
     dialog.Select(0);

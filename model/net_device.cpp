@@ -17,6 +17,10 @@ TNetDevice::TNetDevice(TCanvas& owner) : TNetwork(owner) {
   SetImpedance(settings.CableImpedance);
   AttachedLoad = {0, 0};
   SetNetwork(nullptr);
+  // Nothing powers a new device yet: it shows white, as a device does once
+  // it is detached, so that its colour never depends on its history (and a
+  // design looks the same after a save and a load, or an undo).
+  SetColor(ColourWhite);
 }
 
 TNetDevice::~TNetDevice() = default;
@@ -267,6 +271,9 @@ void TNetDevice::DetachFromNetParent() {
   parent->RemoveChild(ParentIndex);
   parent->RemoveCounts(*this);
   SetNetParent(nullptr);
+  // Off its parent it takes the colour of its supply, or none: it must not
+  // go on looking powered by the network it left (nor must what hangs behind it).
+  UpdateColour();
   // Off its parent the device takes its voltages from its supply, or has
   // none to lose: it must not go on showing those of the cable it left.
   RecalcLoad();

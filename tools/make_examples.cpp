@@ -27,6 +27,7 @@ class ExampleHost : public IDesignerHost, public IDialogHost {
  public:
   void ShowError(const std::string& text) override { throw std::runtime_error(text); }
   void ShowWarning(const std::string& text) override { throw std::runtime_error(text); }
+  bool Confirm(const std::string& question) override { throw std::runtime_error(question); }
   void RunNewFileDialog(TNewFilePresenter& dialog) override {
     dialog.SetSiteRef(site);
     const auto& types = dialog.PanelTypes();

@@ -80,6 +80,7 @@ TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
       designerChanged_([this](TDesigner&, const unsigned& changes) {
         // A new project: its canvas is followed at once, before its tiles change.
         if (changes & ChangedProject) FollowCanvas();
+        if (changes & (ChangedProject | ChangedSelection)) ShowSelection();
       }),
       tilesChanged_([this](TCanvas&, const TCanvasEvent& event) {
         if (event.Kind == TCanvasEvent::TileAdded) {
@@ -122,7 +123,14 @@ void TCanvasView::SyncTiles() {
 }
 
 void TCanvasView::AddWidget(TDevice& tile) {
-  auto* widget = new TTileWidget(tile, *this, content_);
+  TTileWidget* widget = nullptr;
+  if (spare_.empty()) {
+    widget = new TTileWidget(tile, *this, content_);
+  } else {
+    widget = spare_.back();
+    spare_.pop_back();
+    widget->Bind(tile);
+  }
   widgets_[&tile] = widget;
 }
 
@@ -136,13 +144,34 @@ void TCanvasView::TileRemoved(TDevice& tile) {
   if (found == widgets_.end()) return;
   TTileWidget* widget = found->second;
   widgets_.erase(found);
-  // The widget may be the one whose click deleted its tile: it goes once
-  // its event is over.
+  if (framed_ == &tile) framed_ = nullptr;
   widget->TileRemoved();
   widget->hide();
-  widget->deleteLater();
+  // The widget may be the one whose click deleted its tile: it goes once
+  // its event is over. Any other waits for a tile to come.
+  if (widget->Pressed()) {
+    widget->deleteLater();
+  } else {
+    spare_.push_back(widget);
+    // Spare widgets are kept only for the tiles of the same command; those
+    // left over go on the next turn of the event loop.
+    if (spare_.size() == 1) {
+      QTimer::singleShot(0, this, [this] {
+        for (TTileWidget* spare : spare_) delete spare;
+        spare_.clear();
+      });
+    }
+  }
   content_->update();
   TileGeometryChanged();
+}
+
+void TCanvasView::ShowSelection() {
+  const TDevice* selected = control_.SelectedTile;
+  if (selected == framed_) return;
+  if (TTileWidget* old = framed_ ? WidgetOf(*framed_) : nullptr) old->update();
+  framed_ = selected;
+  if (TTileWidget* now = selected ? WidgetOf(*selected) : nullptr) now->update();
 }
 
 TTileWidget* TCanvasView::WidgetOf(const TDevice& tile) const {

@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "model/canvas.h"
 
@@ -78,6 +79,8 @@ class TCanvasView : public QScrollArea {
   // Tells the designer the view's height and where the canvas starts in the window.
   void ReportGeometry();
   void UserScrolled(int value);
+  // The selection frame moves to the designer's selected tile.
+  void ShowSelection();
 
   TDesigner& designer_;
   TCanvasController& control_;
@@ -86,6 +89,11 @@ class TCanvasView : public QScrollArea {
   TSlot<TCanvas, TCanvasEvent> tilesChanged_;
   QWidget* content_;
   std::map<const TDevice*, TTileWidget*> widgets_;
+  // Widgets whose tiles went, hidden, kept for the next tiles: Undo, Redo
+  // and Load replace every tile at once, and a widget bound to a new tile
+  // costs far less than a new widget.
+  std::vector<TTileWidget*> spare_;
+  const TDevice* framed_ = nullptr;  // the tile drawn with the selection frame
   bool applyingScroll_ = false;
   bool fitPending_ = false;
 };

@@ -6,7 +6,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -57,7 +59,8 @@ constexpr int ToolButtonHeight = 75;
 TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, QWidget* parent)
     : QMainWindow(parent),
       messages_(std::make_unique<TMessageBoxSink>(this)),
-      designerChanged_([this](TDesigner&, const unsigned& changes) { Changed(changes); }) {
+      designerChanged_([this](TDesigner&, const unsigned& changes) { Changed(changes); }),
+      store_(store) {
   InitResources();
   setObjectName("Form1");
   designer_ = std::make_unique<TDesigner>(*this, store, workingDir);
@@ -66,6 +69,7 @@ TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, Q
   designer_->OnChanged.Attach(designerChanged_);
 
   resize(1024, 721);
+  RestorePlacement();
   setWindowIcon(PictureIcon(":/icon", {16, 24, 32, 48, 64, 128, 256}, 1.0));
   CreateMenus();
   CreateToolBar();
@@ -107,11 +111,32 @@ void TMainWindow::CreateMenus() {
     connect(action, &QAction::triggered, this, [this, run] { Run(run); });
     return action;
   };
-  command(file->addAction("New"), [this] { designer_->Session().NewProject(); })->setObjectName("mnuNew");
-  command(file->addAction("Save"), [this] { designer_->Session().SaveProject(); })->setObjectName("mnuSave");
-  command(file->addAction("Load"), [this] { designer_->Session().LoadProject(); })->setObjectName("mnuLoad");
+  auto named = [](QAction* action, const char* name, const QList<QKeySequence>& keys) {
+    action->setObjectName(name);
+    action->setShortcuts(keys);
+    return action;
+  };
+  named(command(file->addAction("New"), [this] { designer_->Session().NewProject(); }), "mnuNew",
+        {QKeySequence(Qt::CTRL | Qt::Key_N)});
+  named(command(file->addAction("Save"), [this] { designer_->Session().SaveProject(); }), "mnuSave",
+        {QKeySequence(Qt::CTRL | Qt::Key_S)});
+  named(command(file->addAction("Load"), [this] { designer_->Session().LoadProject(); }), "mnuLoad",
+        {QKeySequence(Qt::CTRL | Qt::Key_O)});
   file->addSeparator();
-  command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); })->setObjectName("mnuExit");
+  named(command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); }), "mnuExit",
+        {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+
+  // Undo and Redo put the whole project back as it was: the canvas is
+  // hidden while its tiles are replaced, and shows once.
+  QMenu* edit = bar->addMenu("Edit");
+  edit->setObjectName("mnuEdit");
+  undoAction_ = named(command(edit->addAction("Undo"), [this] { canvasView_->Batch([this] { designer_->Undo(); }); }),
+                      "mnuUndo", {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  redoAction_ = named(command(edit->addAction("Redo"), [this] { canvasView_->Batch([this] { designer_->Redo(); }); }),
+                      "mnuRedo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  edit->addSeparator();
+  deleteAction_ = named(command(edit->addAction("Delete"), [this] { designer_->CanvasControl().DeleteSelected(); }),
+                        "mnuDelete", {QKeySequence(Qt::Key_Delete)});
 
   optionsAction_ = command(bar->addAction("Options"), [this] { designer_->Options(); });
   optionsAction_->setObjectName("mnuOptions");
@@ -244,7 +269,30 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  KeepPlacement();
   emit Closed();
+}
+
+void TMainWindow::RestorePlacement() {
+  std::optional<TWindowPlacement> placement;
+  Run([&] { placement = ReadWindowPlacement(store_); });
+  if (!placement) return;
+  const QRect wanted(placement->Left, placement->Top, placement->Width, placement->Height);
+  // A window that was on a screen no longer there opens where the system puts it.
+  const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+  if (screen) {
+    setGeometry(wanted.intersected(screen->availableGeometry()));
+  } else {
+    resize(wanted.size().boundedTo(QGuiApplication::primaryScreen()->availableSize()));
+  }
+  if (placement->Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainWindow::KeepPlacement() {
+  const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+  Run([&] {
+    WriteWindowPlacement(store_, {normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()});
+  });
 }
 
 // --- IMessageSink and IDesignerHost ---
@@ -252,6 +300,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
 void TMainWindow::ShowError(const std::string& text) { messages_->ShowError(text); }
 
 void TMainWindow::ShowWarning(const std::string& text) { messages_->ShowWarning(text); }
+
+bool TMainWindow::Confirm(const std::string& question) { return messages_->Confirm(question); }
 
 void TMainWindow::RunNewFileDialog(TNewFilePresenter&) { newFileDialog_->Run(); }
 
@@ -313,8 +363,8 @@ void TMainWindow::FlushRefresh() {
   const bool all = (changes & ChangedProject) != 0;
   if (all || (changes & ChangedLayout)) ShowLayout();
   if (all || (changes & ChangedToolbar)) ShowToolbar();
-  if (all || (changes & ChangedMenus)) ShowMenus();
-  if (all || (changes & ChangedCaption)) setWindowTitle(ToQString(designer_->Session().Caption));
+  if (all || (changes & (ChangedMenus | ChangedSelection))) ShowMenus();
+  if (all || (changes & ChangedCaption)) ShowCaption();
   if (all || (changes & ChangedStatusText)) statusText_->setText(ToQString(designer_->StatusText));
   if (all || (changes & ChangedSummary)) summary_->ShowSummary(designer_->SummaryPanel().Summary);
   if (all || (changes & ChangedErrors)) summary_->ShowErrors(designer_->SummaryPanel().Errors);
@@ -332,7 +382,22 @@ void TMainWindow::ShowToolbar() {
   for (size_t i = 0; i < toolActions_.size(); ++i) toolActions_[i]->setVisible(designer_->ToolButtonVisible[i]);
 }
 
+void TMainWindow::ShowCaption() {
+  // "[*]" is where Qt shows the mark of unsaved changes.
+  setWindowTitle(ToQString(designer_->Session().Caption) + QStringLiteral("[*]"));
+  setWindowModified(designer_->ProjectOpen && designer_->Session().Modified);
+}
+
 void TMainWindow::ShowMenus() {
+  // An "&" of a device's location would read as a menu mnemonic.
+  auto menuText = [](const std::string& text) { return ToQString(text).replace('&', QStringLiteral("&&")); };
+  TUndoHistory& history = designer_->History();
+  undoAction_->setText(menuText(designer_->UndoText()));
+  undoAction_->setEnabled(designer_->ProjectOpen && history.CanUndo());
+  redoAction_->setText(menuText(designer_->RedoText()));
+  redoAction_->setEnabled(designer_->ProjectOpen && history.CanRedo());
+  const TDevice* selected = designer_->CanvasControl().SelectedTile;
+  deleteAction_->setEnabled(designer_->ProjectOpen && selected && !selected->FixedOnCanvas());
   optionsAction_->setEnabled(designer_->OptionsEnabled);
   arrangeMenu_->menuAction()->setEnabled(designer_->ArrangeEnabled);
   reportAction_->setEnabled(designer_->ReportEnabled);

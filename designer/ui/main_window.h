@@ -57,6 +57,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   // IMessageSink
   void ShowError(const std::string& text) override;
   void ShowWarning(const std::string& text) override;
+  bool Confirm(const std::string& question) override;
   // IDesignerHost
   void RunNewFileDialog(TNewFilePresenter& dialog) override;
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override;
@@ -88,6 +89,10 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void ShowLayout();
   void ShowToolbar();
   void ShowMenus();
+  void ShowCaption();
+  // The window's place on the screen, from and to the settings store.
+  void RestorePlacement();
+  void KeepPlacement();
 
   std::unique_ptr<TMessageBoxSink> messages_;
   std::unique_ptr<TDesigner> designer_;
@@ -99,6 +104,10 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   TOptionsDialog* optionsDialog_ = nullptr;
   TReportWindow* reportWindow_ = nullptr;
 
+  ISettingsStore& store_;
+  QAction* undoAction_ = nullptr;
+  QAction* redoAction_ = nullptr;
+  QAction* deleteAction_ = nullptr;
   QAction* optionsAction_ = nullptr;
   QMenu* arrangeMenu_ = nullptr;
   QAction* snapAction_ = nullptr;

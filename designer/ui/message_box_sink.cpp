@@ -28,4 +28,12 @@ void TMessageBoxSink::ShowWarning(const std::string& text) {
   QMessageBox::warning(Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
 }
 
+bool TMessageBoxSink::Confirm(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, BoxTitle(), ToQString(question), QMessageBox::Yes | QMessageBox::No, Parent());
+  box.setObjectName(QStringLiteral("ConfirmQuestion"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace voltaris

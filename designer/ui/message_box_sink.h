@@ -17,6 +17,7 @@ class TMessageBoxSink : public IMessageSink {
 
   void ShowError(const std::string& text) override;
   void ShowWarning(const std::string& text) override;
+  bool Confirm(const std::string& question) override;
 
  private:
   QWidget* Parent() const;

@@ -59,6 +59,15 @@ void TTileWidget::TileRemoved() {
   changed_.Detach();
 }
 
+void TTileWidget::Bind(TDevice& tile) {
+  TileRemoved();
+  tile_ = &tile;
+  tile.OnChanged.Attach(changed_);
+  FollowTile();
+  show();
+  update();
+}
+
 void TTileWidget::FollowTile() {
   const TDevice* tile = Tile();
   if (!tile) return;
@@ -122,6 +131,17 @@ void TTileWidget::paintEvent(QPaintEvent*) {
                        ToQString(label.Text));
     }
   }
+  PaintSelection(painter);
+}
+
+void TTileWidget::PaintSelection(QPainter& painter) {
+  if (view_.CanvasControl().SelectedTile != tile_) return;
+  // The tile last clicked: the one the Delete key takes.
+  QPen pen(QColor(0, 90, 200), 2);
+  pen.setStyle(Qt::DashLine);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
 }
 
 void TTileWidget::mousePressEvent(QMouseEvent* event) { Press(event, false); }
@@ -133,6 +153,14 @@ void TTileWidget::Press(QMouseEvent* event, bool doubleClick) {
   if (!Tile() || dragging_) return;
   TDevice& tile = *tile_;
   const QPointer<TTileWidget> self(this);
+  // While the press is handled this widget is not used for another tile.
+  ++pressing_;
+  struct Done {
+    const QPointer<TTileWidget>& widget;
+    ~Done() {
+      if (widget) --widget->pressing_;
+    }
+  } done{self};
   TMouseResult result = TMouseResult::Nothing;
   view_.Run([&] { result = view_.CanvasControl().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
   // A Ctrl-click deleted the tile (this widget goes with it); a dialog may

@@ -9,6 +9,8 @@
 
 #include "model/device.h"
 
+class QPainter;
+
 namespace voltaris {
 
 class TCanvasView;
@@ -29,6 +31,10 @@ class TTileWidget : public QWidget {
   bool Dragging() const { return dragging_; }
   // The tile is leaving the canvas: a drag of it ends.
   void TileRemoved();
+  // Shows `tile` from now on (a widget whose tile went, used again).
+  void Bind(TDevice& tile);
+  // A press of this widget is being handled.
+  bool Pressed() const { return pressing_ > 0; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -39,6 +45,7 @@ class TTileWidget : public QWidget {
 
  private:
   void Press(QMouseEvent* event, bool doubleClick);
+  void PaintSelection(QPainter& painter);
   void EndDrag();
   void FollowTile();
   void TileChanged(unsigned changes);
@@ -47,6 +54,7 @@ class TTileWidget : public QWidget {
   TCanvasView& view_;
   TSlot<TDevice, unsigned> changed_;
   bool dragging_ = false;
+  int pressing_ = 0;
 };
 
 }  // namespace voltaris

@@ -24,6 +24,12 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   // IMessageSink
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+  bool Confirm(const std::string& question) override {
+    questions.push_back(question);
+    return confirm;
+  }
+  std::vector<std::string> questions;
+  bool confirm = true;
   // IDesignerHost
   void RunNewFileDialog(TNewFilePresenter& dialog) override {
     ++newFileShown;

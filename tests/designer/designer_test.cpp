@@ -44,7 +44,7 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   EXPECT_EQ(panel.RequiredStandby, 24);
   EXPECT_TRUE(designer.Session().PendingIndexEntry);
   EXPECT_FALSE(designer.Session().Modified);
-  EXPECT_EQ(designer.Session().Caption, "Beta Version Testing Only");  // New leaves the caption
+  EXPECT_EQ(designer.Session().Caption, ProjectCaption("Unit 4"));  // the new project's name from the start  // New leaves the caption
   EXPECT_EQ(designer.StatusText, "Select Component From Toolbar");
   EXPECT_EQ(designer.SummaryPanel().Summary.Panel, " Orvane 700");
   EXPECT_EQ(designer.SummaryPanel().Summary.BatteryItems, (TStringList{"7.2 Ah", "17.0 Ah", "18.0 Ah"}));
@@ -379,17 +379,22 @@ TEST_F(DesignerTest, TileClicksMarkTheProjectModified) {
   New("Orvane 200", 2);
   TVududa& keypad = Place(K4, 300, 300);
   ASSERT_TRUE(Drag(keypad, Net(0)));
-  designer.Session().Modified = false;
+  designer.Session().SaveProject();
+  EXPECT_FALSE(designer.Session().Modified);
   EXPECT_EQ(designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, false), TMouseResult::BeginDrag);
   EXPECT_FALSE(designer.Session().Modified);
   designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, true);  // set up and confirmed
   EXPECT_TRUE(keypad.SetupConfirmed);
   EXPECT_TRUE(designer.Session().Modified);
-  designer.Session().Modified = false;
+  designer.Session().SaveProject();
+  EXPECT_FALSE(designer.Session().Modified);
   EXPECT_EQ(designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {false, true, false}, false),
             TMouseResult::Deleted);
   EXPECT_TRUE(designer.Session().Modified);
   EXPECT_EQ(Net(0).Keypads, 0);
+  // Undoing the delete brings back exactly what was saved.
+  designer.Undo();
+  EXPECT_FALSE(designer.Session().Modified);
 }
 
 }  // namespace

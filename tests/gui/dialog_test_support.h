@@ -93,6 +93,12 @@ inline void WhileModal(QDialog& dialog, std::function<void()> user) {
 struct RecordingSink : IMessageSink {
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+  bool Confirm(const std::string& question) override {
+    questions.push_back(question);
+    return confirm;
+  }
+  std::vector<std::string> questions;
+  bool confirm = true;
   std::vector<std::string> errors, warnings;
 };
 

@@ -75,6 +75,9 @@ inline void Pick(QComboBox* combo, const QString& item) {
   QTRY_VERIFY(!view->isVisible());
 }
 
+// The window's title as shown without unsaved changes (Qt's "[*]" mark left out).
+inline QString Title(const QWidget& window) { return window.windowTitle().remove(QStringLiteral("[*]")); }
+
 inline QPoint Centre(const TDevice& tile) { return {tile.Left() + tile.Width() / 2, tile.Top() + tile.Height() / 2}; }
 inline TNetDevice& Device(TDevice& tile) { return dynamic_cast<TNetDevice&>(tile); }
 

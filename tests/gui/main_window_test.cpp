@@ -26,7 +26,7 @@ class MainWindowTest : public QObject {
   void startUpWithoutIndexOpensNewFileAndCancelEnds() {
     Session s;
     QCOMPARE(s.window->size(), QSize(1024, 721));
-    QCOMPARE(s.window->windowTitle(), QString("Beta Version Testing Only"));
+    QCOMPARE(Title(*s.window), QString("Beta Version Testing Only"));
     QVERIFY(!Control<QToolBar>(s.window.get(), "ToolBar1")->isVisible());
     QVERIFY(!s.window->CanvasView().isVisible() && !s.window->CanvasView().isEnabled());
     QVERIFY(!s.Action("mnuOptions")->isEnabled() && !s.Action("mnuReport")->isEnabled());
@@ -73,7 +73,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Summary<QComboBox>("cbBatteryType")->currentIndex(), -1);
     QCOMPARE(s.Summary<QComboBox>("cbBatteryType")->placeholderText(), QString("SelectBattery"));
     QCOMPARE(s.Text("lbRatedOP"), QString("Select Battery"));
-    QCOMPARE(s.window->windowTitle(), QString("Beta Version Testing Only"));  // New leaves the caption
+    QCOMPARE(Title(*s.window), QString("BETA  Voltaris: Unit 4     Beta Testing Only"));  // New names the project
     QCOMPARE(s.Status(), QString("Select Component From Toolbar"));
     QVERIFY(!s.Designer().Session().Modified);  // showing the project changes nothing
 
@@ -217,7 +217,7 @@ class MainWindowTest : public QObject {
     });
     s.Action("mnuLoad")->trigger();
     s.Settle();
-    QCOMPARE(s.window->windowTitle(), QString("BETA  Voltaris: Unit 4     Beta Testing Only"));
+    QCOMPARE(Title(*s.window), QString("BETA  Voltaris: Unit 4     Beta Testing Only"));
     const auto& tiles = s.Designer().Canvas().Tiles();
     QCOMPARE(tiles.size(), saved.size());
     QCOMPARE(s.window->findChildren<TTileWidget*>().size(), static_cast<qsizetype>(saved.size()));
@@ -276,6 +276,86 @@ class MainWindowTest : public QObject {
     AnswerMessage(QMessageBox::No);
     s.window->close();
     QVERIFY(!s.window->isVisible() && !QFile::exists(s.DataPath("Shop.dat")));
+  }
+
+  void undoBringsBackADeletedDeviceWithItsLoadsAndRun() {
+    Session s;
+    s.New("Orvane 500", 3);
+    QVERIFY(!s.window->isWindowModified());
+    TDevice& keypad = s.Place(6, {400, 200});
+    s.Drag(keypad, Centre(s.Net(0)));
+    QVERIFY(s.window->isWindowModified());
+    WhenShown<TLoadingDialog>([](TLoadingDialog* dialog) {
+      WhenShown<QDialog>([](QDialog* picker) { Click(picker, "BitBtn1"); }, "frmDevices");
+      Click(dialog, "DetailBtn");
+      Click(dialog, "Button1");
+      Click(dialog, "Button3");
+    });
+    AnswerMessage(QMessageBox::Yes);  // "Is this device setup complete?"
+    QTest::mouseDClick(s.Widget(keypad), Qt::LeftButton);
+    s.Settle();
+    QCOMPARE(Device(keypad).LoadData.Entries.size(), size_t{1});
+    const size_t tiles = s.Designer().Canvas().Tiles().size();
+    const std::string loadName = Device(keypad).LoadData.Entries[0]->Name;
+
+    QTest::mouseClick(s.Widget(keypad), Qt::LeftButton, Qt::ControlModifier);
+    s.Settle();
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles - 1);
+    // The keys reach the window's shortcuts once it is the active window.
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    QCOMPARE(s.Action("mnuUndo")->text(), QString("Undo Delete Orvane D1"));
+    QTest::keyClick(s.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    s.Settle();
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles);
+    TNetDevice& back = Device(s.Last());
+    QCOMPARE(back.LoadData.Entries.size(), size_t{1});
+    QCOMPARE(back.LoadData.Entries[0]->Name, loadName);
+    QCOMPARE(back.NetParent, static_cast<TNetwork*>(&s.Net(0)));
+    QVERIFY(back.ParentWire);
+    QVERIFY(s.Widget(back) && s.Widget(back)->isVisible());
+    QCOMPARE(s.window->findChildren<TTileWidget*>().size(), static_cast<qsizetype>(tiles));
+    QCOMPARE(s.Action("mnuRedo")->text(), QString("Redo Delete Orvane D1"));
+    QTest::keyClick(s.window.get(), Qt::Key_Y, Qt::ControlModifier);
+    s.Settle();
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles - 1);
+    QTest::keyClick(s.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    s.Settle();
+    // The Delete key takes the tile last clicked, as a Ctrl-click does.
+    QTest::mouseClick(s.Widget(s.Last()), Qt::LeftButton);
+    s.Settle();
+    QVERIFY(s.Action("mnuDelete")->isEnabled());
+    QTest::keyClick(s.window.get(), Qt::Key_Delete);
+    s.Settle();
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles - 1);
+  }
+
+  void systemFilesAsksBeforeDeletingAndTheTitleFollowsTheProject() {
+    Session s;
+    s.New("Orvane 700", 3, "Shop", "Unit 4");
+    s.Action("mnuSave")->trigger();
+    s.New("Orvane 700", 3, "Office", "Unit 9");
+    QCOMPARE(Title(*s.window), QString("BETA  Voltaris: Unit 9     Beta Testing Only"));
+    s.Action("mnuSave")->trigger();
+    QString question;
+    bool keptAfterNo = false;
+    WhenShown<TSystemFilesDialog>([&](TSystemFilesDialog* dialog) {
+      auto* list = Control<QTreeWidget>(dialog, "lvFiles");
+      ClickRow(list, 0);
+      AnswerMessage(QMessageBox::No, &question);
+      Click(dialog, "btnDelete");
+      keptAfterNo = QFile::exists(s.DataPath("Shop.dat")) && list->topLevelItemCount() == 2;
+      ClickRow(list, 0);
+      AnswerMessage(QMessageBox::Yes);
+      Click(dialog, "btnDelete");
+      Click(dialog, "btnCancel");
+    });
+    s.Action("mnuLoad")->trigger();
+    s.Settle();
+    QCOMPARE(question, QString("Delete project Shop? Its files Shop.dat and Shop.pjx will be removed."));
+    QVERIFY(keptAfterNo);
+    QVERIFY(!QFile::exists(s.DataPath("Shop.dat")) && !QFile::exists(s.DataPath("Shop.pjx")));
+    QVERIFY(QFile::exists(s.DataPath("Office.dat")));
   }
 };
 

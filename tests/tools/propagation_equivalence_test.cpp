@@ -18,7 +18,7 @@
 #include "model/psu_clone.h"
 #include "model/settings.h"
 #include "model/vududa.h"
-#include "tools/project_json.h"
+#include "tests/tools/shown_state.h"
 
 namespace voltaris {
 namespace {
@@ -125,23 +125,8 @@ std::string Scenario(uint32_t seed, bool reportEveryRecalculation, uint64_t* rec
     }
   }
 
-  // Everything shown: the project's figures, the report, the warnings, and
-  // what each tile shows besides.
-  std::string shown = ProjectJson(Settings, panel, canvas).dump(1);
-  TStringList report;
-  panel.WriteSystemReport(report, "Site", "Today");
-  for (const std::string& line : report) shown += line + "\n";
-  for (const std::string& line : panel.Warnings) shown += line + "\n";
-  for (const auto& tile : canvas.Tiles()) {
-    shown += Format("%s %s %d %d,%d,%d\n", tile->StatusImage(), tile->Hint(), tile->ShowHint() ? 1 : 0,
-                    tile->Color().R, tile->Color().G, tile->Color().B);
-    if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile.get()))
-      for (const TTileLabel& label : network->Labels) shown += label.Text + "\n";
-    if (const auto* device = dynamic_cast<const TNetDevice*>(tile.get())) {
-      for (const TWire* wire : {device->ParentWire.get(), device->SupplyWire.get()})
-        if (wire) shown += Format("%d %d %d %d %s\n", wire->Left, wire->Top, wire->X2, wire->Y2, wire->Label);
-    }
-  }
+  // Everything shown, and whether the summary heard of the load.
+  std::string shown = testing::EverythingShown(Settings, panel, canvas);
   shown += Format("events %d\n", loadEvents > 0 ? 1 : 0);
   if (recalculations) *recalculations = canvas.Context().Counters.RecalcLoad;
   panel.ReleaseTiles();
