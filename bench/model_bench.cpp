@@ -113,8 +113,28 @@ void Load(benchmark::State& state, int devices) {
   }
 }
 
+// The file image the undo history takes after every command.
+void ProjectImage(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  for (auto _ : state) benchmark::DoNotOptimize(open.designer.ProjectImage().Dat.data());
+}
+
+// Undo of a grade change, the model's part: the image read back and shown.
+void UndoGrade(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  TSummaryPresenter& summary = open.designer.SummaryPanel();
+  for (auto _ : state) {
+    state.PauseTiming();
+    summary.ChooseGrade(open.designer.ControlPanel()->GetGrade() == 3 ? 1 : 2);
+    state.ResumeTiming();
+    open.designer.Undo();
+  }
+}
+
 void Register() {
   RegisterAtEverySize({
+      {"model/project_image", ProjectImage},
+      {"model/undo", UndoGrade},
       {"model/build_by_drops", BuildByDrops},
       {"model/cable_at_root", CableAtRoot},
       {"model/cable_at_leaf", CableAtLeaf},

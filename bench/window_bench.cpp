@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -192,12 +194,73 @@ void TidyUp(benchmark::State& state, int devices) {
   }
 }
 
+// Edit > Undo of a grade change, and Edit > Redo of it: the whole project is
+// read back from its image and the window shows it.
+void UndoOrRedo(benchmark::State& state, int devices, bool redo) {
+  OpenWindow& open = WindowOf(devices);
+  auto* grade = open.window->findChild<TSummaryPanel*>()->findChild<QComboBox*>("cbGrade");
+  QAction* undo = open.window->findChild<QAction*>("mnuUndo");
+  QAction* again = open.window->findChild<QAction*>("mnuRedo");
+  CountWork count(
+      state, [&] { return open.Designer().Context().Counters; }, [&] { return open.window->RefreshCount(); });
+  for (auto _ : state) {
+    state.PauseTiming();
+    grade->setCurrentIndex(grade->currentIndex() == 2 ? 1 : 2);
+    Settle(*open.window);
+    if (redo) {
+      undo->trigger();
+      Settle(*open.window);
+    }
+    state.ResumeTiming();
+    (redo ? again : undo)->trigger();
+    Settle(*open.window);
+  }
+  if (!open.Designer().History().CanUndo() && !open.Designer().History().CanRedo())
+    state.SkipWithError("nothing was undone");
+}
+
+void Undo(benchmark::State& state, int devices) { UndoOrRedo(state, devices, false); }
+void UndoParts(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  auto* grade = open.window->findChild<TSummaryPanel*>()->findChild<QComboBox*>("cbGrade");
+  double model = 0, batch = 0, settle = 0;
+  int n = 0;
+  for (auto _ : state) {
+    grade->setCurrentIndex(grade->currentIndex() == 2 ? 1 : 2);
+    Settle(*open.window);
+    auto t0 = std::chrono::steady_clock::now();
+    {
+      auto a = std::chrono::steady_clock::now();
+      open.Designer().Undo();
+      model += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - a).count();
+    }
+    auto t1 = std::chrono::steady_clock::now();
+    Settle(*open.window);
+    auto t2 = std::chrono::steady_clock::now();
+    batch += std::chrono::duration<double, std::milli>(t1 - t0).count();
+    settle += std::chrono::duration<double, std::milli>(t2 - t1).count();
+    ++n;
+  }
+  double repaint = 0;
+  for (int i = 0; i < 20; ++i) {
+    auto a = std::chrono::steady_clock::now();
+    open.window->CanvasView().Content()->update();
+    Settle(*open.window);
+    repaint += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - a).count();
+  }
+  fprintf(stderr, "undo parts: undo %.2f batch %.2f settle %.2f repaint %.2f\n", model / n, batch / n, settle / n, repaint / 20);
+}
+void Redo(benchmark::State& state, int devices) { UndoOrRedo(state, devices, true); }
+
 void Register() {
   RegisterAtEverySize({
       {"window/open_design", OpenDesign},
       {"window/grade_change", GradeChange},
       {"window/drag_to_another_network", DragToAnotherNetwork},
       {"window/tidy_up", TidyUp},
+      {"window/undo", Undo},
+      {"window/undo_parts", UndoParts},
+      {"window/redo", Redo},
   });
 }
 

@@ -113,10 +113,22 @@ void TCanvasView::FollowCanvas() {
 }
 
 void TCanvasView::SyncTiles() {
-  // One widget per tile, stacked in creation order.
+  // One widget per tile, stacked in creation order. Raising a widget costs
+  // a walk of all the others: only when the order is not already right.
+  std::vector<QObject*> order;
+  order.reserve(designer_.Canvas().Tiles().size());
   for (const auto& tile : designer_.Canvas().Tiles()) {
     if (!widgets_.count(tile.get())) AddWidget(*tile);
-    widgets_[tile.get()]->raise();
+    order.push_back(widgets_[tile.get()]);
+  }
+  std::vector<QObject*> stacked;
+  stacked.reserve(order.size());
+  for (QObject* child : content_->children()) {
+    auto* widget = qobject_cast<TTileWidget*>(child);
+    if (widget && widget->Tile()) stacked.push_back(widget);
+  }
+  if (stacked != order) {
+    for (QObject* widget : order) static_cast<QWidget*>(widget)->raise();
   }
   FitContent();
   content_->update();
@@ -127,8 +139,10 @@ void TCanvasView::AddWidget(TDevice& tile) {
   if (spare_.empty()) {
     widget = new TTileWidget(tile, *this, content_);
   } else {
-    widget = spare_.back();
-    spare_.pop_back();
+    // The oldest first: a canvas replaced whole gets its widgets back in
+    // the order they were stacked.
+    widget = spare_.front();
+    spare_.pop_front();
     widget->Bind(tile);
   }
   widgets_[&tile] = widget;
@@ -146,24 +160,23 @@ void TCanvasView::TileRemoved(TDevice& tile) {
   widgets_.erase(found);
   if (framed_ == &tile) framed_ = nullptr;
   widget->TileRemoved();
-  widget->hide();
-  // The widget may be the one whose click deleted its tile: it goes once
-  // its event is over. Any other waits for a tile to come.
   if (widget->Pressed()) {
+    // The widget whose click deleted its tile goes once its event is over.
+    widget->hide();
     widget->deleteLater();
   } else {
+    // Any other waits, still in place and painting nothing, for a tile of
+    // the same command; those left over go before the next repaint.
     spare_.push_back(widget);
-    // Spare widgets are kept only for the tiles of the same command; those
-    // left over go on the next turn of the event loop.
-    if (spare_.size() == 1) {
-      QTimer::singleShot(0, this, [this] {
-        for (TTileWidget* spare : spare_) delete spare;
-        spare_.clear();
-      });
-    }
+    if (spare_.size() == 1) QMetaObject::invokeMethod(this, &TCanvasView::RetireSpares, Qt::QueuedConnection);
   }
   content_->update();
   TileGeometryChanged();
+}
+
+void TCanvasView::RetireSpares() {
+  for (TTileWidget* spare : spare_) delete spare;
+  spare_.clear();
 }
 
 void TCanvasView::ShowSelection() {

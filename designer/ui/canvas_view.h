@@ -7,6 +7,7 @@
 
 #include <QScrollArea>
 #include <functional>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -79,6 +80,8 @@ class TCanvasView : public QScrollArea {
   // Tells the designer the view's height and where the canvas starts in the window.
   void ReportGeometry();
   void UserScrolled(int value);
+  // Deletes the widgets no tile took back.
+  void RetireSpares();
   // The selection frame moves to the designer's selected tile.
   void ShowSelection();
 
@@ -92,7 +95,7 @@ class TCanvasView : public QScrollArea {
   // Widgets whose tiles went, hidden, kept for the next tiles: Undo, Redo
   // and Load replace every tile at once, and a widget bound to a new tile
   // costs far less than a new widget.
-  std::vector<TTileWidget*> spare_;
+  std::deque<TTileWidget*> spare_;
   const TDevice* framed_ = nullptr;  // the tile drawn with the selection frame
   bool applyingScroll_ = false;
   bool fitPending_ = false;

@@ -126,13 +126,13 @@ void TMainWindow::CreateMenus() {
   named(command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); }), "mnuExit",
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
-  // Undo and Redo put the whole project back as it was: the canvas is
-  // hidden while its tiles are replaced, and shows once.
+  // Undo and Redo put the whole project back as it was; the canvas keeps its
+  // widgets for the new tiles, so only what changed is painted again.
   QMenu* edit = bar->addMenu("Edit");
   edit->setObjectName("mnuEdit");
-  undoAction_ = named(command(edit->addAction("Undo"), [this] { canvasView_->Batch([this] { designer_->Undo(); }); }),
-                      "mnuUndo", {QKeySequence(Qt::CTRL | Qt::Key_Z)});
-  redoAction_ = named(command(edit->addAction("Redo"), [this] { canvasView_->Batch([this] { designer_->Redo(); }); }),
+  undoAction_ = named(command(edit->addAction("Undo"), [this] { designer_->Undo(); }), "mnuUndo",
+                      {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  redoAction_ = named(command(edit->addAction("Redo"), [this] { designer_->Redo(); }),
                       "mnuRedo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   edit->addSeparator();
   deleteAction_ = named(command(edit->addAction("Delete"), [this] { designer_->CanvasControl().DeleteSelected(); }),

@@ -64,8 +64,9 @@ void TTileWidget::Bind(TDevice& tile) {
   tile_ = &tile;
   tile.OnChanged.Attach(changed_);
   FollowTile();
-  show();
-  update();
+  if (isHidden()) show();
+  // Out of view it is painted when scrolled into view.
+  if (geometry().intersects(view_.VisibleRect())) update();
 }
 
 void TTileWidget::FollowTile() {
