@@ -90,7 +90,9 @@ bool TNewFilePresenter::Ok() {
     messages_.ShowError("File name Required");
     return false;
   }
-  const auto letterOrDigit = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  const auto letterOrDigit = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  };
   if (std::none_of(fileName_.begin(), fileName_.end(), letterOrDigit)) {
     messages_.ShowError("File name needs a letter or a digit");
     focus_ = TControl::FileName;

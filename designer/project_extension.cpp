@@ -43,7 +43,8 @@ std::vector<TDataCableLength> ReadDataCableRecord(TStream& record) {
     if (cable.Tile < 0 || (!cables.empty() && cable.Tile <= cables.back().Tile))
       throw StreamError(Format("the data-cable length of tile %d is out of order", cable.Tile));
     if (!std::isfinite(cable.Metres) || cable.Metres < 0 || cable.Metres > MaxStoredCableLength)
-      throw StreamError(Format("the data-cable length %.3f of tile %d is not a cable length", cable.Metres, cable.Tile));
+      throw StreamError(
+          Format("the data-cable length %.3f of tile %d is not a cable length", cable.Metres, cable.Tile));
     cables.push_back(cable);
   }
   return cables;
@@ -104,8 +105,7 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
     if (records.Remaining() < RecordHeaderSize) throw StreamError("the extension section ends inside a record");
     const int32_t kind = records.ReadInt32();
     const int32_t size = records.ReadInt32();
-    if (kind <= lastKind)
-      throw StreamError(Format("record kind %d of the extension section is out of order", kind));
+    if (kind <= lastKind) throw StreamError(Format("record kind %d of the extension section is out of order", kind));
     lastKind = kind;
     records.CheckCount(size, 1, "bytes of an extension record");
     TBytes data(static_cast<size_t>(size));
@@ -119,8 +119,8 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
         throw StreamError(Format("record kind %d of the extension section is not known to this version", kind));
     }
     if (record.Remaining() > 0)
-      throw StreamError(Format("%d bytes are left in record kind %d of the extension section", record.Remaining(),
-                               kind));
+      throw StreamError(
+          Format("%d bytes are left in record kind %d of the extension section", record.Remaining(), kind));
   }
   return extension;
 }

@@ -323,17 +323,18 @@ class TProjectReader {
     try {
       extension = ReadProjectExtension(dat_);
     } catch (const StreamError& error) {
-      throw FileError(datName_ + ": the extension section after the tile records is not sound (" + error.what() +
-                      ")");
+      throw FileError(datName_ + ": the extension section after the tile records is not sound (" + error.what() + ")");
     }
     readExtension_ = true;
     for (const TDataCableLength& cable : extension.DataCableLengths) {
       TNetDevice* device = nullptr;
-      if (static_cast<size_t>(cable.Tile) < tiles_.size()) device = tiles_[static_cast<size_t>(cable.Tile)]->AsNetDevice();
+      if (static_cast<size_t>(cable.Tile) < tiles_.size())
+        device = tiles_[static_cast<size_t>(cable.Tile)]->AsNetDevice();
       if (!device)
-        throw FileError(Format("%s: the extension section gives a data-cable length to tile %d, which is not a "
-                               "network device of the %d tiles",
-                               datName_, cable.Tile, tiles_.size()));
+        throw FileError(
+            Format("%s: the extension section gives a data-cable length to tile %d, which is not a "
+                   "network device of the %d tiles",
+                   datName_, cable.Tile, tiles_.size()));
       device->NetCableLength = cable.Metres;
     }
   }

@@ -59,9 +59,8 @@ int32_t IndexOf(const TDevice* tile) { return tile ? tile->SaveIndex : -1; }
 
 json Tile(const TDevice& tile) {
   json object = {
-      {"SaveIndex", tile.SaveIndex}, {"Class", tile.ClassName()}, {"Name", Text(tile.Name())},
-      {"Left", tile.Left()},         {"Top", tile.Top()},         {"Width", tile.Width()},
-      {"Height", tile.Height()},     {"Status", tile.Status},
+      {"SaveIndex", tile.SaveIndex}, {"Class", tile.ClassName()}, {"Name", Text(tile.Name())}, {"Left", tile.Left()},
+      {"Top", tile.Top()},           {"Width", tile.Width()},     {"Height", tile.Height()},   {"Status", tile.Status},
   };
   if (const auto* network = dynamic_cast<const TPanelNetwork*>(&tile)) {
     object["Keypads"] = network->Keypads;

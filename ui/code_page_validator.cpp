@@ -15,8 +15,8 @@ QString TCodePageValidator::RefusalText(const QString& character) {
 
 QValidator::State TCodePageValidator::validate(QString& input, int&) const {
   const QByteArray utf8 = input.toUtf8();
-  const std::optional<std::string> outside =
-      FirstCharacterOutsideCodePage(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+  const std::optional<std::string> outside = FirstCharacterOutsideCodePage(
+      std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
   if (!outside) return Acceptable;
   lastRefusal_ = RefusalText(QString::fromStdString(*outside));
   emit const_cast<TCodePageValidator*>(this)->Refused(lastRefusal_);
@@ -38,8 +38,8 @@ void RefuseCharactersOutsideCodePage(QComboBox* editableBox) {
 void RefuseCharactersOutsideCodePage(QPlainTextEdit* area) {
   QObject::connect(area, &QPlainTextEdit::textChanged, area, [area] {
     const QByteArray utf8 = area->toPlainText().toUtf8();
-    const std::optional<std::string> outside =
-        FirstCharacterOutsideCodePage(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    const std::optional<std::string> outside = FirstCharacterOutsideCodePage(
+        std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
     if (!outside) return;
     const QString message = TCodePageValidator::RefusalText(QString::fromStdString(*outside));
     area->setProperty("codePageRefusal", message);

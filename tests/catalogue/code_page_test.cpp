@@ -45,10 +45,11 @@ TEST(CodePage, EveryByteDecodesAsTheCodePageSaysAndEncodesBackToItself) {
 }
 
 TEST(CodePage, TheCharactersOfTheFilesHaveTheirBytes) {
-  EXPECT_EQ(Utf8ToCodePage("Caf\xC3\xA9"), "Caf\xE9");          // é
-  EXPECT_EQ(Utf8ToCodePage("\xE2\x82\xAC" "5"), "\x80" "5");    // €
-  EXPECT_EQ(Utf8ToCodePage("\xC2\xA3\xC3\xBC"), "\xA3\xFC");    // £ ü
-  EXPECT_EQ(CodePageToUtf8("M\xFC" "nchen \x80\xA3"), "M\xC3\xBCnchen \xE2\x82\xAC\xC2\xA3");
+  const std::string euro = "\xE2\x82\xAC", pound = "\xC2\xA3", eAcute = "\xC3\xA9", uUmlaut = "\xC3\xBC";
+  EXPECT_EQ(Utf8ToCodePage("Caf" + eAcute), "Caf\xE9");
+  EXPECT_EQ(Utf8ToCodePage(euro + "5"), std::string("\x80") + "5");
+  EXPECT_EQ(Utf8ToCodePage(pound + uUmlaut), "\xA3\xFC");
+  EXPECT_EQ(CodePageToUtf8(std::string("M\xFC") + "nchen \x80\xA3"), "M" + uUmlaut + "nchen " + euro + pound);
   EXPECT_EQ(Utf8ToCodePage("plain"), "plain");
   EXPECT_EQ(Utf8ToCodePage(""), "");
 }
@@ -60,13 +61,13 @@ TEST(CodePage, WhatItCannotHoldIsRefusedAndNamed) {
   }
   EXPECT_EQ(FirstCharacterOutsideCodePage("Caf\xC3\xA9 \xE2\x9C\x93 \xCE\xA9"), "\xE2\x9C\x93");
   EXPECT_EQ(FirstCharacterOutsideCodePage("Caf\xC3\xA9 \xE2\x82\xAC"), std::nullopt);
-  EXPECT_EQ(Utf8ToCodePageOr("a\xE2\x9C\x93" "b", '?'), "a?b");
+  EXPECT_EQ(Utf8ToCodePageOr(std::string("a\xE2\x9C\x93") + "b", '?'), "a?b");
   // Not sound UTF-8: a lone continuation, an overlong "/", a surrogate, a cut sequence, beyond U+10FFFF.
   for (const char* text : {"\x80", "\xC0\xAF", "\xED\xA0\x80", "\xC3", "\xF4\x90\x80\x80", "\xE2\x82"}) {
     EXPECT_EQ(Utf8ToCodePage(text), std::nullopt) << text;
     EXPECT_EQ(FirstCharacterOutsideCodePage(text), "\xEF\xBF\xBD");
   }
-  EXPECT_EQ(Utf8ToCodePageOr("\xC3" "A", '?'), "?A");  // one byte passed, the rest read on
+  EXPECT_EQ(Utf8ToCodePageOr(std::string("\xC3") + "A", '?'), "?A");  // one byte passed, the rest read on
 }
 
 }  // namespace

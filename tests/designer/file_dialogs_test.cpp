@@ -88,9 +88,10 @@ TEST_F(NewFileTest, AFileNameNeedsALetterOrDigitAndNoSpaceAtEitherEnd) {
     EXPECT_EQ(dialog.Focus(), TNewFilePresenter::TControl::FileName);
     EXPECT_EQ(dialog.FileName(), name);  // kept, to be put right
   }
-  EXPECT_EQ(sink.errors, (Texts{"File name needs a letter or a digit", "File name needs a letter or a digit",
-                                "File name needs a letter or a digit", "File name must not start or end with a space",
-                                "File name must not start or end with a space", "File name needs a letter or a digit"}));
+  EXPECT_EQ(sink.errors,
+            (Texts{"File name needs a letter or a digit", "File name needs a letter or a digit",
+                   "File name needs a letter or a digit", "File name must not start or end with a space",
+                   "File name must not start or end with a space", "File name needs a letter or a digit"}));
   EXPECT_EQ(dialog.Result(), TModalResult::None);
   for (const char* name : {"7", "Unit 4 - B_2", "x"}) {
     dialog.SetFileName(name);

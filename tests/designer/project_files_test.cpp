@@ -341,7 +341,8 @@ TEST_F(ProjectFilesTest, ASaveWhoseRollBackFailsTooReportsWhatFirstWentWrong) {
 
 // Where the extension section starts: the end of the file when there is none.
 size_t ExtensionOffset(const TBytes& dat) {
-  const auto found = std::search(dat.begin(), dat.end(), std::begin(ProjectExtensionTag), std::end(ProjectExtensionTag));
+  const auto found = std::search(dat.begin(), dat.end(), std::begin(ProjectExtensionTag),
+                                 std::end(ProjectExtensionTag));
   return static_cast<size_t>(found - dat.begin());
 }
 
@@ -553,9 +554,9 @@ TEST_F(DataCableTest, FifteenMetresOfDataCableSurviveSaveAndLoad) {
   // Header 16, record header 8, count 4, one device: save index, 15.0.
   const size_t section = ExtensionOffset(dat);
   ASSERT_EQ(dat.size() - section, 16u + 8 + 4 + 12);
-  EXPECT_EQ(dat[section + 4], 1);       // version
-  EXPECT_EQ(dat[section + 16], 1);      // the data-cable record
-  EXPECT_EQ(dat[section + 28], 8);      // the keypad's save index, after the eight networks
+  EXPECT_EQ(dat[section + 4], 1);   // version
+  EXPECT_EQ(dat[section + 16], 1);  // the data-cable record
+  EXPECT_EQ(dat[section + 28], 8);  // the keypad's save index, after the eight networks
   double metres = 0;
   std::memcpy(&metres, &dat[section + 32], sizeof metres);
   EXPECT_EQ(metres, 15);

@@ -20,10 +20,12 @@ namespace voltaris::testing {
 
 namespace {
 
-const QString Site = QString::fromUtf8("Caf\xC3\xA9 \xC2\xA3" "5 \xE2\x82\xAC" "3 \xC3\xBC");  // Café £5 €3 ü
-const QString Place = QString::fromUtf8("Caf\xC3\xA9 \xC2\xA3 \xE2\x82\xAC \xC3\xBC");       // Café £ € ü
-const QString Bell = QString::fromUtf8("Bell \xC3\xBC \xE2\x82\xAC");                       // Bell ü €
-const QString Check = QString::fromUtf8("\xE2\x9C\x93");                                    // ✓, not in the code page
+const QString Site = QString::fromUtf8("Caf\xC3\xA9 \xC2\xA3\x35 \xE2\x82\xAC\x33 \xC3\xBC");  // Café £5 €3 ü
+// The same as the files hold it.
+const std::string StoredSite = "Caf\xE9 \xA3\x35 \x80\x33 \xFC";
+const QString Place = QString::fromUtf8("Caf\xC3\xA9 \xC2\xA3 \xE2\x82\xAC \xC3\xBC");  // Café £ € ü
+const QString Bell = QString::fromUtf8("Bell \xC3\xBC \xE2\x82\xAC");                   // Bell ü €
+const QString Check = QString::fromUtf8("\xE2\x9C\x93");                                // ✓, not in the code page
 
 QByteArray FileBytes(const QString& path) {
   QFile file(path);
@@ -110,7 +112,7 @@ class CodePageTest : public QObject {
   void typedTextReachesTheFilesInTheCodePageAndTheToolInUtf8() {
     Session s;
     NewProject(s, Site);
-    QCOMPARE(s.Designer().Session().SiteRef, std::string("Caf\xE9 \xA3" "5 \x80" "3 \xFC"));
+    QCOMPARE(s.Designer().Session().SiteRef, StoredSite);
 
     // A keypad's location, typed into its set-up dialog.
     TDevice& keypad = s.Place(6, {400, 200});
@@ -127,11 +129,13 @@ class CodePageTest : public QObject {
     // A custom entry of the control panel's load list.
     Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");
     WhenShown<TLoadCalculatorDialog>([](TLoadCalculatorDialog* calculator) {
-      WhenShown<QDialog>([](QDialog* picker) {
-        ClickCustomLine(Control<QTreeWidget>(picker, "lbDevice"));
-        TypeOverText(Control<QLineEdit>(picker, "edDesc"), Bell);
-        Click(picker, "BitBtn1");
-      }, "frmDevices");
+      WhenShown<QDialog>(
+          [](QDialog* picker) {
+            ClickCustomLine(Control<QTreeWidget>(picker, "lbDevice"));
+            TypeOverText(Control<QLineEdit>(picker, "edDesc"), Bell);
+            Click(picker, "BitBtn1");
+          },
+          "frmDevices");
       Click(calculator, "btnAdd");
       Click(calculator, "Button1");
     });
@@ -147,7 +151,7 @@ class CodePageTest : public QObject {
     QVERIFY(dat.contains(QByteArray("Caf\xE9 \xA3 \x80 \xFC")));
     QVERIFY(dat.contains(QByteArray("Bell \xFC \x80")));
     QVERIFY(!dat.contains(QByteArray("\xC3\xA9")));
-    QVERIFY(FileBytes(s.DataPath("Accounts.db")).contains(QByteArray(";Caf\xE9 \xA3" "5 \x80" "3 \xFC;")));
+    QVERIFY(FileBytes(s.DataPath("Accounts.db")).contains(QByteArray::fromStdString(";" + StoredSite + ";")));
 
     // They come back into the window the same.
     WhenShown<TSystemFilesDialog>([](TSystemFilesDialog* dialog) {
@@ -206,7 +210,7 @@ class CodePageTest : public QObject {
     });
     s.Action("mnuNew")->trigger();
     s.Settle();
-    QCOMPARE(s.Designer().Session().SiteRef, std::string("Caf\xE9 \xA3" "5 \x80" "3 \xFC"));
+    QCOMPARE(s.Designer().Session().SiteRef, StoredSite);
 
     // The loading dialog's location and figures.
     TDevice& keypad = s.Place(6, {400, 200});
@@ -226,13 +230,15 @@ class CodePageTest : public QObject {
     // The custom entry of the device picker, opened from the load calculator.
     Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");
     WhenShown<TLoadCalculatorDialog>([](TLoadCalculatorDialog* calculator) {
-      WhenShown<QDialog>([](QDialog* picker) {
-        ClickCustomLine(Control<QTreeWidget>(picker, "lbDevice"));
-        auto* description = Control<QLineEdit>(picker, "edDesc");
-        TypeOverText(description, Bell);
-        ExpectRefused(description, Check);
-        Click(picker, "BitBtn1");
-      }, "frmDevices");
+      WhenShown<QDialog>(
+          [](QDialog* picker) {
+            ClickCustomLine(Control<QTreeWidget>(picker, "lbDevice"));
+            auto* description = Control<QLineEdit>(picker, "edDesc");
+            TypeOverText(description, Bell);
+            ExpectRefused(description, Check);
+            Click(picker, "BitBtn1");
+          },
+          "frmDevices");
       Click(calculator, "btnAdd");
       Click(calculator, "Button1");
     });
