@@ -90,6 +90,19 @@ bool TNewFilePresenter::Ok() {
     messages_.ShowError("File name Required");
     return false;
   }
+  const auto letterOrDigit = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  };
+  if (std::none_of(fileName_.begin(), fileName_.end(), letterOrDigit)) {
+    messages_.ShowError("File name needs a letter or a digit");
+    focus_ = TControl::FileName;
+    return false;
+  }
+  if (fileName_.front() == ' ' || fileName_.back() == ' ') {
+    messages_.ShowError("File name must not start or end with a space");
+    focus_ = TControl::FileName;
+    return false;
+  }
   std::error_code error;
   if (std::filesystem::exists(dataDir_ + "/" + fileName_ + ".dat", error)) {
     messages_.ShowWarning("File name \"" + fileName_ + "\" already exists");

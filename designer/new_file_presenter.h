@@ -63,7 +63,9 @@ class TNewFilePresenter {
   TControl Focus() const { return focus_; }
 
   // Runs the checks in order and reports the first failure; true (result OK)
-  // when all pass and the dialog closes.
+  // when all pass and the dialog closes. A file name needs a letter or a
+  // digit and neither starts nor ends with a space: "   " or " Shop" would
+  // make a project that System Files shows as a blank or shifted row.
   bool Ok();
   // Closes with the Cancel button's result.
   void Cancel();

@@ -1,5 +1,6 @@
 #include "designer/project_files.h"
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -11,6 +12,8 @@
 #endif
 
 #include "catalogue/format.h"
+#include "designer/loading_presenter.h"
+#include "designer/project_extension.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
@@ -69,6 +72,22 @@ void AddLabelRecords(TComponentRecord& record, const TPanelNetwork& network) {
   }
 }
 
+// The figures the tile records lack: every network device's data cable that
+// a load without the section would not give back (it gets the cable run).
+TProjectExtension CollectExtension(const TSettings& settings, const TCanvas& canvas) {
+  static_assert(MaxStoredCableLength == TLoadingPresenter::MaxCableLength);
+  const double loadedDataCable = static_cast<double>(settings.CableRun);
+  TProjectExtension extension;
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const TNetDevice* device = tiles[i]->AsNetDevice();
+    // Compared bit for bit, so that what is read back saves the same bytes.
+    if (device && std::memcmp(&device->NetCableLength, &loadedDataCable, sizeof(double)) != 0)
+      extension.DataCableLengths.push_back({static_cast<int32_t>(i), device->NetCableLength});
+  }
+  return extension;
+}
+
 }  // namespace
 
 TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
@@ -86,6 +105,7 @@ TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCan
     WriteComponentRecord(pjx, record);
     tile->WriteRecord(dat);
   }
+  WriteProjectExtension(dat, CollectExtension(settings, canvas));
   return {dat.TakeBytes(), pjx.TakeBytes()};
 }
 
@@ -306,9 +326,36 @@ class TProjectReader {
     }
   }
 
+  // The extension section, when one follows the tile records: its figures
+  // go to the tiles it names before any link is replayed, so that the cable
+  // runs are drawn with them.
+  void ReadExtension() {
+    if (!AtProjectExtension(dat_)) return;
+    TProjectExtension extension;
+    try {
+      extension = ReadProjectExtension(dat_);
+    } catch (const StreamError& error) {
+      throw FileError(datName_ + ": the extension section after the tile records is not sound (" + error.what() + ")");
+    }
+    readExtension_ = true;
+    for (const TDataCableLength& cable : extension.DataCableLengths) {
+      TNetDevice* device = nullptr;
+      if (static_cast<size_t>(cable.Tile) < tiles_.size())
+        device = tiles_[static_cast<size_t>(cable.Tile)]->AsNetDevice();
+      if (!device)
+        throw FileError(
+            Format("%s: the extension section gives a data-cable length to tile %d, which is not a "
+                   "network device of the %d tiles",
+                   datName_, cable.Tile, tiles_.size()));
+      device->NetCableLength = cable.Metres;
+    }
+  }
+
   // Both files end together: data left in the ".dat" means the layout lost
   // records (cut at a record's end), and loading it would silently drop tiles.
   void CheckBothFilesEnd() const {
+    if (dat_.Remaining() > 0 && readExtension_)
+      throw FileError(Format("%s: %d bytes follow the extension section", datName_, dat_.Remaining()));
     if (dat_.Remaining() > 0)
       throw FileError(Format("%s: %d bytes follow the records of the %d tiles of %s, which may have lost tiles",
                              datName_, dat_.Remaining(), tiles_.size(), pjxName_));
@@ -416,6 +463,7 @@ class TProjectReader {
   const std::string& datName_;
   const std::string& pjxName_;
   std::vector<TDevice*> tiles_;  // in layout order, which the links count in
+  bool readExtension_ = false;
 };
 
 }  // namespace
@@ -430,6 +478,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   TProject project(stored, palette);
   reader.ReadControlPanel(*project.ControlPanel);
   reader.CreateTiles(project, records);
+  reader.ReadExtension();
   reader.CheckBothFilesEnd();
   RestoreUnstoredFigures(*project.ControlPanel, stored);
   reader.AttachClones();

@@ -29,7 +29,9 @@ void WriteSettingsHeader(TStream& stream, const TSettings& settings);
 TSettings ReadSettingsHeader(TStream& stream);
 
 // The bytes of both files for a project; every tile's SaveIndex is set to
-// its position in the save order on the way.
+// its position in the save order on the way. The ".dat" ends with the
+// extension section (designer/project_extension.h) when the project has
+// figures the tile records lack, and with the last tile record otherwise.
 struct TProjectBytes {
   TBytes Dat;
   TBytes Pjx;
@@ -61,7 +63,8 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
 // in force, their records read, the supplies taken in by the panel, clones
 // attached to their masters and the links replayed as drops; then every
 // figure is recalculated. The ".dat" must hold exactly the records of the
-// tiles of the ".pjx": anything left over means one of them was cut.
+// tiles of the ".pjx", then at most an extension section whose figures the
+// tiles take: anything else left over means one of them was cut.
 // `settings` receives the stored settings, which are also the new project's.
 // The control panel's supply palette starts from `palette`. Nothing outside
 // the new project changes, and when the files are not sound a FileError

@@ -4,6 +4,7 @@ example projects in examples/ and a few hand-made cases. Run it from the top
 of the tree after the examples change; the seeds are committed."""
 import os
 import struct
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 EXAMPLES = os.path.join(ROOT, "examples")
@@ -47,6 +48,24 @@ def load_list_at(data, offset):
     return data[start:offset]
 
 
+def tile_classes(pjx):
+    """The class of each tile record of a layout, in order."""
+    classes = []
+    for record in pjx.split(b"TPF0")[1:]:
+        classes.append(record[1 : 1 + record[0]].decode("ascii"))
+    return classes
+
+
+def extension_section(data_cables):
+    """The extension section after the tile records: the data-cable lengths
+    (save index, metres) of devices on their own supply."""
+    payload = struct.pack("<i", len(data_cables))
+    for tile, metres in data_cables:
+        payload += struct.pack("<id", tile, metres)
+    records = struct.pack("<ii", 1, len(payload)) + payload
+    return b"VXSN" + struct.pack("<iiI", 1, len(records), zlib.crc32(records)) + records
+
+
 def main():
     projects = {}
     for name in ("CornerShop", "Warehouse"):
@@ -55,6 +74,11 @@ def main():
         write("project_loader", name, joined(dat, pjx))
         write("settings_header", name, dat[:SETTINGS_SIZE])
         write("load_list", name + "-panel", load_list_at(dat, SETTINGS_SIZE + PANEL_FIXED))
+    # The Warehouse with a data cable of its own for every network device.
+    dat, pjx = projects["Warehouse"]
+    devices = [i for i, name in enumerate(tile_classes(pjx)) if name in ("TVududa", "TNetDevice")]
+    cables = [(tile, 15.0 + n) for n, tile in enumerate(devices)]
+    write("project_loader", "Warehouse-data-cables", joined(dat + extension_section(cables), pjx))
     # A project whose layout is cut after its first record, and one with no tiles.
     dat, pjx = projects["CornerShop"]
     write("project_loader", "CornerShop-no-tiles", joined(dat[: SETTINGS_SIZE + len(load_list_at(dat, SETTINGS_SIZE + PANEL_FIXED)) + PANEL_FIXED], b""))

@@ -122,6 +122,9 @@ class ExampleBuilder {
   // Enters the device's cable and the equipment it powers, and confirms it.
   void SetUp(TVududa& device, double cable, std::vector<TDeviceDataPtr> entries) {
     device.SetCableLength(cable);
+    // The examples' data cables are the project's cable run, as in the files
+    // shipped before the data cable was stored: they keep their bytes.
+    device.SetNetCableLength(static_cast<double>(designer_.Context().Settings.CableRun));
     host_.entries = std::move(entries);
     designer_.CanvasControl().TileMouseDown(device, TMouseButton::Left, {}, true);
   }

@@ -1,5 +1,6 @@
 #include "tools/project_json.h"
 
+#include "catalogue/code_page.h"
 #include "model/advice.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -13,12 +14,21 @@ namespace {
 
 using nlohmann::json;
 
+// Model text is in the files' code page; JSON strings are UTF-8.
+json Text(const std::string& text) { return CodePageToUtf8(text); }
+
+json Texts(const TStringList& lines) {
+  json list = json::array();
+  for (const std::string& line : lines) list.push_back(Text(line));
+  return list;
+}
+
 json Load(const TLoad& load) { return json::array({load.Quiescent, load.Alarm}); }
 
 json Module(const TPowerModule& module) {
   return {
       {"PanelType", module.PanelType},
-      {"Name", module.Name},
+      {"Name", Text(module.Name)},
       {"Grade", module.Grade},
       {"Standard", module.Standard},
       {"ACFailSignalled", module.ACFailSignalled},
@@ -49,9 +59,8 @@ int32_t IndexOf(const TDevice* tile) { return tile ? tile->SaveIndex : -1; }
 
 json Tile(const TDevice& tile) {
   json object = {
-      {"SaveIndex", tile.SaveIndex}, {"Class", tile.ClassName()}, {"Name", tile.Name()},
-      {"Left", tile.Left()},         {"Top", tile.Top()},         {"Width", tile.Width()},
-      {"Height", tile.Height()},     {"Status", tile.Status},
+      {"SaveIndex", tile.SaveIndex}, {"Class", tile.ClassName()}, {"Name", Text(tile.Name())}, {"Left", tile.Left()},
+      {"Top", tile.Top()},           {"Width", tile.Width()},     {"Height", tile.Height()},   {"Status", tile.Status},
   };
   if (const auto* network = dynamic_cast<const TPanelNetwork*>(&tile)) {
     object["Keypads"] = network->Keypads;
@@ -61,7 +70,7 @@ json Tile(const TDevice& tile) {
   } else if (const auto* device = dynamic_cast<const TNetDevice*>(&tile)) {
     if (const auto* vududa = dynamic_cast<const TVududa*>(device)) {
       object["DeviceType"] = vududa->DeviceType;
-      object["Location"] = vududa->Location;
+      object["Location"] = Text(vududa->Location);
     }
     object["NetParent"] = IndexOf(device->NetParent);
     object["Supply"] = IndexOf(device->Supply);
@@ -76,7 +85,7 @@ json Tile(const TDevice& tile) {
     object["EffectiveGrade"] = device->EffectiveGrade;
     object["Keypads"] = device->Keypads;
     object["Expanders"] = device->Expanders;
-    object["Hint"] = device->Hint();
+    object["Hint"] = Text(device->Hint());
   } else if (const auto* psu = dynamic_cast<const TPSU*>(&tile)) {
     object["InUse"] = psu->InUse;
     object["Module"] = Module(psu->Module);
@@ -96,7 +105,7 @@ json Advice(const TDesignAdvice& advice) {
         {"SaveIndex", source.SaveIndex},
         {"RequiredCapacity", source.RequiredCapacity},
         {"RecommendedBattery", source.RecommendedBattery},
-        {"RecommendedBatteryName", source.RecommendedBatteryName},
+        {"RecommendedBatteryName", Text(source.RecommendedBatteryName)},
         {"StandbyHeadroom", source.StandbyHeadroom},
         {"AlarmHeadroom", source.AlarmHeadroom},
         {"ContinuousHeadroom", source.ContinuousHeadroom},
@@ -135,7 +144,7 @@ nlohmann::json ProjectJson(const TSettings& settings, TControlPanel& panel, TCan
            {"ShowLength", settings.ShowLength},
        }},
       {"ControlPanel", controlPanel},
-      {"Warnings", panel.Warnings},
+      {"Warnings", Texts(panel.Warnings)},
       {"Tiles", tileList},
       {"Advice", Advice(WorkOutAdvice(panel, canvas))},
   };

@@ -1,5 +1,6 @@
 // voltaris-report: prints the system report of a saved project, or the whole
-// project as JSON, using the designer's own loading code.
+// project as JSON, using the designer's own loading code. Both come out in
+// UTF-8, the text of the files decoded from their code page.
 //
 //   voltaris-report [--data DIR] [--json] [--advice] [--date TEXT] NAME
 //
@@ -13,6 +14,7 @@
 #include <iostream>
 #include <string>
 
+#include "catalogue/code_page.h"
 #include "designer/file_index.h"
 #include "designer/project_files.h"
 #include "model/advice.h"
@@ -96,7 +98,8 @@ int main(int argc, char** argv) {
       if (advice) {
         voltaris::WriteDesignAdvice(lines, panel, *project.Canvas, voltaris::WorkOutAdvice(panel, *project.Canvas));
       }
-      for (const std::string& line : lines) std::cout << line << "\n";
+      // The files' text is in their code page; the terminal gets UTF-8.
+      for (const std::string& line : lines) std::cout << voltaris::CodePageToUtf8(line) << "\n";
     }
   } catch (const std::exception& error) {
     std::cerr << "voltaris-report: " << error.what() << "\n";

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "calculator/ui/column_list.h"
+#include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -75,6 +76,7 @@ TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
   edDesc_ = new QLineEdit(gbCustom_);
   edDesc_->setObjectName(QStringLiteral("edDesc"));
   edDesc_->setMaxLength(static_cast<int>(TDevicePicker::MaxDescriptionLength));
+  RefuseCharactersOutsideCodePage(edDesc_);
   ceNorm_ = MakeCurrentField("ceNorm", 0, gbCustom_);
   ceAlarm_ = MakeCurrentField("ceAlarm", 3, gbCustom_);
 

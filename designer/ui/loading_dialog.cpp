@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "model/net_device.h"
+#include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
 
@@ -402,6 +403,8 @@ void TLoadingDialog::BuildControls() {
   label1_ = Control<QLabel>(*this, "Label1");
   const char* const editNames[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
   for (int k = 0; k < 6; ++k) edits_[k] = Control<QLineEdit>(*this, editNames[k]);
+  for (QLineEdit* edit : {location_, edits_[0], edits_[1], edits_[2], edits_[3], edits_[4], edits_[5]})
+    RefuseCharactersOutsideCodePage(edit);
   panel1_ = Control<QFrame>(*this, "Panel1");
   panel2_ = Control<QFrame>(*this, "Panel2");
   detailBtn_ = Control<QPushButton>(*this, "DetailBtn");

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
 
@@ -108,6 +109,8 @@ TNewFileDialog::TNewFileDialog(TNewFilePresenter& presenter, QWidget* parent)
   setTabOrder(edFileName_, btnOK_);
   setTabOrder(btnOK_, btnCancel_);
 
+  RefuseCharactersOutsideCodePage(edSiteRef_);
+  RefuseCharactersOutsideCodePage(edFileName_);
   edSiteRef_->installEventFilter(this);
   cbPanelType_->installEventFilter(this);
   edFileName_->installEventFilter(this);

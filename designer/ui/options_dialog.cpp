@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -79,6 +80,7 @@ TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
   alarmLayout->addStretch();
 
   cbBattDegrade_->setEditable(true);
+  RefuseCharactersOutsideCodePage(cbBattDegrade_);
   cbBattDegrade_->setInsertPolicy(QComboBox::NoInsert);
   for (const char* item : TOptionsPresenter::DegradeItems) cbBattDegrade_->addItem(QString::fromLatin1(item));
   cbBattDegrade_->setMinimumWidth(80);

@@ -11,6 +11,7 @@
 
 #include "designer/report_file.h"
 #include "designer/ui/message_box_sink.h"
+#include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -22,6 +23,7 @@ TReportWindow::TReportWindow(QWidget* parent)
       btnDone_(new QPushButton(tr("Done"), this)) {
   setObjectName(QStringLiteral("ReportWindow"));
   Memo1_->setObjectName(QStringLiteral("Memo1"));
+  RefuseCharactersOutsideCodePage(Memo1_);
   btnSaveReport_->setObjectName(QStringLiteral("btnSaveReport"));
   btnDone_->setObjectName(QStringLiteral("btnDone"));
 

@@ -80,6 +80,25 @@ TEST_F(NewFileTest, OkChecksRunInOrderWithTheirExactMessages) {
   EXPECT_EQ(dialog.Filter().CurrentGrade, 2);
 }
 
+TEST_F(NewFileTest, AFileNameNeedsALetterOrDigitAndNoSpaceAtEitherEnd) {
+  FillIn();
+  for (const char* name : {"   ", "-", "_ -_", " Shop", "Shop ", " "}) {
+    dialog.SetFileName(name);
+    EXPECT_FALSE(dialog.Ok()) << '"' << name << '"';
+    EXPECT_EQ(dialog.Focus(), TNewFilePresenter::TControl::FileName);
+    EXPECT_EQ(dialog.FileName(), name);  // kept, to be put right
+  }
+  EXPECT_EQ(sink.errors,
+            (Texts{"File name needs a letter or a digit", "File name needs a letter or a digit",
+                   "File name needs a letter or a digit", "File name must not start or end with a space",
+                   "File name must not start or end with a space", "File name needs a letter or a digit"}));
+  EXPECT_EQ(dialog.Result(), TModalResult::None);
+  for (const char* name : {"7", "Unit 4 - B_2", "x"}) {
+    dialog.SetFileName(name);
+    EXPECT_TRUE(dialog.Ok()) << name;
+  }
+}
+
 TEST_F(NewFileTest, ExistingProjectNameIsWarnedAboutAndEmptied) {
   dir.Write("Shop.dat", "");
   FillIn();

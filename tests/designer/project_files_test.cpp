@@ -1,5 +1,11 @@
+#include <cmath>
+#include <cstring>
+
 #include "catalogue/format.h"
 #include "catalogue/stream_string.h"
+#include "designer/loading_host.h"
+#include "designer/loading_presenter.h"
+#include "designer/project_extension.h"
 #include "designer_fixture.h"
 
 namespace voltaris::testing {
@@ -333,6 +339,13 @@ TEST_F(ProjectFilesTest, ASaveWhoseRollBackFailsTooReportsWhatFirstWentWrong) {
   }
 }
 
+// Where the extension section starts: the end of the file when there is none.
+size_t ExtensionOffset(const TBytes& dat) {
+  const auto found = std::search(dat.begin(), dat.end(), std::begin(ProjectExtensionTag),
+                                 std::end(ProjectExtensionTag));
+  return static_cast<size_t>(found - dat.begin());
+}
+
 class DamagedProjectTest : public ProjectFilesTest {
  protected:
   void SetUp() override {
@@ -363,7 +376,12 @@ class DamagedProjectTest : public ProjectFilesTest {
 };
 
 TEST_F(DamagedProjectTest, EveryTruncationIsRejectedAndTheOpenProjectStays) {
+  // The sample's reader has a data cable of its own, kept in the extension
+  // section; cut just before it, the file is one without the section.
+  const size_t section = ExtensionOffset(dat);
+  ASSERT_LT(section, dat.size());
   for (size_t cut = 0; cut < dat.size(); ++cut) {
+    if (cut == section) continue;
     const std::string error = TryLoad(TBytes(dat.begin(), dat.begin() + cut), pjx);
     EXPECT_NE(error.find("Shop.dat"), std::string::npos) << cut << ": " << error;
   }
@@ -475,6 +493,251 @@ TEST_F(DamagedProjectTest, APanelTypeThatIsNotAControlPanelIsAnError) {
   TBytes bytes = dat;
   bytes.at(29) = 14;  // the remote supply row
   EXPECT_NE(TryLoad(bytes, pjx).find("not a control panel"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// The extension section: the data cable of a device on its own supply.
+
+// The designer's side of the loading dialog: no picker, errors recorded.
+struct PlainLoadingHost : ILoadingHost {
+  explicit PlainLoadingHost(TDesigner& designer) : designer(designer) {}
+  int32_t PanelType() const override { return designer.ControlPanel()->PanelType; }
+  int32_t PanelGrade() const override { return designer.ControlPanel()->Grade; }
+  bool AddDevice(int32_t, int32_t, TDeviceData&) override { return false; }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  TDesigner& designer;
+  std::vector<std::string> errors;
+};
+
+class DataCableTest : public ProjectFilesTest {
+ protected:
+  // A keypad on Network1 powered by a supply with a 7.2 Ah battery: 40 m of power cable and, typed
+  // into the loading dialog, 15 m of data cable to the network.
+  TVududa& SuppliedKeypad() {
+    New("Orvane 700", 2);
+    TVududa& keypad = Place(K4, 300, 150);
+    EXPECT_TRUE(Drag(keypad, Net(0)));
+    TPSU& psu = PlaceSupply(700, 150);
+    host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetBattery(0); };
+    psu.DoubleClickAction();
+    host.onEditLoadList = nullptr;
+    EXPECT_TRUE(Drag(keypad, psu));
+    host.onSetUp = [this](TNetDevice& device, TLoadLines&) {
+      presenter.Open(device);
+      EXPECT_TRUE(presenter.View().Panel2Visible);
+      EXPECT_TRUE(presenter.ApplyField(TLoadingField::Edit5, "40"));
+      EXPECT_TRUE(presenter.ApplyField(TLoadingField::Edit6, "15"));
+      return true;
+    };
+    designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, true);
+    host.onSetUp = nullptr;
+    EXPECT_EQ(keypad.NetCableLength, 15);
+    return keypad;
+  }
+
+  TNetDevice& OnlyDevice() {
+    for (const auto& tile : designer.Canvas().Tiles())
+      if (auto* device = tile->AsNetDevice()) return *device;
+    throw std::logic_error("no device");
+  }
+
+  PlainLoadingHost loading{designer};
+  TLoadingPresenter presenter{loading};
+};
+
+TEST_F(DataCableTest, FifteenMetresOfDataCableSurviveSaveAndLoad) {
+  SuppliedKeypad();
+  ASSERT_TRUE(designer.Context().Settings.ShowLength);
+  const std::string before = Picture();
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  // Header 16, record header 8, count 4, one device: save index, 15.0.
+  const size_t section = ExtensionOffset(dat);
+  ASSERT_EQ(dat.size() - section, 16u + 8 + 4 + 12);
+  EXPECT_EQ(dat[section + 4], 1);   // version
+  EXPECT_EQ(dat[section + 16], 1);  // the data-cable record
+  EXPECT_EQ(dat[section + 28], 8);  // the keypad's save index, after the eight networks
+  double metres = 0;
+  std::memcpy(&metres, &dat[section + 32], sizeof metres);
+  EXPECT_EQ(metres, 15);
+
+  designer.Context().Settings.CableRun = 55;
+  Load("Shop");
+  ASSERT_TRUE(host.errors.empty()) << host.errors.front();
+  TNetDevice& keypad = OnlyDevice();
+  EXPECT_EQ(keypad.NetCableLength, 15);
+  EXPECT_EQ(keypad.CableLength, 40);
+  ASSERT_TRUE(keypad.ParentWire);
+  EXPECT_EQ(keypad.ParentWire->Label, "15m");  // the data run, drawn while loading
+  EXPECT_EQ(Picture(), before);
+  // The dialog opens with it, and the files save back byte for byte.
+  presenter.Open(keypad);
+  EXPECT_EQ(presenter.View().Edit6, "15");
+  designer.Session().Modified = true;
+  designer.Session().SaveProject();
+  EXPECT_EQ(ReadBytes("Shop.dat"), dat);
+  EXPECT_EQ(ReadBytes("Shop.pjx"), pjx);
+  // The in-memory images round trip too.
+  TSettings settings;
+  TProject project = ReadProject(dat, pjx, "Shop.dat", "Shop.pjx", settings);
+  EXPECT_EQ(WriteProject(settings, *project.ControlPanel, *project.Canvas).Dat, dat);
+}
+
+TEST_F(DataCableTest, ProjectsWithEveryDataCableAtTheCableRunKeepTheirOldBytes) {
+  // A supplied device whose data cable is the cable run adds nothing.
+  New("Orvane 700", 3);
+  TVududa& keypad = Place(K4, 300, 150);
+  ASSERT_TRUE(Drag(keypad, Net(0)));
+  ASSERT_TRUE(Drag(keypad, PlaceSupply(700, 150)));
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat");
+  EXPECT_EQ(ExtensionOffset(dat), dat.size());
+  // Nor does one set back to it: only what a load would not give is written.
+  keypad.SetNetCableLength(15);
+  keypad.SetNetCableLength(10);
+  designer.Session().SaveProject();
+  EXPECT_EQ(ReadBytes("Shop.dat"), dat);
+}
+
+TEST_F(DataCableTest, AFileWithoutTheSectionLoadsAsBefore) {
+  SuppliedKeypad();
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  const TBytes old(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(ExtensionOffset(dat)));
+  ASSERT_LT(old.size(), dat.size());
+  TSettings settings;
+  TProject project = ReadProject(old, pjx, "Shop.dat", "Shop.pjx", settings);
+  for (const auto& tile : project.Canvas->Tiles())
+    if (auto* device = tile->AsNetDevice()) {
+      EXPECT_EQ(device->NetCableLength, 10);  // the cable run
+    }
+  EXPECT_EQ(WriteProject(settings, *project.ControlPanel, *project.Canvas).Dat, old);
+}
+
+TEST_F(DataCableTest, EveryCutAndEveryChangedByteOfTheSectionIsAnErrorNamingTheFile) {
+  SuppliedKeypad();
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  const size_t section = ExtensionOffset(dat);
+  auto loadError = [&](const TBytes& bytes) -> std::string {
+    try {
+      TSettings settings;
+      ReadProject(bytes, pjx, "Shop.dat", "Shop.pjx", settings);
+    } catch (const FileError& error) {
+      return error.what();
+    }
+    return "";
+  };
+  for (size_t cut = section + 1; cut < dat.size(); ++cut) {
+    const std::string error = loadError(TBytes(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(cut)));
+    EXPECT_EQ(error.rfind("Shop.dat: ", 0), 0u) << cut << ": " << error;
+  }
+  for (size_t at = section; at < dat.size(); ++at) {
+    for (uint8_t mask : {0x01, 0x80, 0xFF}) {
+      TBytes changed = dat;
+      changed[at] ^= mask;
+      const std::string error = loadError(changed);
+      EXPECT_EQ(error.rfind("Shop.dat: ", 0), 0u) << at << "/" << int{mask} << ": " << error;
+    }
+  }
+  TBytes longer = dat;
+  longer.push_back(0);
+  EXPECT_NE(loadError(longer).find("1 bytes follow the extension section"), std::string::npos);
+}
+
+// A section with a sound checksum around records that cannot be right.
+TBytes Section(const TBytes& records) {
+  TStream stream;
+  stream.WriteBytes(ProjectExtensionTag, sizeof ProjectExtensionTag);
+  stream.WriteInt32(ProjectExtensionVersion);
+  stream.WriteInt32(static_cast<int32_t>(records.size()));
+  stream.WriteInt32(static_cast<int32_t>(Crc32(records.data(), records.size())));
+  stream.WriteBytes(records.data(), records.size());
+  return stream.TakeBytes();
+}
+
+TBytes CableRecord(std::initializer_list<std::pair<int32_t, double>> cables, int32_t kind = 1) {
+  TStream stream;
+  stream.WriteInt32(kind);
+  stream.WriteInt32(static_cast<int32_t>(4 + 12 * cables.size()));
+  stream.WriteInt32(static_cast<int32_t>(cables.size()));
+  for (const auto& [tile, metres] : cables) {
+    stream.WriteInt32(tile);
+    stream.WriteDouble(metres);
+  }
+  return stream.TakeBytes();
+}
+
+std::string ReadError(const TBytes& section) {
+  try {
+    TStream stream(section);
+    ReadProjectExtension(stream);
+  } catch (const StreamError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(ProjectExtensionTest, WritesNothingWhenEmptyAndReadsBackWhatItWrote) {
+  TStream empty;
+  WriteProjectExtension(empty, {});
+  EXPECT_EQ(empty.Size(), 0u);
+  const TProjectExtension extension{{{2, 15}, {7, 0}, {9, 1000000}}};
+  TStream stream;
+  WriteProjectExtension(stream, extension);
+  EXPECT_EQ(stream.Bytes(), Section(CableRecord({{2, 15}, {7, 0}, {9, 1000000}})));
+  stream.Seek(0);
+  EXPECT_TRUE(AtProjectExtension(stream));
+  EXPECT_EQ(ReadProjectExtension(stream), extension);
+  EXPECT_EQ(stream.Remaining(), 0u);
+  // The checksum of zip files: "123456789" gives CBF43926.
+  const std::string check = "123456789";
+  EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(check.data()), check.size()), 0xCBF43926u);
+}
+
+TEST(ProjectExtensionTest, RefusesWhatItCannotTrust) {
+  EXPECT_NE(ReadError(Section(CableRecord({{2, -1}}))).find("not a cable length"), std::string::npos);
+  EXPECT_NE(ReadError(Section(CableRecord({{2, std::nan("")}}))).find("not a cable length"), std::string::npos);
+  EXPECT_NE(ReadError(Section(CableRecord({{2, 1000001}}))).find("not a cable length"), std::string::npos);
+  EXPECT_NE(ReadError(Section(CableRecord({{3, 1}, {3, 2}}))).find("out of order"), std::string::npos);
+  EXPECT_NE(ReadError(Section(CableRecord({{-1, 1}}))).find("out of order"), std::string::npos);
+  // A kind of a later version is refused: skipped, it would be lost on saving.
+  EXPECT_NE(ReadError(Section(CableRecord({{2, 1}}, 2))).find("not known"), std::string::npos);
+  TBytes twice = CableRecord({{2, 1}});
+  const TBytes again = CableRecord({{3, 1}});
+  twice.insert(twice.end(), again.begin(), again.end());
+  EXPECT_NE(ReadError(Section(twice)).find("out of order"), std::string::npos);
+  TBytes newer = Section(CableRecord({{2, 1}}));
+  newer[4] = 2;
+  EXPECT_NE(ReadError(newer).find("version 2"), std::string::npos);
+  // A record longer than its content, and a count beyond the record.
+  TBytes padded = CableRecord({{2, 1}});
+  padded[4] += 1;
+  padded.push_back(0);
+  EXPECT_NE(ReadError(Section(padded)).find("left in record"), std::string::npos);
+  TBytes counted = CableRecord({{2, 1}});
+  counted[8] = 200;
+  EXPECT_NE(ReadError(Section(counted)).find("larger than"), std::string::npos);
+}
+
+TEST_F(DataCableTest, ACableGivenToATileThatIsNoNetworkDeviceIsAnError) {
+  SuppliedKeypad();
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat"), pjx = ReadBytes("Shop.pjx");
+  for (int32_t tile : {0, 9, 10}) {  // a network block, the supply, beyond the ten tiles
+    TBytes bytes(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(ExtensionOffset(dat)));
+    const TBytes section = Section(CableRecord({{tile, 15}}));
+    bytes.insert(bytes.end(), section.begin(), section.end());
+    TSettings settings;
+    try {
+      ReadProject(bytes, pjx, "Shop.dat", "Shop.pjx", settings);
+      ADD_FAILURE() << tile;
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(Format("tile %d, which is not a network device", tile)),
+                std::string::npos)
+          << error.what();
+    }
+  }
 }
 
 TEST_F(ProjectFilesTest, AnIndexRowWithAnUnsafeFileNameIsNotOpened) {

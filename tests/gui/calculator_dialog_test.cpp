@@ -171,12 +171,12 @@ class CalculatorDialogTest : public QObject {
       QCOMPARE(Control<QDoubleSpinBox>(dialog, "ceNorm")->value(), 20.0);
       QCOMPARE(Control<QDoubleSpinBox>(dialog, "ceAlarm")->value(), 150.0);
       QCOMPARE(Control<QSpinBox>(dialog, "seQty")->value(), 3);
-      // Fifty bytes of 8-bit text hold "x" and 24 two-byte letters, never half of one more.
+      // Fifty characters of the files' code page hold "x" and 49 "é", one byte each.
       auto* description = Control<QLineEdit>(dialog, "edDesc");
       TypeInto(description, QStringLiteral("x"));
-      for (int k = 0; k < 30; ++k)
+      for (int k = 0; k < 60; ++k)
         QTest::sendKeyEvent(QTest::Click, description, Qt::Key_Eacute, QChar(0xE9), Qt::NoModifier);
-      QCOMPARE(description->text(), QLatin1Char('x') + QString(24, QChar(0xE9)));
+      QCOMPARE(description->text(), QLatin1Char('x') + QString(49, QChar(0xE9)));
       ClickLine(list, RowOf(list, QStringLiteral("Lumen PIR"), 0));
       TypeInto(Control<QSpinBox>(dialog, "seQty"), QStringLiteral("7"));
       Click(dialog, "BitBtn2");

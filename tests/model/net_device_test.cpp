@@ -275,7 +275,7 @@ TEST_F(NetDeviceTest, RecordRoundTripsAndRejectsDamage) {
   EXPECT_EQ(back.SavedParent, 3);
   EXPECT_EQ(back.SavedSupply, -1);
   EXPECT_EQ(back.CableLength, 12.5);
-  EXPECT_EQ(back.NetCableLength, 10);  // not stored: the default cable run
+  EXPECT_EQ(back.NetCableLength, 10);  // not in the record (the project keeps it apart): the cable run
   EXPECT_TRUE(back.DetailsShown);
   EXPECT_EQ(back.DeviceType, D1);
   EXPECT_EQ(back.Location, "Rear door");

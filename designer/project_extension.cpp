@@ -1,0 +1,128 @@
+#include "designer/project_extension.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "catalogue/format.h"
+
+namespace voltaris {
+
+namespace {
+
+constexpr size_t HeaderSize = 4 + 4 + 4 + 4;
+constexpr size_t RecordHeaderSize = 4 + 4;
+constexpr size_t DataCableSize = 4 + 8;
+
+void WriteUInt32(TStream& stream, uint32_t value) { stream.WriteInt32(static_cast<int32_t>(value)); }
+
+TBytes DataCableRecord(const std::vector<TDataCableLength>& cables) {
+  TStream record;
+  record.WriteInt32(static_cast<int32_t>(cables.size()));
+  for (const TDataCableLength& cable : cables) {
+    record.WriteInt32(cable.Tile);
+    record.WriteDouble(cable.Metres);
+  }
+  return record.TakeBytes();
+}
+
+void AppendRecord(TStream& records, TExtensionRecord kind, const TBytes& data) {
+  records.WriteInt32(static_cast<int32_t>(kind));
+  records.WriteInt32(static_cast<int32_t>(data.size()));
+  records.WriteBytes(data.data(), data.size());
+}
+
+std::vector<TDataCableLength> ReadDataCableRecord(TStream& record) {
+  const int32_t count = record.ReadInt32();
+  record.CheckCount(count, DataCableSize, "data-cable lengths");
+  std::vector<TDataCableLength> cables;
+  cables.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    TDataCableLength cable;
+    cable.Tile = record.ReadInt32();
+    cable.Metres = record.ReadDouble();
+    if (cable.Tile < 0 || (!cables.empty() && cable.Tile <= cables.back().Tile))
+      throw StreamError(Format("the data-cable length of tile %d is out of order", cable.Tile));
+    if (!std::isfinite(cable.Metres) || cable.Metres < 0 || cable.Metres > MaxStoredCableLength)
+      throw StreamError(
+          Format("the data-cable length %.3f of tile %d is not a cable length", cable.Metres, cable.Tile));
+    cables.push_back(cable);
+  }
+  return cables;
+}
+
+}  // namespace
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void WriteProjectExtension(TStream& stream, const TProjectExtension& extension) {
+  if (extension.Empty()) return;
+  TStream records;
+  if (!extension.DataCableLengths.empty())
+    AppendRecord(records, TExtensionRecord::DataCableLengths, DataCableRecord(extension.DataCableLengths));
+  const TBytes bytes = records.TakeBytes();
+  stream.WriteBytes(ProjectExtensionTag, sizeof ProjectExtensionTag);
+  stream.WriteInt32(ProjectExtensionVersion);
+  stream.WriteInt32(static_cast<int32_t>(bytes.size()));
+  WriteUInt32(stream, Crc32(bytes.data(), bytes.size()));
+  stream.WriteBytes(bytes.data(), bytes.size());
+}
+
+bool AtProjectExtension(const TStream& stream) {
+  return stream.Remaining() >= sizeof ProjectExtensionTag &&
+         std::memcmp(stream.Bytes().data() + stream.Position(), ProjectExtensionTag, sizeof ProjectExtensionTag) == 0;
+}
+
+TProjectExtension ReadProjectExtension(TStream& stream) {
+  const size_t start = stream.Position();
+  if (stream.Remaining() < HeaderSize)
+    throw StreamError(Format("the extension section at offset %d ends inside its header", start));
+  char tag[sizeof ProjectExtensionTag];
+  stream.ReadBytes(tag, sizeof tag);
+  if (std::memcmp(tag, ProjectExtensionTag, sizeof tag) != 0)
+    throw StreamError(Format("no extension section at offset %d", start));
+  const int32_t version = stream.ReadInt32();
+  if (version != ProjectExtensionVersion)
+    throw StreamError(Format("the extension section is of version %d, which this program does not read", version));
+  const int32_t length = stream.ReadInt32();
+  const auto crc = static_cast<uint32_t>(stream.ReadInt32());
+  stream.CheckCount(length, 1, "bytes of the extension section");
+  TBytes bytes(static_cast<size_t>(length));
+  stream.ReadBytes(bytes.data(), bytes.size());
+  if (Crc32(bytes.data(), bytes.size()) != crc)
+    throw StreamError("the extension section's checksum does not match its content");
+
+  TProjectExtension extension;
+  TStream records(std::move(bytes));
+  int32_t lastKind = 0;
+  while (records.Remaining() > 0) {
+    if (records.Remaining() < RecordHeaderSize) throw StreamError("the extension section ends inside a record");
+    const int32_t kind = records.ReadInt32();
+    const int32_t size = records.ReadInt32();
+    if (kind <= lastKind) throw StreamError(Format("record kind %d of the extension section is out of order", kind));
+    lastKind = kind;
+    records.CheckCount(size, 1, "bytes of an extension record");
+    TBytes data(static_cast<size_t>(size));
+    records.ReadBytes(data.data(), data.size());
+    TStream record(std::move(data));
+    switch (static_cast<TExtensionRecord>(kind)) {
+      case TExtensionRecord::DataCableLengths:
+        extension.DataCableLengths = ReadDataCableRecord(record);
+        break;
+      default:
+        throw StreamError(Format("record kind %d of the extension section is not known to this version", kind));
+    }
+    if (record.Remaining() > 0)
+      throw StreamError(
+          Format("%d bytes are left in record kind %d of the extension section", record.Remaining(), kind));
+  }
+  return extension;
+}
+
+}  // namespace voltaris

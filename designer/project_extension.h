@@ -1,0 +1,65 @@
+// What a project keeps beyond the records of its tiles: a section after the
+// last tile record of its ".dat". A reader that knows only the tile records
+// stops before it; this program reads it when it is there and writes it only
+// when it holds something, so that a project without such figures keeps the
+// bytes it always had.
+//
+// Layout (little-endian):
+//   4 bytes   "VXSN"
+//   int32     version of the section's framing, 1
+//   int32     length of the records that follow, in bytes
+//   uint32    CRC-32 of those bytes
+//   records   each: int32 kind, int32 length, then that many bytes
+// The section ends the file. Records come in ascending kind, each kind once.
+// A kind this program does not know is refused, not skipped: skipped, its
+// content would be lost at the next save.
+//
+// Kinds:
+//   1  data-cable lengths: int32 count, then per device int32 save index
+//      (ascending) and float64 metres, for every network device whose data
+//      cable differs from the project's cable run (what a load without the
+//      section gives it).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "catalogue/byte_stream.h"
+
+namespace voltaris {
+
+inline constexpr char ProjectExtensionTag[4] = {'V', 'X', 'S', 'N'};
+inline constexpr int32_t ProjectExtensionVersion = 1;
+// The longest cable the loading dialog accepts, in metres.
+inline constexpr double MaxStoredCableLength = 1000000;
+
+enum class TExtensionRecord : int32_t { DataCableLengths = 1 };
+
+struct TDataCableLength {
+  int32_t Tile = 0;  // the device's save index
+  double Metres = 0;
+  bool operator==(const TDataCableLength&) const = default;
+};
+
+struct TProjectExtension {
+  std::vector<TDataCableLength> DataCableLengths;  // in ascending save index
+  bool Empty() const { return DataCableLengths.empty(); }
+  bool operator==(const TProjectExtension&) const = default;
+};
+
+// Appends the section; nothing at all when `extension` is empty.
+void WriteProjectExtension(TStream& stream, const TProjectExtension& extension);
+
+// True when the bytes at the stream's position begin with the section's tag.
+bool AtProjectExtension(const TStream& stream);
+
+// Reads the section at the stream's position. Throws StreamError when it is
+// cut, its checksum or framing is wrong, a record is of an unknown kind or
+// version, or a figure cannot be right (a cable length that is not a number
+// from 0 to MaxStoredCableLength, save indexes out of order).
+TProjectExtension ReadProjectExtension(TStream& stream);
+
+// The CRC-32 (polynomial 0xEDB88320, as in zip files) of `size` bytes.
+uint32_t Crc32(const uint8_t* data, size_t size);
+
+}  // namespace voltaris
