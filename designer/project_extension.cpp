@@ -50,6 +50,93 @@ std::vector<TDataCableLength> ReadDataCableRecord(TStream& record) {
   return cables;
 }
 
+TBytes ChargeCurrentRecord(const std::vector<TChargeCurrent>& currents) {
+  TStream record;
+  record.WriteInt32(static_cast<int32_t>(currents.size()));
+  for (const TChargeCurrent& current : currents) {
+    record.WriteInt32(current.Tile);
+    record.WriteInt32(current.Milliamps);
+  }
+  return record.TakeBytes();
+}
+
+TBytes ChildOrderRecord(const std::vector<TChildOrder>& orders) {
+  TStream record;
+  record.WriteInt32(static_cast<int32_t>(orders.size()));
+  for (const TChildOrder& order : orders) {
+    record.WriteInt32(order.Tile);
+    record.WriteInt32(static_cast<int32_t>(order.Children.size()));
+    for (int32_t child : order.Children) record.WriteInt32(child);
+  }
+  return record.TakeBytes();
+}
+
+TBytes PaletteRecord(const std::vector<std::string>& palette) {
+  TStream record;
+  record.WriteInt32(static_cast<int32_t>(palette.size()));
+  for (const std::string& colour : palette) {
+    record.WriteUInt8(static_cast<uint8_t>(colour.size()));
+    record.WriteBytes(colour.data(), colour.size());
+  }
+  return record.TakeBytes();
+}
+
+// Save indexes come in ascending order, none below 0.
+void CheckAscending(int32_t tile, int32_t previous, bool first, const char* what) {
+  if (tile < 0 || (!first && tile <= previous))
+    throw StreamError(Format("the %s of tile %d are out of order", what, tile));
+}
+
+std::vector<TChargeCurrent> ReadChargeCurrentRecord(TStream& record) {
+  const int32_t count = record.ReadInt32();
+  record.CheckCount(count, 8, "charging currents");
+  std::vector<TChargeCurrent> currents;
+  for (int32_t i = 0; i < count; ++i) {
+    TChargeCurrent current;
+    current.Tile = record.ReadInt32();
+    current.Milliamps = record.ReadInt32();
+    CheckAscending(current.Tile, currents.empty() ? 0 : currents.back().Tile, currents.empty(), "charging currents");
+    if (current.Milliamps < 0 || current.Milliamps > 100000)
+      throw StreamError(Format("the charging current %d mA of tile %d is not a charging current", current.Milliamps,
+                               current.Tile));
+    currents.push_back(current);
+  }
+  return currents;
+}
+
+std::vector<TChildOrder> ReadChildOrderRecord(TStream& record) {
+  const int32_t count = record.ReadInt32();
+  record.CheckCount(count, 8, "child orders");
+  std::vector<TChildOrder> orders;
+  for (int32_t i = 0; i < count; ++i) {
+    TChildOrder order;
+    order.Tile = record.ReadInt32();
+    CheckAscending(order.Tile, orders.empty() ? 0 : orders.back().Tile, orders.empty(), "child orders");
+    const int32_t children = record.ReadInt32();
+    record.CheckCount(children, 4, "children");
+    for (int32_t k = 0; k < children; ++k) {
+      const int32_t child = record.ReadInt32();
+      if (child < 0) throw StreamError(Format("tile %d names a child %d", order.Tile, child));
+      order.Children.push_back(child);
+    }
+    orders.push_back(std::move(order));
+  }
+  return orders;
+}
+
+std::vector<std::string> ReadPaletteRecord(TStream& record) {
+  const int32_t count = record.ReadInt32();
+  record.CheckCount(count, 1, "palette colours");
+  std::vector<std::string> palette;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t size = record.ReadUInt8();
+    std::string colour(size, '\0');
+    record.ReadBytes(colour.data(), colour.size());
+    palette.push_back(std::move(colour));
+  }
+  return palette;
+}
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
@@ -66,6 +153,11 @@ void WriteProjectExtension(TStream& stream, const TProjectExtension& extension) 
   TStream records;
   if (!extension.DataCableLengths.empty())
     AppendRecord(records, TExtensionRecord::DataCableLengths, DataCableRecord(extension.DataCableLengths));
+  if (!extension.ChargeCurrents.empty())
+    AppendRecord(records, TExtensionRecord::ChargeCurrents, ChargeCurrentRecord(extension.ChargeCurrents));
+  if (!extension.ChildOrders.empty())
+    AppendRecord(records, TExtensionRecord::ChildOrders, ChildOrderRecord(extension.ChildOrders));
+  if (extension.HasPalette) AppendRecord(records, TExtensionRecord::Palette, PaletteRecord(extension.Palette));
   const TBytes bytes = records.TakeBytes();
   stream.WriteBytes(ProjectExtensionTag, sizeof ProjectExtensionTag);
   stream.WriteInt32(ProjectExtensionVersion);
@@ -114,6 +206,16 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
     switch (static_cast<TExtensionRecord>(kind)) {
       case TExtensionRecord::DataCableLengths:
         extension.DataCableLengths = ReadDataCableRecord(record);
+        break;
+      case TExtensionRecord::ChargeCurrents:
+        extension.ChargeCurrents = ReadChargeCurrentRecord(record);
+        break;
+      case TExtensionRecord::ChildOrders:
+        extension.ChildOrders = ReadChildOrderRecord(record);
+        break;
+      case TExtensionRecord::Palette:
+        extension.Palette = ReadPaletteRecord(record);
+        extension.HasPalette = true;
         break;
       default:
         throw StreamError(Format("record kind %d of the extension section is not known to this version", kind));

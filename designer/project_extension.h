@@ -19,9 +19,22 @@
 //      (ascending) and float64 metres, for every network device whose data
 //      cable differs from the project's cable run (what a load without the
 //      section gives it).
+//   2  (kept for the project details)
+//   3  supply charging currents: int32 count, then per supply int32 save
+//      index (ascending) and int32 mA, for every supply whose charging current
+//      is not the one a load works out (it follows the grade at the moment
+//      the battery was fitted, not the grade now).
+//   4  child order: int32 count, then per tile int32 save index (ascending),
+//      int32 child count and the children's int32 save indexes in their
+//      order, for every tile whose children are not in save order (they are
+//      in the order the user wired them; a load replays them in save order).
+//   5  supply palette: int32 count, then each colour as a short string, when
+//      the control panel's palette is not the one it started from (a
+//      deleted supply's colour moves to the end).
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "catalogue/byte_stream.h"
@@ -33,7 +46,7 @@ inline constexpr int32_t ProjectExtensionVersion = 1;
 // The longest cable the loading dialog accepts, in metres.
 inline constexpr double MaxStoredCableLength = 1000000;
 
-enum class TExtensionRecord : int32_t { DataCableLengths = 1 };
+enum class TExtensionRecord : int32_t { DataCableLengths = 1, ChargeCurrents = 3, ChildOrders = 4, Palette = 5 };
 
 struct TDataCableLength {
   int32_t Tile = 0;  // the device's save index
@@ -41,9 +54,25 @@ struct TDataCableLength {
   bool operator==(const TDataCableLength&) const = default;
 };
 
+struct TChargeCurrent {
+  int32_t Tile = 0;  // the supply's save index
+  int32_t Milliamps = 0;
+  bool operator==(const TChargeCurrent&) const = default;
+};
+
+struct TChildOrder {
+  int32_t Tile = 0;               // the parent's save index
+  std::vector<int32_t> Children;  // the children's save indexes, in their order
+  bool operator==(const TChildOrder&) const = default;
+};
+
 struct TProjectExtension {
   std::vector<TDataCableLength> DataCableLengths;  // in ascending save index
-  bool Empty() const { return DataCableLengths.empty(); }
+  std::vector<TChargeCurrent> ChargeCurrents;      // in ascending save index
+  std::vector<TChildOrder> ChildOrders;            // in ascending save index
+  bool HasPalette = false;
+  std::vector<std::string> Palette;
+  bool Empty() const { return DataCableLengths.empty() && ChargeCurrents.empty() && ChildOrders.empty() && !HasPalette; }
   bool operator==(const TProjectExtension&) const = default;
 };
 

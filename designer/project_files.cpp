@@ -1,5 +1,6 @@
 #include "designer/project_files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -72,9 +73,19 @@ void AddLabelRecords(TComponentRecord& record, const TPanelNetwork& network) {
   }
 }
 
-// The figures the tile records lack: every network device's data cable that
-// a load without the section would not give back (it gets the cable run).
-TProjectExtension CollectExtension(const TSettings& settings, const TCanvas& canvas) {
+// The charging current a load gives a supply (see RestoreUnstoredFigures):
+// from its battery and grade, or a new supply's while it has no battery.
+int32_t LoadedChargeCurrent(const TPowerModule& module) {
+  return module.BatteryIndex >= 0 ? StandAloneChargeCurrent(module.BatteryCapacity, module.GetGrade())
+                                  : PanelOptsTable[RemotePsuPanelType].ChargeCurrent;
+}
+
+// The figures the tile records lack, each only where a load without the
+// section would not give it back: every network device's data cable (a load
+// gives it the cable run), every supply's charging current, the order of
+// every tile's children (a load wires them in save order), and the control
+// panel's supply palette (a load starts from the palette file).
+TProjectExtension CollectExtension(const TSettings& settings, const TControlPanel& panel, const TCanvas& canvas) {
   static_assert(MaxStoredCableLength == TLoadingPresenter::MaxCableLength);
   const double loadedDataCable = static_cast<double>(settings.CableRun);
   TProjectExtension extension;
@@ -84,6 +95,27 @@ TProjectExtension CollectExtension(const TSettings& settings, const TCanvas& can
     // Compared bit for bit, so that what is read back saves the same bytes.
     if (device && std::memcmp(&device->NetCableLength, &loadedDataCable, sizeof(double)) != 0)
       extension.DataCableLengths.push_back({static_cast<int32_t>(i), device->NetCableLength});
+  }
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get());
+    if (psu && psu->Module.ChargeCurrent != LoadedChargeCurrent(psu->Module))
+      extension.ChargeCurrents.push_back({static_cast<int32_t>(i), psu->Module.ChargeCurrent});
+  }
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const std::vector<TNetDevice*>& children = tiles[i]->Children;
+    const bool inSaveOrder = std::is_sorted(children.begin(), children.end(), [](const TNetDevice* a, const TNetDevice* b) {
+      return a->SaveIndex < b->SaveIndex;
+    });
+    if (inSaveOrder) continue;
+    TChildOrder order{static_cast<int32_t>(i), {}};
+    for (const TNetDevice* child : children) order.Children.push_back(child->SaveIndex);
+    extension.ChildOrders.push_back(std::move(order));
+  }
+  const bool paletteFits = std::all_of(panel.Colours.begin(), panel.Colours.end(),
+                                       [](const std::string& colour) { return colour.size() <= 255; });
+  if (panel.Colours != canvas.Context().Palette && paletteFits) {
+    extension.HasPalette = true;
+    extension.Palette = panel.Colours;
   }
   return extension;
 }
@@ -105,7 +137,7 @@ TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCan
     WriteComponentRecord(pjx, record);
     tile->WriteRecord(dat);
   }
-  WriteProjectExtension(dat, CollectExtension(settings, canvas));
+  WriteProjectExtension(dat, CollectExtension(settings, panel, canvas));
   return {dat.TakeBytes(), pjx.TakeBytes()};
 }
 
@@ -317,6 +349,51 @@ class TProjectReader {
     }
   }
 
+  // The supply palette as it was saved: the supplies take their colours from
+  // it again (before clones and devices take theirs from the supplies).
+  void ApplyPalette(TControlPanel& panel) const {
+    if (!extension_.HasPalette) return;
+    panel.Colours = extension_.Palette;
+    for (size_t i = 0; i < panel.PSUs.size(); ++i) panel.PSUs[i]->SetColor(panel.PaletteColour(i));
+  }
+
+  // Charging currents that followed an earlier grade, as they were saved.
+  void ApplyChargeCurrents() const {
+    for (const TChargeCurrent& current : extension_.ChargeCurrents) {
+      auto* psu = static_cast<size_t>(current.Tile) < tiles_.size() ? dynamic_cast<TPSU*>(tiles_[static_cast<size_t>(current.Tile)]) : nullptr;
+      if (!psu)
+        throw FileError(Format("%s: the extension section gives a charging current to tile %d, which is not a power "
+                               "supply",
+                               datName_, current.Tile));
+      psu->Module.ChargeCurrent = current.Milliamps;
+    }
+  }
+
+  // Children in the order the user wired them, once the links are replayed:
+  // each list must hold exactly the children the links gave.
+  void ApplyChildOrders() const {
+    for (const TChildOrder& order : extension_.ChildOrders) {
+      TDevice* parent = static_cast<size_t>(order.Tile) < tiles_.size() ? tiles_[static_cast<size_t>(order.Tile)] : nullptr;
+      std::vector<TNetDevice*> reordered;
+      if (parent) {
+        for (int32_t index : order.Children) {
+          const TDevice* tile = static_cast<size_t>(index) < tiles_.size() ? tiles_[static_cast<size_t>(index)] : nullptr;
+          const auto found = std::find(parent->Children.begin(), parent->Children.end(), tile);
+          if (!tile || found == parent->Children.end() ||
+              std::find(reordered.begin(), reordered.end(), *found) != reordered.end())
+            break;
+          reordered.push_back(*found);
+        }
+      }
+      if (!parent || reordered.size() != parent->Children.size() || reordered.size() != order.Children.size())
+        throw FileError(Format("%s: the extension section gives tile %d an order of children it does not have",
+                               datName_, order.Tile));
+      parent->Children = std::move(reordered);
+      for (size_t k = 0; k < parent->Children.size(); ++k)
+        parent->SetChildPosition(*parent->Children[k], static_cast<int32_t>(k));
+    }
+  }
+
   // A hint that does not show keeps the text the file gave it: that text is
   // only the last one shown, which the recalculation's order of events need
   // not repeat, and the file must read back to the same bytes.
@@ -338,6 +415,7 @@ class TProjectReader {
       throw FileError(datName_ + ": the extension section after the tile records is not sound (" + error.what() + ")");
     }
     readExtension_ = true;
+    extension_ = extension;
     for (const TDataCableLength& cable : extension.DataCableLengths) {
       TNetDevice* device = nullptr;
       if (static_cast<size_t>(cable.Tile) < tiles_.size())
@@ -464,6 +542,7 @@ class TProjectReader {
   const std::string& pjxName_;
   std::vector<TDevice*> tiles_;  // in layout order, which the links count in
   bool readExtension_ = false;
+  TProjectExtension extension_;
 };
 
 }  // namespace
@@ -481,8 +560,11 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   reader.ReadExtension();
   reader.CheckBothFilesEnd();
   RestoreUnstoredFigures(*project.ControlPanel, stored);
+  reader.ApplyChargeCurrents();
+  reader.ApplyPalette(*project.ControlPanel);
   reader.AttachClones();
   reader.ReplayLinks();
+  reader.ApplyChildOrders();
   Recalculate(*project.ControlPanel);
   reader.KeepHiddenHints(records);
   settings = stored;

@@ -207,6 +207,12 @@ void TControlPanel::BuildWarnings() {
     return;
   }
   ++context_.Counters.BuildWarnings;
+  // The lowest grade on the networks as they stand now, not as they stood at
+  // the last grade change: a device taken off a network, or set up to
+  // another grade, changes what the warnings and the report must say.
+  int32_t lowest = Grade;
+  for (const TPanelNetwork* network : Networks) lowest = std::min(lowest, network->LowestEffectiveGrade());
+  LowestNetworkGrade = lowest;
   Warnings.clear();
   if (!OnWarningsChanged.Connected()) return;
   const TStatusSet networks = NetworkStatusSet();

@@ -277,9 +277,10 @@ void TNetDevice::DetachFromNetParent() {
   // Off its parent the device takes its voltages from its supply, or has
   // none to lose: it must not go on showing those of the cable it left.
   RecalcLoad();
-  // Taken from behind a device, it no longer counts for its network's light
-  // (a panel network parent has already looked again).
-  if (Network && parent != Network) Network->CollectStatus();
+  // Off its parent it no longer counts for its network's light. The network
+  // looks again after that recalculation, which still reported the device's
+  // status to the network it is leaving.
+  if (Network) Network->CollectStatus();
 }
 
 void TNetDevice::SetSupply(TPSUBase* supply) {

@@ -101,6 +101,12 @@ void TNetwork::CollectStatus() {
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
 }
 
+int32_t TNetwork::LowestEffectiveGrade() const {
+  int32_t lowest = EffectiveGrade;
+  for (const TNetDevice* child : Children) lowest = std::min(lowest, child->LowestEffectiveGrade());
+  return lowest;
+}
+
 void TNetwork::AddStatuses(TStatusSet& set) const {
   set |= StatusBit(Status);
   for (const TNetDevice* child : Children) child->AddStatuses(set);

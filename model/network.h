@@ -39,6 +39,8 @@ class TNetwork : public TDevice {
   // The lowest grade in this part of the tree; every device re-evaluates its
   // status on the way.
   int32_t LowestGrade();
+  // The lowest grade in this part of the tree as the devices now stand.
+  int32_t LowestEffectiveGrade() const;
   // Adds the status of this object and of everything behind it to `set`.
   void AddStatuses(TStatusSet& set) const;
 

@@ -110,23 +110,19 @@ void TPowerModule::SetPanelType(int32_t panelType) {
   }
 }
 
-void TPowerModule::UpdateChargeCurrent() {
+int32_t StandAloneChargeCurrent(double capacity, int32_t grade) {
   // Exact comparisons: the capacities come from the battery names.
-  if (BatteryCapacity == 0) {
-    ChargeCurrent = 0;
-  } else if (BatteryCapacity == 7.2) {
-    ChargeCurrent = 300;
-  } else if (BatteryCapacity == 14.4) {
-    ChargeCurrent = 600;
-  } else if (BatteryCapacity == 17.0 || BatteryCapacity == 18.0) {
-    ChargeCurrent = Grade == 3 ? 750 : 300;
-  } else {
-    // No battery list offers another size; should one come from a damaged
-    // file, assume the highest charging current, which leaves the least
-    // current for the load and so never flatters the design.
-    ChargeCurrent = 750;
-  }
+  if (capacity == 0) return 0;
+  if (capacity == 7.2) return 300;
+  if (capacity == 14.4) return 600;
+  if (capacity == 17.0 || capacity == 18.0) return grade == 3 ? 750 : 300;
+  // No battery list offers another size; should one come from a damaged
+  // file, assume the highest charging current, which leaves the least
+  // current for the load and so never flatters the design.
+  return 750;
 }
+
+void TPowerModule::UpdateChargeCurrent() { ChargeCurrent = StandAloneChargeCurrent(BatteryCapacity, Grade); }
 
 void TPowerModule::UpdateRequiredStandby() {
   if (Grade == 1 || Grade == 2) {

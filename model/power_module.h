@@ -18,6 +18,10 @@ struct TProjectContext;
 inline constexpr int32_t StandardEN50131 = 0;
 inline constexpr int32_t StandardPD6662 = 1;
 
+// The charging current of a stand-alone supply with a battery of `capacity`
+// Ah fitted at `grade`, in mA.
+int32_t StandAloneChargeCurrent(double capacity, int32_t grade);
+
 class TPowerModule {
  public:
   TPowerModule();

@@ -143,10 +143,11 @@ void Shop(ExampleBuilder& build) {
   TVududa& office = build.Device(5, 330, 200, "Office");
   TVududa& expander = build.Device(9, 330, 290, "Stockroom");
   TVududa& back = build.Device(0, 500, 290, "Back door");
+  // Wired in the order the devices were placed, as the shipped files list them.
   build.Drop(front, build.Net(0));
+  build.Drop(office, build.Net(0));
   build.Drop(expander, build.Net(0));
   build.Drop(back, expander);
-  build.Drop(office, build.Net(0));
   build.SetUp(front, 15, {});
   build.SetUp(expander, 25, {Entry(3, "Lumen PIR"), Entry(2, "Shokra E")});
   build.SetUp(back, 12, {});
