@@ -1,6 +1,7 @@
 #include "designer/designer.h"
 
 #include "catalogue/format.h"
+#include "model/advice.h"
 #include "model/load_data.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -160,7 +161,10 @@ void TDesigner::Options() {
 
 std::string TDesigner::ReportText() {
   TStringList lines;
-  ControlPanel()->WriteSystemReport(lines, session_.SiteRef, host_.ShortDate());
+  TControlPanel& panel = *ControlPanel();
+  panel.WriteSystemReport(lines, session_.SiteRef, host_.ShortDate());
+  // The system report stays as it is; the advice follows it.
+  WriteDesignAdvice(lines, panel, Canvas(), WorkOutAdvice(panel, Canvas()));
   return JoinLines(lines);
 }
 
