@@ -1,12 +1,16 @@
 // The designer window, offscreen with its real widgets, on generated designs
 // of 10, 100 and 1000 network devices: opening the design, a grade change,
-// dragging one device to another network, and Tidy-Up. Each action is timed
-// until the window has refreshed.
+// dragging one device to another network, Tidy-Up, and Enter in the loading
+// dialog's cable length at the root of the longest run, which refreshes the
+// dialog's figures and advice. Each action is timed until the window has
+// refreshed.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
 #include <QTest>
 #include <filesystem>
 #include <map>
@@ -17,6 +21,7 @@
 #include "bench/design_generator.h"
 #include "bench/median_table.h"
 #include "designer/ui/canvas_view.h"
+#include "designer/ui/loading_dialog.h"
 #include "designer/ui/main_window.h"
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/tile_widget.h"
@@ -192,12 +197,76 @@ void TidyUp(benchmark::State& state, int devices) {
   }
 }
 
+// The device on a panel network, powered by it, whose cable powers the most
+// devices: the root of the longest run. (One with a supply shows the
+// supply's length fields instead of Edit1.)
+TVududa* LongestRunRoot(TDesigner& designer) {
+  TVududa* best = nullptr;
+  size_t most = 0;
+  for (const auto& tile : designer.Canvas().Tiles()) {
+    auto* device = dynamic_cast<TVududa*>(tile.get());
+    if (!device || device->Supply || !device->NetParent || device->NetParent->AsNetDevice()) continue;
+    std::vector<const TNetDevice*> powered{device};
+    for (size_t i = 0; i < powered.size(); ++i) {
+      for (const TNetDevice* child : powered[i]->Children) {
+        if (!child->Supply) powered.push_back(child);
+      }
+    }
+    if (powered.size() > most) {
+      most = powered.size();
+      best = device;
+    }
+  }
+  return best;
+}
+
+// The loading dialog open on the root of the longest run, as a double click
+// opens it: each turn types a new cable length and presses Enter, which
+// applies it, recalculates the run and shows the figures and the advice.
+// The loop runs while the dialog is modal; Cancel then puts the device back.
+void LoadingDialogCable(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  TVududa* root = LongestRunRoot(open.Designer());
+  if (!root) {
+    state.SkipWithError("no device on a network");
+    return;
+  }
+  CountWork count(
+      state, [&] { return open.Designer().Context().Counters; }, [&] { return open.window->RefreshCount(); });
+  QTimer::singleShot(0, open.window.get(), [&] {
+    auto* dialog = qobject_cast<TLoadingDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      state.SkipWithError("the loading dialog did not open");
+      return;
+    }
+    auto* edit = dialog->findChild<QLineEdit*>("Edit1");
+    if (!edit || !edit->isVisible()) {
+      state.SkipWithError("the cable length field does not show");
+      dialog->reject();
+      return;
+    }
+    edit->setFocus();
+    bool longer = false;
+    for (auto _ : state) {
+      state.PauseTiming();
+      edit->setText((longer = !longer) ? QStringLiteral("11") : QStringLiteral("10"));
+      state.ResumeTiming();
+      QTest::keyClick(edit, Qt::Key_Return);
+      Settle(*open.window);
+    }
+    dialog->reject();
+  });
+  root->DoubleClickAction();
+  Settle(*open.window);
+}
+
 void Register() {
   RegisterAtEverySize({
       {"window/open_design", OpenDesign},
       {"window/grade_change", GradeChange},
       {"window/drag_to_another_network", DragToAnotherNetwork},
       {"window/tidy_up", TidyUp},
+      {"window/loading_dialog_cable", LoadingDialogCable},
   });
 }
 
