@@ -6,16 +6,16 @@
 // refreshed.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <malloc.h>
 
 #include "bench/bench_support.h"
 #include "bench/design_generator.h"

@@ -227,7 +227,7 @@ void TLoadCalculator::UpdateDisplay() {
   const TSourceAdvice advice = WorkOutSourceAdvice(m);
   view_.lbCapacityNeeded = {Format("%f Ah", RoundCapacityUp(advice.RequiredCapacity))};
   view_.lbRecommendedBattery = advice.RecommendedBattery >= 0 ? TValueLabel{advice.RecommendedBatteryName}
-                                                               : TValueLabel{NoBatteryEnough, ColourRed};
+                                                              : TValueLabel{NoBatteryEnough, ColourRed};
 }
 
 }  // namespace voltaris

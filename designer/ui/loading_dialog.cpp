@@ -86,14 +86,14 @@ enum class TControlStyle { Plain, Bold, Title };
 // them, so that no caption is cut whatever the font.
 enum class TControlLeft {
   Dialog,
-  Captions,       // the figures' captions; the widest of them places the values
-  Values,         // the figures themselves
-  Column,         // the right column of captions
+  Captions,        // the figures' captions; the widest of them places the values
+  Values,          // the figures themselves
+  Column,          // the right column of captions
   AdviceCaptions,  // the right column of the advice band's captions
   AdviceValues,    // the advice figures beside them
-  Fields,         // the right column of fields
-  AfterPrevious,  // X past the right edge of the control before
-  BeforeFields,   // the control's right edge X short of the fields
+  Fields,          // the right column of fields
+  AfterPrevious,   // X past the right edge of the control before
+  BeforeFields,    // the control's right edge X short of the fields
 };
 
 // Widths that follow from the font rather than from a number of pixels.

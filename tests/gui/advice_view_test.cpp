@@ -111,10 +111,11 @@ class AdviceViewTest : public QObject {
     s.Panel().WriteSystemReport(report, "Unit 4", s.window->Designer().Host().ShortDate());
     const QString specified = ToQString(JoinLines(report)).replace("\r\n", "\n");
     QVERIFY(shown.startsWith(specified));
-    QCOMPARE(shown.mid(specified.size()), QString("\n"
-                                                  "Design Advice\n"
-                                                  "Orvane 200: fit at least 3.57 Ah; the 7.2 Ah battery is enough\n"
-                                                  "Hall - Orvane K4: shorten the cable to 126.53 m or double its cores\n"));
+    QCOMPARE(shown.mid(specified.size()),
+             QString("\n"
+                     "Design Advice\n"
+                     "Orvane 200: fit at least 3.57 Ah; the 7.2 Ah battery is enough\n"
+                     "Hall - Orvane K4: shorten the cable to 126.53 m or double its cores\n"));
     // Save writes what the window shows: the report, then the advice.
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
