@@ -2,7 +2,9 @@
 // under the voltages, the load calculator's capacity and battery, and the
 // report window's "Design Advice" block, each driven as a user drives them.
 // Each case leaves a picture of what it checked beside the test program.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -120,6 +122,44 @@ class AdviceViewTest : public QObject {
     QFile saved(target);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray::fromStdString(s.Designer().ReportText()));
+  }
+
+  // The shipped Corner Shop: its Orvane 200 carries more alarm load than
+  // 1.0 A less its charging current, so no battery of its list saves it.
+  // The report and the panel's load calculator say so with the same capacity.
+  void theCornerShopExampleIsToldToMoveLoad() {
+    Session s;
+    const QString examples = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../examples"));
+    for (const char* name : {"CornerShop.dat", "CornerShop.pjx", "Accounts.db"})
+      QVERIFY(QFile::copy(examples + "/" + name, s.DataPath(name)));
+    QVERIFY(s.Designer().Session().OpenProject("Orvane 200", "CornerShop", "Corner Shop, 12 High Street"));
+    s.Settle();
+
+    QString shown;
+    WhenShown<TReportWindow>([&](TReportWindow* window) {
+      auto* memo = Control<QPlainTextEdit>(window, "Memo1");
+      shown = memo->toPlainText();
+      memo->moveCursor(QTextCursor::End);  // the picture shows the end, where the advice is
+      window->grab().save(QStringLiteral("advice_report_corner_shop.png"));
+      Click(window, "btnDone");
+    });
+    s.Action("mnuReport")->trigger();
+    QVERIFY(shown.endsWith(QString("\nDesign Advice\n"
+                                   "Orvane 200: fit at least 4.86 Ah; no battery of its list is enough, "
+                                   "move load to a remote supply\n")));
+
+    bool checked = false;
+    WhenShown<TLoadCalculatorDialog>([&checked](TLoadCalculatorDialog* d) {
+      QCOMPARE(Text(d, "lbCapacityNeeded"), QString("4.86 Ah"));
+      QCOMPARE(Text(d, "lbRecommendedBattery"), QString("No battery of the list is enough"));
+      QCOMPARE(Colour(d, "lbRecommendedBattery"), RedText);
+      d->grab().save(QStringLiteral("advice_load_calculator_corner_shop.png"));
+      checked = true;
+      Click(d, "Button2");
+    });
+    QTest::mouseClick(s.Summary<QPushButton>("btnUpdatePanel"), Qt::LeftButton);
+    s.Settle();
+    QVERIFY(checked);
   }
 
   // An Orvane 400 at grade 2, 7.2 Ah, its own 70 mA: it needs 12 h x 0.07 A
