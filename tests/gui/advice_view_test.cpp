@@ -144,9 +144,10 @@ class AdviceViewTest : public QObject {
       Click(window, "btnDone");
     });
     s.Action("mnuReport")->trigger();
-    QVERIFY(shown.endsWith(QString("\nDesign Advice\n"
-                                   "Orvane 200: fit at least 4.86 Ah; no battery of its list is enough, "
-                                   "move load to a remote supply\n")));
+    QVERIFY(
+        shown.endsWith(QString("\nDesign Advice\n"
+                               "Orvane 200: fit at least 4.86 Ah; no battery of its list is enough, "
+                               "move load to a remote supply\n")));
 
     bool checked = false;
     WhenShown<TLoadCalculatorDialog>([&checked](TLoadCalculatorDialog* d) {
