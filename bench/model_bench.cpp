@@ -1,6 +1,8 @@
 // The model's user actions on generated designs of 10, 100 and 1000 network
 // devices: building by drops, cable changes at the root and the leaf of the
-// deepest chain, a grade change there and back, the system report, save and load.
+// deepest chain, a grade change there and back, the system report, save and
+// load; and the design advice: for the whole design, the report with it, and
+// the loading dialog's refresh after a cable change at the deepest root.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -10,7 +12,9 @@
 #include "bench/bench_support.h"
 #include "bench/design_generator.h"
 #include "bench/median_table.h"
+#include "designer/loading_presenter.h"
 #include "designer/project_files.h"
+#include "model/advice.h"
 
 namespace voltaris::bench {
 
@@ -96,6 +100,56 @@ void SystemReport(benchmark::State& state, int devices) {
   }
 }
 
+void DesignAdvice(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
+  for (auto _ : state) {
+    const TDesignAdvice advice = WorkOutAdvice(*open.designer.ControlPanel(), open.designer.Canvas());
+    benchmark::DoNotOptimize(advice.Devices.data());
+  }
+}
+
+// What the report window is given: the system report, the advice block, joined.
+void ReportWithAdvice(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
+  for (auto _ : state) {
+    const std::string text = open.designer.ReportText();
+    benchmark::DoNotOptimize(text.data());
+  }
+}
+
+// The loading dialog's side of a cable length typed at the root of the
+// deepest chain: the device recalculated, every figure and the advice shown.
+class BenchLoadingHost : public ILoadingHost {
+ public:
+  explicit BenchLoadingHost(const TControlPanel& panel) : panel_(panel) {}
+  int32_t PanelType() const override { return panel_.PanelType; }
+  int32_t PanelGrade() const override { return panel_.Grade; }
+  bool AddDevice(int32_t, int32_t, TDeviceData&) override { return false; }
+  void ShowError(const std::string& text) override { throw std::runtime_error(text); }
+
+ private:
+  const TControlPanel& panel_;
+};
+
+void LoadingCableWithAdvice(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  BenchLoadingHost host(*open.designer.ControlPanel());
+  TLoadingPresenter presenter(host);
+  TVududa& root = *open.design.DeepestRoot;
+  const double length = root.CableLength;
+  presenter.Open(root);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
+  bool longer = false;
+  for (auto _ : state) {
+    presenter.ApplyField(TLoadingField::Edit1, (longer = !longer) ? "11" : "10");
+    benchmark::DoNotOptimize(presenter.View().lbLongestCable.Text.data());
+  }
+  presenter.Cancel();
+  root.SetCableLength(length);
+}
+
 void Save(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
   CountWork count(state, [&] { return open.designer.Context().Counters; });
@@ -140,6 +194,9 @@ void Register() {
       {"model/cable_at_leaf", CableAtLeaf},
       {"model/grade_3_2_3", GradeThreeTwoThree},
       {"model/system_report", SystemReport},
+      {"model/design_advice", DesignAdvice},
+      {"model/report_with_advice", ReportWithAdvice},
+      {"model/loading_cable_with_advice", LoadingCableWithAdvice},
       {"model/save", Save},
       {"model/load", Load},
   });

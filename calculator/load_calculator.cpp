@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/format.h"
+#include "model/advice.h"
 #include "model/load.h"
 
 namespace voltaris {
@@ -222,6 +223,11 @@ void TLoadCalculator::UpdateDisplay() {
     view_.lbActStandby = {Format("%f Hours", m.StandbyTime),
                           m.RequiredStandby > m.StandbyTime ? ColourRed : ColourGreen};
   }
+  // Worked out on copies of the module's figures: the module is not changed.
+  const TSourceAdvice advice = WorkOutSourceAdvice(m);
+  view_.lbCapacityNeeded = {Format("%f Ah", RoundCapacityUp(advice.RequiredCapacity))};
+  view_.lbRecommendedBattery = advice.RecommendedBattery >= 0 ? TValueLabel{advice.RecommendedBatteryName}
+                                                              : TValueLabel{NoBatteryEnough, ColourRed};
 }
 
 }  // namespace voltaris

@@ -59,6 +59,11 @@ struct TCalculatorView {
   TValueLabel lbActStandby{"----"};
   TValueLabel lbReqPeakCur{"---"};
   TValueLabel lbActPeak{"----"};
+  // The design advice: the smallest capacity that meets the standby and
+  // continuous rules, and the first battery of the list that carries the
+  // module, or red that none does.
+  TValueLabel lbCapacityNeeded{"---"};
+  TValueLabel lbRecommendedBattery{"---"};
 
   bool DevicesEnabled = false;  // lbDevices
   bool AddEnabled = false;
@@ -75,6 +80,7 @@ class TLoadCalculator {
       "The device list contains components that do not meet the \r\n"
       "selected grade. Do you want to remove these devices?";
   static constexpr const char* DeleteQuestion = "Are you sure you want to delete this device?";
+  static constexpr const char* NoBatteryEnough = "No battery of the list is enough";
 
   explicit TLoadCalculator(ILoadCalculatorHost& host) : host_(host) {}
   TLoadCalculator(const TLoadCalculator&) = delete;

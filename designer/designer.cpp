@@ -2,6 +2,7 @@
 
 #include "catalogue/format.h"
 #include "designer/project_files.h"
+#include "model/advice.h"
 #include "model/load_data.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -255,7 +256,10 @@ void TDesigner::RunOptions() {
 
 std::string TDesigner::ReportText() {
   TStringList lines;
-  ControlPanel()->WriteSystemReport(lines, session_.SiteRef, host_.ShortDate());
+  TControlPanel& panel = *ControlPanel();
+  panel.WriteSystemReport(lines, session_.SiteRef, host_.ShortDate());
+  // The system report stays as it is; the advice follows it.
+  WriteDesignAdvice(lines, panel, Canvas(), WorkOutAdvice(panel, Canvas()));
   return JoinLines(lines);
 }
 

@@ -95,7 +95,8 @@ class TDesigner {
   // --- menus ---
   void Options();
   void Report();
-  // The report text: the system report's lines, each ended by CR LF.
+  // The report text: the system report's lines, then the "Design Advice"
+  // block, each line ended by CR LF.
   std::string ReportText();
 
   IDesignerHost& Host() const { return host_; }

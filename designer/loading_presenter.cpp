@@ -1,6 +1,7 @@
 #include "designer/loading_presenter.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "catalogue/format.h"
+#include "model/advice.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/project_context.h"
@@ -67,6 +69,25 @@ bool IsLoadField(TLoadingField field) { return field == TLoadingField::Edit3 || 
 
 TFigureText VoltageText(double volts, double minVolts) {
   return {Format("%.2f", volts), volts < minVolts ? ColourRed : ColourBlack};
+}
+
+// Volts above the minimum; red when the voltage is below it.
+TFigureText MarginText(double margin) { return {Format("%.2f V", margin), margin < 0 ? ColourRed : ColourBlack}; }
+
+// The longest cable, rounded down so that the length shown still does. A
+// cable that lowers no voltage as it grows may be of any length; one whose
+// voltage is too low already at its start cannot be made short enough.
+TFigureText LongestCableText(const std::optional<double>& metres) {
+  if (!metres || !std::isfinite(*metres)) return {TLoadingPresenter::AnyLength, ColourBlack};
+  if (*metres < 0) return {TLoadingPresenter::NoLength, ColourRed};
+  return {Format("%.2f m", RoundLengthDown(*metres)), ColourBlack};
+}
+
+// Both voltages with the cable's cores doubled; red when either would still
+// be below the minimum, so that doubling is not enough.
+TFigureText DoubledCoresText(const std::array<double, 2>& volts, double minVolts) {
+  const bool belowMinimum = volts[0] < minVolts || volts[1] < minVolts;
+  return {Format("%.2f / %.2f V", volts[0], volts[1]), belowMinimum ? ColourRed : ColourBlack};
 }
 
 }  // namespace
@@ -128,6 +149,7 @@ void TLoadingPresenter::DoUpdateLabels() {
     view_.Label5 = VoltageText(device.AlarmVolts, device.MinVolts);
   }
   view_.Label18 = device.NetParent && network ? network->Name() : NotConnected;
+  ShowAdvice();
 
   view_.Edit1 = FloatToStr(device.CableLength);
   view_.Edit5 = view_.Edit1;
@@ -158,6 +180,21 @@ void TLoadingPresenter::DoUpdateLabels() {
     }
   }
   SetDetails(device.DetailsShown);
+}
+
+void TLoadingPresenter::ShowAdvice() {
+  const TNetDevice& device = *device_;
+  if (!vududa_ || (!device.NetParent && !device.Supply)) {
+    const TFigureText none{"N/A", ColourBlack};
+    view_.lbQuiescentMargin = view_.lbAlarmMargin = view_.lbLongestCable = view_.lbDoubledCores = none;
+    return;
+  }
+  // Only this device's chain and what its cable powers: cheap enough for every key.
+  const TDeviceAdvice advice = WorkOutDeviceAdvice(*vududa_);
+  view_.lbQuiescentMargin = MarginText(advice.QuiescentMargin);
+  view_.lbAlarmMargin = MarginText(advice.AlarmMargin);
+  view_.lbLongestCable = LongestCableText(advice.MaxCableLength);
+  view_.lbDoubledCores = DoubledCoresText(advice.DoubledCoresVolts, device.MinVolts);
 }
 
 void TLoadingPresenter::SetDetails(bool shown) {

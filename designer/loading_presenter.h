@@ -52,6 +52,10 @@ enum class TKeyVerdict {
   Apply,    // dropped, and the field is applied as when the user leaves it
 };
 
+// The band of design advice under the dialog's figures: the buttons and the
+// details part sit this much lower.
+inline constexpr int LoadingAdviceHeight = 62;
+
 // Everything the dialog shows. The names are those of its controls.
 struct TLoadingView {
   std::string Label18 = "Not Connected";  // the panel network's name
@@ -61,6 +65,14 @@ struct TLoadingView {
   std::string Label9 = "0 mA";            // the device's own alarm current
   std::string Label16 = "0 mA";           // total quiescent current
   std::string Label17 = "0 mA";           // total alarm current
+
+  // The design advice under the figures: how far each voltage is above the
+  // device's minimum, the longest cable that would still do and the voltages
+  // with the cable's cores doubled. "N/A" while the device is not powered.
+  TFigureText lbQuiescentMargin{"N/A"};
+  TFigureText lbAlarmMargin{"N/A"};
+  TFigureText lbLongestCable{"N/A"};
+  TFigureText lbDoubledCores{"N/A"};  // quiescent / alarm
 
   std::string Edit1;  // cable length
   std::string Edit2;  // impedance, ohms per 100 m
@@ -80,9 +92,9 @@ struct TLoadingView {
   bool LocationEnabled = false;
 
   bool DetailsVisible = false;  // lbDevices, "Add" and "Delete"
-  int Height = 357;             // client height of the window, pixels
+  int Height = 357 + LoadingAdviceHeight;  // client height of the window, pixels
   std::string DetailBtnCaption = "Show Details";
-  int ButtonsTop = 301;         // top of "OK" and "Cancel"
+  int ButtonsTop = 301 + LoadingAdviceHeight;  // top of "OK" and "Cancel"
 
   int SelectedLine = -1;  // in lbDevices; -1 none
 };
@@ -100,11 +112,14 @@ class TLoadingPresenter {
   static constexpr const char* NotDefined = "Not Defined";
   static constexpr char KeyEnter = '\r';
   static constexpr char KeyBackspace = '\b';
+  static constexpr int AdviceHeight = LoadingAdviceHeight;
   // Window heights and the top of "OK" and "Cancel", details shown and hidden.
-  static constexpr int DetailsHeight = 672;
-  static constexpr int DetailsButtonsTop = 611;
-  static constexpr int PlainHeight = 357;
-  static constexpr int PlainButtonsTop = 301;
+  static constexpr int DetailsHeight = 672 + AdviceHeight;
+  static constexpr int DetailsButtonsTop = 611 + AdviceHeight;
+  static constexpr int PlainHeight = 357 + AdviceHeight;
+  static constexpr int PlainButtonsTop = 301 + AdviceHeight;
+  static constexpr const char* AnyLength = "any length";
+  static constexpr const char* NoLength = "no length will do";
 
   explicit TLoadingPresenter(ILoadingHost& host) : host_(host) {}
   TLoadingPresenter(const TLoadingPresenter&) = delete;
@@ -168,6 +183,8 @@ class TLoadingPresenter {
   std::string& FieldText(TLoadingField field);
   bool FieldUsable(TLoadingField field) const;
   void SetLoadFigure(TLoadingField field, int32_t milliamps);
+  // The advice labels from the device as it stands.
+  void ShowAdvice();
 
   ILoadingHost& host_;
   TNetDevice* device_ = nullptr;

@@ -210,29 +210,37 @@ std::string DeviceName(const TVududa& device) {
   return Format("%S - %S", device.Location.empty() ? "Not Defined" : device.Location, type);
 }
 
-// Capacities are rounded up and lengths down, so that the advice is on the safe side.
-double RoundedUp(double value) { return std::ceil(value * 100 - 1e-6) / 100; }
-double RoundedDown(double value) { return std::floor(value * 100 + 1e-6) / 100; }
-
 std::string BatteryLine(const std::string& name, const TSourceAdvice& advice, const char* elsewhere) {
   if (advice.RecommendedBattery >= 0)
-    return Format("%s: fit at least %f Ah; the %s battery is enough", name, RoundedUp(advice.RequiredCapacity),
+    return Format("%s: fit at least %f Ah; the %s battery is enough", name, RoundCapacityUp(advice.RequiredCapacity),
                   advice.RecommendedBatteryName);
   return Format("%s: fit at least %f Ah; no battery of its list is enough, move load to %s", name,
-                RoundedUp(advice.RequiredCapacity), elsewhere);
+                RoundCapacityUp(advice.RequiredCapacity), elsewhere);
 }
 
 // What would bring a device's voltages up to its minimum.
 std::string VoltageRemedy(const TVududa& device, const TDeviceAdvice& advice) {
   std::string remedy;
   if (advice.MaxCableLength && *advice.MaxCableLength >= 0)
-    remedy = Format("shorten the cable to %f m", RoundedDown(*advice.MaxCableLength));
+    remedy = Format("shorten the cable to %f m", RoundLengthDown(*advice.MaxCableLength));
   if (advice.DoubledCoresVolts[0] >= device.MinVolts && advice.DoubledCoresVolts[1] >= device.MinVolts)
     remedy += remedy.empty() ? "double its cores" : " or double its cores";
   return remedy.empty() ? "power it from a remote supply" : remedy;
 }
 
 }  // namespace
+
+double RoundCapacityUp(double ampHours) { return std::ceil(ampHours * 100 - 1e-6) / 100; }
+double RoundLengthDown(double metres) { return std::floor(metres * 100 + 1e-6) / 100; }
+
+TSourceAdvice WorkOutSourceAdvice(const TPowerModule& module, int32_t saveIndex) {
+  return SourceAdvice(module, saveIndex);
+}
+
+TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex) {
+  TUnclampedVolts unclamped;
+  return DeviceAdvice(device, saveIndex, unclamped);
+}
 
 TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas) {
   TDesignAdvice advice;

@@ -18,6 +18,8 @@ namespace voltaris {
 
 class TCanvas;
 class TControlPanel;
+class TPowerModule;
+class TVududa;
 
 // One power source: the control panel or a remote supply.
 struct TSourceAdvice {
@@ -28,6 +30,8 @@ struct TSourceAdvice {
   double StandbyHeadroom = 0;          // hours of standby beyond those required
   double AlarmHeadroom = 0;            // amps of peak current beyond the alarm load
   double ContinuousHeadroom = 0;       // amps of continuous rating beyond the quiescent load
+
+  bool operator==(const TSourceAdvice&) const = default;
 };
 
 // One network device with a network parent or a supply.
@@ -40,6 +44,8 @@ struct TDeviceAdvice {
   // length does not matter; negative where no length would do.
   std::optional<double> MaxCableLength;
   std::array<double, 2> DoubledCoresVolts = {0, 0};  // quiescent and alarm volts with the cable's resistance halved
+
+  bool operator==(const TDeviceAdvice&) const = default;
 };
 
 struct TDesignAdvice {
@@ -49,6 +55,21 @@ struct TDesignAdvice {
 
 // Works the advice out from the design as it stands; the design is not changed.
 TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas);
+
+// The advice for one power source alone, as WorkOutAdvice gives it: the
+// control panel's module or a supply's, `saveIndex` as in TSourceAdvice.
+TSourceAdvice WorkOutSourceAdvice(const TPowerModule& module, int32_t saveIndex = -1);
+
+// The advice for one network device alone, exactly as WorkOutAdvice gives it,
+// from only what its figures depend on: the chain that feeds it and what its
+// cable powers. A dialog refreshing on every key needs no more. Meant for a
+// device with a network parent or a supply (WorkOutAdvice lists no other).
+TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex = -1);
+
+// How the advice rounds for the installer: capacities up and lengths down
+// to the hundredth, so that a figure shown is always on the safe side.
+double RoundCapacityUp(double ampHours);
+double RoundLengthDown(double metres);
 
 // Appends the "Design Advice" block: what would put right every source and
 // device that is not Green, or one line saying that all are.

@@ -147,6 +147,8 @@ QWidget* TLoadCalculatorDialog::MakePanelGroup() {
   lbBattCurrent_ = MakeValue("lbBattCurrent", group);
   lbPeakCurrent_ = MakeValue("lbPeakCurrent", group);
   lbRatedOP_ = MakeValue("lbRatedOP", group);
+  lbCapacityNeeded_ = MakeValue("lbCapacityNeeded", group);
+  lbRecommendedBattery_ = MakeValue("lbRecommendedBattery", group);
 
   auto* layout = new QGridLayout(group);
   layout->setHorizontalSpacing(8);
@@ -167,6 +169,8 @@ QWidget* TLoadCalculatorDialog::MakePanelGroup() {
   addRow("Battery Charging Current: ", lbBattCurrent_);
   addRow("Peak Available Current:", lbPeakCurrent_);
   addRow("Continuous Rated Output:", lbRatedOP_);
+  addRow("Capacity Needed:", lbCapacityNeeded_);
+  addRow("Recommended Battery:", lbRecommendedBattery_);
   layout->setColumnStretch(1, 1);
   return group;
 }
@@ -312,6 +316,8 @@ void TLoadCalculatorDialog::Refresh() {
   ShowValue(lbActStandby_, view.lbActStandby);
   ShowValue(lbReqPeakCur_, view.lbReqPeakCur);
   ShowValue(lbActPeak_, view.lbActPeak);
+  ShowValue(lbCapacityNeeded_, view.lbCapacityNeeded);
+  ShowValue(lbRecommendedBattery_, view.lbRecommendedBattery);
 
   {
     const QSignalBlocker blocker(lbDevices_);

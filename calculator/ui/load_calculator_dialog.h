@@ -73,6 +73,8 @@ class TLoadCalculatorDialog : public QDialog, public ILoadCalculatorHost {
   QLabel* lbBattCurrent_ = nullptr;
   QLabel* lbPeakCurrent_ = nullptr;
   QLabel* lbRatedOP_ = nullptr;
+  QLabel* lbCapacityNeeded_ = nullptr;
+  QLabel* lbRecommendedBattery_ = nullptr;
   TColumnList* lbDevices_ = nullptr;
   QPushButton* btnAdd_ = nullptr;
   QPushButton* btnEdit_ = nullptr;

@@ -65,6 +65,11 @@ class GridLineDelegate : public QStyledItemDelegate {
 
 void SetText(QLabel* label, const std::string& text) { label->setText(ToQString(text)); }
 
+void ShowFigure(QLabel* label, const TFigureText& figure) {
+  SetText(label, figure.Text);
+  SetTextColour(label, figure.Colour, QPalette::WindowText);
+}
+
 // Rewrites a field only when its text differs, so that the cursor stays put.
 void SetFieldText(QLineEdit* edit, const std::string& text) {
   const QString shown = ToQString(text);
@@ -82,18 +87,21 @@ enum class TControlStyle { Plain, Bold, Title };
 // them, so that no caption is cut whatever the font.
 enum class TControlLeft {
   Dialog,
-  Captions,       // the figures' captions; the widest of them places the values
-  Values,         // the figures themselves
-  Column,         // the right column of captions
-  Fields,         // the right column of fields
-  AfterPrevious,  // X past the right edge of the control before
-  BeforeFields,   // the control's right edge X short of the fields
+  Captions,        // the figures' captions; the widest of them places the values
+  Values,          // the figures themselves
+  Column,          // the right column of captions
+  AdviceCaptions,  // the right column of the advice band's captions
+  AdviceValues,    // the advice figures beside them
+  Fields,          // the right column of fields
+  AfterPrevious,   // X past the right edge of the control before
+  BeforeFields,    // the control's right edge X short of the fields
 };
 
 // Widths that follow from the font rather than from a number of pixels.
 constexpr int FitCaption = 0;    // a label as wide as its caption
 constexpr int FitFigure = -1;    // a figure as wide as "0000 mA"
-constexpr int ToFieldsEnd = -2;  // a panel from its left edge to the fields' right edge
+constexpr int ToFieldsEnd = -2;  // a panel or a figure from its left edge to the fields' right edge
+constexpr int ToColumn = -3;     // a figure from its left edge to the right column
 
 struct TControlRow {
   TControlKind Kind;
@@ -125,6 +133,12 @@ constexpr int RowTop(int row) { return FigureTop + row * FigureRow; }
 // A caption sits lower than the field beside it, so that their texts line up.
 constexpr int CaptionTop(int row) { return RowTop(row) + 3; }
 
+// The advice band, framed under the figures; what follows it sits lower by
+// the band's height.
+constexpr int Below = TLoadingPresenter::AdviceHeight;
+constexpr int AdviceTop = 114 + 180 + 6;
+constexpr int AdviceCaptionTop(int row) { return AdviceTop + 9 + row * FigureRow; }
+
 namespace controls {
 using enum TControlKind;
 using enum TControlLeft;
@@ -148,12 +162,16 @@ constexpr TControlRow Rows[] = {
     {Label, "Label7", "Alarm device Current", Captions, 0, CaptionTop(3)},
     {Label, "Label14", "Total Qiescent current", Captions, 0, CaptionTop(4)},
     {Label, "Label15", "Total Alarm Current", Captions, 0, CaptionTop(5)},
+    {Label, "Label24", "Quiescent Margin", Captions, 0, AdviceCaptionTop(0)},
+    {Label, "Label25", "Alarm Margin", Captions, 0, AdviceCaptionTop(1)},
     {Label, "Label4", "", Values, 0, CaptionTop(0), FitFigure, 0, Bold},
     {Label, "Label5", "", Values, 0, CaptionTop(1), FitFigure, 0, Bold},
     {Label, "Label8", "", Values, 0, CaptionTop(2), FitFigure, 0, Bold},
     {Label, "Label9", "", Values, 0, CaptionTop(3), FitFigure, 0, Bold},
     {Label, "Label16", "", Values, 0, CaptionTop(4), FitFigure, 0, Bold},
     {Label, "Label17", "", Values, 0, CaptionTop(5), FitFigure, 0, Bold},
+    {Label, "lbQuiescentMargin", "", Values, 0, AdviceCaptionTop(0), ToColumn, 0, Bold},
+    {Label, "lbAlarmMargin", "", Values, 0, AdviceCaptionTop(1), ToColumn, 0, Bold},
 
     {Label, "Label1", "Cable Length (M)", Column, 0, CaptionTop(0)},
     {Field, "Edit1", "", Fields, 0, RowTop(0), EditWidth, FieldHeight},
@@ -174,14 +192,22 @@ constexpr TControlRow Rows[] = {
     {Label, "Label13", "Alarm Load (mA)", Column, 0, CaptionTop(5), FitCaption, 0, Plain, "Panel1"},
     {Field, "Edit4", "", Fields, 0, RowTop(5), EditWidth, FieldHeight, Plain, "Panel1"},
 
+    // The design advice: the margins under the voltages, the cable's figures
+    // in the right column.
+    {Bevel, "Bevel3", "", Dialog, 8, AdviceTop, DialogWidth - 16, Below - 6},
+    {Label, "Label26", "Longest cable", AdviceCaptions, 0, AdviceCaptionTop(0)},
+    {Label, "lbLongestCable", "", AdviceValues, 0, AdviceCaptionTop(0), ToFieldsEnd, 0, Bold},
+    {Label, "Label27", "Doubled cores", AdviceCaptions, 0, AdviceCaptionTop(1)},
+    {Label, "lbDoubledCores", "", AdviceValues, 0, AdviceCaptionTop(1), ToFieldsEnd, 0, Bold},
+
     // Buttons and the details part. RefreshDetails moves OK and Cancel below
     // the list while it shows.
-    {Button, "DetailBtn", "Show Details", Dialog, 8, 301, 110, ButtonHeight},
-    {Button, "Button3", "OK", Dialog, DialogWidth - 176, 301, 80, ButtonHeight},
-    {Button, "Button4", "Cancel", Dialog, DialogWidth - 88, 301, 80, ButtonHeight},
-    {List, "lbDevices", "", Dialog, 8, 336, DialogWidth - 16, 228},
-    {Button, "Button1", "Add", Dialog, 8, 572, 80, ButtonHeight},
-    {Button, "Button2", "Delete", Dialog, 96, 572, 80, ButtonHeight},
+    {Button, "DetailBtn", "Show Details", Dialog, 8, 301 + Below, 110, ButtonHeight},
+    {Button, "Button3", "OK", Dialog, DialogWidth - 176, 301 + Below, 80, ButtonHeight},
+    {Button, "Button4", "Cancel", Dialog, DialogWidth - 88, 301 + Below, 80, ButtonHeight},
+    {List, "lbDevices", "", Dialog, 8, 336 + Below, DialogWidth - 16, 228},
+    {Button, "Button1", "Add", Dialog, 8, 572 + Below, 80, ButtonHeight},
+    {Button, "Button2", "Delete", Dialog, 96, 572 + Below, 80, ButtonHeight},
 };
 }  // namespace controls
 
@@ -191,6 +217,7 @@ struct TFigureColumns {
   int Values = 0;
   int ValueWidth = 0;
   int Column = 0;
+  int AdviceValues = 0;  // the advice band's right figures
 };
 
 TFigureColumns PlaceFigureColumns(const QFont& font) {
@@ -210,6 +237,12 @@ TFigureColumns PlaceFigureColumns(const QFont& font) {
   const int rightCaptionWidth = std::max(metrics.horizontalAdvance(QString::fromLatin1(ImpedanceCaption)),
                                          metrics.horizontalAdvance(QString::fromLatin1(Panel1Title)) - EditWidth - 4);
   columns.Column = std::max(columns.Values + columns.ValueWidth + 4, EditLeft - 6 - rightCaptionWidth);
+  int adviceCaptionWidth = 0;
+  for (const TControlRow& row : controls::Rows) {
+    if (row.Left == TControlLeft::AdviceCaptions)
+      adviceCaptionWidth = std::max(adviceCaptionWidth, metrics.horizontalAdvance(QString::fromLatin1(row.Caption)));
+  }
+  columns.AdviceValues = columns.Column + adviceCaptionWidth + 6;
   return columns;
 }
 
@@ -312,7 +345,11 @@ void BuildControlTable(QDialog& dialog, QObject& keyFilter) {
         left += columns.Values;
         break;
       case Column:
+      case AdviceCaptions:
         left += columns.Column;
+        break;
+      case AdviceValues:
+        left += columns.AdviceValues;
         break;
       case Fields:
         left += EditLeft;
@@ -326,6 +363,7 @@ void BuildControlTable(QDialog& dialog, QObject& keyFilter) {
         break;
     }
     if (row.Width == ToFieldsEnd) size.setWidth(FieldsEnd - left);
+    if (row.Width == ToColumn) size.setWidth(columns.Column - 4 - left);
     const QPoint origin = parent == &dialog ? QPoint() : parent->mapTo(&dialog, QPoint());
     const QPoint place = QPoint(left, row.Y) - origin;
     // A caption in a panel ends with the panel.
@@ -400,6 +438,10 @@ void TLoadingDialog::BuildControls() {
   label9_ = Control<QLabel>(*this, "Label9");
   label16_ = Control<QLabel>(*this, "Label16");
   label17_ = Control<QLabel>(*this, "Label17");
+  lbQuiescentMargin_ = Control<QLabel>(*this, "lbQuiescentMargin");
+  lbAlarmMargin_ = Control<QLabel>(*this, "lbAlarmMargin");
+  lbLongestCable_ = Control<QLabel>(*this, "lbLongestCable");
+  lbDoubledCores_ = Control<QLabel>(*this, "lbDoubledCores");
   label1_ = Control<QLabel>(*this, "Label1");
   const char* const editNames[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
   for (int k = 0; k < 6; ++k) edits_[k] = Control<QLineEdit>(*this, editNames[k]);
@@ -479,6 +521,10 @@ void TLoadingDialog::Refresh() {
   SetText(label9_, view.Label9);
   SetText(label16_, view.Label16);
   SetText(label17_, view.Label17);
+  ShowFigure(lbQuiescentMargin_, view.lbQuiescentMargin);
+  ShowFigure(lbAlarmMargin_, view.lbAlarmMargin);
+  ShowFigure(lbLongestCable_, view.lbLongestCable);
+  ShowFigure(lbDoubledCores_, view.lbDoubledCores);
 
   const std::string* texts[] = {&view.Edit1, &view.Edit2, &view.Edit3, &view.Edit4, &view.Edit5, &view.Edit6};
   for (int k = 0; k < 6; ++k) {

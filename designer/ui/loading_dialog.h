@@ -78,6 +78,10 @@ class TLoadingDialog : public QDialog {
   QLabel* label9_ = nullptr;
   QLabel* label16_ = nullptr;
   QLabel* label17_ = nullptr;
+  QLabel* lbQuiescentMargin_ = nullptr;
+  QLabel* lbAlarmMargin_ = nullptr;
+  QLabel* lbLongestCable_ = nullptr;
+  QLabel* lbDoubledCores_ = nullptr;
   QLabel* label1_ = nullptr;
   QLineEdit* edits_[6] = {};  // Edit1 .. Edit6
   QFrame* panel1_ = nullptr;

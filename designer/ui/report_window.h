@@ -1,5 +1,6 @@
-// The report window: the system report in an editable text box, with
-// "Save Report" to write it (edits included) to a text file and "Done".
+// The report window: the system report and the design advice after it in
+// an editable text box, with "Save Report" to write what the box shows
+// (edits included) to a text file and "Done".
 #pragma once
 
 #include <QDialog>

@@ -152,6 +152,47 @@ TEST_F(LoadCalculatorTest, EntriesSetTheModulesExtraLoadAndColours) {
   EXPECT_EQ(view().lbActStandby, (TValueLabel{"  ---", ColourBlack}));
 }
 
+// Orvane 100 at grade 2 (12 h, no alarm reserve here): its own 50 mA needs
+// 12 h x 0.05 A = 0.60 Ah, which its 7.2 Ah carries. Two Halvard S bring the
+// alarm load to 1140 mA, beyond the 0.88 A any battery leaves: none is enough;
+// 12 h x 0.086 A = 1.032 Ah, shown rounded up. Deleting them puts it back.
+TEST_F(LoadCalculatorTest, TheAdviceFollowsTheLinesAddedAndDeleted) {
+  OpenPanel(5, 2);
+  EXPECT_EQ(view().lbCapacityNeeded, (TValueLabel{"0.60 Ah", ColourBlue}));
+  EXPECT_EQ(view().lbRecommendedBattery, (TValueLabel{"7.2 Ah", ColourBlue}));
+  Add("Halvard S (Normal)", 2);
+  EXPECT_EQ(view().lbCapacityNeeded.Text, "1.04 Ah");
+  EXPECT_EQ(view().lbRecommendedBattery, (TValueLabel{"No battery of the list is enough", ColourRed}));
+  calc.SelectLine(0);
+  calc.btnDeleteClick();
+  EXPECT_EQ(view().lbCapacityNeeded.Text, "0.60 Ah");
+  EXPECT_EQ(view().lbRecommendedBattery.Text, "7.2 Ah");
+}
+
+// Orvane 400 at grade 2 with a 15 minute alarm period: its own 70 mA, three
+// LinkIP (630 mA) and a Halvard S (18 / 545 mA): 718 mA, 1245 mA in alarm,
+// under the 1.25 A peak. Required 1.245 A x 0.5 h + 12 h x 0.718 A = 9.2385 Ah.
+//   7.2 Ah:  (7.2 - 0.6225) / 0.718 = 9.16 h, short of 12 h
+//   17.0 Ah: 22.8 h, continuous 1.25 A: enough
+// Fitting it leaves the advice as it was: it never depended on the battery fitted.
+TEST_F(LoadCalculatorTest, TheAdviceNamesTheBatteryOfTheListThatIsEnough) {
+  SetUpPanel(10, 2);
+  module.SetAlarmPeriod(15);
+  calc.Open(module, lines, filter);
+  Add("Orvane LinkIP", 3);
+  Add("Halvard S (Normal)", 1);
+  ASSERT_EQ(module.TotalAlarm(), 1245);
+  EXPECT_EQ(view().lbActStandby, (TValueLabel{"9.16 Hours", ColourRed}));
+  EXPECT_EQ(view().lbCapacityNeeded.Text, "9.24 Ah");
+  EXPECT_EQ(view().lbRecommendedBattery, (TValueLabel{"17.0 Ah", ColourBlue}));
+  ASSERT_EQ(view().BatteryItems.at(1), "17.0 Ah");
+  calc.cbBatteryTypeChange(1);
+  EXPECT_EQ(view().lbActStandby.Colour, ColourGreen);
+  EXPECT_EQ(view().lbCapacityNeeded.Text, "9.24 Ah");
+  EXPECT_EQ(view().lbRecommendedBattery.Text, "17.0 Ah");
+  EXPECT_EQ(module.BatteryIndex, 1);
+}
+
 TEST_F(LoadCalculatorTest, RaisingTheGradeOffersToRemoveLowerGradeDevices) {
   for (bool yes : {true, false}) {
     lines.clear();

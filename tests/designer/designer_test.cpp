@@ -276,6 +276,26 @@ TEST_F(DesignerTest, ReportWindowGetsTheReportWithCaptionAndSaveLocation) {
   EXPECT_NE(host.reportText.find("Network1 - not used\r\n"), std::string::npos);
 }
 
+// The report window shows the system report as it is, then the advice. A new
+// Orvane 200 has no battery yet: its own 50 mA over 12 h and the alarm
+// reserve of 15 minutes, twice, need 0.6 + 0.025 Ah, and its 7.2 Ah is enough.
+TEST_F(DesignerTest, TheReportIsFollowedByTheDesignAdvice) {
+  New("Orvane 200", 2, "Shop", "Unit 4");
+  designer.Report();
+  TStringList report;
+  designer.ControlPanel()->WriteSystemReport(report, "Unit 4", "01/02/2027");
+  const std::string specified = JoinLines(report);
+  ASSERT_EQ(host.reportText.substr(0, specified.size()), specified);
+  EXPECT_EQ(host.reportText.substr(specified.size()),
+            "\r\nDesign Advice\r\nOrvane 200: fit at least 0.63 Ah; the 7.2 Ah battery is enough\r\n");
+
+  designer.SummaryPanel().ChooseBattery(0);
+  designer.Report();
+  const std::string allGreen = "Design Advice\r\nEvery power source and device is Green: nothing needs changing\r\n";
+  ASSERT_GT(host.reportText.size(), allGreen.size());
+  EXPECT_EQ(host.reportText.substr(host.reportText.size() - allGreen.size()), allGreen);
+}
+
 TEST_F(DesignerTest, ExitAndTheCloseBoxAskAboutUnsavedChanges) {
   New("Orvane 200", 2);
   EXPECT_TRUE(designer.Session().ExitProgram());  // nothing changed: no question

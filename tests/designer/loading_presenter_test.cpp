@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/format.h"
+#include "model/advice.h"
 #include "tests/model/design_fixture.h"
 
 namespace voltaris::testing {
@@ -81,7 +83,7 @@ TEST_F(LoadingPresenterTest, OpeningShowsTheDeviceAsItStands) {
   EXPECT_EQ(view.DevTypeItems[static_cast<size_t>(view.DevTypeIndex)], "Orvane D1");
   EXPECT_EQ(view.Location, "Not Defined");
   EXPECT_EQ(view.LocationColour, ColourRed);
-  EXPECT_EQ(view.Height, 357);
+  EXPECT_EQ(view.Height, 357 + LoadingAdviceHeight);
 
   // 225 mA over 20 ohms leaves 9.1 V, below the minimum: red.
   presenter.ApplyField(F::Edit1, "200");
@@ -98,6 +100,68 @@ TEST_F(LoadingPresenterTest, OpeningShowsTheDeviceAsItStands) {
   EXPECT_EQ(view.Label4.Text, "N/A");
   presenter.Open(canvas.Create<TNetDevice>());
   EXPECT_FALSE(view.DevTypeEnabled);
+}
+
+// The advice for the reader, at 0.1 ohm/m with its own 25 / 45 mA and 200 mA attached:
+//   200 m (20 ohms): 225 mA drop 4.5 V to 9.10 V, 245 mA drop 4.9 V to 8.70 V;
+//     margins -1.40 and -1.80 V; the longest cable 200 + min(-1400 / 225,
+//     -1800 / 245) / 0.1 = 126.53 m; twice the cores 9.10 + 2.25 = 11.35 V and
+//     8.70 + 2.45 = 11.15 V, both above 10.5 V.
+//   400 m: 4.60 and 3.80 V; the same 126.53 m; twice the cores 9.10 and 8.70 V,
+//     still below the minimum.
+//   No impedance: 13.60 V, margins 3.10 V, any length.
+TEST_F(LoadingPresenterTest, TheAdviceFollowsEveryChangeOfTheDialog) {
+  TVududa& reader = ReaderOnNetwork();
+  presenter.Open(reader);
+  const TLoadingView& view = presenter.View();
+  presenter.ApplyField(F::Edit1, "200");
+  presenter.ApplyField(F::Edit3, "200");
+  EXPECT_EQ(view.lbQuiescentMargin, (TFigureText{"-1.40 V", ColourRed}));
+  EXPECT_EQ(view.lbAlarmMargin, (TFigureText{"-1.80 V", ColourRed}));
+  EXPECT_EQ(view.lbLongestCable, (TFigureText{"126.53 m", ColourBlack}));
+  EXPECT_EQ(view.lbDoubledCores, (TFigureText{"11.35 / 11.15 V", ColourBlack}));
+
+  presenter.ApplyField(F::Edit1, "400");
+  EXPECT_EQ(view.Label4.Text, "4.60");
+  EXPECT_EQ(view.lbLongestCable.Text, "126.53 m");
+  EXPECT_EQ(view.lbDoubledCores, (TFigureText{"9.10 / 8.70 V", ColourRed}));
+
+  presenter.ApplyField(F::Edit2, "0");
+  EXPECT_EQ(view.lbQuiescentMargin, (TFigureText{"3.10 V", ColourBlack}));
+  EXPECT_EQ(view.lbAlarmMargin, (TFigureText{"3.10 V", ColourBlack}));
+  EXPECT_EQ(view.lbLongestCable, (TFigureText{"any length", ColourBlack}));
+  EXPECT_EQ(view.lbDoubledCores, (TFigureText{"13.60 / 13.60 V", ColourBlack}));
+
+  // The figures are the model's own, as the whole design's advice gives them.
+  presenter.ApplyField(F::Edit2, "10");
+  const TDesignAdvice advice = WorkOutAdvice(panel, canvas);
+  ASSERT_EQ(advice.Devices.size(), 1u);
+  EXPECT_EQ(view.lbLongestCable.Text, Format("%.2f m", RoundLengthDown(*advice.Devices[0].MaxCableLength)));
+}
+
+// A keypad powering 900 / 900 mA over 40 m leaves 9.72 / 9.64 V; a second
+// keypad behind it is short with no cable at all (see the advice's own tests).
+// Off every network there is nothing to advise.
+TEST_F(LoadingPresenterTest, TheAdviceSaysWhenNoLengthWillDo) {
+  TVududa& a = Place(K4);
+  ASSERT_TRUE(Drop(a, Net(0)));
+  a.SetCableLength(40);
+  a.SetAttachedLoad({900, 900});
+  TVududa& b = Place(K4);
+  ASSERT_TRUE(Drop(b, a));
+  presenter.Open(b);
+  EXPECT_EQ(presenter.View().lbLongestCable, (TFigureText{"no length will do", ColourRed}));
+  presenter.Open(a);
+  EXPECT_EQ(presenter.View().lbQuiescentMargin, (TFigureText{"-0.78 V", ColourRed}));
+  EXPECT_EQ(presenter.View().lbAlarmMargin, (TFigureText{"-0.86 V", ColourRed}));
+  EXPECT_EQ(presenter.View().lbLongestCable, (TFigureText{"30.85 m", ColourBlack}));
+
+  for (TNetDevice* device : {static_cast<TNetDevice*>(&Place(K4)), &canvas.Create<TNetDevice>()}) {
+    presenter.Open(*device);
+    for (const TFigureText* figure : {&presenter.View().lbQuiescentMargin, &presenter.View().lbAlarmMargin,
+                                      &presenter.View().lbLongestCable, &presenter.View().lbDoubledCores})
+      EXPECT_EQ(*figure, (TFigureText{"N/A", ColourBlack}));
+  }
 }
 
 TEST_F(LoadingPresenterTest, QuiescentLoadAboveTheAlarmLoadRaisesIt) {
@@ -130,8 +194,8 @@ TEST_F(LoadingPresenterTest, TheLoadListReplacesThePlainFigures) {
   presenter.Open(reader);
   presenter.DetailBtnClick();
   EXPECT_TRUE(reader.DetailsShown);
-  EXPECT_EQ(presenter.View().Height, 672);
-  EXPECT_EQ(presenter.View().ButtonsTop, 611);
+  EXPECT_EQ(presenter.View().Height, 672 + LoadingAdviceHeight);
+  EXPECT_EQ(presenter.View().ButtonsTop, 611 + LoadingAdviceHeight);
 
   canvas.Context().Filter.CurrentGrade = -1;
   AddEntry(2, "Halvard S (Normal)");

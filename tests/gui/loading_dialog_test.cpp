@@ -118,7 +118,7 @@ class LoadingDialogTest : public QObject {
     WhileModal(*dialog, [&] {
       QVERIFY(QTest::qWaitForWindowActive(d));
       QCOMPARE(d->windowTitle(), QString("LoadingFrm"));
-      QCOMPARE(d->size(), QSize(461, 357));
+      QCOMPARE(d->size(), QSize(461, 357 + LoadingAdviceHeight));
       QCOMPARE(Control<QLabel>(d, "Label18")->text(), QString("Network1"));
       QCOMPARE(Control<QComboBox>(d, "cbDevType")->currentText(), QString("Orvane K4"));
 
@@ -158,8 +158,8 @@ class LoadingDialogTest : public QObject {
       d->grab().save(QStringLiteral("loading_dialog_plain.png"));
 
       QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
-      QCOMPARE(d->height(), 672);
-      QCOMPARE(Control<QPushButton>(d, "Button3")->y(), 611);
+      QCOMPARE(d->height(), 672 + LoadingAdviceHeight);
+      QCOMPARE(Control<QPushButton>(d, "Button3")->y(), 611 + LoadingAdviceHeight);
       QTest::mouseClick(Control<QPushButton>(d, "Button1"), Qt::LeftButton);
       auto* list = Control<QTreeWidget>(d, "lbDevices");
       QCOMPARE(list->topLevelItemCount(), 1);

@@ -414,6 +414,20 @@ class RandomDesign : public AdviceTest {
     }
   }
 
+  // Each device and each source worked out alone gives exactly the figures of the whole design.
+  void CheckAloneAsInTheWhole(const TDesignAdvice& advice) const {
+    for (const TDeviceAdvice& entry : advice.Devices) {
+      const auto& device = dynamic_cast<const TVududa&>(*canvas.Tiles()[static_cast<size_t>(entry.SaveIndex)]);
+      EXPECT_EQ(WorkOutDeviceAdvice(device, entry.SaveIndex), entry) << "tile " << entry.SaveIndex;
+    }
+    for (const TSourceAdvice& entry : advice.Sources) {
+      const TPowerModule& module =
+          entry.SaveIndex < 0 ? panel
+                              : dynamic_cast<const TPSU&>(*canvas.Tiles()[static_cast<size_t>(entry.SaveIndex)]).Module;
+      EXPECT_EQ(WorkOutSourceAdvice(module, entry.SaveIndex), entry) << "source " << entry.SaveIndex;
+    }
+  }
+
   // The recommended battery clears the three flags and the one before it by capacity does not.
   void CheckBattery(TPowerModule& module, const TSourceAdvice& source) {
     const std::vector<int32_t> order = ByCapacity(module.PanelType);
@@ -467,6 +481,7 @@ TEST(AdviceRandom, LimitsAndBatteriesHoldOnRandomDesigns) {
     WriteDesignAdvice(block, design.panel, design.canvas, advice);
     EXPECT_EQ(design.Figures(), before);
     EXPECT_GE(block.size(), 3u);
+    design.CheckAloneAsInTheWhole(advice);
     design.CheckCableLimits(advice);
     std::vector<TPowerModule*> modules{&design.panel};
     for (const auto& tile : design.canvas.Tiles()) {
