@@ -210,10 +210,18 @@ std::string DeviceName(const TVududa& device) {
   return Format("%S - %S", device.Location.empty() ? "Not Defined" : device.Location, type);
 }
 
-std::string BatteryLine(const std::string& name, const TSourceAdvice& advice, const char* elsewhere) {
+std::string BatteryLine(const std::string& name, const TPowerModule& module, const TSourceAdvice& advice,
+                        const char* elsewhere) {
   if (advice.RecommendedBattery >= 0)
     return Format("%s: fit at least %f Ah; the %s battery is enough", name, RoundCapacityUp(advice.RequiredCapacity),
                   advice.RecommendedBatteryName);
+  // The battery fitted holds enough: no capacity would help, the current is the trouble.
+  const bool capacityEnough = module.BatteryIndex >= 0 && !module.InsufficientBackup;
+  if (capacityEnough && (module.AlarmOverload || module.ContinuousOverload))
+    return Format("%s: %s; no battery of its list is enough, move load to %s", name,
+                  module.AlarmOverload ? "the alarm load is more than its peak current"
+                                       : "the quiescent load is more than its continuous rating",
+                  elsewhere);
   return Format("%s: fit at least %f Ah; no battery of its list is enough, move load to %s", name,
                 RoundCapacityUp(advice.RequiredCapacity), elsewhere);
 }
@@ -271,7 +279,7 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
     if (source.SaveIndex < 0) {
       if (!PowerShort(panel)) continue;
       allGreen = false;
-      list.push_back(BatteryLine(PanelName(panel), source, "a remote supply"));
+      list.push_back(BatteryLine(PanelName(panel), panel, source, "a remote supply"));
       continue;
     }
     const auto* psu = static_cast<size_t>(source.SaveIndex) < tiles.size()
@@ -281,7 +289,7 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
     const std::string name = Format("PSU %d", ++supplyNumber);
     if (psu->Status == Green && !PowerShort(psu->Module)) continue;
     allGreen = false;
-    if (PowerShort(psu->Module)) list.push_back(BatteryLine(name, source, "another remote supply"));
+    if (PowerShort(psu->Module)) list.push_back(BatteryLine(name, psu->Module, source, "another remote supply"));
     if (psu->Module.LowestDeviceGrade < psu->Grade)
       list.push_back(Format("%s: change its load devices to Grade %d", name, psu->Grade));
   }

@@ -146,8 +146,8 @@ class AdviceViewTest : public QObject {
     s.Action("mnuReport")->trigger();
     QVERIFY(
         shown.endsWith(QString("\nDesign Advice\n"
-                               "Orvane 200: fit at least 4.86 Ah; no battery of its list is enough, "
-                               "move load to a remote supply\n")));
+                               "Orvane 200: the alarm load is more than its peak current; no battery of "
+                               "its list is enough, move load to a remote supply\n")));
 
     bool checked = false;
     WhenShown<TLoadCalculatorDialog>([&checked](TLoadCalculatorDialog* d) {

@@ -187,8 +187,10 @@ TEST_F(AdviceTest, ASourceNoBatteryCanSaveIsToldToMoveLoad) {
   EXPECT_EQ(advice.Sources[1].RecommendedBattery, -1);
   const TStringList block = Block();
   ASSERT_EQ(block.size(), 4u);
+  // The battery fitted holds enough: the line names the current, not a capacity.
   EXPECT_EQ(block[2],
-            "Orvane 200: fit at least 2.30 Ah; no battery of its list is enough, move load to a remote supply");
+            "Orvane 200: the alarm load is more than its peak current; no battery of its list is enough, move load "
+            "to a remote supply");
   EXPECT_EQ(block[3].substr(0, 6), "PSU 1:");
   EXPECT_NE(block[3].find("move load to another remote supply"), std::string::npos);
 }

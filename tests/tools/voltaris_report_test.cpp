@@ -145,8 +145,8 @@ TEST(VoltarisReport, AdviceFollowsTheUnchangedReport) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt") +
                             "\nDesign Advice\n"
-                            "Orvane 200: fit at least 4.86 Ah; no battery of its list is enough, move load to a "
-                            "remote supply\n");
+                            "Orvane 200: the alarm load is more than its peak current; no battery of its list "
+                            "is enough, move load to a remote supply\n");
 }
 
 TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
