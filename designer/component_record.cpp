@@ -335,6 +335,7 @@ TComponentRecord TileRecord(std::string className, std::string name, const TBoun
   TComponentRecord record;
   record.ClassName = std::move(className);
   record.Name = std::move(name);
+  record.Properties.reserve(5);
   record.Add("Left", TPropertyValue::Integer(bounds.Left));
   record.Add("Top", TPropertyValue::Integer(bounds.Top));
   record.Add("Width", TPropertyValue::Integer(bounds.Width));

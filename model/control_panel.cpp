@@ -207,14 +207,16 @@ void TControlPanel::BuildWarnings() {
     return;
   }
   ++context_.Counters.BuildWarnings;
+  Warnings.clear();
+  // Nobody shows the warnings (a project being read): they are built once
+  // it is shown.
+  if (!OnWarningsChanged.Connected()) return;
   // The lowest grade on the networks as they stand now, not as they stood at
   // the last grade change: a device taken off a network, or set up to
   // another grade, changes what the warnings and the report must say.
   int32_t lowest = Grade;
   for (const TPanelNetwork* network : Networks) lowest = std::min(lowest, network->LowestEffectiveGrade());
   LowestNetworkGrade = lowest;
-  Warnings.clear();
-  if (!OnWarningsChanged.Connected()) return;
   const TStatusSet networks = NetworkStatusSet();
   TStatusSet supplies = 0;
   for (const TPSU* psu : PSUs) supplies |= StatusBit(psu->Status);
