@@ -11,10 +11,10 @@ enum TDesignerChange : unsigned {
   ChangedMenus = 1u << 3,    // menu states, "Clone to" items, network labels
   ChangedCaption = 1u << 4,  // the window caption
   ChangedStatusText = 1u << 5,
-  ChangedLayout = 1u << 6,   // which regions show, the canvas cursor
-  ChangedDevices = 1u << 7,  // the list of devices attached to the panel
-  ChangedScroll = 1u << 8,   // the canvas scroll position
-  ChangedProject = 1u << 9,  // a new project and canvas: every tile view is rebuilt
+  ChangedLayout = 1u << 6,      // which regions show, the canvas cursor
+  ChangedDevices = 1u << 7,     // the list of devices attached to the panel
+  ChangedScroll = 1u << 8,      // the canvas scroll position
+  ChangedProject = 1u << 9,     // a new project and canvas: every tile view is rebuilt
   ChangedSelection = 1u << 10,  // the selected tile
 };
 

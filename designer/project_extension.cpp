@@ -97,8 +97,8 @@ std::vector<TChargeCurrent> ReadChargeCurrentRecord(TStream& record) {
     current.Milliamps = record.ReadInt32();
     CheckAscending(current.Tile, currents.empty() ? 0 : currents.back().Tile, currents.empty(), "charging currents");
     if (current.Milliamps < 0 || current.Milliamps > 100000)
-      throw StreamError(Format("the charging current %d mA of tile %d is not a charging current", current.Milliamps,
-                               current.Tile));
+      throw StreamError(
+          Format("the charging current %d mA of tile %d is not a charging current", current.Milliamps, current.Tile));
     currents.push_back(current);
   }
   return currents;

@@ -72,7 +72,9 @@ struct TProjectExtension {
   std::vector<TChildOrder> ChildOrders;            // in ascending save index
   bool HasPalette = false;
   std::vector<std::string> Palette;
-  bool Empty() const { return DataCableLengths.empty() && ChargeCurrents.empty() && ChildOrders.empty() && !HasPalette; }
+  bool Empty() const {
+    return DataCableLengths.empty() && ChargeCurrents.empty() && ChildOrders.empty() && !HasPalette;
+  }
   bool operator==(const TProjectExtension&) const = default;
 };
 

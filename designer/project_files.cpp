@@ -103,9 +103,10 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
   }
   for (size_t i = 0; i < tiles.size(); ++i) {
     const std::vector<TNetDevice*>& children = tiles[i]->Children;
-    const bool inSaveOrder = std::is_sorted(children.begin(), children.end(), [](const TNetDevice* a, const TNetDevice* b) {
-      return a->SaveIndex < b->SaveIndex;
-    });
+    const bool inSaveOrder = std::is_sorted(children.begin(), children.end(),
+                                            [](const TNetDevice* a, const TNetDevice* b) {
+                                              return a->SaveIndex < b->SaveIndex;
+                                            });
     if (inSaveOrder) continue;
     TChildOrder order{static_cast<int32_t>(i), {}};
     for (const TNetDevice* child : children) order.Children.push_back(child->SaveIndex);
@@ -360,11 +361,14 @@ class TProjectReader {
   // Charging currents that followed an earlier grade, as they were saved.
   void ApplyChargeCurrents() const {
     for (const TChargeCurrent& current : extension_.ChargeCurrents) {
-      auto* psu = static_cast<size_t>(current.Tile) < tiles_.size() ? dynamic_cast<TPSU*>(tiles_[static_cast<size_t>(current.Tile)]) : nullptr;
+      auto* psu = static_cast<size_t>(current.Tile) < tiles_.size()
+                      ? dynamic_cast<TPSU*>(tiles_[static_cast<size_t>(current.Tile)])
+                      : nullptr;
       if (!psu)
-        throw FileError(Format("%s: the extension section gives a charging current to tile %d, which is not a power "
-                               "supply",
-                               datName_, current.Tile));
+        throw FileError(
+            Format("%s: the extension section gives a charging current to tile %d, which is not a power "
+                   "supply",
+                   datName_, current.Tile));
       psu->Module.ChargeCurrent = current.Milliamps;
     }
   }
@@ -373,11 +377,13 @@ class TProjectReader {
   // each list must hold exactly the children the links gave.
   void ApplyChildOrders() const {
     for (const TChildOrder& order : extension_.ChildOrders) {
-      TDevice* parent = static_cast<size_t>(order.Tile) < tiles_.size() ? tiles_[static_cast<size_t>(order.Tile)] : nullptr;
+      TDevice* parent = static_cast<size_t>(order.Tile) < tiles_.size() ? tiles_[static_cast<size_t>(order.Tile)]
+                                                                        : nullptr;
       std::vector<TNetDevice*> reordered;
       if (parent) {
         for (int32_t index : order.Children) {
-          const TDevice* tile = static_cast<size_t>(index) < tiles_.size() ? tiles_[static_cast<size_t>(index)] : nullptr;
+          const TDevice* tile = static_cast<size_t>(index) < tiles_.size() ? tiles_[static_cast<size_t>(index)]
+                                                                           : nullptr;
           const auto found = std::find(parent->Children.begin(), parent->Children.end(), tile);
           if (!tile || found == parent->Children.end() ||
               std::find(reordered.begin(), reordered.end(), *found) != reordered.end())

@@ -72,7 +72,8 @@ void TSystemFilesPresenter::Delete() {
     return;
   }
   if (!openProject_.empty() && name == openProject_) {
-    messages_.ShowWarning(Format("%s is the project open in the designer and cannot be deleted while it is open.", name));
+    messages_.ShowWarning(
+        Format("%s is the project open in the designer and cannot be deleted while it is open.", name));
     return;
   }
   if (!messages_.Confirm(Format("Delete project %s? Its files %s.dat and %s.pjx will be removed.", name, name, name)))

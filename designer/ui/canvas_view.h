@@ -6,8 +6,8 @@
 #pragma once
 
 #include <QScrollArea>
-#include <functional>
 #include <deque>
+#include <functional>
 #include <map>
 #include <vector>
 

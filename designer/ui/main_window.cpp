@@ -2,14 +2,14 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QGuiApplication>
 #include <QMessageBox>
-#include <QScreen>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QSvgRenderer>
@@ -132,8 +132,8 @@ void TMainWindow::CreateMenus() {
   edit->setObjectName("mnuEdit");
   undoAction_ = named(command(edit->addAction("Undo"), [this] { designer_->Undo(); }), "mnuUndo",
                       {QKeySequence(Qt::CTRL | Qt::Key_Z)});
-  redoAction_ = named(command(edit->addAction("Redo"), [this] { designer_->Redo(); }),
-                      "mnuRedo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  redoAction_ = named(command(edit->addAction("Redo"), [this] { designer_->Redo(); }), "mnuRedo",
+                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   edit->addSeparator();
   deleteAction_ = named(command(edit->addAction("Delete"), [this] { designer_->CanvasControl().DeleteSelected(); }),
                         "mnuDelete", {QKeySequence(Qt::Key_Delete)});
@@ -290,9 +290,7 @@ void TMainWindow::RestorePlacement() {
 
 void TMainWindow::KeepPlacement() {
   const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-  Run([&] {
-    WriteWindowPlacement(store_, {normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()});
-  });
+  Run([&] { WriteWindowPlacement(store_, {normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()}); });
 }
 
 // --- IMessageSink and IDesignerHost ---

@@ -44,7 +44,8 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   EXPECT_EQ(panel.RequiredStandby, 24);
   EXPECT_TRUE(designer.Session().PendingIndexEntry);
   EXPECT_FALSE(designer.Session().Modified);
-  EXPECT_EQ(designer.Session().Caption, ProjectCaption("Unit 4"));  // the new project's name from the start  // New leaves the caption
+  EXPECT_EQ(designer.Session().Caption,
+            ProjectCaption("Unit 4"));  // the new project's name from the start  // New leaves the caption
   EXPECT_EQ(designer.StatusText, "Select Component From Toolbar");
   EXPECT_EQ(designer.SummaryPanel().Summary.Panel, " Orvane 700");
   EXPECT_EQ(designer.SummaryPanel().Summary.BatteryItems, (TStringList{"7.2 Ah", "17.0 Ah", "18.0 Ah"}));

@@ -15,14 +15,13 @@ namespace {
 
 // What the window shows of the designer besides the design itself.
 std::string DesignerShown(TDesigner& designer) {
-  std::string shown =
-      EverythingShown(designer.Context().Settings, *designer.ControlPanel(), designer.Canvas());
+  std::string shown = EverythingShown(designer.Context().Settings, *designer.ControlPanel(), designer.Canvas());
   const TSummaryPresenter& summary = designer.SummaryPanel();
   const TSummaryView& view = summary.Summary;
   shown += Format("summary %s|%d|%s|%d|%d|%d|%s|%d\n", view.Panel, view.BatteryIndex, view.BatteryText, view.GradeIndex,
                   view.ACFailChecked ? 1 : 0, view.ACFailEnabled ? 1 : 0, view.DegradeText, view.DegradeIndex);
   for (const TSummaryText* value : {&view.PSU, &view.BattCurrent, &view.QLoad, &view.AlmLoad, &view.PeakCurrent,
-                                     &view.StandBy, &view.RatedOP, &view.ActStandby})
+                                    &view.StandBy, &view.RatedOP, &view.ActStandby})
     shown += Format("%s %d,%d,%d\n", value->Text, value->Colour.R, value->Colour.G, value->Colour.B);
   for (const std::string& line : summary.Errors) shown += "error " + line + "\n";
   for (const auto& row : summary.AttachedDevices) shown += "attached " + row.Qty + " " + row.Name + "\n";
@@ -235,11 +234,11 @@ TEST_F(UndoProperty, EveryCommandUndoesAndRedoesToExactlyWhatWasShown) {
       }
       // The history follows every change, and Modified is exact.
       const TState now = Now();
-      ASSERT_TRUE(TUndoHistory::SameImage(designer.History().Current(), now.Image)) << "seed " << seed << " step "
-                                                                                    << step << " op " << op;
+      ASSERT_TRUE(TUndoHistory::SameImage(designer.History().Current(), now.Image))
+          << "seed " << seed << " step " << step << " op " << op;
       ASSERT_TRUE(TUndoHistory::SameImage(now.Image, states[at].Image)) << "seed " << seed << " step " << step;
-      ASSERT_EQ(now.Shown, states[at].Shown) << "seed " << seed << " step " << step << " op " << op << " reaching a state of op "
-                                             << states[at].Op;
+      ASSERT_EQ(now.Shown, states[at].Shown)
+          << "seed " << seed << " step " << step << " op " << op << " reaching a state of op " << states[at].Op;
       ASSERT_EQ(designer.Session().Modified, !TUndoHistory::SameImage(now.Image, saved))
           << "seed " << seed << " step " << step;
       ASSERT_EQ(designer.History().UndoCount(), at);
