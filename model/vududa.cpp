@@ -7,7 +7,7 @@
 namespace voltaris {
 
 namespace {
-const char* const DeviceIndent = "    ";
+constexpr char DeviceIndent[] = "    ";
 }
 
 TVududa::TVududa(TCanvas& owner) : TNetDevice(owner) {}
