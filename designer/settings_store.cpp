@@ -59,9 +59,9 @@ constexpr int32_t WindowExtentMax = 100000;
 std::optional<TWindowPlacement> ReadWindowPlacement(ISettingsStore& store) {
   TOpenKey key(store);
   if (!key.IsOpen()) return std::nullopt;
-  for (const char* name : {WindowLeftValue, WindowTopValue, WindowWidthValue, WindowHeightValue}) {
-    if (!store.ValueExists(name)) return std::nullopt;
-  }
+  if (!store.ValueExists(WindowLeftValue) || !store.ValueExists(WindowTopValue) ||
+      !store.ValueExists(WindowWidthValue) || !store.ValueExists(WindowHeightValue))
+    return std::nullopt;
   TWindowPlacement placement;
   try {
     placement.Left = store.ReadInteger(WindowLeftValue);
