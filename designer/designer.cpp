@@ -1,5 +1,7 @@
 #include "designer/designer.h"
 
+#include <utility>
+
 #include "catalogue/format.h"
 #include "designer/project_files.h"
 #include "model/advice.h"
@@ -162,8 +164,8 @@ void TDesigner::StartHistory() {
   Notify(ChangedMenus | ChangedCaption);
 }
 
-void TDesigner::MarkSaved() {
-  history_.MarkSaved(ProjectImage());
+void TDesigner::MarkSaved(TProjectBytes saved) {
+  history_.MarkSaved(std::move(saved));
   session_.Modified = false;
   Notify(ChangedMenus | ChangedCaption);
 }

@@ -89,8 +89,8 @@ class TDesigner {
   std::string RedoText() const;
   // A new history from the open project as it now stands (after New and Load).
   void StartHistory();
-  // The open project was saved: its image is the saved one.
-  void MarkSaved();
+  // The open project was saved as `saved`: that image is the saved one.
+  void MarkSaved(TProjectBytes saved);
 
   // --- menus ---
   void Options();

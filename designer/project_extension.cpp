@@ -31,6 +31,12 @@ void AppendRecord(TStream& records, TExtensionRecord kind, const TBytes& data) {
   records.WriteBytes(data.data(), data.size());
 }
 
+// Save indexes come in ascending order, none below 0.
+void CheckAscending(int32_t tile, int32_t previous, bool first, const char* what) {
+  if (tile < 0 || (!first && tile <= previous))
+    throw StreamError(Format("the %s of tile %d are out of order", what, tile));
+}
+
 std::vector<TDataCableLength> ReadDataCableRecord(TStream& record) {
   const int32_t count = record.ReadInt32();
   record.CheckCount(count, DataCableSize, "data-cable lengths");
@@ -40,8 +46,7 @@ std::vector<TDataCableLength> ReadDataCableRecord(TStream& record) {
     TDataCableLength cable;
     cable.Tile = record.ReadInt32();
     cable.Metres = record.ReadDouble();
-    if (cable.Tile < 0 || (!cables.empty() && cable.Tile <= cables.back().Tile))
-      throw StreamError(Format("the data-cable length of tile %d is out of order", cable.Tile));
+    CheckAscending(cable.Tile, cables.empty() ? 0 : cables.back().Tile, cables.empty(), "data-cable lengths");
     if (!std::isfinite(cable.Metres) || cable.Metres < 0 || cable.Metres > MaxStoredCableLength)
       throw StreamError(
           Format("the data-cable length %.3f of tile %d is not a cable length", cable.Metres, cable.Tile));
@@ -81,11 +86,6 @@ TBytes PaletteRecord(const std::vector<std::string>& palette) {
   return record.TakeBytes();
 }
 
-// Save indexes come in ascending order, none below 0.
-void CheckAscending(int32_t tile, int32_t previous, bool first, const char* what) {
-  if (tile < 0 || (!first && tile <= previous))
-    throw StreamError(Format("the %s of tile %d are out of order", what, tile));
-}
 
 std::vector<TChargeCurrent> ReadChargeCurrentRecord(TStream& record) {
   const int32_t count = record.ReadInt32();

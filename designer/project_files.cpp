@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <utility>
 
 #if __has_include(<fcntl.h>) && __has_include(<unistd.h>)
 #include <fcntl.h>
@@ -187,9 +188,9 @@ IProjectFileSystem& RealFileSystem() {
   return files;
 }
 
-void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
-                      TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files) {
-  const TProjectBytes bytes = WriteProject(settings, panel, canvas);
+TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
+                               TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files) {
+  TProjectBytes bytes = WriteProject(settings, panel, canvas);
   files.CreateDirectories(dataDir);
   const std::string dat = ProjectPath(dataDir, fileName, ".dat");
   const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
@@ -246,6 +247,7 @@ void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, c
   // 4. The saved project stands; the old copies go.
   files.Remove(datOld);
   files.Remove(pjxOld);
+  return bytes;
 }
 
 namespace {
@@ -421,8 +423,8 @@ class TProjectReader {
       throw FileError(datName_ + ": the extension section after the tile records is not sound (" + error.what() + ")");
     }
     readExtension_ = true;
-    extension_ = extension;
-    for (const TDataCableLength& cable : extension.DataCableLengths) {
+    extension_ = std::move(extension);
+    for (const TDataCableLength& cable : extension_.DataCableLengths) {
       TNetDevice* device = nullptr;
       if (static_cast<size_t>(cable.Tile) < tiles_.size())
         device = tiles_[static_cast<size_t>(cable.Tile)]->AsNetDevice();

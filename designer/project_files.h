@@ -54,9 +54,9 @@ IProjectFileSystem& RealFileSystem();
 // Saves the project into `dataDir` (created when missing). Both files are
 // written under temporary names and put in place only when both are
 // complete; when anything fails the previous files are left as they were
-// and a FileError names the file and what went wrong.
-void SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
-                      TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files = RealFileSystem());
+// and a FileError names the file and what went wrong. The bytes written.
+TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
+                               TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files = RealFileSystem());
 
 // Builds a project from the bytes of its two files (named in error messages
 // by `datName` and `pjxName`): the tiles are created with the stored settings

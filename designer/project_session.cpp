@@ -1,5 +1,7 @@
 #include "designer/project_session.h"
 
+#include <utility>
+
 #include "catalogue/format.h"
 #include "designer/designer.h"
 #include "designer/file_index.h"
@@ -160,7 +162,7 @@ void TProjectSession::SaveProject() {
   if (!designer_.ProjectOpen) return;
   designer_.CanvasControl().ScrollToFirstNetwork();
   TControlPanel& panel = *designer_.ControlPanel();
-  SaveProjectFiles(DataDir, FileName, designer_.Context().Settings, panel, designer_.Canvas());
+  TProjectBytes saved = SaveProjectFiles(DataDir, FileName, designer_.Context().Settings, panel, designer_.Canvas());
   // The index line only once the files are there, so that it never lists a
   // project that was not saved.
   // A project whose line is missing from the index (a new one, or one whose
@@ -170,7 +172,7 @@ void TProjectSession::SaveProject() {
     index.Append(IndexLine({panel.Name, FileName, SiteRef, host_.ShortDate()}));
     PendingIndexEntry = false;
   }
-  designer_.MarkSaved();
+  designer_.MarkSaved(std::move(saved));
 }
 
 bool TProjectSession::IndexLists(const std::string& fileName) const {
