@@ -86,7 +86,6 @@ TBytes PaletteRecord(const std::vector<std::string>& palette) {
   return record.TakeBytes();
 }
 
-
 std::vector<TChargeCurrent> ReadChargeCurrentRecord(TStream& record) {
   const int32_t count = record.ReadInt32();
   record.CheckCount(count, 8, "charging currents");
