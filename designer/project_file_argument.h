@@ -9,10 +9,10 @@
 namespace voltaris {
 
 struct TProjectFileChoice {
-  bool Given = false;   // a project to open: DataDir and FileName are set
-  std::string DataDir;  // the file's folder, absolute: the data folder for this run
-  std::string FileName; // the project's name, without folder or extension
-  std::string Error;    // why the argument cannot be opened; empty when it can
+  bool Given = false;    // a project to open: DataDir and FileName are set
+  std::string DataDir;   // the file's folder, absolute: the data folder for this run
+  std::string FileName;  // the project's name, without folder or extension
+  std::string Error;     // why the argument cannot be opened; empty when it can
 };
 
 // Checks the path of a project's layout file: it must end in ".pjx", have

@@ -85,8 +85,8 @@ TProject ReadProject(const TBytes& dat, const TBytes& pjx, const std::string& da
 // The bytes of project `fileName`'s two files in `dataDir`, from the ".old"
 // copies as LoadProjectFiles reads them; the paths read go to `datName` and
 // `pjxName` when given. Reading changes no file.
-TProjectBytes ReadProjectBytes(const std::string& dataDir, const std::string& fileName,
-                               std::string* datName = nullptr, std::string* pjxName = nullptr);
+TProjectBytes ReadProjectBytes(const std::string& dataDir, const std::string& fileName, std::string* datName = nullptr,
+                               std::string* pjxName = nullptr);
 // Reads the files of project `fileName` from `dataDir`. When a save was cut
 // off while the previous files stood aside, so that "<name>.dat" or
 // "<name>.pjx" is missing, the previous project is read from the ".old"

@@ -21,8 +21,7 @@ std::vector<TRecentProject> WithRecent(std::vector<TRecentProject> list, const T
 }
 
 std::string RecentProjectProblem(const TRecentProject& project) {
-  if (!IsValidFileName(project.FileName))
-    return "\"" + project.FileName + "\" is not a project file name";
+  if (!IsValidFileName(project.FileName)) return "\"" + project.FileName + "\" is not a project file name";
   std::error_code error;
   if (!fs::is_directory(project.Folder, error)) return "the folder " + project.Folder + " is not there";
   for (const char* extension : {".dat", ".pjx"}) {

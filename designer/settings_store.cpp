@@ -95,9 +95,7 @@ void WriteWindowPlacement(ISettingsStore& store, const TWindowPlacement& placeme
 
 namespace {
 constexpr const char* RecentCountValue = "Recent Count";
-std::string RecentValue(size_t number, const char* field) {
-  return "Recent " + std::to_string(number) + " " + field;
-}
+std::string RecentValue(size_t number, const char* field) { return "Recent " + std::to_string(number) + " " + field; }
 }  // namespace
 
 std::vector<TRecentProject> ReadRecentProjects(ISettingsStore& store) {

@@ -135,10 +135,10 @@ bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
   const TIndexEntry* row = UsableSelection("rename");
   if (!row) return false;
   if (!openProject_.empty() && row->FileName == openProject_) {
-    messages_.ShowWarning(Format(
-        "%s is the project open in the designer and cannot be renamed while it is open. Use Save As to save it "
-        "under another name.",
-        row->FileName));
+    messages_.ShowWarning(
+        Format("%s is the project open in the designer and cannot be renamed while it is open. Use Save As to save it "
+               "under another name.",
+               row->FileName));
     return false;
   }
   if (!AskNewName("Rename", runNameDialog)) return false;
@@ -154,8 +154,8 @@ bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
   }
   rows_[index] = SplitIndexLine(lines_[index]);
   if (!leftOver.empty())
-    messages_.ShowWarning(Format("%s is now %s, but its old files could not all be removed: %s", oldName,
-                                 renamed.FileName, leftOver));
+    messages_.ShowWarning(
+        Format("%s is now %s, but its old files could not all be removed: %s", oldName, renamed.FileName, leftOver));
   return true;
 }
 

@@ -2,8 +2,8 @@
 
 #include <QDate>
 #include <QHBoxLayout>
-#include <QLocale>
 #include <QHeaderView>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>

@@ -240,8 +240,8 @@ TEST_F(ProjectCopiesTest, RenameMovesFilesAndRowAndKeepsItsPlaceAndDate) {
   EXPECT_EQ(Bytes("HighStreet14.dat"), dat);
   const std::vector<TIndexEntry> listed = Listed();
   ASSERT_EQ(listed.size(), 2u);
-  EXPECT_EQ(listed[0], (TIndexEntry{before[0].PanelType, "HighStreet14", "Corner Shop, 14 High Street",
-                                    before[0].DateCreated}));
+  EXPECT_EQ(listed[0],
+            (TIndexEntry{before[0].PanelType, "HighStreet14", "Corner Shop, 14 High Street", before[0].DateCreated}));
   EXPECT_EQ(listed[1], before[1]);
   EXPECT_EQ(dialog.Rows(), listed);
   EXPECT_EQ(UnloadableListed(), "");
@@ -302,7 +302,8 @@ TEST_F(ProjectCopiesTest, DuplicateAndRenameFailingOrCutOffAtAnyStepLoseNoProjec
         ShowWithSelected(dialog, "Warehouse");
         host.errors.clear();
         host.warnings.clear();
-        const bool done = rename ? dialog.Rename(NameAs("Moved", "Dock")) : dialog.Duplicate(NameAs("Moved", "Dock"), "d");
+        const bool done = rename ? dialog.Rename(NameAs("Moved", "Dock"))
+                                 : dialog.Duplicate(NameAs("Moved", "Dock"), "d");
         dialog.SetSteps(nullptr);
         const std::string what = std::string(rename ? "rename" : "duplicate") + " step " + std::to_string(step) +
                                  (cut ? " cut" : " failed");
