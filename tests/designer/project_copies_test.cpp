@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path ExamplesDir = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+const fs::path ExamplesDir = VOLTARIS_EXAMPLES;
 
 // Counts every step that changes a file or the index, and makes step
 // `failAt` fail. With `cut`, nothing at all happens after it, as when the
