@@ -8,7 +8,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <QTreeWidget>
+
 #include "designer/project_file_argument.h"
+#include "designer/ui/system_files_dialog.h"
 #include "designer/ui/project_name_dialog.h"
 #include "main_window_support.h"
 
@@ -86,6 +89,44 @@ class ProjectFilesWindowTest : public QObject {
     QVERIFY2(told.contains(reason), qPrintable(told));
     QVERIFY(newFileShown);
     QVERIFY(!s.Designer().ProjectOpen);
+  }
+
+  // System Files: Duplicate and Rename ask the new name in the name dialog
+  // and show the rows the index then holds.
+  void systemFilesDuplicatesAndRenamesTheSelectedProject() {
+    Session s;
+    for (const char* file : {"CornerShop.dat", "CornerShop.pjx", "Warehouse.dat", "Warehouse.pjx", "Accounts.db"})
+      QVERIFY(QFile::copy(Examples + "/" + file, s.DataPath(file)));
+    QStringList duplicated, renamed;
+    QString duplicateTitle;
+    WhenShown<TSystemFilesDialog>([&](TSystemFilesDialog* dialog) {
+      auto* list = Control<QTreeWidget>(dialog, "lvFiles");
+      ClickRow(list, 0);
+      WhenShown<TProjectNameDialog>([&](TProjectNameDialog* name) {
+        duplicateTitle = name->windowTitle();
+        TypeOver(Control<QLineEdit>(name, "edFileName"), "Corner2");
+        Click(name, "btnOK");
+      });
+      Click(dialog, "btnDuplicate");
+      duplicated = Cells(list, 2);
+      ClickRow(list, 1);
+      WhenShown<TProjectNameDialog>([&](TProjectNameDialog* name) {
+        TypeOver(Control<QLineEdit>(name, "edSiteRef"), "Dock Road");
+        TypeOver(Control<QLineEdit>(name, "edFileName"), "DockRoad");
+        Click(name, "btnOK");
+      });
+      Click(dialog, "btnRename");
+      renamed = Cells(list, 1);
+      Shot(dialog, "system-files");
+      Click(dialog, "btnCancel");
+    });
+    s.Action("mnuLoad")->trigger();
+    QCOMPARE(duplicateTitle, QString("Duplicate CornerShop"));
+    QCOMPARE(duplicated.value(1), QString("Corner2"));
+    QCOMPARE(renamed.value(1), QString("DockRoad"));
+    QCOMPARE(renamed.value(2), QString("Dock Road"));
+    QVERIFY(QFile::exists(s.DataPath("Corner2.pjx")) && QFile::exists(s.DataPath("DockRoad.dat")));
+    QVERIFY(!QFile::exists(s.DataPath("Warehouse.dat")));
   }
 
   void saveAsFromTheFileMenuGoesOnWithTheNewProject() {
