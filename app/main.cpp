@@ -1,10 +1,14 @@
-// The designer program: shows the main window, then opens a project (Load
-// when the project index exists, New otherwise) on the first turn of the
-// event loop, and ends when the main window closes.
+// The designer program: shows the main window, then opens a project on the
+// first turn of the event loop (the one named on the command line, or Load
+// when the project index exists, New otherwise), and ends when the main
+// window closes.
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <string>
+#include <vector>
 
+#include "designer/project_file_argument.h"
 #include "designer/ui/main_window.h"
 #include "designer/ui/qt_settings_store.h"
 
@@ -16,6 +20,11 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(window.windowIcon());  // the dialogs show it too
   QObject::connect(&window, &voltaris::TMainWindow::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
   window.show();
-  QTimer::singleShot(0, &window, [&window] { window.StartUp(); });
+  // `voltaris [FILE.pjx]`: checked here, reported and opened by the window.
+  std::vector<std::string> arguments;
+  for (const QString& argument : QApplication::arguments().mid(1))
+    arguments.push_back(argument.toLocal8Bit().toStdString());
+  const voltaris::TProjectFileChoice choice = voltaris::ProjectFileFromArguments(arguments);
+  QTimer::singleShot(0, &window, [&window, choice] { window.StartUp(choice); });
   return app.exec();
 }

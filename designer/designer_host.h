@@ -10,6 +10,7 @@ namespace voltaris {
 
 class TNewFilePresenter;
 class TOptionsPresenter;
+class TProjectNamePresenter;
 class TSystemFilesPresenter;
 
 enum class TAnswer { Yes, No, Cancel };
@@ -32,6 +33,17 @@ class IDesignerHost : public IMessageSink {
   virtual void CloseWindow() = 0;
   // Today's date in the user's short date format.
   virtual std::string ShortDate() = 0;
+
+  // The new-name dialog of Save As, modally on its presenter; a host without
+  // one cancels it.
+  virtual void RunProjectNameDialog(TProjectNamePresenter& dialog);
+  // File > "Open File...": the path of the ".pjx" the user chose, starting
+  // in `folder`; empty when cancelled.
+  virtual std::string ChooseProjectFile(const std::string& /*folder*/) { return {}; }
+  // A passing word in the status bar ("Saved Shop at 08:15"), for a few seconds.
+  virtual void ShowNotice(const std::string& /*text*/) {}
+  // The time now in the user's short time format; empty when the host has no clock.
+  virtual std::string ShortTime() { return {}; }
 };
 
 }  // namespace voltaris

@@ -57,6 +57,14 @@ bool TMemorySettingsStore::ReadBool(const std::string& name) const {
   throw SettingsStoreError("settings store: the value \"" + name + "\" under " + openKey_ + " is not a boolean");
 }
 
+std::string TMemorySettingsStore::ReadText(const std::string& name) const {
+  const TValue& value = Find(name);
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  throw SettingsStoreError("settings store: the value \"" + name + "\" under " + openKey_ + " is not a text");
+}
+
+void TMemorySettingsStore::WriteText(const std::string& name, const std::string& value) { Values()[name] = value; }
+
 void TMemorySettingsStore::WriteInteger(const std::string& name, int32_t value) { Values()[name] = value; }
 
 void TMemorySettingsStore::WriteFloat(const std::string& name, double value) {

@@ -23,9 +23,11 @@ class TMemorySettingsStore : public ISettingsStore {
   int32_t ReadInteger(const std::string& name) const override;
   double ReadFloat(const std::string& name) const override;
   bool ReadBool(const std::string& name) const override;
+  std::string ReadText(const std::string& name) const override;
   void WriteInteger(const std::string& name, int32_t value) override;
   void WriteFloat(const std::string& name, double value) override;
   void WriteBool(const std::string& name, bool value) override;
+  void WriteText(const std::string& name, const std::string& value) override;
 
   // A store that refuses to open any key, as when access is denied.
   void SetUnavailable(bool unavailable) { unavailable_ = unavailable; }

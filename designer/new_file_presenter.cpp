@@ -77,6 +77,31 @@ void TNewFilePresenter::SetFileName(std::string_view text) {
   TypeFileName(text);
 }
 
+bool CheckNewFileName(const std::string& dataDir, std::string& fileName, IMessageSink& messages) {
+  if (fileName.empty()) {
+    messages.ShowError("File name Required");
+    return false;
+  }
+  const auto letterOrDigit = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  };
+  if (std::none_of(fileName.begin(), fileName.end(), letterOrDigit)) {
+    messages.ShowError("File name needs a letter or a digit");
+    return false;
+  }
+  if (fileName.front() == ' ' || fileName.back() == ' ') {
+    messages.ShowError("File name must not start or end with a space");
+    return false;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(dataDir + "/" + fileName + ".dat", error)) {
+    messages.ShowWarning("File name \"" + fileName + "\" already exists");
+    fileName.clear();
+    return false;
+  }
+  return true;
+}
+
 bool TNewFilePresenter::Ok() {
   if (panelTypeIndex_ < 0) {
     messages_.ShowError("Choose panel type");
@@ -86,28 +111,9 @@ bool TNewFilePresenter::Ok() {
     messages_.ShowError("Select system grade");
     return false;
   }
-  if (fileName_.empty()) {
-    messages_.ShowError("File name Required");
-    return false;
-  }
-  const auto letterOrDigit = [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  };
-  if (std::none_of(fileName_.begin(), fileName_.end(), letterOrDigit)) {
-    messages_.ShowError("File name needs a letter or a digit");
-    focus_ = TControl::FileName;
-    return false;
-  }
-  if (fileName_.front() == ' ' || fileName_.back() == ' ') {
-    messages_.ShowError("File name must not start or end with a space");
-    focus_ = TControl::FileName;
-    return false;
-  }
-  std::error_code error;
-  if (std::filesystem::exists(dataDir_ + "/" + fileName_ + ".dat", error)) {
-    messages_.ShowWarning("File name \"" + fileName_ + "\" already exists");
-    fileName_.clear();
-    focus_ = TControl::FileName;
+  const bool named = !fileName_.empty();
+  if (!CheckNewFileName(dataDir_, fileName_, messages_)) {
+    if (named) focus_ = TControl::FileName;
     return false;
   }
   result_ = TModalResult::OK;

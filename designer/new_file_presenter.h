@@ -5,12 +5,19 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "catalogue/catalogue.h"
 #include "designer/message_sink.h"
 #include "designer/modal_result.h"
 
 namespace voltaris {
+
+// The checks of a new project's file name, in order, the first failure
+// reported: "File name Required", a letter or a digit, no space at either
+// end, and no project of that name in `dataDir` (the name is then emptied).
+// New File, Save As, Duplicate and Rename all take a name through it.
+bool CheckNewFileName(const std::string& dataDir, std::string& fileName, IMessageSink& messages);
 
 class TNewFilePresenter {
  public:
@@ -24,6 +31,8 @@ class TNewFilePresenter {
   // What Cancel returns: No while no project is open, Cancel otherwise. The
   // caller sets it before each showing.
   void SetCancelResult(TModalResult result) { cancelResult_ = result; }
+  // The data directory whose projects a new name must not repeat.
+  void SetDataDir(std::string dataDir) { dataDir_ = std::move(dataDir); }
 
   // Starts a showing: sets the dialog's CurrentGrade and CurrentPanelType
   // to -1, lists every selectable panel type and grades 1 to 3 with

@@ -191,6 +191,12 @@ IProjectFileSystem& RealFileSystem() {
 TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
                                TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files) {
   TProjectBytes bytes = WriteProject(settings, panel, canvas);
+  PlaceProjectFiles(dataDir, fileName, bytes, files);
+  return bytes;
+}
+
+void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, const TProjectBytes& bytes,
+                       IProjectFileSystem& files) {
   files.CreateDirectories(dataDir);
   const std::string dat = ProjectPath(dataDir, fileName, ".dat");
   const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
@@ -247,7 +253,16 @@ TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fi
   // 4. The saved project stands; the old copies go.
   files.Remove(datOld);
   files.Remove(pjxOld);
-  return bytes;
+}
+
+void RemoveProjectFiles(const std::string& dataDir, const std::string& fileName, IProjectFileSystem& files) {
+  for (const char* extension : {".dat", ".pjx"}) {
+    const std::string path = ProjectPath(dataDir, fileName, extension);
+    files.Remove(path);
+    files.Remove(path + ".old");
+    files.Remove(path + ".new");
+    if (files.Exists(path)) throw FileError(path + ": cannot delete the file");
+  }
 }
 
 namespace {
@@ -579,8 +594,8 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   return project;
 }
 
-TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings,
-                          const TStringList& palette) {
+TProjectBytes ReadProjectBytes(const std::string& dataDir, const std::string& fileName, std::string* datName,
+                               std::string* pjxName) {
   std::string dat = ProjectPath(dataDir, fileName, ".dat");
   std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
   // A save cut off (a crash, a power failure) after the previous files
@@ -591,9 +606,18 @@ TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileNam
     if (files.Exists(dat + ".old")) dat += ".old";
     if (files.Exists(pjx + ".old")) pjx += ".old";
   }
-  const TStream pjxFile = TStream::LoadFromFile(pjx);
-  const TStream datFile = TStream::LoadFromFile(dat);
-  return ReadProject(datFile.Bytes(), pjxFile.Bytes(), dat, pjx, settings, palette);
+  TStream pjxFile = TStream::LoadFromFile(pjx);
+  TStream datFile = TStream::LoadFromFile(dat);
+  if (datName) *datName = dat;
+  if (pjxName) *pjxName = pjx;
+  return {datFile.TakeBytes(), pjxFile.TakeBytes()};
+}
+
+TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings,
+                          const TStringList& palette) {
+  std::string dat, pjx;
+  const TProjectBytes bytes = ReadProjectBytes(dataDir, fileName, &dat, &pjx);
+  return ReadProject(bytes.Dat, bytes.Pjx, dat, pjx, settings, palette);
 }
 
 }  // namespace voltaris

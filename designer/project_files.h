@@ -58,6 +58,17 @@ IProjectFileSystem& RealFileSystem();
 TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
                                TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files = RealFileSystem());
 
+// Puts `bytes` in place as project `fileName` of `dataDir`, as all or
+// nothing, in the same steps as SaveProjectFiles: a copy of a project's
+// files is saved exactly as the project itself would be.
+void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, const TProjectBytes& bytes,
+                       IProjectFileSystem& files = RealFileSystem());
+// Removes both files of project `fileName` with any ".old" or ".new" copy a
+// cut-off save left; a file that is already gone is not an error, one that
+// is still there afterwards is a FileError naming it.
+void RemoveProjectFiles(const std::string& dataDir, const std::string& fileName,
+                        IProjectFileSystem& files = RealFileSystem());
+
 // Builds a project from the bytes of its two files (named in error messages
 // by `datName` and `pjxName`): the tiles are created with the stored settings
 // in force, their records read, the supplies taken in by the panel, clones
@@ -71,6 +82,11 @@ TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fi
 // says which file and what is wrong.
 TProject ReadProject(const TBytes& dat, const TBytes& pjx, const std::string& datName, const std::string& pjxName,
                      TSettings& settings, const TStringList& palette = PaletteFrom("."));
+// The bytes of project `fileName`'s two files in `dataDir`, from the ".old"
+// copies as LoadProjectFiles reads them; the paths read go to `datName` and
+// `pjxName` when given. Reading changes no file.
+TProjectBytes ReadProjectBytes(const std::string& dataDir, const std::string& fileName, std::string* datName = nullptr,
+                               std::string* pjxName = nullptr);
 // Reads the files of project `fileName` from `dataDir`. When a save was cut
 // off while the previous files stood aside, so that "<name>.dat" or
 // "<name>.pjx" is missing, the previous project is read from the ".old"

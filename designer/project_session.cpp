@@ -1,5 +1,6 @@
 #include "designer/project_session.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "catalogue/format.h"
@@ -22,7 +23,32 @@ TProjectSession::TProjectSession(TDesigner& designer, IDesignerHost& host, ISett
       store_(store),
       workingDir_(workingDir),
       newFile_(DataDir, host),
-      systemFiles_(DataDir, host) {}
+      systemFiles_(DataDir, host),
+      saveAs_(DataDir, host) {}
+
+std::string SavedText(const std::string& fileName, const std::string& time) {
+  return time.empty() ? "Saved " + fileName : "Saved " + fileName + " at " + time;
+}
+
+void TProjectSession::SetProjectSteps(const TProjectSteps* steps) {
+  steps_ = steps;
+  systemFiles_.SetSteps(steps);
+}
+
+void TProjectSession::SetDataDir(const std::string& dataDir) {
+  DataDir = dataDir;
+  newFile_.SetDataDir(dataDir);
+  systemFiles_.SetDataDir(dataDir);
+}
+
+void TProjectSession::StartUp(const TProjectFileChoice& choice) {
+  if (!choice.Error.empty()) host_.ShowError(choice.Error);
+  if (choice.Given && OpenProjectFile(choice)) {
+    designer_.ShowStatus(TDesigner::SelectComponentText);
+    return;
+  }
+  StartUp();
+}
 
 void TProjectSession::StartUp() {
   if (TFileIndex(DataDir).Exists()) {
@@ -117,25 +143,140 @@ void TProjectSession::LoadProject() {
 
 bool TProjectSession::OpenProject(const std::string& panelTypeName, const std::string& fileName,
                                   const std::string& siteRef) {
+  return OpenFrom(DataDir, panelTypeName, fileName, siteRef, false);
+}
+
+bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& panelTypeName,
+                               const std::string& fileName, const std::string& siteRef, bool unlisted) {
   // The new project is built completely before it replaces the open one.
   TSettings settings;
   std::unique_ptr<TProject> loaded;
   try {
-    loaded = std::make_unique<TProject>(LoadProjectFiles(DataDir, fileName, settings, PaletteFrom(workingDir_)));
+    loaded = std::make_unique<TProject>(LoadProjectFiles(dataDir, fileName, settings, PaletteFrom(workingDir_)));
   } catch (const std::exception& error) {
     host_.ShowError(error.what());
     return false;
   }
-  PanelTypeName = panelTypeName;
+  // A project no index line names shows the panel type its file holds.
+  PanelTypeName = panelTypeName.empty() ? loaded->ControlPanel->Name : panelTypeName;
+  if (dataDir != DataDir) SetDataDir(dataDir);
   FileName = fileName;
   SiteRef = siteRef;
   Caption = ProjectCaption(SiteRef);
   PendingIndexEntry = false;
+  Unlisted = unlisted;
   ShowLoaded(std::move(loaded));
   designer_.CanvasControl().ScrollTop = 0;
   designer_.StartHistory();
   designer_.Notify(ChangedScroll);
+  NoteRecent();
   return true;
+}
+
+std::optional<TIndexEntry> TProjectSession::IndexEntryOf(const std::string& dataDir, const std::string& fileName) {
+  const TFileIndex index(dataDir);
+  if (!index.Exists()) return std::nullopt;
+  try {
+    for (const std::string& line : index.ReadLines()) {
+      TIndexEntry entry = SplitIndexLine(line);
+      if (entry.FileName == fileName) return entry;
+    }
+  } catch (const std::runtime_error&) {
+    // An index that cannot be read lists nothing; System Files will say why.
+  }
+  return std::nullopt;
+}
+
+bool TProjectSession::OpenProjectFile(const TProjectFileChoice& choice) {
+  if (!choice.Given) return false;
+  // The index of the file's folder gives the site reference when it lists the
+  // project; otherwise the file name stands for it.
+  const std::optional<TIndexEntry> listed = IndexEntryOf(choice.DataDir, choice.FileName);
+  if (listed) return OpenFrom(choice.DataDir, listed->PanelType, choice.FileName, listed->SiteRef, false);
+  return OpenFrom(choice.DataDir, std::string(), choice.FileName, choice.FileName, true);
+}
+
+bool TProjectSession::OpenFile() {
+  designer_.CanvasControl().SelectedTool = -1;
+  const std::string path = host_.ChooseProjectFile(DataDir);
+  if (path.empty()) return false;
+  const TProjectFileChoice choice = CheckProjectFile(path);
+  if (!choice.Error.empty()) {
+    host_.ShowError(choice.Error);
+    return false;
+  }
+  if (Modified) PromptSave(false);
+  const bool opened = OpenProjectFile(choice);
+  designer_.ShowStatus(TDesigner::SelectComponentText);
+  return opened;
+}
+
+std::vector<TRecentChoice> TProjectSession::RecentProjects() const {
+  std::vector<TRecentChoice> choices;
+  for (TRecentProject& project : ReadRecentProjects(store_)) {
+    std::string problem = RecentProjectProblem(project);
+    choices.push_back({std::move(project), std::move(problem)});
+  }
+  return choices;
+}
+
+bool TProjectSession::OpenRecent(size_t index) {
+  const std::vector<TRecentChoice> choices = RecentProjects();
+  if (index >= choices.size()) return false;
+  const TRecentChoice& choice = choices[index];
+  if (!choice.Problem.empty()) {
+    host_.ShowError("Cannot open " + choice.Project.FileName + ": " + choice.Problem);
+    return false;
+  }
+  designer_.CanvasControl().SelectedTool = -1;
+  if (Modified) PromptSave(false);
+  const TRecentProject& project = choice.Project;
+  const std::optional<TIndexEntry> listed = IndexEntryOf(project.Folder, project.FileName);
+  const bool opened = listed ? OpenFrom(project.Folder, listed->PanelType, project.FileName, listed->SiteRef, false)
+                             : OpenFrom(project.Folder, std::string(), project.FileName, project.SiteRef, true);
+  designer_.ShowStatus(TDesigner::SelectComponentText);
+  return opened;
+}
+
+void TProjectSession::NoteRecent() {
+  // The list is a convenience: a store that cannot take it costs the user a
+  // warning, never the save or the opening that just succeeded.
+  try {
+    WriteRecentProjects(store_, WithRecent(ReadRecentProjects(store_), {FileName, SiteRef, RecentFolder(DataDir)}));
+  } catch (const std::runtime_error& error) {
+    host_.ShowWarning(std::string("The list of recent projects could not be kept: ") + error.what());
+  }
+}
+
+void TProjectSession::TellSaved() { host_.ShowNotice(SavedText(FileName, host_.ShortTime())); }
+
+void TProjectSession::SaveProjectAs() {
+  if (!designer_.ProjectOpen) return;
+  designer_.CanvasControl().SelectedTool = -1;
+  saveAs_.Show("Save As", SiteRef, DataDir);
+  host_.RunProjectNameDialog(saveAs_);
+  if (saveAs_.Result() != TModalResult::OK) return;
+  designer_.CanvasControl().ScrollToFirstNetwork();
+  TControlPanel& panel = *designer_.ControlPanel();
+  TProjectBytes image = designer_.ProjectImage();
+  const TIndexEntry to{panel.Name, saveAs_.FileName(), saveAs_.SiteRef(), host_.ShortDate()};
+  // The project saved from stays a project of the folder: when it has files
+  // but no line (opened from a file), it is listed beside the new one.
+  std::optional<TIndexEntry> from;
+  const bool hasFiles = RealFileSystem().Exists(ProjectPath(DataDir, FileName, ".dat"));
+  if (!PendingIndexEntry && hasFiles && !IndexLists(FileName))
+    from = TIndexEntry{panel.Name, FileName, SiteRef, host_.ShortDate()};
+  voltaris::SaveProjectAs(DataDir, image, to, from ? &*from : nullptr, steps_ ? *steps_ : TProjectSteps{});
+  FileName = to.FileName;
+  SiteRef = to.SiteRef;
+  PanelTypeName = panel.Name;
+  Caption = ProjectCaption(SiteRef);
+  PendingIndexEntry = false;
+  Unlisted = false;
+  designer_.MarkSaved(std::move(image));
+  designer_.Notify(ChangedCaption);
+  NoteRecent();
+  TellSaved();
 }
 
 void TProjectSession::ShowLoaded(std::unique_ptr<TProject> loaded) {
@@ -167,12 +308,14 @@ void TProjectSession::SaveProject() {
   // project that was not saved.
   // A project whose line is missing from the index (a new one, or one whose
   // line was lost) gets it now: a saved project is always listed.
-  if (PendingIndexEntry || !IndexLists(FileName)) {
+  if (PendingIndexEntry || (!Unlisted && !IndexLists(FileName))) {
     TFileIndex index(DataDir);
     index.Append(IndexLine({panel.Name, FileName, SiteRef, host_.ShortDate()}));
     PendingIndexEntry = false;
   }
   designer_.MarkSaved(std::move(saved));
+  NoteRecent();
+  TellSaved();
 }
 
 bool TProjectSession::IndexLists(const std::string& fileName) const {

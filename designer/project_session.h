@@ -7,10 +7,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "designer/designer_host.h"
 #include "designer/new_file_presenter.h"
+#include "designer/project_copies.h"
+#include "designer/project_file_argument.h"
+#include "designer/project_name_presenter.h"
+#include "designer/recent_projects.h"
 #include "designer/system_files_presenter.h"
 
 namespace voltaris {
@@ -29,14 +35,42 @@ class TProjectSession {
 
   // Load when the index exists in the data directory, New otherwise.
   void StartUp();
+  // Starts with the project named on the command line: opened from its
+  // folder, which is the data folder for this run. An argument that cannot
+  // be used, or a project that does not load, is reported, and the start
+  // goes on as without one. Nothing given: StartUp().
+  void StartUp(const TProjectFileChoice& choice);
   void NewProject();
   void LoadProject();
   // Opens an indexed project, as Load does once the user chose its line;
   // false (with the error shown) when its files cannot be loaded, and then
   // the open project stays.
   bool OpenProject(const std::string& panelTypeName, const std::string& fileName, const std::string& siteRef);
-  // Saves the open project's files, and its index line when the index lacks it.
+  // Saves the open project's files, and its index line when the index lacks it
+  // (not for a project opened from a file its folder's index does not list).
+  // The status bar then says "Saved <FileName>" with the time.
   void SaveProject();
+  // File > "Save As...": asks a new file name and site reference with the New
+  // File dialog's checks, saves the project under them with its own index
+  // line (the project saved from gets one too when it has files but no line),
+  // and goes on with the new project; the old files stay as they were. The
+  // undo history stays, its saved point now the new files.
+  void SaveProjectAs();
+  // File > "Open File...": a ".pjx" chosen in the file dialog, opened as the
+  // command-line argument is. True when it was opened.
+  bool OpenFile();
+  // Opens the project of a checked choice from its folder, which becomes the
+  // data folder; false (with the error shown) when its files cannot be
+  // loaded, and then the open project and the data folder stay.
+  bool OpenProjectFile(const TProjectFileChoice& choice);
+  // File > "Recent Projects": the list with each entry's problem, and
+  // opening entry `index` (asking first about unsaved changes).
+  std::vector<TRecentChoice> RecentProjects() const;
+  bool OpenRecent(size_t index);
+  TProjectNamePresenter& SaveAsDialog() { return saveAs_; }
+  // The file and index operations Save As, Duplicate and Rename go through
+  // (tests make them fail); null for the real ones.
+  void SetProjectSteps(const TProjectSteps* steps);
   // Makes `loaded` the open project and shows it, under the open project's
   // names: Load after reading the files, Undo and Redo after reading an image.
   void ShowLoaded(std::unique_ptr<TProject> loaded);
@@ -58,11 +92,23 @@ class TProjectSession {
   std::string PanelTypeName;
   bool Modified = false;           // differs from what was last saved or opened
   bool PendingIndexEntry = false;  // made with New: listed in the index at its first save
+  bool Unlisted = false;           // opened from a file its folder's index does not list
   std::string Caption = "Beta Version Testing Only";
 
  private:
   // The index has a line for the project `fileName`.
   bool IndexLists(const std::string& fileName) const;
+  // The index line of `fileName` in `dataDir`, none when it has none or the
+  // index cannot be read.
+  static std::optional<TIndexEntry> IndexEntryOf(const std::string& dataDir, const std::string& fileName);
+  // Loads project `fileName` from `dataDir` and makes it the open project
+  // under those names; `dataDir` becomes the data folder.
+  bool OpenFrom(const std::string& dataDir, const std::string& panelTypeName, const std::string& fileName,
+                const std::string& siteRef, bool unlisted);
+  void SetDataDir(const std::string& dataDir);
+  // The open project joins the recent list, and the status bar says it was saved.
+  void NoteRecent();
+  void TellSaved();
 
   TDesigner& designer_;
   IDesignerHost& host_;
@@ -70,7 +116,12 @@ class TProjectSession {
   std::string workingDir_;
   TNewFilePresenter newFile_;
   TSystemFilesPresenter systemFiles_;
+  TProjectNamePresenter saveAs_;
+  const TProjectSteps* steps_ = nullptr;
 };
+
+// The status bar's word that a save happened: "Saved Shop at 08:15".
+std::string SavedText(const std::string& fileName, const std::string& time);
 
 // The caption after a project was opened.
 std::string ProjectCaption(const std::string& siteRef);

@@ -1,5 +1,7 @@
 #include "designer/settings_store.h"
 
+#include <algorithm>
+
 namespace voltaris {
 
 namespace {
@@ -89,6 +91,47 @@ void WriteWindowPlacement(ISettingsStore& store, const TWindowPlacement& placeme
   store.WriteInteger(WindowWidthValue, placement.Width);
   store.WriteInteger(WindowHeightValue, placement.Height);
   store.WriteBool(WindowMaximizedValue, placement.Maximized);
+}
+
+namespace {
+constexpr const char* RecentCountValue = "Recent Count";
+std::string RecentValue(size_t number, const char* field) { return "Recent " + std::to_string(number) + " " + field; }
+}  // namespace
+
+std::vector<TRecentProject> ReadRecentProjects(ISettingsStore& store) {
+  std::vector<TRecentProject> projects;
+  TOpenKey key(store);
+  if (!key.IsOpen() || !store.ValueExists(RecentCountValue)) return projects;
+  int32_t count = 0;
+  try {
+    count = store.ReadInteger(RecentCountValue);
+  } catch (const SettingsStoreError&) {
+    return projects;
+  }
+  count = std::clamp<int32_t>(count, 0, static_cast<int32_t>(RecentProjectsMax));
+  for (size_t number = 1; number <= static_cast<size_t>(count); ++number) {
+    try {
+      TRecentProject project{store.ReadText(RecentValue(number, "File")), store.ReadText(RecentValue(number, "Site")),
+                             store.ReadText(RecentValue(number, "Folder"))};
+      projects.push_back(std::move(project));
+    } catch (const SettingsStoreError&) {
+      // Written by something else: the entry is dropped, and the next write puts the list in order.
+    }
+  }
+  return projects;
+}
+
+void WriteRecentProjects(ISettingsStore& store, const std::vector<TRecentProject>& projects) {
+  TOpenKey key(store);
+  if (!key.IsOpen()) return;
+  const size_t count = std::min(projects.size(), RecentProjectsMax);
+  for (size_t number = 1; number <= count; ++number) {
+    const TRecentProject& project = projects[number - 1];
+    store.WriteText(RecentValue(number, "File"), project.FileName);
+    store.WriteText(RecentValue(number, "Site"), project.SiteRef);
+    store.WriteText(RecentValue(number, "Folder"), project.Folder);
+  }
+  store.WriteInteger(RecentCountValue, static_cast<int32_t>(count));
 }
 
 }  // namespace voltaris

@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "model/settings.h"
 
@@ -50,10 +51,13 @@ class ISettingsStore {
   virtual int32_t ReadInteger(const std::string& name) const = 0;
   virtual double ReadFloat(const std::string& name) const = 0;
   virtual bool ReadBool(const std::string& name) const = 0;
+  // A text, byte for byte as written (file names and folders as the system spells them).
+  virtual std::string ReadText(const std::string& name) const = 0;
 
   virtual void WriteInteger(const std::string& name, int32_t value) = 0;
   virtual void WriteFloat(const std::string& name, double value) = 0;
   virtual void WriteBool(const std::string& name, bool value) = 0;
+  virtual void WriteText(const std::string& name, const std::string& value) = 0;
 };
 
 // Reads the six defaults into `settings`, each from its value when it exists
@@ -85,5 +89,23 @@ struct TWindowPlacement {
 // has no sensible size (the window then opens at its own size).
 std::optional<TWindowPlacement> ReadWindowPlacement(ISettingsStore& store);
 void WriteWindowPlacement(ISettingsStore& store, const TWindowPlacement& placement);
+
+// A project recently opened or saved: its file name, site reference and the
+// data folder it is in. Kept in the store as "Recent Count" (an integer) and,
+// for each from 1, "Recent N File", "Recent N Site" and "Recent N Folder"
+// (texts), the latest first.
+struct TRecentProject {
+  std::string FileName;
+  std::string SiteRef;
+  std::string Folder;
+  bool operator==(const TRecentProject&) const = default;
+};
+inline constexpr size_t RecentProjectsMax = 8;
+// The list last written, at most RecentProjectsMax long; entries that cannot
+// be read (another type, missing) are left out, as is everything when the
+// key cannot be opened.
+std::vector<TRecentProject> ReadRecentProjects(ISettingsStore& store);
+// Writes the list (its first RecentProjectsMax entries) in place of the old one.
+void WriteRecentProjects(ISettingsStore& store, const std::vector<TRecentProject>& projects);
 
 }  // namespace voltaris

@@ -28,7 +28,12 @@ void RemoveProjectFile(const std::string& path) {
 }  // namespace
 
 TSystemFilesPresenter::TSystemFilesPresenter(std::string dataDir, IMessageSink& messages)
-    : dataDir_(std::move(dataDir)), index_(dataDir_), messages_(messages) {}
+    : dataDir_(std::move(dataDir)), index_(dataDir_), messages_(messages), nameDialog_(dataDir_, messages) {}
+
+void TSystemFilesPresenter::SetDataDir(std::string dataDir) {
+  dataDir_ = std::move(dataDir);
+  index_ = TFileIndex(dataDir_);
+}
 
 bool TSystemFilesPresenter::Show() {
   result_ = TModalResult::None;
@@ -91,6 +96,67 @@ void TSystemFilesPresenter::Delete() {
   lines_ = std::move(remaining);
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
   selected_ = -1;
+}
+
+const TIndexEntry* TSystemFilesPresenter::UsableSelection(const char* action) {
+  if (selected_ < 0) return nullptr;
+  const TIndexEntry& row = rows_[static_cast<size_t>(selected_)];
+  if (!IsValidFileName(row.FileName)) {
+    messages_.ShowError(InvalidNameMessage(action, row.FileName));
+    return nullptr;
+  }
+  return &row;
+}
+
+bool TSystemFilesPresenter::AskNewName(const char* caption, const TNameDialogRunner& runNameDialog) {
+  const TIndexEntry& row = rows_[static_cast<size_t>(selected_)];
+  nameDialog_.Show(Format("%s %s", caption, row.FileName), row.SiteRef, dataDir_);
+  runNameDialog(nameDialog_);
+  return nameDialog_.Result() == TModalResult::OK;
+}
+
+bool TSystemFilesPresenter::Duplicate(const TNameDialogRunner& runNameDialog, const std::string& today) {
+  const TIndexEntry* row = UsableSelection("duplicate");
+  if (!row || !AskNewName("Duplicate", runNameDialog)) return false;
+  const TIndexEntry copy{row->PanelType, nameDialog_.FileName(), nameDialog_.SiteRef(), today};
+  try {
+    DuplicateProject(dataDir_, row->FileName, copy, steps_ ? *steps_ : TProjectSteps{});
+  } catch (const std::exception& error) {
+    messages_.ShowError(error.what());
+    return false;
+  }
+  lines_.push_back(IndexLine(copy));
+  rows_.push_back(SplitIndexLine(lines_.back()));
+  selected_ = static_cast<int>(rows_.size()) - 1;
+  return true;
+}
+
+bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
+  const TIndexEntry* row = UsableSelection("rename");
+  if (!row) return false;
+  if (!openProject_.empty() && row->FileName == openProject_) {
+    messages_.ShowWarning(
+        Format("%s is the project open in the designer and cannot be renamed while it is open. Use Save As to save it "
+               "under another name.",
+               row->FileName));
+    return false;
+  }
+  if (!AskNewName("Rename", runNameDialog)) return false;
+  const size_t index = static_cast<size_t>(selected_);
+  const std::string oldName = row->FileName;
+  const TIndexEntry renamed{row->PanelType, nameDialog_.FileName(), nameDialog_.SiteRef(), row->DateCreated};
+  std::string leftOver;
+  try {
+    lines_ = RenameProject(dataDir_, lines_, index, renamed, leftOver, steps_ ? *steps_ : TProjectSteps{});
+  } catch (const std::exception& error) {
+    messages_.ShowError(error.what());
+    return false;
+  }
+  rows_[index] = SplitIndexLine(lines_[index]);
+  if (!leftOver.empty())
+    messages_.ShowWarning(
+        Format("%s is now %s, but its old files could not all be removed: %s", oldName, renamed.FileName, leftOver));
+  return true;
 }
 
 void TSystemFilesPresenter::New() { Close(TModalResult::New); }

@@ -3,6 +3,7 @@
 // four-column list and buttons to this; a test drives it as a user would.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "designer/file_index.h"
 #include "designer/message_sink.h"
 #include "designer/modal_result.h"
+#include "designer/project_copies.h"
+#include "designer/project_name_presenter.h"
 
 namespace voltaris {
 
@@ -25,6 +28,8 @@ class TSystemFilesPresenter {
   // The file name of the project open in the designer ("" for none): its
   // row cannot be deleted.
   void SetOpenProject(std::string fileName) { openProject_ = std::move(fileName); }
+  // The data directory whose index the dialog shows.
+  void SetDataDir(std::string dataDir);
 
   // Starts a showing with the rows of the index file and no selection. When
   // the index cannot be read the error is reported, the result stays None
@@ -49,6 +54,21 @@ class TSystemFilesPresenter {
   // row stays. The open project's row is refused with the reason. Without a
   // selection nothing happens.
   void Delete();
+  // With a row selected: asks a new file name and site reference through
+  // `runNameDialog` (the name dialog, started from the row's site
+  // reference), then copies the project under that name and adds its row,
+  // dated `today`. A failure is reported and leaves the rows as they were.
+  // True when the copy was made.
+  using TNameDialogRunner = std::function<void(TProjectNamePresenter&)>;
+  bool Duplicate(const TNameDialogRunner& runNameDialog, const std::string& today);
+  // The same for a new name of the selected project: its files and row take
+  // the new name and site reference, the row keeps its place and date. The
+  // open project's row is refused with the reason, as for Delete.
+  bool Rename(const TNameDialogRunner& runNameDialog);
+  TProjectNamePresenter& NameDialog() { return nameDialog_; }
+  // The file operations Duplicate and Rename go through (tests make them fail).
+  void SetSteps(const TProjectSteps* steps) { steps_ = steps; }
+
   // Closes with the result New.
   void New();
   // Closes with the Cancel button's result.
@@ -63,6 +83,11 @@ class TSystemFilesPresenter {
  private:
   // Every close: with no rows left the index file is deleted.
   void Close(TModalResult result);
+  // The selected row when its file name is safe as a path (otherwise the
+  // user is told why `action` cannot be done); null without one.
+  const TIndexEntry* UsableSelection(const char* action);
+  // Shows the name dialog for the selected row; true when it closed with OK.
+  bool AskNewName(const char* caption, const TNameDialogRunner& runNameDialog);
 
   std::string dataDir_;
   TFileIndex index_;
@@ -74,6 +99,9 @@ class TSystemFilesPresenter {
   std::vector<std::string> lines_;  // as read, written back unchanged
   std::vector<TIndexEntry> rows_;   // the same lines split into fields
   int selected_ = -1;
+
+  TProjectNamePresenter nameDialog_;
+  const TProjectSteps* steps_ = nullptr;
 
   std::string panelTypeName_;
   std::string fileName_;

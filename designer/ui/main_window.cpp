@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -13,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTime>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -23,6 +25,7 @@
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/options_dialog.h"
 #include "designer/ui/pictures.h"
+#include "designer/ui/project_name_dialog.h"
 #include "designer/ui/qt_dialog_host.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/summary_panel.h"
@@ -95,6 +98,7 @@ TMainWindow::~TMainWindow() {
   delete reportWindow_;
   delete optionsDialog_;
   delete systemFilesDialog_;
+  delete saveAsDialog_;
   delete newFileDialog_;
   dialogHost_->DestroyDialogs();
   designer_.reset();
@@ -120,8 +124,14 @@ void TMainWindow::CreateMenus() {
         {QKeySequence(Qt::CTRL | Qt::Key_N)});
   named(command(file->addAction("Save"), [this] { designer_->Session().SaveProject(); }), "mnuSave",
         {QKeySequence(Qt::CTRL | Qt::Key_S)});
+  named(command(file->addAction("Save As..."), [this] { designer_->Session().SaveProjectAs(); }), "mnuSaveAs",
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
   named(command(file->addAction("Load"), [this] { designer_->Session().LoadProject(); }), "mnuLoad",
         {QKeySequence(Qt::CTRL | Qt::Key_O)});
+  named(command(file->addAction("Open File..."), [this] { designer_->Session().OpenFile(); }), "mnuOpenFile", {});
+  recentMenu_ = file->addMenu("Recent Projects");
+  recentMenu_->setObjectName("mnuRecent");
+  connect(recentMenu_, &QMenu::aboutToShow, this, &TMainWindow::ShowRecentProjects);
   file->addSeparator();
   named(command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); }), "mnuExit",
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
@@ -244,12 +254,35 @@ void TMainWindow::CreateDialogs() {
   optionsDialog_ = new TOptionsDialog(designer_->OptionsDialog(), this);
   dialogHost_->CreateLoadCalculatorDialog();
   reportWindow_ = new TReportWindow(this);
+  saveAsDialog_ = new TProjectNameDialog(designer_->Session().SaveAsDialog(), this);
+}
+
+void TMainWindow::ShowRecentProjects() {
+  recentMenu_->clear();
+  std::vector<TRecentChoice> recent;
+  Run([&] { recent = designer_->Session().RecentProjects(); });
+  if (recent.empty()) recentMenu_->addAction("(none)")->setEnabled(false);
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const TRecentProject& project = recent[i].Project;
+    // The folder is the system's own spelling, the names the files' code page.
+    QString text = ToQString(project.FileName) + QStringLiteral("  (") + ToQString(project.SiteRef) +
+                   QStringLiteral(")  ") + QString::fromLocal8Bit(project.Folder);
+    if (!recent[i].Problem.empty()) text += QStringLiteral("  - ") + ToQString(recent[i].Problem);
+    QAction* action = recentMenu_->addAction(text.replace('&', QStringLiteral("&&")));
+    action->setObjectName(QString("mnuRecent%1").arg(i + 1));
+    action->setEnabled(recent[i].Problem.empty());
+    connect(action, &QAction::triggered, this, [this, i] { Run([this, i] { designer_->Session().OpenRecent(i); }); });
+  }
 }
 
 // --- commands ---
 
 void TMainWindow::StartUp() {
   Run([this] { designer_->Session().StartUp(); });
+}
+
+void TMainWindow::StartUp(const TProjectFileChoice& choice) {
+  Run([this, &choice] { designer_->Session().StartUp(choice); });
 }
 
 void TMainWindow::Run(const std::function<void()>& command) {
@@ -342,6 +375,20 @@ void TMainWindow::CloseWindow() {
 }
 
 std::string TMainWindow::ShortDate() { return ToStdString(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)); }
+
+void TMainWindow::RunProjectNameDialog(TProjectNamePresenter&) { saveAsDialog_->Run(); }
+
+std::string TMainWindow::ChooseProjectFile(const std::string& folder) {
+  const QString path = QFileDialog::getOpenFileName(this, "Open File", QString::fromLocal8Bit(folder),
+                                                    "Projects (*.pjx);;All files (*)");
+  return path.toLocal8Bit().toStdString();
+}
+
+void TMainWindow::ShowNotice(const std::string& text) { statusBar()->showMessage(ToQString(text), 5000); }
+
+std::string TMainWindow::ShortTime() {
+  return ToStdString(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+}
 
 void TMainWindow::Changed(unsigned changes) {
   pending_ |= changes;

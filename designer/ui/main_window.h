@@ -25,6 +25,7 @@ class TCanvasView;
 class TMessageBoxSink;
 class TNewFileDialog;
 class TOptionsDialog;
+class TProjectNameDialog;
 class TQtDialogHost;
 class TReportWindow;
 class TSummaryPanel;
@@ -46,6 +47,8 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
 
   // Load when the project index exists, New otherwise.
   void StartUp();
+  // Starts with the project named on the command line (see TProjectSession::StartUp).
+  void StartUp(const TProjectFileChoice& choice);
   // Runs a command; a std::exception it throws becomes an error message box.
   void Run(const std::function<void()>& command);
   // Refreshes at once what changed since the last refresh (normally done on
@@ -68,6 +71,10 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void ShowSupplyMenu(int windowX, int windowY) override;
   void CloseWindow() override;
   std::string ShortDate() override;
+  void RunProjectNameDialog(TProjectNamePresenter& dialog) override;
+  std::string ChooseProjectFile(const std::string& folder) override;
+  void ShowNotice(const std::string& text) override;
+  std::string ShortTime() override;
 
  signals:
   // The window closed: the program ends.
@@ -82,6 +89,8 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void CreateSummaryPanel();
   void CreateSupplyMenu();
   void CreateDialogs();
+  // File > Recent Projects, filled afresh each time it opens.
+  void ShowRecentProjects();
 
   // Part of the designer's state changed: refreshed on the next turn of the
   // event loop, a burst of changes at once.
@@ -103,6 +112,8 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   TSystemFilesDialog* systemFilesDialog_ = nullptr;
   TOptionsDialog* optionsDialog_ = nullptr;
   TReportWindow* reportWindow_ = nullptr;
+  TProjectNameDialog* saveAsDialog_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
 
   ISettingsStore& store_;
   QAction* undoAction_ = nullptr;

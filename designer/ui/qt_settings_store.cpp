@@ -155,6 +155,16 @@ bool TQtSettingsStore::ReadBool(const std::string& name) const {
   }
 }
 
+std::string TQtSettingsStore::ReadText(const std::string& name) const {
+  const QSettings& settings = Open(name);
+  if (!settings.contains(ValueKey(name))) throw SettingsStoreError(Describe(name, "does not exist"));
+  const QVariant value = settings.value(ValueKey(name));
+  if (value.typeId() == QMetaType::QByteArray) return value.toByteArray().toStdString();
+  // A text typed into the store by hand.
+  if (value.typeId() == QMetaType::QString) return value.toString().toLocal8Bit().toStdString();
+  throw SettingsStoreError(Describe(name, "is not a text"));
+}
+
 void TQtSettingsStore::Store(const std::string& name, const QVariant& value) {
   Open(name);
   settings_->setValue(ValueKey(name), value);
@@ -169,6 +179,10 @@ void TQtSettingsStore::WriteFloat(const std::string& name, double value) {
   stream.WriteDouble(value);
   const TBytes& bytes = stream.Bytes();
   Store(name, QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+}
+
+void TQtSettingsStore::WriteText(const std::string& name, const std::string& value) {
+  Store(name, QByteArray(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 void TQtSettingsStore::WriteBool(const std::string& name, bool value) { Store(name, QVariant(qint32{value ? 1 : 0})); }

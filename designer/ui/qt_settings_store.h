@@ -34,11 +34,14 @@ class TQtSettingsStore : public ISettingsStore {
   int32_t ReadInteger(const std::string& name) const override;
   double ReadFloat(const std::string& name) const override;
   bool ReadBool(const std::string& name) const override;
+  // Texts are kept as their bytes, so a folder's name comes back as the system spelled it.
+  std::string ReadText(const std::string& name) const override;
   // Each write reaches the store at once; one that cannot be stored throws
   // SettingsStoreError naming the value.
   void WriteInteger(const std::string& name, int32_t value) override;
   void WriteFloat(const std::string& name, double value) override;
   void WriteBool(const std::string& name, bool value) override;
+  void WriteText(const std::string& name, const std::string& value) override;
 
  private:
   std::unique_ptr<QSettings> OpenRoot() const;

@@ -1,12 +1,15 @@
 #include "designer/ui/system_files_dialog.h"
 
+#include <QDate>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "designer/ui/project_name_dialog.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -18,7 +21,10 @@ TSystemFilesDialog::TSystemFilesDialog(TSystemFilesPresenter& presenter, QWidget
       btnDelete_(new QPushButton(tr("Delete"), this)),
       btnNew_(new QPushButton(tr("New"), this)),
       btnOK_(new QPushButton(tr("OK"), this)),
-      btnCancel_(new QPushButton(tr("Cancel"), this)) {
+      btnCancel_(new QPushButton(tr("Cancel"), this)),
+      btnDuplicate_(new QPushButton(tr("Duplicate..."), this)),
+      btnRename_(new QPushButton(tr("Rename..."), this)),
+      nameDialog_(new TProjectNameDialog(presenter.NameDialog(), this)) {
   setWindowTitle(QStringLiteral("System Files"));
   setObjectName(QStringLiteral("SystemFilesDialog"));
   lvFiles_->setObjectName(QStringLiteral("lvFiles"));
@@ -26,6 +32,8 @@ TSystemFilesDialog::TSystemFilesDialog(TSystemFilesPresenter& presenter, QWidget
   btnNew_->setObjectName(QStringLiteral("btnNew"));
   btnOK_->setObjectName(QStringLiteral("btnOK"));
   btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+  btnDuplicate_->setObjectName(QStringLiteral("btnDuplicate"));
+  btnRename_->setObjectName(QStringLiteral("btnRename"));
 
   lvFiles_->setColumnCount(4);
   lvFiles_->setHeaderLabels({tr("Panel Type"), tr("File Name"), tr("Site Reference"), tr("Date Created")});
@@ -44,6 +52,8 @@ TSystemFilesDialog::TSystemFilesDialog(TSystemFilesPresenter& presenter, QWidget
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnDelete_);
+  buttons->addWidget(btnDuplicate_);
+  buttons->addWidget(btnRename_);
   buttons->addStretch();
   buttons->addWidget(btnNew_);
   buttons->addWidget(btnOK_);
@@ -55,13 +65,17 @@ TSystemFilesDialog::TSystemFilesDialog(TSystemFilesPresenter& presenter, QWidget
   layout->addLayout(buttons);
 
   setTabOrder(lvFiles_, btnDelete_);
-  setTabOrder(btnDelete_, btnNew_);
+  setTabOrder(btnDelete_, btnDuplicate_);
+  setTabOrder(btnDuplicate_, btnRename_);
+  setTabOrder(btnRename_, btnNew_);
   setTabOrder(btnNew_, btnOK_);
   setTabOrder(btnOK_, btnCancel_);
 
   connect(lvFiles_, &QTreeWidget::itemSelectionChanged, this, &TSystemFilesDialog::SelectionChanged);
   connect(lvFiles_, &QTreeWidget::itemDoubleClicked, this, &TSystemFilesDialog::RowDoubleClicked);
   connect(btnDelete_, &QPushButton::clicked, this, &TSystemFilesDialog::DeleteClicked);
+  connect(btnDuplicate_, &QPushButton::clicked, this, &TSystemFilesDialog::DuplicateClicked);
+  connect(btnRename_, &QPushButton::clicked, this, &TSystemFilesDialog::RenameClicked);
   connect(btnNew_, &QPushButton::clicked, this, &TSystemFilesDialog::NewClicked);
   connect(btnOK_, &QPushButton::clicked, this, &TSystemFilesDialog::OkClicked);
   connect(btnCancel_, &QPushButton::clicked, this, &TSystemFilesDialog::CancelClicked);
@@ -111,6 +125,17 @@ void TSystemFilesDialog::OkClicked() {
 
 void TSystemFilesDialog::DeleteClicked() {
   presenter_.Delete();
+  Refresh();
+}
+
+void TSystemFilesDialog::DuplicateClicked() {
+  const QString today = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+  presenter_.Duplicate([this](TProjectNamePresenter&) { nameDialog_->Run(); }, ToStdString(today));
+  Refresh();
+}
+
+void TSystemFilesDialog::RenameClicked() {
+  presenter_.Rename([this](TProjectNamePresenter&) { nameDialog_->Run(); });
   Refresh();
 }
 

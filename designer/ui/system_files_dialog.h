@@ -13,6 +13,8 @@ class QTreeWidget;
 
 namespace voltaris {
 
+class TProjectNameDialog;
+
 class TSystemFilesDialog : public QDialog {
   Q_OBJECT
 
@@ -33,6 +35,8 @@ class TSystemFilesDialog : public QDialog {
   void OkClicked();
   void DeleteClicked();
   void NewClicked();
+  void DuplicateClicked();
+  void RenameClicked();
   void CancelClicked();
 
   TSystemFilesPresenter& presenter_;
@@ -41,6 +45,9 @@ class TSystemFilesDialog : public QDialog {
   QPushButton* btnNew_;
   QPushButton* btnOK_;
   QPushButton* btnCancel_;
+  QPushButton* btnDuplicate_;
+  QPushButton* btnRename_;
+  TProjectNameDialog* nameDialog_;
 };
 
 }  // namespace voltaris

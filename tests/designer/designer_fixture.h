@@ -66,6 +66,19 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   }
   void CloseWindow() override { closed = true; }
   std::string ShortDate() override { return "01/02/2027"; }
+  void RunProjectNameDialog(TProjectNamePresenter& dialog) override {
+    if (onProjectName) {
+      onProjectName(dialog);
+    } else {
+      dialog.Cancel();
+    }
+  }
+  std::string ChooseProjectFile(const std::string& folder) override {
+    chooseFolder = folder;
+    return chosenFile;
+  }
+  void ShowNotice(const std::string& text) override { notices.push_back(text); }
+  std::string ShortTime() override { return "10:30"; }
   // IDialogHost: the model's dialogs, confirmed unless told otherwise.
   void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     if (onEditLoadList) onEditLoadList(module, lines);
@@ -77,6 +90,9 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
 
   std::function<void(TNewFilePresenter&)> onNewFile;
   std::function<void(TSystemFilesPresenter&)> onSystemFiles;
+  std::function<void(TProjectNamePresenter&)> onProjectName;
+  std::string chosenFile, chooseFolder;
+  std::vector<std::string> notices;
   std::function<bool(TOptionsPresenter&)> onOptions;
   std::function<void(TPowerModule&, TLoadLines&)> onEditLoadList;
   std::function<bool(TNetDevice&, TLoadLines&)> onSetUp;
@@ -102,6 +118,16 @@ inline std::function<void(TNewFilePresenter&)> Answer(const std::string& panel, 
     dialog.ChooseGrade(grade - 1);
     dialog.SetFileName(file);
     dialog.Ok();
+  };
+}
+
+// Types a new file name (and site reference) into the name dialog and presses OK.
+inline std::function<void(TProjectNamePresenter&)> NameAs(const std::string& file, const std::string& site) {
+  return [=](TProjectNamePresenter& dialog) {
+    dialog.SetSiteRef(site);
+    dialog.SetFileName(file);
+    dialog.Ok();
+    if (dialog.Result() != TModalResult::OK) dialog.Cancel();
   };
 }
 

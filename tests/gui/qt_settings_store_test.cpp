@@ -96,6 +96,28 @@ class QtSettingsStoreTest : public QObject {
     QCOMPARE(Describe(settings), Describe(Custom));
   }
 
+  // Recent projects kept by one run are read by the next, byte for byte
+  // (a folder's name as the system spells it, a site reference in the
+  // files' code page); a text of another kind is dropped, not fatal.
+  void recentProjectsReadBackInTheNextRun() {
+    const std::vector<TRecentProject> kept = {{"Shop", "Caf\xe9 Rue; 4", "/home/\xc3\xa9t\xc3\xa9/Data"},
+                                              {"Warehouse", "", "/srv/Data"}};
+    {
+      TQtSettingsStore writer(path_);
+      WriteRecentProjects(writer, kept);
+    }
+    TQtSettingsStore store(path_);
+    QVERIFY(ReadRecentProjects(store) == kept);
+    {
+      QSettings file(path_, QSettings::IniFormat);
+      file.setValue(StoreKey("Recent 1 Folder"), QStringList{"a", "b"});
+    }
+    TQtSettingsStore later(path_);
+    const std::vector<TRecentProject> read = ReadRecentProjects(later);
+    QCOMPARE(read.size(), size_t{1});
+    QCOMPARE(read[0].FileName, std::string("Warehouse"));
+  }
+
   void storeThatCannotBeWrittenSaysSo() {
     QFile blocker(dir_->filePath(QStringLiteral("Quelmar")));  // a file where the folder should be
     QVERIFY(blocker.open(QIODevice::WriteOnly));
