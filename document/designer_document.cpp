@@ -7,8 +7,8 @@ namespace voltaris {
 
 TDocument DesignerDocument(TDesigner& designer) {
   const TProjectSession& session = designer.Session();
-  TDocumentSource source{*designer.ControlPanel(), designer.Canvas(), session.SiteRef, session.FileName,
-                         designer.Host().ShortDate(), {}};
+  const std::string date = designer.Host().ShortDate();
+  TDocumentSource source{*designer.ControlPanel(), designer.Canvas(), session.SiteRef, session.FileName, date, {}};
   // The very text the report window shows, line by line.
   source.Report = SplitLines(designer.ReportText());
   return BuildDocument(source);

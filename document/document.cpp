@@ -84,15 +84,15 @@ TDocBlock Block(TDocBlockKind kind, std::string text = std::string()) {
 
 TDocTable BatteryWorksheet(const TControlPanel& panel) {
   TDocTable table;
-  table.Columns = {"Source",         "Quiescent load",  "Alarm load",    "Alarm period",
-                   "Alarm reserve",  "Required standby", "Capacity required", "Battery fitted",
-                   "Standby time",   "Peak available",  "Continuous rated", "Verdict"};
+  table.Columns = {"Source",        "Quiescent load",   "Alarm load",        "Alarm period",
+                   "Alarm reserve", "Required standby", "Capacity required", "Battery fitted",
+                   "Standby time",  "Peak available",   "Continuous rated",  "Verdict"};
   table.Rows.push_back(
       WorksheetRow("Control panel " + PanelName(panel.PanelType), panel, WorkOutSourceAdvice(panel, -1)));
   for (size_t i = 0; i < panel.PSUs.size(); ++i) {
     const TPSU& psu = *panel.PSUs[i];
-    table.Rows.push_back(WorksheetRow(Format("Supply %d", i + 1), psu.Module,
-                                      WorkOutSourceAdvice(psu.Module, psu.SaveIndex)));
+    table.Rows.push_back(
+        WorksheetRow(Format("Supply %d", i + 1), psu.Module, WorkOutSourceAdvice(psu.Module, psu.SaveIndex)));
   }
   return table;
 }

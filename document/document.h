@@ -27,9 +27,9 @@ struct TDocTable {
 // A part of the canvas: the tiles and cable runs within its band, in canvas
 // pixels; the painter scales the canvas's width to the page's.
 struct TDocDrawing {
-  int Top = 0;     // the band of the canvas this part shows
+  int Top = 0;  // the band of the canvas this part shows
   int Bottom = 0;
-  int Width = 0;   // the canvas width every part is scaled by
+  int Width = 0;  // the canvas width every part is scaled by
   std::vector<TTileLook> Tiles;
   std::vector<TWire> Wires;
 };
@@ -38,8 +38,8 @@ enum class TDocBlockKind { Title, Heading, KeyValues, Verdict, Table, Preformatt
 
 struct TDocBlock {
   TDocBlockKind Kind = TDocBlockKind::Heading;
-  std::string Text;                                         // title, heading, verdict
-  uint8_t Status = 0;                                       // the verdict's light
+  std::string Text;                                        // title, heading, verdict
+  uint8_t Status = 0;                                      // the verdict's light
   std::vector<std::pair<std::string, std::string>> Pairs;  // key and value lines; signature roles
   TDocTable Table;
   TStringList Lines;  // preformatted text, in a fixed-pitch font

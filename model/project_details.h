@@ -11,7 +11,7 @@ namespace voltaris {
 
 struct TProjectDetails {
   // The longest text each field holds, in code-page characters.
-  static constexpr size_t MaxLineLength = 100;    // company, engineer, customer
+  static constexpr size_t MaxLineLength = 100;     // company, engineer, customer
   static constexpr size_t MaxAddressLength = 400;  // several lines
   static constexpr size_t MaxNotesLength = 4000;
 

@@ -20,8 +20,8 @@ struct TTileLook {
   int Width = 0;
   int Height = 0;
   TColour Color;
-  std::string Picture;      // a device picture's name, empty for none
-  std::string StatusImage;  // a status light's name, empty for none
+  std::string Picture;        // a device picture's name, empty for none
+  std::string StatusImage;    // a status light's name, empty for none
   bool NetworkBlock = false;  // drawn with an outline and its labels
   std::vector<TTileLabel> Labels;
 };

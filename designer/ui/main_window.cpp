@@ -133,8 +133,8 @@ void TMainWindow::CreateMenus() {
   file->addSeparator();
   printAction_ = named(command(file->addAction("Print..."), [this] { documents_->Print(); }), "mnuPrint",
                        {QKeySequence(Qt::CTRL | Qt::Key_P)});
-  previewAction_ =
-      named(command(file->addAction("Print Preview..."), [this] { documents_->Preview(); }), "mnuPrintPreview", {});
+  previewAction_ = named(command(file->addAction("Print Preview..."), [this] { documents_->Preview(); }),
+                         "mnuPrintPreview", {});
   exportPdfAction_ = named(command(file->addAction("Export PDF..."),
                                    [this] {
                                      documents_->ExportPdf(designer_->Session().DataDir + "/",
@@ -264,11 +264,13 @@ void TMainWindow::CreateDialogs() {
   dialogHost_->CreateLoadCalculatorDialog();
   reportWindow_ = new TReportWindow(this);
   projectDetailsDialog_ = new TProjectDetailsDialog(designer_->ProjectDetailsDialog(), this);
-  reportWindow_->SetDocumentCommands(
-      [this] { Run([this] { documents_->Print(); }); },
-      [this] {
-        Run([this] { documents_->ExportPdf(designer_->Session().DataDir + "/", designer_->Session().FileName); });
-      });
+  reportWindow_->SetDocumentCommands([this] { Run([this] { documents_->Print(); }); },
+                                     [this] {
+                                       Run([this] {
+                                         documents_->ExportPdf(designer_->Session().DataDir + "/",
+                                                               designer_->Session().FileName);
+                                       });
+                                     });
 }
 
 // --- commands ---

@@ -65,7 +65,8 @@ QPixmap Picture(const QString& folder, const std::string& name, QSize size, qrea
 }
 
 void DrawPicture(QPainter& painter, const QString& folder, const std::string& name, const QRectF& target) {
-  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !target.isEmpty()) renderer->render(&painter, target);
+  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !target.isEmpty())
+    renderer->render(&painter, target);
 }
 
 QIcon PictureIcon(const QString& path, std::initializer_list<int> sizes, qreal ratio) {

@@ -7,8 +7,8 @@
 #include <QGuiApplication>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>

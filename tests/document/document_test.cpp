@@ -1,9 +1,9 @@
 // The document's content, built from a design made as the user makes it:
 // the worksheet rows and their figures, the verdict by light, the drawing's
 // parts and the report as the report window shows it.
+#include "document/document.h"
 #include "catalogue/format.h"
 #include "document/designer_document.h"
-#include "document/document.h"
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "tests/designer/designer_fixture.h"
@@ -136,7 +136,8 @@ TEST_F(DocumentTest, TheDocumentCarriesTheProjectTheDetailsAndTheReportAsShown) 
   // The details block follows the verdict; the signature block ends the document.
   bool details = false;
   for (const TDocBlock& block : document.Blocks)
-    details = details || (block.Kind == TDocBlockKind::KeyValues && Value(block, "Site address") == "4 High Street\nLowton");
+    details = details ||
+              (block.Kind == TDocBlockKind::KeyValues && Value(block, "Site address") == "4 High Street\nLowton");
   EXPECT_TRUE(details);
   EXPECT_EQ(document.Blocks.back().Kind, TDocBlockKind::Signature);
   // Building it changed nothing.

@@ -4,6 +4,7 @@
 // a target that cannot be written is the usual error and leaves no file.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <regex>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "catalogue/code_page.h"
 #include "designer/project_files.h"
@@ -75,7 +75,8 @@ class ReportPdfTest : public ::testing::Test {
   // The PDF of project `name` in `data`, written by the tool.
   std::string WritePdf(const std::string& data, const std::string& name) {
     const std::string pdf = dir.File(name + ".pdf");
-    const Output made = Shell(Tool + " --data " + Quote(data) + " --date " + Date + " --pdf " + Quote(pdf) + " " + name);
+    const Output made = Shell(Tool + " --data " + Quote(data) + " --date " + Date + " --pdf " + Quote(pdf) + " " +
+                              name);
     EXPECT_EQ(made.status, 0);
     EXPECT_EQ(made.text, "");  // the PDF goes to its file, nothing to the terminal
     return pdf;
@@ -168,8 +169,7 @@ TEST_F(ReportPdfTest, ATargetThatCannotBeWrittenIsAClearErrorAndLeavesNoFile) {
   const std::string missing = dir.File("no/such/folder/Shop.pdf");
   Output made = Shell(Tool + " --data " + Examples + " --pdf " + Quote(missing) + " CornerShop", true);
   EXPECT_EQ(made.status, 1);
-  EXPECT_NE(made.text.find("voltaris-report: " + missing + ": cannot write the file"), std::string::npos)
-      << made.text;
+  EXPECT_NE(made.text.find("voltaris-report: " + missing + ": cannot write the file"), std::string::npos) << made.text;
   EXPECT_FALSE(fs::exists(dir.File("no")));
   // A file where the folder should be.
   dir.Write("folder", "not a folder");
