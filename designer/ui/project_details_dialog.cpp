@@ -5,7 +5,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
 #include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
@@ -25,13 +29,32 @@ QLineEdit* NewLineEdit(const char* name, Field::TField field, QWidget* parent) {
   return edit;
 }
 
-QPlainTextEdit* NewTextArea(const char* name, int lines, QWidget* parent) {
+QPlainTextEdit* NewTextArea(const char* name, Field::TField field, int lines, QWidget* parent) {
   auto* area = new QPlainTextEdit(parent);
   area->setObjectName(name);
   area->setTabChangesFocus(true);
   area->setMinimumWidth(360);
   area->setFixedHeight(area->fontMetrics().lineSpacing() * lines + 12);
   RefuseCharactersOutsideCodePage(area);
+  // A text area has no length limit of its own: a change that would make
+  // the text longer than the field holds is refused as it is typed (the
+  // text goes back to what it was), so that nothing the user sees is cut
+  // off on OK.
+  const auto most = static_cast<qsizetype>(Field::MaxLength(field));
+  auto accepted = std::make_shared<QString>();
+  QObject::connect(area, &QPlainTextEdit::textChanged, area, [area, most, accepted] {
+    const QString text = area->toPlainText();
+    if (text.size() <= most) {
+      *accepted = text;
+      return;
+    }
+    const int at = std::min(area->textCursor().position(), static_cast<int>(accepted->size()));
+    const QSignalBlocker blocker(area);
+    area->setPlainText(*accepted);
+    QTextCursor cursor = area->textCursor();
+    cursor.setPosition(at);
+    area->setTextCursor(cursor);
+  });
   return area;
 }
 
@@ -43,8 +66,8 @@ TProjectDetailsDialog::TProjectDetailsDialog(TProjectDetailsPresenter& presenter
       edCompany_(NewLineEdit("edCompany", Field::Company, this)),
       edEngineer_(NewLineEdit("edEngineer", Field::Engineer, this)),
       edCustomer_(NewLineEdit("edCustomer", Field::Customer, this)),
-      edAddress_(NewTextArea("edSiteAddress", 4, this)),
-      edNotes_(NewTextArea("edNotes", 6, this)),
+      edAddress_(NewTextArea("edSiteAddress", Field::SiteAddress, 4, this)),
+      edNotes_(NewTextArea("edNotes", Field::Notes, 6, this)),
       btnOK_(new QPushButton("OK", this)),
       btnCancel_(new QPushButton("Cancel", this)) {
   setObjectName("frmProjectDetails");

@@ -35,6 +35,11 @@ class DocumentTest : public QObject {
       Control<QLineEdit>(dialog, "edEngineer")->insert(QString::fromUtf8("Ren\xc3\xa9 Carter"));
       TypeOver(Control<QLineEdit>(dialog, "edCustomer"), "Corner Shop Ltd");
       Control<QPlainTextEdit>(dialog, "edSiteAddress")->setPlainText("4 High Street\nLowton");
+      // A paste longer than the notes hold is refused whole, not cut on OK.
+      auto* notes = Control<QPlainTextEdit>(dialog, "edNotes");
+      notes->insertPlainText("Side door");
+      notes->insertPlainText(QString(int(TProjectDetails::MaxNotesLength), 'x'));
+      QCOMPARE(notes->toPlainText(), QString("Side door"));
       Click(dialog, "btnOK");
     });
     s.Action("mnuProjectDetails")->trigger();
@@ -43,6 +48,7 @@ class DocumentTest : public QObject {
     QCOMPARE(details.Company, std::string("Brightwell Alarms"));
     QCOMPARE(details.Engineer, std::string("Ren\xe9 Carter"));
     QCOMPARE(details.SiteAddress, std::string("4 High Street\nLowton"));
+    QCOMPARE(details.Notes, std::string("Side door"));
     QVERIFY(s.window->isWindowModified());
     QCOMPARE(s.Action("mnuUndo")->text(), QString("Undo Project Details"));
     QString shown;
