@@ -2,8 +2,9 @@
 // of 10, 100 and 1000 network devices: opening the design, a grade change,
 // dragging one device to another network, Tidy-Up, and Enter in the loading
 // dialog's cable length at the root of the longest run, which refreshes the
-// dialog's figures and advice. Each action is timed until the window has
-// refreshed.
+// dialog's figures and advice, the PDF of the design's document (File >
+// Export PDF) and the print preview opening on its pages. Each action is
+// timed until the window has refreshed.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -21,6 +23,7 @@
 #include "bench/design_generator.h"
 #include "bench/median_table.h"
 #include "designer/ui/canvas_view.h"
+#include "designer/ui/document_commands.h"
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/main_window.h"
 #include "designer/ui/summary_panel.h"
@@ -288,6 +291,42 @@ void LoadingDialogCable(benchmark::State& state, int devices) {
   Settle(*open.window);
 }
 
+// File > Export PDF: the document made from the design and written to a
+// file beside the project.
+void ExportPdf(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  TDocumentCommands& documents = open.window->Documents();
+  const std::string path = WorkDir() + "/Data/Export" + std::to_string(devices) + ".pdf";
+  documents.ChoosePdfFile = [&](const std::string&, const std::string&) { return path; };
+  for (auto _ : state) {
+    open.window->findChild<QAction*>("mnuExportPdf")->trigger();
+    Settle(*open.window);
+  }
+  documents.ChoosePdfFile = nullptr;
+  state.counters["KB"] = static_cast<double>(std::filesystem::file_size(path)) / 1024.0;
+}
+
+// File > Print Preview, until the preview shows its pages; then closed.
+void PrintPreview(benchmark::State& state, int devices) {
+  OpenWindow& open = WindowOf(devices);
+  TDocumentCommands& documents = open.window->Documents();
+  int pages = 0;
+  documents.PreviewOpened = [&](QWidget* preview) {
+    QTimer::singleShot(0, preview, [&, preview] {
+      state.PauseTiming();
+      if (auto* view = preview->findChild<QPrintPreviewWidget*>()) pages = view->pageCount();
+      qobject_cast<QDialog*>(preview)->reject();
+    });
+  };
+  for (auto _ : state) {
+    open.window->findChild<QAction*>("mnuPrintPreview")->trigger();
+    Settle(*open.window);
+    state.ResumeTiming();
+  }
+  documents.PreviewOpened = nullptr;
+  state.counters["Pages"] = pages;
+}
+
 void Register() {
   RegisterAtEverySize({
       {"window/open_design", OpenDesign},
@@ -297,6 +336,8 @@ void Register() {
       {"window/undo", Undo},
       {"window/redo", Redo},
       {"window/loading_dialog_cable", LoadingDialogCable},
+      {"window/export_pdf", ExportPdf},
+      {"window/print_preview", PrintPreview},
   });
 }
 

@@ -4,6 +4,7 @@
 
 #include "catalogue/format.h"
 #include "designer/project_files.h"
+#include "designer/report_file.h"
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "model/net_device.h"
@@ -256,13 +257,16 @@ void TDesigner::RunOptions() {
   if (!storeError.empty()) host_.ShowError(storeError);
 }
 
+void TDesigner::ProjectDetails() {
+  if (!ProjectOpen) return;
+  RunCommand("Project Details", [this] {
+    details_.Show(Context().Details);
+    if (host_.RunProjectDetailsDialog(details_)) Context().Details = details_.Details();
+  });
+}
+
 std::string TDesigner::ReportText() {
-  TStringList lines;
-  TControlPanel& panel = *ControlPanel();
-  panel.WriteSystemReport(lines, session_.SiteRef, host_.ShortDate());
-  // The system report stays as it is; the advice follows it.
-  WriteDesignAdvice(lines, panel, Canvas(), WorkOutAdvice(panel, Canvas()));
-  return JoinLines(lines);
+  return JoinLines(SystemReportLines(*ControlPanel(), Canvas(), session_.SiteRef, host_.ShortDate()));
 }
 
 void TDesigner::Report() {

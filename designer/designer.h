@@ -25,6 +25,7 @@
 #include "designer/designer_change.h"
 #include "designer/designer_host.h"
 #include "designer/options_presenter.h"
+#include "designer/project_details_presenter.h"
 #include "designer/project_session.h"
 #include "designer/settings_store.h"
 #include "designer/summary_presenter.h"
@@ -95,6 +96,10 @@ class TDesigner {
   // --- menus ---
   void Options();
   void Report();
+  // File > "Project Details...": the dialog edits a copy of the details,
+  // which OK gives the project as one step of the undo history.
+  void ProjectDetails();
+  TProjectDetailsPresenter& ProjectDetailsDialog() { return details_; }
   // The report text: the system report's lines, then the "Design Advice"
   // block, each line ended by CR LF.
   std::string ReportText();
@@ -134,6 +139,7 @@ class TDesigner {
   TSummaryPresenter summary_;
   TCanvasController canvas_;
   TOptionsPresenter options_;
+  TProjectDetailsPresenter details_;
   std::unique_ptr<TProject> project_;
   TUndoHistory history_;
   int commandDepth_ = 0;

@@ -11,6 +11,7 @@ namespace voltaris {
 class TNewFilePresenter;
 class TOptionsPresenter;
 class TProjectNamePresenter;
+class TProjectDetailsPresenter;
 class TSystemFilesPresenter;
 
 enum class TAnswer { Yes, No, Cancel };
@@ -22,6 +23,9 @@ class IDesignerHost : public IMessageSink {
   virtual void RunSystemFilesDialog(TSystemFilesPresenter& dialog) = 0;
   // True when the Options dialog closed with OK.
   virtual bool RunOptionsDialog(TOptionsPresenter& dialog) = 0;
+  // True when the Project Details dialog closed with OK. A host without the
+  // dialog changes nothing.
+  virtual bool RunProjectDetailsDialog(TProjectDetailsPresenter&) { return false; }
   // "Do you want to save ..." with Yes and No, or Yes, No and Cancel.
   virtual TAnswer AskSave(const std::string& question, bool withCancel) = 0;
   // Shows the report window modally.

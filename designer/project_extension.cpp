@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "catalogue/format.h"
+#include "catalogue/stream_string.h"
 
 namespace voltaris {
 
@@ -53,6 +54,37 @@ std::vector<TDataCableLength> ReadDataCableRecord(TStream& record) {
     cables.push_back(cable);
   }
   return cables;
+}
+
+TBytes DetailsRecord(const TProjectDetails& details) {
+  TStream record;
+  for (const std::string* text :
+       {&details.Company, &details.Engineer, &details.Customer, &details.SiteAddress, &details.Notes})
+    WriteStreamString(record, *text);
+  return record.TakeBytes();
+}
+
+TProjectDetails ReadDetailsRecord(TStream& record) {
+  TProjectDetails details;
+  struct TField {
+    std::string* Text;
+    size_t MaxLength;
+    const char* Name;
+  };
+  const TField fields[] = {{&details.Company, TProjectDetails::MaxLineLength, "company"},
+                           {&details.Engineer, TProjectDetails::MaxLineLength, "engineer"},
+                           {&details.Customer, TProjectDetails::MaxLineLength, "customer"},
+                           {&details.SiteAddress, TProjectDetails::MaxAddressLength, "site address"},
+                           {&details.Notes, TProjectDetails::MaxNotesLength, "notes"}};
+  for (const TField& field : fields) {
+    *field.Text = ReadStreamString(record);
+    if (field.Text->size() > field.MaxLength)
+      throw StreamError(Format("the %s of the project details is %d characters long, more than the %d it may hold",
+                               field.Name, field.Text->size(), field.MaxLength));
+  }
+  // A program that wrote it would have written nothing.
+  if (details.Empty()) throw StreamError("the project details record holds no text");
+  return details;
 }
 
 TBytes ChargeCurrentRecord(const std::vector<TChargeCurrent>& currents) {
@@ -152,6 +184,8 @@ void WriteProjectExtension(TStream& stream, const TProjectExtension& extension) 
   TStream records;
   if (!extension.DataCableLengths.empty())
     AppendRecord(records, TExtensionRecord::DataCableLengths, DataCableRecord(extension.DataCableLengths));
+  if (!extension.Details.Empty())
+    AppendRecord(records, TExtensionRecord::ProjectDetails, DetailsRecord(extension.Details));
   if (!extension.ChargeCurrents.empty())
     AppendRecord(records, TExtensionRecord::ChargeCurrents, ChargeCurrentRecord(extension.ChargeCurrents));
   if (!extension.ChildOrders.empty())
@@ -205,6 +239,9 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
     switch (static_cast<TExtensionRecord>(kind)) {
       case TExtensionRecord::DataCableLengths:
         extension.DataCableLengths = ReadDataCableRecord(record);
+        break;
+      case TExtensionRecord::ProjectDetails:
+        extension.Details = ReadDetailsRecord(record);
         break;
       case TExtensionRecord::ChargeCurrents:
         extension.ChargeCurrents = ReadChargeCurrentRecord(record);

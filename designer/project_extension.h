@@ -19,7 +19,9 @@
 //      (ascending) and float64 metres, for every network device whose data
 //      cable differs from the project's cable run (what a load without the
 //      section gives it).
-//   2  (kept for the project details)
+//   2  project details: five stream strings (company, engineer, customer,
+//      site address, notes), when any of them holds text; each no longer
+//      than TProjectDetails allows.
 //   3  supply charging currents: int32 count, then per supply int32 save
 //      index (ascending) and int32 mA, for every supply whose charging current
 //      is not the one a load works out (it follows the grade at the moment
@@ -38,6 +40,7 @@
 #include <vector>
 
 #include "catalogue/byte_stream.h"
+#include "model/project_details.h"
 
 namespace voltaris {
 
@@ -46,7 +49,13 @@ inline constexpr int32_t ProjectExtensionVersion = 1;
 // The longest cable the loading dialog accepts, in metres.
 inline constexpr double MaxStoredCableLength = 1000000;
 
-enum class TExtensionRecord : int32_t { DataCableLengths = 1, ChargeCurrents = 3, ChildOrders = 4, Palette = 5 };
+enum class TExtensionRecord : int32_t {
+  DataCableLengths = 1,
+  ProjectDetails = 2,
+  ChargeCurrents = 3,
+  ChildOrders = 4,
+  Palette = 5
+};
 
 struct TDataCableLength {
   int32_t Tile = 0;  // the device's save index
@@ -68,12 +77,13 @@ struct TChildOrder {
 
 struct TProjectExtension {
   std::vector<TDataCableLength> DataCableLengths;  // in ascending save index
+  TProjectDetails Details;                         // written when not empty
   std::vector<TChargeCurrent> ChargeCurrents;      // in ascending save index
   std::vector<TChildOrder> ChildOrders;            // in ascending save index
   bool HasPalette = false;
   std::vector<std::string> Palette;
   bool Empty() const {
-    return DataCableLengths.empty() && ChargeCurrents.empty() && ChildOrders.empty() && !HasPalette;
+    return DataCableLengths.empty() && Details.Empty() && ChargeCurrents.empty() && ChildOrders.empty() && !HasPalette;
   }
   bool operator==(const TProjectExtension&) const = default;
 };
@@ -87,7 +97,8 @@ bool AtProjectExtension(const TStream& stream);
 // Reads the section at the stream's position. Throws StreamError when it is
 // cut, its checksum or framing is wrong, a record is of an unknown kind or
 // version, or a figure cannot be right (a cable length that is not a number
-// from 0 to MaxStoredCableLength, save indexes out of order).
+// from 0 to MaxStoredCableLength, save indexes out of order, project details
+// that are empty or longer than their fields).
 TProjectExtension ReadProjectExtension(TStream& stream);
 
 // The CRC-32 (polynomial 0xEDB88320, as in zip files) of `size` bytes.

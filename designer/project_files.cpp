@@ -113,6 +113,7 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
     for (const TNetDevice* child : children) order.Children.push_back(child->SaveIndex);
     extension.ChildOrders.push_back(std::move(order));
   }
+  extension.Details = canvas.Context().Details;
   const bool paletteFits = std::all_of(panel.Colours.begin(), panel.Colours.end(),
                                        [](const std::string& colour) { return colour.size() <= 255; });
   if (panel.Colours != canvas.Context().Palette && paletteFits) {
@@ -375,6 +376,9 @@ class TProjectReader {
     for (size_t i = 0; i < panel.PSUs.size(); ++i) panel.PSUs[i]->SetColor(panel.PaletteColour(i));
   }
 
+  // The company, engineer, customer, site address and notes, as saved.
+  void ApplyDetails(TProject& project) const { project.Context().Details = extension_.Details; }
+
   // Charging currents that followed an earlier grade, as they were saved.
   void ApplyChargeCurrents() const {
     for (const TChargeCurrent& current : extension_.ChargeCurrents) {
@@ -582,6 +586,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   reader.CreateTiles(project, records);
   reader.ReadExtension();
   reader.CheckBothFilesEnd();
+  reader.ApplyDetails(project);
   RestoreUnstoredFigures(*project.ControlPanel, stored);
   reader.ApplyChargeCurrents();
   reader.ApplyPalette(*project.ControlPanel);

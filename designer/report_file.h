@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/catalogue.h"
+
 namespace voltaris {
 
 // The extension a report file gets when the chosen name has none.
@@ -20,6 +22,14 @@ std::string ReportFileText(std::string_view text);
 // name itself has no extension ("Shop" becomes "Shop.txt", "Shop.log" and
 // "Shop.v2/Report.txt" stay as they are).
 std::string ReportFilePath(const std::string& chosen);
+
+class TCanvas;
+class TControlPanel;
+
+// The report as the report window shows it: the system report's lines for
+// `siteRef` on `date`, then the "Design Advice" block.
+TStringList SystemReportLines(TControlPanel& panel, const TCanvas& canvas, const std::string& siteRef,
+                              const std::string& date);
 
 // Writes `text` (see ReportFileText) to `path`, replacing an existing file.
 // On failure the old file is left as it was and a FileError names `path`.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "catalogue/catalogue.h"
+#include "model/project_details.h"
 #include "model/settings.h"
 #include "model/work_counters.h"
 
@@ -32,6 +33,9 @@ struct TProjectContext {
   bool ReportEveryRecalculation = false;
   // The palette lines a new control panel of the project starts from.
   TStringList Palette;
+  // The company, engineer, customer, site address and notes of the
+  // document; saved in the ".dat"'s extension section.
+  TProjectDetails Details;
 };
 
 }  // namespace voltaris

@@ -15,6 +15,7 @@ packages=(
   nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   xvfb xauth
+  poppler-utils
 )
 for extra in "$@"; do
   case "$extra" in

@@ -2,10 +2,12 @@
 // project as JSON, using the designer's own loading code. Both come out in
 // UTF-8, the text of the files decoded from their code page.
 //
-//   voltaris-report [--data DIR] [--json] [--advice] [--date TEXT] NAME
+//   voltaris-report [--data DIR] [--json] [--advice] [--date TEXT] [--pdf FILE] NAME
 //
 // With --advice the report is followed by the design advice block (the JSON
-// carries the advice figures always).
+// carries the advice figures always). With --pdf the document of the design
+// (page 1, battery worksheet, drawing, report with the advice, signature
+// block) goes to FILE as a PDF instead, laid out without a display.
 //
 // Exit status: 0 on success, 1 when the project cannot be loaded, 2 on a
 // usage error.
@@ -20,10 +22,15 @@
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "tools/project_json.h"
+#ifdef VOLTARIS_REPORT_PDF
+#include "designer/report_file.h"
+#include "document/document.h"
+#include "tools/report_pdf.h"
+#endif
 
 namespace {
 
-constexpr const char* Usage = "usage: voltaris-report [--data DIR] [--json] [--date TEXT] NAME";
+constexpr const char* Usage = "usage: voltaris-report [--data DIR] [--json] [--date TEXT] [--pdf FILE] NAME";
 
 std::string Today() {
   std::setlocale(LC_TIME, "");
@@ -50,6 +57,7 @@ int main(int argc, char** argv) {
   std::string dataDir = "./Data";
   std::string name;
   std::string date;
+  std::string pdf;
   bool json = false, advice = false, dateGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -60,6 +68,12 @@ int main(int argc, char** argv) {
     } else if ((arg == "--data" || arg == "--date") && i + 1 < argc) {
       (arg == "--data" ? dataDir : date) = argv[++i];
       dateGiven = dateGiven || arg == "--date";
+    } else if (arg == "--pdf" && i + 1 < argc) {
+      pdf = argv[++i];
+#ifndef VOLTARIS_REPORT_PDF
+      std::cerr << "voltaris-report: this build has no PDF output (it was built without Qt)\n";
+      return 2;
+#endif
     } else if (arg == "--help" || arg == "-h") {
       std::cout << Usage << "\n";
       return 0;
@@ -89,6 +103,16 @@ int main(int argc, char** argv) {
     voltaris::TSlot<voltaris::TControlPanel> listening([](voltaris::TControlPanel&, const voltaris::TNoEvent&) {});
     panel.OnWarningsChanged.Attach(listening);
     panel.BuildWarnings();
+#ifdef VOLTARIS_REPORT_PDF
+    if (!pdf.empty()) {
+      const std::string siteRef = SiteRefOf(dataDir, name);
+      voltaris::TDocumentSource source{panel, *project.Canvas, siteRef, name, dateGiven ? date : Today(), {}};
+      // The report as the report window shows it: the advice follows it.
+      source.Report = voltaris::SystemReportLines(panel, *project.Canvas, siteRef, source.Date);
+      voltaris::WriteReportPdf(argc, argv, voltaris::BuildDocument(source), pdf);
+      return 0;
+    }
+#endif
     if (json) {
       const nlohmann::json object = voltaris::ProjectJson(settings, panel, *project.Canvas);
       std::cout << object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";

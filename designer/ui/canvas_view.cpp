@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "designer/designer.h"
+#include "designer/ui/tile_painter.h"
 #include "designer/ui/tile_widget.h"
 #include "model/net_device.h"
 #include "model/wire.h"
@@ -51,20 +52,10 @@ class TCanvasContent : public QWidget {
   }
 
  private:
-  // A run is a line between the centres of its two tiles, in its pen colour,
-  // with its length label; nothing of it reaches outside its own rectangle.
+  // Only the runs the repaint reaches are painted.
   static void DrawWire(QPainter& painter, const TWire& wire, const QRect& dirty) {
-    const QRect bounds(wire.Left, wire.Top, wire.Width, wire.Height);
-    if (!bounds.intersects(dirty)) return;
-    painter.save();
-    painter.setClipRect(bounds, Qt::IntersectClip);
-    painter.setPen(QPen(ToQColor(wire.Pen), 1));
-    painter.drawLine(wire.Left + wire.X1, wire.Top + wire.Y1, wire.Left + wire.X2, wire.Top + wire.Y2);
-    if (!wire.Label.empty()) {
-      const QPoint at(wire.Left + wire.LabelX, wire.Top + wire.LabelY);
-      painter.drawText(QRect(at, bounds.bottomRight()), Qt::AlignLeft | Qt::AlignTop, ToQString(wire.Label));
-    }
-    painter.restore();
+    if (!QRect(wire.Left, wire.Top, wire.Width, wire.Height).intersects(dirty)) return;
+    PaintWire(painter, wire);
   }
 
   TCanvasView& view_;

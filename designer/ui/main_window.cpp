@@ -21,15 +21,18 @@
 #include <QVBoxLayout>
 
 #include "designer/ui/canvas_view.h"
+#include "designer/ui/document_commands.h"
 #include "designer/ui/message_box_sink.h"
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/options_dialog.h"
 #include "designer/ui/pictures.h"
+#include "designer/ui/project_details_dialog.h"
 #include "designer/ui/project_name_dialog.h"
 #include "designer/ui/qt_dialog_host.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/system_files_dialog.h"
+#include "document/designer_document.h"
 #include "ui/qt_text.h"
 
 // The pictures are compiled into the static ui library: register them.
@@ -70,6 +73,7 @@ TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, Q
   dialogHost_ = std::make_unique<TQtDialogHost>(*designer_, this);
   designer_->SetDialogHost(dialogHost_.get());
   designer_->OnChanged.Attach(designerChanged_);
+  documents_ = std::make_unique<TDocumentCommands>(this, [this] { return DesignerDocument(*designer_); });
 
   resize(1024, 721);
   RestorePlacement();
@@ -95,6 +99,7 @@ TMainWindow::~TMainWindow() {
   // The dialogs refer to the designer: they go first. The tile widgets let
   // go of their tiles as the tiles go.
   designer_->SetDialogHost(nullptr);
+  delete projectDetailsDialog_;
   delete reportWindow_;
   delete optionsDialog_;
   delete systemFilesDialog_;
@@ -132,6 +137,20 @@ void TMainWindow::CreateMenus() {
   recentMenu_ = file->addMenu("Recent Projects");
   recentMenu_->setObjectName("mnuRecent");
   connect(recentMenu_, &QMenu::aboutToShow, this, &TMainWindow::ShowRecentProjects);
+  file->addSeparator();
+  detailsAction_ = named(command(file->addAction("Project Details..."), [this] { designer_->ProjectDetails(); }),
+                         "mnuProjectDetails", {});
+  file->addSeparator();
+  printAction_ = named(command(file->addAction("Print..."), [this] { documents_->Print(); }), "mnuPrint",
+                       {QKeySequence(Qt::CTRL | Qt::Key_P)});
+  previewAction_ = named(command(file->addAction("Print Preview..."), [this] { documents_->Preview(); }),
+                         "mnuPrintPreview", {});
+  exportPdfAction_ = named(command(file->addAction("Export PDF..."),
+                                   [this] {
+                                     documents_->ExportPdf(designer_->Session().DataDir + "/",
+                                                           designer_->Session().FileName);
+                                   }),
+                           "mnuExportPdf", {});
   file->addSeparator();
   named(command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); }), "mnuExit",
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
@@ -255,6 +274,14 @@ void TMainWindow::CreateDialogs() {
   dialogHost_->CreateLoadCalculatorDialog();
   reportWindow_ = new TReportWindow(this);
   saveAsDialog_ = new TProjectNameDialog(designer_->Session().SaveAsDialog(), this);
+  projectDetailsDialog_ = new TProjectDetailsDialog(designer_->ProjectDetailsDialog(), this);
+  reportWindow_->SetDocumentCommands([this] { Run([this] { documents_->Print(); }); },
+                                     [this] {
+                                       Run([this] {
+                                         documents_->ExportPdf(designer_->Session().DataDir + "/",
+                                                               designer_->Session().FileName);
+                                       });
+                                     });
 }
 
 void TMainWindow::ShowRecentProjects() {
@@ -339,6 +366,8 @@ void TMainWindow::RunNewFileDialog(TNewFilePresenter&) { newFileDialog_->Run(); 
 void TMainWindow::RunSystemFilesDialog(TSystemFilesPresenter&) { systemFilesDialog_->Run(); }
 
 bool TMainWindow::RunOptionsDialog(TOptionsPresenter&) { return optionsDialog_->Run(); }
+
+bool TMainWindow::RunProjectDetailsDialog(TProjectDetailsPresenter&) { return projectDetailsDialog_->Run(); }
 
 TAnswer TMainWindow::AskSave(const std::string& question, bool withCancel) {
   QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
@@ -446,6 +475,8 @@ void TMainWindow::ShowMenus() {
   optionsAction_->setEnabled(designer_->OptionsEnabled);
   arrangeMenu_->menuAction()->setEnabled(designer_->ArrangeEnabled);
   reportAction_->setEnabled(designer_->ReportEnabled);
+  detailsAction_->setEnabled(designer_->ProjectOpen);
+  for (QAction* action : {printAction_, previewAction_, exportPdfAction_}) action->setEnabled(designer_->ReportEnabled);
   {
     const QSignalBlocker blocker(snapAction_);
     snapAction_->setChecked(designer_->Canvas().SnapToGrid);

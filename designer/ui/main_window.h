@@ -22,10 +22,12 @@ class QToolBar;
 namespace voltaris {
 
 class TCanvasView;
+class TDocumentCommands;
 class TMessageBoxSink;
 class TNewFileDialog;
 class TOptionsDialog;
 class TProjectNameDialog;
+class TProjectDetailsDialog;
 class TQtDialogHost;
 class TReportWindow;
 class TSummaryPanel;
@@ -44,6 +46,8 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
 
   TDesigner& Designer() const { return *designer_; }
   TCanvasView& CanvasView() const { return *canvasView_; }
+  // Print, Print Preview and Export PDF of the open design.
+  TDocumentCommands& Documents() const { return *documents_; }
 
   // Load when the project index exists, New otherwise.
   void StartUp();
@@ -65,6 +69,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void RunNewFileDialog(TNewFilePresenter& dialog) override;
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override;
   bool RunOptionsDialog(TOptionsPresenter& dialog) override;
+  bool RunProjectDetailsDialog(TProjectDetailsPresenter& dialog) override;
   TAnswer AskSave(const std::string& question, bool withCancel) override;
   void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
                   const std::string& fileName) override;
@@ -106,6 +111,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   std::unique_ptr<TMessageBoxSink> messages_;
   std::unique_ptr<TDesigner> designer_;
   std::unique_ptr<TQtDialogHost> dialogHost_;
+  std::unique_ptr<TDocumentCommands> documents_;
   TSlot<TDesigner, unsigned> designerChanged_;
 
   TNewFileDialog* newFileDialog_ = nullptr;
@@ -114,6 +120,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   TReportWindow* reportWindow_ = nullptr;
   TProjectNameDialog* saveAsDialog_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  TProjectDetailsDialog* projectDetailsDialog_ = nullptr;
 
   ISettingsStore& store_;
   QAction* undoAction_ = nullptr;
@@ -123,6 +130,10 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   QMenu* arrangeMenu_ = nullptr;
   QAction* snapAction_ = nullptr;
   QAction* reportAction_ = nullptr;
+  QAction* detailsAction_ = nullptr;
+  QAction* printAction_ = nullptr;
+  QAction* previewAction_ = nullptr;
+  QAction* exportPdfAction_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   std::array<QAction*, TDesigner::ToolButtonCount> toolActions_{};
   TSummaryPanel* summary_ = nullptr;

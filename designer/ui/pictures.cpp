@@ -64,6 +64,11 @@ QPixmap Picture(const QString& folder, const std::string& name, QSize size, qrea
   return pixmap;
 }
 
+void DrawPicture(QPainter& painter, const QString& folder, const std::string& name, const QRectF& target) {
+  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !target.isEmpty())
+    renderer->render(&painter, target);
+}
+
 QIcon PictureIcon(const QString& path, std::initializer_list<int> sizes, qreal ratio) {
   const QString folder = path.section('/', 0, -2);
   const std::string name = ToStdString(path.section('/', -1));

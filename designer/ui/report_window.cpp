@@ -20,12 +20,20 @@ TReportWindow::TReportWindow(QWidget* parent)
     : QDialog(parent),
       Memo1_(new QPlainTextEdit(this)),
       btnSaveReport_(new QPushButton(tr("Save Report"), this)),
+      btnPrint_(new QPushButton(tr("Print..."), this)),
+      btnExportPdf_(new QPushButton(tr("Export PDF..."), this)),
       btnDone_(new QPushButton(tr("Done"), this)) {
   setObjectName(QStringLiteral("ReportWindow"));
   Memo1_->setObjectName(QStringLiteral("Memo1"));
   RefuseCharactersOutsideCodePage(Memo1_);
   btnSaveReport_->setObjectName(QStringLiteral("btnSaveReport"));
   btnDone_->setObjectName(QStringLiteral("btnDone"));
+  btnPrint_->setObjectName(QStringLiteral("btnPrint"));
+  btnExportPdf_->setObjectName(QStringLiteral("btnExportPdf"));
+  btnPrint_->setVisible(false);
+  btnExportPdf_->setVisible(false);
+  btnPrint_->setAutoDefault(false);
+  btnExportPdf_->setAutoDefault(false);
 
   // A fixed-pitch font keeps the report's columns under each other.
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -46,6 +54,8 @@ TReportWindow::TReportWindow(QWidget* parent)
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
+  buttons->addWidget(btnPrint_);
+  buttons->addWidget(btnExportPdf_);
   buttons->addWidget(btnSaveReport_);
   buttons->addWidget(btnDone_);
 
@@ -64,6 +74,19 @@ TReportWindow::TReportWindow(QWidget* parent)
 
   connect(btnSaveReport_, &QPushButton::clicked, this, &TReportWindow::SaveClicked);
   connect(btnDone_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnPrint_, &QPushButton::clicked, this, [this] {
+    if (print_) print_();
+  });
+  connect(btnExportPdf_, &QPushButton::clicked, this, [this] {
+    if (exportPdf_) exportPdf_();
+  });
+}
+
+void TReportWindow::SetDocumentCommands(std::function<void()> print, std::function<void()> exportPdf) {
+  print_ = std::move(print);
+  exportPdf_ = std::move(exportPdf);
+  btnPrint_->setVisible(static_cast<bool>(print_));
+  btnExportPdf_->setVisible(static_cast<bool>(exportPdf_));
 }
 
 void TReportWindow::ShowReport(const std::string& caption, const std::string& text, const std::string& directory,

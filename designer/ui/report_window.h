@@ -32,12 +32,21 @@ class TReportWindow : public QDialog {
   // default the file-save dialog; tests replace it.
   std::function<std::string(const std::string& directory, const std::string& fileName)> ChooseFile;
 
+  // "Print..." and "Export PDF..." beside "Save Report": the document of the
+  // design, as File > Print and Export PDF make it. Each button shows only
+  // when its command is given.
+  void SetDocumentCommands(std::function<void()> print, std::function<void()> exportPdf);
+
  private:
   void SaveClicked();
   std::string AskFileName(const std::string& directory, const std::string& fileName);
 
   QPlainTextEdit* Memo1_;
   QPushButton* btnSaveReport_;
+  QPushButton* btnPrint_;
+  QPushButton* btnExportPdf_;
+  std::function<void()> print_;
+  std::function<void()> exportPdf_;
   QPushButton* btnDone_;
   std::string directory_;
   std::string fileName_;

@@ -12,7 +12,7 @@
 
 #include "designer/canvas_controller.h"
 #include "designer/ui/canvas_view.h"
-#include "designer/ui/pictures.h"
+#include "designer/ui/tile_painter.h"
 #include "model/panel_network.h"
 #include "ui/qt_text.h"
 
@@ -89,49 +89,7 @@ void TTileWidget::paintEvent(QPaintEvent*) {
   const TDevice* tile = Tile();
   if (!tile) return;
   QPainter painter(this);
-  const int w = width();
-  const int h = height();
-  painter.fillRect(rect(), ToQColor(tile->Color()));
-
-  const qreal ratio = devicePixelRatioF();
-  if (!tile->Picture().empty()) {
-    const QPixmap picture = Picture(":/devices", tile->Picture(), QSize(w, h), ratio);
-    if (!picture.isNull()) painter.drawPixmap(0, 0, picture);
-  }
-  if (!tile->StatusImage().empty()) {
-    const QPixmap light = Picture(":/status", tile->StatusImage(), QSize(14, 14), ratio);
-    if (!light.isNull()) painter.drawPixmap(w - 18, h - 18, light);
-  }
-
-  if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile)) {
-    // The block's outline, then its labels.
-    painter.setPen(QColor(150, 140, 120));
-    painter.drawRect(0, 0, w - 1, h - 1);
-    painter.setPen(Qt::black);
-    // The block is narrow: the labels in the tile's own type share the
-    // largest size at which the widest of them still fits.
-    QFont own = font();
-    const int room = w - 2;
-    auto widest = [&](const QFont& type) {
-      int result = 0;
-      for (const TTileLabel& label : network->Labels) {
-        if (label.Visible && label.PointSize == 0) {
-          result = std::max(result, label.Left + QFontMetrics(type).horizontalAdvance(ToQString(label.Text)));
-        }
-      }
-      return result;
-    };
-    while (widest(own) > room && own.pointSizeF() > 6) own.setPointSizeF(own.pointSizeF() - 0.5);
-    for (const TTileLabel& label : network->Labels) {
-      if (!label.Visible || label.Text.empty()) continue;
-      QFont type = own;
-      if (label.PointSize > 0) type.setPointSize(label.PointSize);
-      type.setBold(label.Bold);
-      painter.setFont(type);
-      painter.drawText(QRect(label.Left, label.Top, room - label.Left, h - label.Top), Qt::AlignLeft | Qt::AlignTop,
-                       ToQString(label.Text));
-    }
-  }
+  PaintTile(painter, LookOf(*tile), QPointF(0, 0), font(), {false, devicePixelRatioF()});
   PaintSelection(painter);
 }
 

@@ -48,6 +48,9 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
     }
   }
   bool RunOptionsDialog(TOptionsPresenter& dialog) override { return onOptions ? onOptions(dialog) : false; }
+  bool RunProjectDetailsDialog(TProjectDetailsPresenter& dialog) override {
+    return onProjectDetails ? onProjectDetails(dialog) : false;
+  }
   TAnswer AskSave(const std::string& question, bool withCancel) override {
     saveQuestions.push_back(question);
     lastWithCancel = withCancel;
@@ -94,6 +97,7 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   std::string chosenFile, chooseFolder;
   std::vector<std::string> notices;
   std::function<bool(TOptionsPresenter&)> onOptions;
+  std::function<bool(TProjectDetailsPresenter&)> onProjectDetails;
   std::function<void(TPowerModule&, TLoadLines&)> onEditLoadList;
   std::function<bool(TNetDevice&, TLoadLines&)> onSetUp;
   TAnswer saveAnswer = TAnswer::No;

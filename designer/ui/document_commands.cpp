@@ -1,0 +1,67 @@
+#include "designer/ui/document_commands.h"
+
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <filesystem>
+
+#include "document/ui/document_painter.h"
+#include "ui/qt_text.h"
+
+namespace voltaris {
+
+TDocumentCommands::TDocumentCommands(QWidget* parent, std::function<TDocument()> document)
+    : parent_(parent), document_(std::move(document)) {}
+
+void TDocumentCommands::SetUpPrinter(QPrinter& printer) {
+  printer.setResolution(DocumentResolution);
+  printer.setPageLayout(DocumentPageLayout());
+}
+
+void TDocumentCommands::Print() {
+  QPrinter printer;
+  SetUpPrinter(printer);
+  QPrintDialog dialog(&printer, parent_);
+  dialog.setObjectName("PrintDialog");
+  if (dialog.exec() != QDialog::Accepted) return;
+  PaintDocument(document_(), printer);
+}
+
+void TDocumentCommands::Preview() {
+  QPrinter printer;
+  SetUpPrinter(printer);
+  // Made once: every repaint of the preview lays out the same pages.
+  const TDocument document = document_();
+  QPrintPreviewDialog preview(&printer, parent_);
+  preview.setObjectName("PrintPreview");
+  preview.setWindowTitle("Print Preview");
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                   [&document](QPrinter* target) { PaintDocument(document, *target); });
+  if (PreviewOpened) PreviewOpened(&preview);
+  preview.exec();
+}
+
+void TDocumentCommands::ExportPdf(const std::string& directory, const std::string& fileName) {
+  std::string path;
+  if (ChoosePdfFile) {
+    path = ChoosePdfFile(directory, fileName);
+  } else {
+    QFileDialog dialog(parent_, "Export PDF");
+    dialog.setObjectName("PdfFileDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter("PDF Document (*.pdf)");
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setDirectory(ToQString(directory));
+    dialog.selectFile(ToQString(fileName));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      path = ToStdString(dialog.selectedFiles().front());
+  }
+  if (path.empty()) return;
+  if (!std::filesystem::path(path).has_extension()) path += ".pdf";
+  const TDocument document = document_();
+  SaveDocumentPdf(document, path, DocumentPageLayout(), document.FooterText);
+}
+
+}  // namespace voltaris

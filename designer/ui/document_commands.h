@@ -1,0 +1,46 @@
+// Print, Print Preview and Export PDF of the design's document: Qt's print
+// dialog, its preview and a file-save dialog around the one document
+// painter, so that paper, preview and PDF show the same pages.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "document/document.h"
+
+class QPrinter;
+class QWidget;
+
+namespace voltaris {
+
+class TDocumentCommands {
+ public:
+  // `document` makes the document of the design as it now stands.
+  TDocumentCommands(QWidget* parent, std::function<TDocument()> document);
+
+  // Qt's print dialog, then the pages on the chosen printer.
+  void Print();
+  // The pages in Qt's print preview; the preview can print them too.
+  void Preview();
+  // Asks for a file (".pdf" added to a name without an extension),
+  // starting in `directory` with `fileName`, and writes the PDF there. A
+  // failure is a FileError naming the file.
+  void ExportPdf(const std::string& directory, const std::string& fileName);
+
+  // Where to save the PDF: the chosen path, or empty when the user
+  // cancelled. By default the file-save dialog; tests replace it.
+  std::function<std::string(const std::string& directory, const std::string& fileName)> ChoosePdfFile;
+  // Opened and about to run (tests close it here).
+  std::function<void(QWidget* preview)> PreviewOpened;
+
+  // The printer the commands lay the pages out for: the locale's paper and
+  // the document's resolution.
+  static void SetUpPrinter(QPrinter& printer);
+
+ private:
+  QWidget* parent_;
+  std::function<TDocument()> document_;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,81 @@
+// The printed record of a design, described without any toolkit: a list of
+// blocks (headings, key and value lines, the verdict, tables, preformatted
+// text, the drawing as tiles and cable runs, the signature block) and the
+// footer every page carries. The Qt painter (document/ui/) lays it out on
+// pages, the same for the printer and for PDF.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "model/tile_look.h"
+#include "model/wire.h"
+
+namespace voltaris {
+
+class TCanvas;
+class TControlPanel;
+
+struct TDocTable {
+  std::vector<std::string> Columns;
+  std::vector<std::vector<std::string>> Rows;  // each as many cells as there are columns
+};
+
+// A part of the canvas: the tiles and cable runs within its band, in canvas
+// pixels; the painter scales the canvas's width to the page's.
+struct TDocDrawing {
+  int Top = 0;  // the band of the canvas this part shows
+  int Bottom = 0;
+  int Width = 0;  // the canvas width every part is scaled by
+  std::vector<TTileLook> Tiles;
+  std::vector<TWire> Wires;
+};
+
+enum class TDocBlockKind { Title, Heading, KeyValues, Verdict, Table, Preformatted, Drawing, Signature, PageBreak };
+
+struct TDocBlock {
+  TDocBlockKind Kind = TDocBlockKind::Heading;
+  std::string Text;                                        // title, heading, verdict
+  uint8_t Status = 0;                                      // the verdict's light
+  std::vector<std::pair<std::string, std::string>> Pairs;  // key and value lines; signature roles
+  TDocTable Table;
+  TStringList Lines;  // preformatted text, in a fixed-pitch font
+  TDocDrawing Drawing;
+};
+
+struct TDocument {
+  std::string FooterText;  // on every page, beside "Page n of m"
+  std::vector<TDocBlock> Blocks;
+};
+
+// What the document is made of besides the design itself.
+struct TDocumentSource {
+  TControlPanel& Panel;
+  TCanvas& Canvas;
+  std::string SiteRef;
+  std::string FileName;
+  std::string Date;  // the user's short date
+  // The report exactly as the report window shows it (see SystemReportLines).
+  TStringList Report;
+};
+
+// The document of the open design: page 1 with the project and the verdict,
+// the battery worksheet, the drawing of every network, the report and the
+// signature block. Figures come from the model as it stands; nothing changes.
+TDocument BuildDocument(const TDocumentSource& source);
+
+// The battery worksheet: one row per power source, the control panel first,
+// then every supply in the order the panel lists them.
+TDocTable BatteryWorksheet(const TControlPanel& panel);
+
+// The verdict of page 1: "All Green", or the number of problems by light.
+std::string DesignVerdict(const TControlPanel& panel, const TCanvas& canvas, uint8_t* worst = nullptr);
+
+// The canvas in bands, one per network section (from a network block's top
+// to the next one's), each with the tiles and runs it reaches.
+std::vector<TDocDrawing> DrawingParts(const TCanvas& canvas);
+
+}  // namespace voltaris

@@ -1,0 +1,408 @@
+#include "document/ui/document_painter.h"
+
+#include <QBuffer>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "catalogue/format.h"
+#include "designer/ui/pictures.h"
+#include "designer/ui/tile_painter.h"
+#include "model/status.h"
+#include "ui/qt_text.h"
+
+namespace voltaris {
+
+namespace {
+
+// The type of the canvas's tiles and cable-length labels.
+constexpr qreal CanvasPointSize = 8;
+
+// The report's type: the platform's fixed font, or where that is not fixed
+// after all the first installed family that is (as the report window does).
+QFont FixedPitchFont() {
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setStyleHint(QFont::TypeWriter);
+  if (!QFontInfo(fixed).fixedPitch()) {
+    for (const QString& family : QFontDatabase::families()) {
+      if (!QFontDatabase::isFixedPitch(family)) continue;
+      fixed.setFamily(family);
+      break;
+    }
+  }
+  return fixed;
+}
+
+// One run of the layout over the whole document: without a painter it only
+// measures (how many pages), with one it paints.
+class TLayout {
+ public:
+  TLayout(QPagedPaintDevice& device, QPainter* painter, int pages)
+      : device_(device), painter_(painter), pages_(pages), pt_(device.logicalDpiY() / 72.0) {
+    width_ = device.width();
+    bottom_ = device.height() - Pt(26);  // room for the footer
+    body_ = Font(10);
+    small_ = Font(7.5);
+    mono_ = FixedPitchFont();
+    mono_.setPointSizeF(8);
+  }
+
+  int Run(const TDocument& document) {
+    footer_ = ToQString(document.FooterText);
+    page_ = 1;
+    y_ = 0;
+    for (const TDocBlock& block : document.Blocks) Lay(block);
+    Footer();
+    return page_;
+  }
+
+ private:
+  qreal Pt(qreal points) const { return points * pt_; }
+
+  QFont Font(qreal points, bool bold = false) const {
+    QFont font = QGuiApplication::font();
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+  }
+
+  QFontMetricsF Metrics(const QFont& font) const { return QFontMetricsF(font, &device_); }
+
+  qreal TextHeight(const QFont& font, qreal width, const QString& text) const {
+    if (text.isEmpty()) return Metrics(font).height();
+    return Metrics(font).boundingRect(QRectF(0, 0, width, 1e9), Qt::TextWordWrap | Qt::AlignLeft, text).height();
+  }
+
+  void Text(const QFont& font, const QRectF& rect, const QString& text, int flags = Qt::AlignLeft | Qt::AlignTop) {
+    if (!painter_ || text.isEmpty()) return;
+    painter_->setFont(font);
+    painter_->setPen(Qt::black);
+    painter_->drawText(rect, flags | Qt::TextWordWrap, text);
+  }
+
+  void NewPage() {
+    Footer();
+    if (painter_ && !device_.newPage()) throw std::runtime_error("the printer could not start a new page");
+    ++page_;
+    y_ = 0;
+  }
+
+  // Starts a new page unless `height` still fits on this one (or the page is
+  // empty, where nothing would gain from one).
+  void Need(qreal height) {
+    if (y_ > 0 && y_ + height > bottom_) NewPage();
+  }
+
+  void Footer() {
+    if (!painter_) return;
+    const qreal top = device_.height() - Pt(18);
+    painter_->setPen(QPen(Qt::gray, Pt(0.5)));
+    painter_->drawLine(QPointF(0, top - Pt(4)), QPointF(width_, top - Pt(4)));
+    const QRectF line(0, top, width_, Pt(14));
+    Text(small_, line, footer_, Qt::AlignLeft | Qt::AlignVCenter);
+    Text(small_, line, QString("Page %1 of %2").arg(page_).arg(pages_), Qt::AlignRight | Qt::AlignVCenter);
+  }
+
+  void Lay(const TDocBlock& block) {
+    switch (block.Kind) {
+      case TDocBlockKind::Title:
+        Heading(block.Text, Font(18, true), Pt(8));
+        break;
+      case TDocBlockKind::Heading:
+        Heading(block.Text, Font(14, true), Pt(6));
+        break;
+      case TDocBlockKind::KeyValues:
+        KeyValues(block);
+        break;
+      case TDocBlockKind::Verdict:
+        Verdict(block);
+        break;
+      case TDocBlockKind::Table:
+        Table(block.Table);
+        break;
+      case TDocBlockKind::Preformatted:
+        Preformatted(block.Lines);
+        break;
+      case TDocBlockKind::Drawing:
+        Drawing(block.Drawing);
+        break;
+      case TDocBlockKind::Signature:
+        Signature(block);
+        break;
+      case TDocBlockKind::PageBreak:
+        if (y_ > 0) NewPage();
+        break;
+    }
+  }
+
+  void Heading(const std::string& text, const QFont& font, qreal after) {
+    const QString shown = ToQString(text);
+    const qreal before = y_ > 0 ? Pt(10) : 0;
+    const qreal height = TextHeight(font, width_, shown);
+    // A heading stays with some of what follows it.
+    Need(before + height + Pt(40));
+    if (y_ > 0) y_ += before;
+    Text(font, QRectF(0, y_, width_, height), shown);
+    y_ += height + after;
+  }
+
+  void KeyValues(const TDocBlock& block) {
+    const qreal keyWidth = Pt(120);
+    const qreal valueWidth = width_ - keyWidth;
+    const QFont key = Font(10, true);
+    for (const auto& [name, value] : block.Pairs) {
+      const QString shown = ToQString(value);
+      const qreal height = std::max(TextHeight(key, keyWidth, ToQString(name)), TextHeight(body_, valueWidth, shown));
+      Need(height);
+      Text(key, QRectF(0, y_, keyWidth - Pt(6), height), ToQString(name));
+      Text(body_, QRectF(keyWidth, y_, valueWidth, height), shown);
+      y_ += height + Pt(3);
+    }
+    y_ += Pt(6);
+  }
+
+  void Verdict(const TDocBlock& block) {
+    const QFont font = Font(24, true);
+    const QString shown = ToQString(block.Text);
+    const qreal light = Pt(22);
+    const qreal height = std::max(light, TextHeight(font, width_ - light - Pt(10), shown));
+    Need(height + Pt(12));
+    y_ += Pt(6);
+    if (painter_) {
+      if (const char* name = StatusImageName(block.Status))
+        DrawPicture(*painter_, ":/status", name, QRectF(0, y_ + (height - light) / 2, light, light));
+    }
+    Text(font, QRectF(light + Pt(10), y_, width_ - light - Pt(10), height), shown, Qt::AlignLeft | Qt::AlignVCenter);
+    y_ += height + Pt(12);
+  }
+
+  // Columns share the width by what their cells need, each at least as wide
+  // as its longest word; cells wrap at word ends.
+  std::vector<qreal> ColumnWidths(const TDocTable& table, const QFont& header, const QFont& cell) const {
+    const size_t count = table.Columns.size();
+    std::vector<qreal> want(count, 0), least(count, 0);
+    auto measure = [&](size_t column, const QFont& font, const std::string& text) {
+      const QString shown = ToQString(text);
+      want[column] = std::max(want[column], std::min(Metrics(font).horizontalAdvance(shown), Pt(90)));
+      // A figure and its unit stay on one line; other text breaks at its words.
+      const bool figure = shown.size() <= 12 && shown.contains(QRegularExpression("[0-9]"));
+      for (const QString& word : figure ? QStringList{shown} : shown.split(' ', Qt::SkipEmptyParts))
+        least[column] = std::max(least[column], Metrics(font).horizontalAdvance(word));
+    };
+    for (size_t c = 0; c < count; ++c) measure(c, header, table.Columns[c]);
+    for (const auto& row : table.Rows)
+      for (size_t c = 0; c < count && c < row.size(); ++c) measure(c, cell, row[c]);
+    const qreal pad = Pt(6);
+    std::vector<qreal> widths(count);
+    qreal total = 0, spare = 0;
+    for (size_t c = 0; c < count; ++c) {
+      widths[c] = least[c] + pad;
+      total += widths[c];
+      spare += std::max<qreal>(0, want[c] - least[c]);
+    }
+    // What is left goes to the columns that would use it, in proportion.
+    const qreal left = width_ - total;
+    for (size_t c = 0; c < count; ++c) {
+      const qreal extra = std::max<qreal>(0, want[c] - least[c]);
+      widths[c] += left > 0 && spare > 0 ? std::min(extra, left * extra / spare) : 0;
+    }
+    total = 0;
+    for (qreal w : widths) total += w;
+    if (total > width_)
+      for (qreal& w : widths) w *= width_ / total;
+    return widths;
+  }
+
+  void Table(const TDocTable& table) {
+    if (table.Columns.empty()) return;
+    const QFont header = Font(7.5, true);
+    const std::vector<qreal> widths = ColumnWidths(table, header, small_);
+    const qreal pad = Pt(3);
+    auto rowHeight = [&](const std::vector<std::string>& row, const QFont& font) {
+      qreal height = 0;
+      for (size_t c = 0; c < widths.size() && c < row.size(); ++c)
+        height = std::max(height, TextHeight(font, widths[c] - 2 * pad, ToQString(row[c])));
+      return height + 2 * pad;
+    };
+    auto paintRow = [&](const std::vector<std::string>& row, const QFont& font, qreal height, bool shaded) {
+      if (!painter_) return;
+      qreal x = 0;
+      if (shaded) painter_->fillRect(QRectF(0, y_, width_, height), QColor(230, 230, 230));
+      painter_->setPen(QPen(Qt::gray, Pt(0.5)));
+      for (size_t c = 0; c < widths.size(); ++c) {
+        painter_->drawRect(QRectF(x, y_, widths[c], height));
+        if (c < row.size())
+          Text(font, QRectF(x + pad, y_ + pad, widths[c] - 2 * pad, height - 2 * pad), ToQString(row[c]));
+        x += widths[c];
+        painter_->setPen(QPen(Qt::gray, Pt(0.5)));
+      }
+    };
+    const qreal headerHeight = rowHeight(table.Columns, header);
+    Need(headerHeight + rowHeight(table.Rows.empty() ? table.Columns : table.Rows.front(), small_));
+    paintRow(table.Columns, header, headerHeight, true);
+    y_ += headerHeight;
+    for (const auto& row : table.Rows) {
+      const qreal height = rowHeight(row, small_);
+      if (y_ + height > bottom_) {
+        // The header again at the top of the next page.
+        NewPage();
+        paintRow(table.Columns, header, headerHeight, true);
+        y_ += headerHeight;
+      }
+      paintRow(row, small_, height, false);
+      y_ += height;
+    }
+    y_ += Pt(8);
+  }
+
+  void Preformatted(const TStringList& lines) {
+    const QFontMetricsF metrics = Metrics(mono_);
+    const qreal lineHeight = metrics.lineSpacing();
+    const int columns = std::max(20, static_cast<int>(width_ / metrics.horizontalAdvance(QChar('M'))));
+    for (const std::string& line : lines) {
+      QString rest = ToQString(line);
+      // A line longer than the page goes on below, indented, not cut.
+      do {
+        Need(lineHeight);
+        // Broken at the last space that fits, where there is one far enough on.
+        qsizetype cut = rest.size() <= columns ? rest.size() : rest.lastIndexOf(' ', columns);
+        if (cut < columns / 2) cut = std::min<qsizetype>(columns, rest.size());
+        const QString piece = rest.left(cut);
+        rest = rest.mid(cut);
+        while (rest.startsWith(' ') && cut < columns) rest.remove(0, 1);
+        if (painter_ && !piece.isEmpty()) {
+          painter_->setFont(mono_);
+          painter_->setPen(Qt::black);
+          painter_->drawText(QPointF(0, y_ + metrics.ascent()), piece);
+        }
+        y_ += lineHeight;
+        if (!rest.isEmpty()) rest.prepend("    ");
+      } while (!rest.isEmpty());
+    }
+    y_ += Pt(8);
+  }
+
+  // The part scaled to the page's width; taller than what is left of the
+  // page, it starts on a new one, and taller than a page it goes on over
+  // as many as it needs.
+  void Drawing(const TDocDrawing& part) {
+    if (part.Width <= 0 || part.Bottom <= part.Top) return;
+    const qreal scale = width_ / part.Width;
+    const qreal height = (part.Bottom - part.Top) * scale;
+    if (y_ > 0 && y_ + height > bottom_ && height <= bottom_) NewPage();
+    QFont canvasFont = QGuiApplication::font();
+    canvasFont.setPointSizeF(CanvasPointSize);
+    qreal from = part.Top;  // canvas y of the band still to draw
+    while (from < part.Bottom) {
+      if (bottom_ - y_ < Pt(60)) NewPage();
+      const qreal band = std::min<qreal>(part.Bottom - from, (bottom_ - y_) / scale);
+      if (painter_) {
+        painter_->save();
+        painter_->setClipRect(QRectF(0, y_, width_, band * scale));
+        painter_->translate(0, y_ - from * scale);
+        painter_->scale(scale, scale);
+        painter_->setFont(canvasFont);
+        const qreal to = from + band;
+        for (const TWire& wire : part.Wires) {
+          if (wire.Top < to && wire.Top + wire.Height > from) PaintWire(*painter_, wire);
+        }
+        for (const TTileLook& look : part.Tiles) {
+          if (look.Top < to && look.Top + look.Height > from)
+            PaintTile(*painter_, look, QPointF(look.Left, look.Top), canvasFont, {true, 1.0});
+        }
+        painter_->restore();
+      }
+      y_ += band * scale;
+      from += band;
+      if (from < part.Bottom) NewPage();
+    }
+    y_ += Pt(10);
+  }
+
+  void Signature(const TDocBlock& block) {
+    const qreal row = Pt(34);
+    Need(Pt(30) + row * static_cast<qreal>(block.Pairs.size()));
+    y_ += Pt(16);
+    const QFont key = Font(10, true);
+    for (const auto& [role, name] : block.Pairs) {
+      Text(key, QRectF(0, y_, Pt(80), row), ToQString(role));
+      Text(body_, QRectF(Pt(80), y_, width_ * 0.45 - Pt(80), row), ToQString(name));
+      if (painter_) {
+        const qreal line = y_ + Pt(20);
+        painter_->setPen(QPen(Qt::black, Pt(0.5)));
+        painter_->drawLine(QPointF(width_ * 0.5, line), QPointF(width_, line));
+        Text(small_, QRectF(width_ * 0.5, line + Pt(1), width_ * 0.5, Pt(10)),
+             role == "Date" ? QString("Date") : QString("Signature"));
+      }
+      y_ += row;
+    }
+  }
+
+  QPagedPaintDevice& device_;
+  QPainter* painter_;
+  int pages_;
+  qreal pt_;
+  qreal width_ = 0;
+  qreal bottom_ = 0;
+  QFont body_, small_, mono_;
+  QString footer_;
+  int page_ = 1;
+  qreal y_ = 0;
+};
+
+}  // namespace
+
+QPageLayout DocumentPageLayout(const QLocale& locale) {
+  const bool letter = locale.measurementSystem() == QLocale::ImperialUSSystem;
+  return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+}
+
+int PaintDocument(const TDocument& document, QPagedPaintDevice& device) {
+  const int pages = TLayout(device, nullptr, 0).Run(document);
+  QPainter painter;
+  if (!painter.begin(&device)) throw std::runtime_error("the document cannot be painted on this device");
+  painter.setRenderHint(QPainter::Antialiasing);
+  TLayout(device, &painter, pages).Run(document);
+  painter.end();
+  return pages;
+}
+
+int CountDocumentPages(const TDocument& document, const QPageLayout& layout) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
+  writer.setPageLayout(layout);
+  writer.setResolution(DocumentResolution);
+  return TLayout(writer, nullptr, 0).Run(document);
+}
+
+TBytes DocumentPdf(const TDocument& document, const QPageLayout& layout, const std::string& title) {
+  QByteArray bytes;
+  {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(layout);
+    writer.setResolution(DocumentResolution);
+    writer.setTitle(ToQString(title));
+    writer.setCreator("Voltaris");
+    PaintDocument(document, writer);
+  }
+  return TBytes(bytes.begin(), bytes.end());
+}
+
+void SaveDocumentPdf(const TDocument& document, const std::string& path, const QPageLayout& layout,
+                     const std::string& title) {
+  TStream(DocumentPdf(document, layout, title)).ReplaceFile(path);
+}
+
+}  // namespace voltaris
