@@ -6,57 +6,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <optional>
 
 #include "ui/code_page_validator.h"
+#include "ui/key_filter.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
 
 namespace voltaris {
-
-namespace {
-
-// The 8-bit text a key press types, for the presenter's key filters. Keys
-// that type nothing, or that move the focus, confirm or cancel (Tab, Return,
-// Escape, Delete), type no text; nor do shortcuts: Ctrl+V pastes, and the
-// pasted text is filtered as an edit. Backspace types the character 8.
-std::optional<std::string> TypedText(const QKeyEvent& key) {
-  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return std::nullopt;
-  if (key.key() == Qt::Key_Backspace) return std::string(1, '\b');
-  const QString text = key.text();
-  if (text.isEmpty()) return std::nullopt;
-  for (const QChar c : text) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f) return std::nullopt;
-  }
-  return ToStdString(text);
-}
-
-bool AllAccepted(const std::string& text, bool (*accepts)(char)) {
-  return std::all_of(text.begin(), text.end(), accepts);
-}
-
-// `text` with the characters `accepts` refuses left out.
-QString Filtered(const QString& text, bool (*accepts)(char)) {
-  std::string kept = ToStdString(text);
-  kept.erase(std::remove_if(kept.begin(), kept.end(), [accepts](char c) { return !accepts(c); }), kept.end());
-  return ToQString(kept);
-}
-
-// Shows the presenter's text in a box, keeping the cursor after the same
-// accepted characters as before.
-void ShowText(QLineEdit* edit, const std::string& value, bool (*accepts)(char)) {
-  const QString shown = ToQString(value);
-  if (edit->text() == shown) return;
-  const qsizetype cursor = Filtered(edit->text().left(edit->cursorPosition()), accepts).size();
-  const QSignalBlocker blocker(edit);
-  edit->setText(shown);
-  edit->setCursorPosition(static_cast<int>(std::min(cursor, shown.size())));
-}
-
-}  // namespace
 
 TNewFileDialog::TNewFileDialog(TNewFilePresenter& presenter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -136,20 +93,19 @@ void TNewFileDialog::reject() { CancelClicked(); }
 
 bool TNewFileDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
-  const std::optional<std::string> typed = TypedText(*static_cast<QKeyEvent*>(event));
-  if (!typed) return false;
+  const auto& key = *static_cast<QKeyEvent*>(event);
   // The panel list is chosen from, never typed into; Space still opens it.
-  if (watched == cbPanelType_) return static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space;
-  if (watched == edSiteRef_) return !AllAccepted(*typed, &TNewFilePresenter::AcceptsSiteRefKey);
-  if (watched == edFileName_) return !AllAccepted(*typed, &TNewFilePresenter::AcceptsFileNameKey);
+  if (watched == cbPanelType_) return TypedText(key) && key.key() != Qt::Key_Space;
+  if (watched == edSiteRef_) return RefusesKey(key, &TNewFilePresenter::AcceptsSiteRefKey);
+  if (watched == edFileName_) return RefusesKey(key, &TNewFilePresenter::AcceptsFileNameKey);
   return false;
 }
 
 void TNewFileDialog::Refresh() {
-  ShowText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
+  ShowFilteredText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
   ShowItems(cbPanelType_, presenter_.PanelTypes(), presenter_.PanelTypeIndex());
   ShowItems(cbGrade_, presenter_.Grades(), presenter_.GradeIndex());
-  ShowText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
+  ShowFilteredText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
 }
 
 void TNewFileDialog::FocusControl(TNewFilePresenter::TControl control) {
@@ -171,12 +127,12 @@ void TNewFileDialog::FocusControl(TNewFilePresenter::TControl control) {
 
 void TNewFileDialog::SiteRefEdited(const QString& text) {
   presenter_.SetSiteRef(ToStdString(text));
-  ShowText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
+  ShowFilteredText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
 }
 
 void TNewFileDialog::FileNameEdited(const QString& text) {
   presenter_.SetFileName(ToStdString(text));
-  ShowText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
+  ShowFilteredText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
 }
 
 void TNewFileDialog::PanelTypeChosen(int index) {

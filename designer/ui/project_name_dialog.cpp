@@ -5,42 +5,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "designer/new_file_presenter.h"
 #include "ui/code_page_validator.h"
+#include "ui/key_filter.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
-
-namespace {
-
-// A key that types text the box's filter refuses is dropped, as in the New
-// File dialog; shortcuts and keys that type nothing pass on.
-bool RefusedKey(const QKeyEvent& key, bool (*accepts)(char)) {
-  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-  if (key.key() == Qt::Key_Backspace) return !accepts('\b');
-  const QString text = key.text();
-  if (text.isEmpty()) return false;
-  for (const QChar c : text) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f) return false;
-  }
-  const std::string typed = ToStdString(text);
-  return !std::all_of(typed.begin(), typed.end(), accepts);
-}
-
-void ShowText(QLineEdit* edit, const std::string& value) {
-  const QString shown = ToQString(value);
-  if (edit->text() == shown) return;
-  const int cursor = std::min(edit->cursorPosition(), static_cast<int>(shown.size()));
-  const QSignalBlocker blocker(edit);
-  edit->setText(shown);
-  edit->setCursorPosition(cursor);
-}
-
-}  // namespace
 
 TProjectNameDialog::TProjectNameDialog(TProjectNamePresenter& presenter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -80,11 +52,11 @@ TProjectNameDialog::TProjectNameDialog(TProjectNamePresenter& presenter, QWidget
   edFileName_->installEventFilter(this);
   connect(edSiteRef_, &QLineEdit::textEdited, this, [this](const QString& text) {
     presenter_.SetSiteRef(ToStdString(text));
-    ShowText(edSiteRef_, presenter_.SiteRef());
+    ShowFilteredText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
   });
   connect(edFileName_, &QLineEdit::textEdited, this, [this](const QString& text) {
     presenter_.SetFileName(ToStdString(text));
-    ShowText(edFileName_, presenter_.FileName());
+    ShowFilteredText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
   });
   connect(btnOK_, &QPushButton::clicked, this, &TProjectNameDialog::OkClicked);
   connect(btnCancel_, &QPushButton::clicked, this, &TProjectNameDialog::reject);
@@ -106,14 +78,14 @@ void TProjectNameDialog::reject() {
 bool TProjectNameDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
   const auto& key = *static_cast<QKeyEvent*>(event);
-  if (watched == edSiteRef_) return RefusedKey(key, &TNewFilePresenter::AcceptsSiteRefKey);
-  if (watched == edFileName_) return RefusedKey(key, &TNewFilePresenter::AcceptsFileNameKey);
+  if (watched == edSiteRef_) return RefusesKey(key, &TNewFilePresenter::AcceptsSiteRefKey);
+  if (watched == edFileName_) return RefusesKey(key, &TNewFilePresenter::AcceptsFileNameKey);
   return false;
 }
 
 void TProjectNameDialog::Refresh() {
-  ShowText(edSiteRef_, presenter_.SiteRef());
-  ShowText(edFileName_, presenter_.FileName());
+  ShowFilteredText(edSiteRef_, presenter_.SiteRef(), &TNewFilePresenter::AcceptsSiteRefKey);
+  ShowFilteredText(edFileName_, presenter_.FileName(), &TNewFilePresenter::AcceptsFileNameKey);
 }
 
 void TProjectNameDialog::OkClicked() {

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 enum Tools { K4 = 0 };
 
-const fs::path ExamplesDir = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+const fs::path ExamplesDir = VOLTARIS_EXAMPLES;
 
 TBytes FileBytes(const fs::path& path) { return TStream::LoadFromFile(path.string()).Bytes(); }
 

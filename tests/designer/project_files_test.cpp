@@ -180,8 +180,7 @@ TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
 // The drops replayed on loading rebuild the design as it was drawn: the
 // shipped examples, with clones and chained devices, save back to their bytes.
 TEST_F(ProjectFilesTest, TheExamplesSaveBackTheirOwnBytes) {
-  const std::filesystem::path examples = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-                                         "examples";
+  const std::filesystem::path examples = VOLTARIS_EXAMPLES;
   for (const char* name : {"CornerShop", "Warehouse"}) {
     const TBytes dat = TStream::LoadFromFile((examples / (std::string(name) + ".dat")).string()).Bytes();
     const TBytes pjx = TStream::LoadFromFile((examples / (std::string(name) + ".pjx")).string()).Bytes();

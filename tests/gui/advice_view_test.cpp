@@ -2,9 +2,7 @@
 // under the voltages, the load calculator's capacity and battery, and the
 // report window's "Design Advice" block, each driven as a user drives them.
 // Each case leaves a picture of what it checked beside the test program.
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -129,7 +127,7 @@ class AdviceViewTest : public QObject {
   // The report and the panel's load calculator say so with the same capacity.
   void theCornerShopExampleIsToldToMoveLoad() {
     Session s;
-    const QString examples = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../examples"));
+    const QString examples = QStringLiteral(VOLTARIS_EXAMPLES);
     for (const char* name : {"CornerShop.dat", "CornerShop.pjx", "Accounts.db"})
       QVERIFY(QFile::copy(examples + "/" + name, s.DataPath(name)));
     QVERIFY(s.Designer().Session().OpenProject("Orvane 200", "CornerShop", "Corner Shop, 12 High Street"));

@@ -48,6 +48,12 @@ void WhenShown(std::function<void(D*)> user, const char* name = nullptr) {
     timer->stop();
     timer->deleteLater();
     QPointer<QDialog> guarded(dialog);
+    // A modal window is shown before the platform makes it active; until it
+    // is, a field given the focus gets no focus-out, so a typed value would
+    // not be applied when the script leaves it. On a busy machine that gap
+    // is long enough to be seen.
+    (void)QTest::qWaitForWindowActive(dialog, 2000);
+    if (!guarded) return;
     user(dialog);
     QTimer::singleShot(3000, [guarded] {
       if (guarded && guarded->isVisible()) guarded->reject();

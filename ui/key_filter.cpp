@@ -1,0 +1,48 @@
+#include "ui/key_filter.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "ui/qt_text.h"
+
+namespace voltaris {
+
+namespace {
+
+// `text` with the characters `accepts` refuses left out.
+QString Filtered(const QString& text, TAcceptsKey accepts) {
+  std::string kept = ToStdString(text);
+  kept.erase(std::remove_if(kept.begin(), kept.end(), [accepts](char c) { return !accepts(c); }), kept.end());
+  return ToQString(kept);
+}
+
+}  // namespace
+
+std::optional<std::string> TypedText(const QKeyEvent& key) {
+  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return std::nullopt;
+  if (key.key() == Qt::Key_Backspace) return std::string(1, '\b');
+  const QString text = key.text();
+  if (text.isEmpty()) return std::nullopt;
+  for (const QChar c : text) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7f) return std::nullopt;
+  }
+  return ToStdString(text);
+}
+
+bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts) {
+  const std::optional<std::string> typed = TypedText(key);
+  return typed && !std::all_of(typed->begin(), typed->end(), accepts);
+}
+
+void ShowFilteredText(QLineEdit* edit, const std::string& value, TAcceptsKey accepts) {
+  const QString shown = ToQString(value);
+  if (edit->text() == shown) return;
+  const qsizetype cursor = Filtered(edit->text().left(edit->cursorPosition()), accepts).size();
+  const QSignalBlocker blocker(edit);
+  edit->setText(shown);
+  edit->setCursorPosition(static_cast<int>(std::min(cursor, shown.size())));
+}
+
+}  // namespace voltaris

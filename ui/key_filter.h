@@ -1,0 +1,31 @@
+// Typing into a line edit whose presenter accepts some characters only: the
+// key filter that drops a refused key before Qt types it, and the showing of
+// the presenter's text back in the box.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QKeyEvent;
+class QLineEdit;
+
+namespace voltaris {
+
+// Whether the presenter takes the character `c` typed into its box.
+using TAcceptsKey = bool (*)(char);
+
+// The 8-bit text a key press types, for the presenter's key filters. Keys
+// that type nothing, or that move the focus, confirm or cancel (Tab, Return,
+// Escape, Delete), type no text; nor do shortcuts: Ctrl+V pastes, and the
+// pasted text is filtered as an edit. Backspace types the character 8.
+std::optional<std::string> TypedText(const QKeyEvent& key);
+
+// Whether a key press types text `accepts` refuses, so that the event filter
+// drops it; keys that type nothing pass on.
+bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts);
+
+// Shows the presenter's text in a box, keeping the cursor after the same
+// accepted characters as before; the box does not announce the change.
+void ShowFilteredText(QLineEdit* edit, const std::string& value, TAcceptsKey accepts);
+
+}  // namespace voltaris
