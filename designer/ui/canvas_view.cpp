@@ -75,10 +75,12 @@ class TDragLine : public QWidget {
     hide();
   }
   void Follow(const QPoint& from, const QPoint& to, bool accepted) {
+    // Only where the line was and where it goes is painted again.
+    update(Span());
     from_ = from;
     to_ = to;
     accepted_ = accepted;
-    update();
+    update(Span());
   }
 
  protected:
@@ -94,6 +96,8 @@ class TDragLine : public QWidget {
   }
 
  private:
+  QRect Span() const { return QRect(from_, to_).normalized().adjusted(-5, -5, 5, 5); }
+
   QPoint from_, to_;
   bool accepted_ = false;
 };
