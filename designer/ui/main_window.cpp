@@ -223,9 +223,8 @@ void TMainWindow::ShowAbout() {
                                  "supply and the voltage at every device.</p>"
                                  "<p>Copyright 2026 the Voltaris developers. All rights reserved.<br>"
                                  "Distributed to installers of intruder-alarm systems for their own use; it may "
-                                 "not be redistributed without the permission of the copyright holders.</p>"
-                                 "<p>Built with Qt %2.</p>")
-                      .arg(QStringLiteral(VOLTARIS_VERSION), QString::fromLatin1(qVersion())),
+                                 "not be redistributed without the permission of the copyright holders.</p>")
+                      .arg(QStringLiteral(VOLTARIS_VERSION)),
                   QMessageBox::Ok, this);
   box.setObjectName("AboutBox");
   box.setIconPixmap(windowIcon().pixmap(64, 64));

@@ -303,6 +303,7 @@ class GuidanceTest : public QObject {
   static void AnswerAbout(QString* text) {
     WhenShown<QMessageBox>([text](QMessageBox* box) {
       *text = box->text();
+      Keep(box->grab().toImage(), "about.png");
       box->accept();
     });
   }
