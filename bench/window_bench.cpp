@@ -265,7 +265,7 @@ void LoadingDialogCable(benchmark::State& state, int devices) {
   CountWork count(
       state, [&] { return open.Designer().Context().Counters; }, [&] { return open.window->RefreshCount(); });
   QTimer::singleShot(0, open.window.get(), [&] {
-    auto* dialog = qobject_cast<TLoadingDialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<TLoadingFrm*>(QApplication::activeModalWidget());
     if (!dialog) {
       state.SkipWithError("the loading dialog did not open");
       return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "designer/designer.h"
+#include "designer/guidance.h"
 #include "model/net_device.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
@@ -34,6 +35,7 @@ TCanvasController::TCanvasController(TDesigner& designer, IDesignerHost& host)
 
 void TCanvasController::ForgetSupplies() {
   SelectedDevice = nullptr;
+  PointedTiles.clear();
   Select(nullptr);
   supplyClicks_.clear();
 }
@@ -51,6 +53,7 @@ void TCanvasController::TilesChanged(const TCanvasEvent& event) {
   // The supply last right-clicked and the selected tile are forgotten when their tile goes.
   if (SelectedDevice == event.Tile) SelectedDevice = nullptr;
   if (SelectedTile == event.Tile) Select(nullptr);
+  std::erase(PointedTiles, event.Tile);
   supplyClicks_.erase(event.Tile);
 }
 
@@ -189,7 +192,17 @@ void TCanvasController::PlacePSU(int x, int y) {
 }
 
 TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift, bool doubleClick) {
-  if (button == TMouseButton::Left) Select(&tile);
+  if (button == TMouseButton::Left) {
+    // A tile the user picks ends the pointing at a warning's tiles.
+    if (!PointedTiles.empty()) {
+      PointedTiles.clear();
+      designer_.Notify(ChangedSelection);
+    }
+    Select(&tile);
+    // A device is placed on the empty canvas, never on a tile: say so.
+    if (PressMode == TPressMode::PlaceDevice && SelectedTool >= 0 && !doubleClick)
+      host_.ShowNotice(PlaceOnCanvasHint(SelectedTool));
+  }
   // A set-up dialog, a detach or a deletion changes the design: each is one
   // step of the undo history, whatever the dialog's closing button.
   std::string what;
@@ -241,7 +254,50 @@ void TCanvasController::CanvasDrop(TDevice& source, int x, int y) {
 
 void TCanvasController::PSURightClick(TDevice& psu) {
   SelectedDevice = &psu;
-  host_.ShowSupplyMenu(psu.Left(), psu.Top() - ScrollTop + CanvasOffsetTop + 100);
+  // Just below the supply's tile, in the window.
+  host_.ShowSupplyMenu(psu.Left() + CanvasOffsetLeft, psu.Top() + psu.Height() - ScrollTop + CanvasOffsetTop);
+}
+
+std::vector<TDevice*> TCanvasController::DropTargets(TDevice& source) {
+  std::vector<TDevice*> targets;
+  for (const auto& tile : designer_.Canvas().Tiles()) {
+    if (DragOver(tile.get(), source)) targets.push_back(tile.get());
+  }
+  return targets;
+}
+
+// --- the device menu ---
+
+void TCanvasController::SetUpTile(TDevice& tile) { TileMouseDown(tile, TMouseButton::Left, {}, true); }
+
+void TCanvasController::DetachTile(TDevice& tile) {
+  TileMouseDown(tile, TMouseButton::Left, TShiftState{.Alt = true}, false);
+}
+
+void TCanvasController::DeleteTile(TDevice& tile) {
+  TileMouseDown(tile, TMouseButton::Left, TShiftState{.Ctrl = true}, false);
+}
+
+// --- pointing at a warning's tiles ---
+
+void TCanvasController::PointAtWarning(size_t line) {
+  const TControlPanel* panel = designer_.ControlPanel();
+  if (!designer_.ProjectOpen || !panel) return;
+  std::vector<TDevice*> tiles = WarningTiles(*panel, line);
+  const bool again = line == pointedLine_ && !tiles.empty() && tiles == PointedTiles;
+  pointedNext_ = again ? (pointedNext_ + 1) % tiles.size() : 0;
+  pointedLine_ = line;
+  PointedTiles = std::move(tiles);
+  designer_.Notify(ChangedSelection);
+  if (PointedTiles.empty()) return;
+  TDevice& tile = *PointedTiles[pointedNext_];
+  Select(&tile);
+  ScrollTileInView(tile);
+}
+
+void TCanvasController::ScrollTileInView(const TDevice& tile) {
+  ScrollInView(tile.Top() + tile.Height() - 1);
+  ScrollInView(tile.Top());
 }
 
 // --- the view ---

@@ -76,6 +76,19 @@ class TCanvasController {
   void CanvasDrop(TDevice& source, int x, int y);
   // The right-click handler of every supply tile.
   void PSURightClick(TDevice& psu);
+  // Every tile that would take `source` dropped on it, in creation order:
+  // the tiles a drag of it highlights.
+  std::vector<TDevice*> DropTargets(TDevice& source);
+
+  // --- the device menu: the commands of the gestures, each one undo step ---
+  void SetUpTile(TDevice& tile);   // a double click
+  void DetachTile(TDevice& tile);  // an Alt-click
+  void DeleteTile(TDevice& tile);  // a Ctrl-click
+
+  // A click on line `line` of the live warning list: the tiles it is about
+  // become the pointed tiles and the first is selected and scrolled into
+  // view; each further click on the same line moves on to the next.
+  void PointAtWarning(size_t line);
 
   // --- the view ---
   // The view reports its scroll position and height (canvas pixels).
@@ -95,6 +108,7 @@ class TCanvasController {
   int SelectedTool = -1;
   TDevice* SelectedDevice = nullptr;  // the supply last right-clicked
   TDevice* SelectedTile = nullptr;    // the tile last clicked
+  std::vector<TDevice*> PointedTiles;  // the tiles of the warning clicked last
   bool HandCursor = false;
   std::vector<int> NetworkAnchors;  // the canvas top of each network section
   std::array<bool, NetworkCountMax> NetLabelVisible{};
@@ -104,6 +118,7 @@ class TCanvasController {
   int ScrollTop = 0;
   int ViewHeight = DefaultViewHeight;
   int CanvasOffsetTop = DefaultCanvasOffsetTop;
+  int CanvasOffsetLeft = 0;  // where the canvas starts in the window, left edge
 
  private:
   void TilesChanged(const TCanvasEvent& event);
@@ -111,8 +126,13 @@ class TCanvasController {
   // Opens the supply menu when a supply tile is right-clicked.
   void WatchSupply(TDevice& tile);
 
+  // Shows all of `tile`, or as much as the view's height takes, from its top.
+  void ScrollTileInView(const TDevice& tile);
+
   TDesigner& designer_;
   IDesignerHost& host_;
+  size_t pointedLine_ = 0;
+  size_t pointedNext_ = 0;
   TSlot<TCanvas, TCanvasEvent> tilesChanged_;
   std::map<const TDevice*, std::unique_ptr<TSlot<TDevice, TShiftState>>> supplyClicks_;
 };

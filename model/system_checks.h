@@ -36,9 +36,18 @@ struct TSystemLine {
   const char* Text = nullptr;
 };
 
+// What a check is about: the panel's own figures, or the devices on its
+// networks or the remote supplies that show the light `Light`.
+struct TCheckSubject {
+  enum TKind : uint8_t { Panel, NetworkDevices, Supplies };
+  TKind Kind = Panel;
+  uint8_t Light = Green;
+};
+
 struct TSystemCheck {
   TSystemLine Warning;  // the live warning list
   TSystemLine Issue;    // the report's issue summary
+  TCheckSubject About;  // the tiles a warning points at
 };
 
 // The checks in the order both outputs list them.

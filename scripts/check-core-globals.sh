@@ -13,7 +13,7 @@ libs=(catalogue/libcatalogue.a model/libmodel.a designer/libdesigner.a calculato
 # holds pointers (relocated at load time) or is built on first use.
 allowed='^(typeinfo for |vtable for |guard variable for |_)'
 allowed+='|^voltaris::(PanelOptsTable|BatteryNames|PanelToolbarSets|NetBitOptsTable|DeviceTypeTable|BuiltInPaletteText)$'
-allowed+='|^voltaris::\(anonymous namespace\)::(TileClasses|Checks|DegradeItems|NoLines)$'
+allowed+='|^voltaris::\(anonymous namespace\)::(TileClasses|Checks|DegradeItems|NoLines|Legend)$'
 allowed+='|^voltaris::TCanvas::TileClassNames\[abi:cxx11\]\(\)::names(\[abi:cxx11\])?$'
 allowed+='|^voltaris::RealFileSystem\(\)::files$'
 # The index's writer holds nothing, as the file system beside it.

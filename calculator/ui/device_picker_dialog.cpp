@@ -61,8 +61,7 @@ QString FitDescription(QString text) {
 
 }  // namespace
 
-TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
-    : QDialog(parent), picker_(picker) {
+TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(parent), picker_(picker) {
   setObjectName(QStringLiteral("frmDevices"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
@@ -150,12 +149,12 @@ TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
   lbDevice_->setFocus();
 }
 
-void TDevicePickerDialog::LineClicked(int index) {
+void TfrmDevices::LineClicked(int index) {
   picker_.ClickLine(index);
   Refresh();
 }
 
-void TDevicePickerDialog::Refresh() {
+void TfrmDevices::Refresh() {
   setWindowTitle(ToQString(picker_.Caption()));
   {
     const QSignalBlocker blocker(lbDevice_);
@@ -179,7 +178,7 @@ void TDevicePickerDialog::Refresh() {
 }
 
 bool RunDevicePicker(TDevicePicker& picker, QWidget* parent) {
-  TDevicePickerDialog dialog(picker, parent);
+  TfrmDevices dialog(picker, parent);
   return dialog.exec() == QDialog::Accepted;
 }
 

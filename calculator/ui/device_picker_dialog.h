@@ -16,13 +16,13 @@ namespace voltaris {
 
 class TColumnList;
 
-class TDevicePickerDialog : public QDialog {
+class TfrmDevices : public QDialog {
   Q_OBJECT
 
  public:
   // `picker` has built its list already (ExecuteAdd / ExecuteEdit do that
   // before they run the dialog) and must outlive the dialog.
-  TDevicePickerDialog(TDevicePicker& picker, QWidget* parent);
+  TfrmDevices(TDevicePicker& picker, QWidget* parent);
 
  private:
   void LineClicked(int index);

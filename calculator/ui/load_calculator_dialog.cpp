@@ -61,8 +61,8 @@ QGroupBox* MakeGroup(const char* title, QWidget* parent) {
 
 }  // namespace
 
-TLoadCalculatorDialog::TLoadCalculatorDialog(std::function<int32_t()> designerGrade,
-                                             std::function<void()> markModified, QWidget* parent)
+TfrmCalculator::TfrmCalculator(std::function<int32_t()> designerGrade, std::function<void()> markModified,
+                               QWidget* parent)
     : QDialog(parent), designerGrade_(std::move(designerGrade)), markModified_(std::move(markModified)) {
   setObjectName(QStringLiteral("frmCalculator"));
   // A system menu and a minimise button; the close box closes like Cancel.
@@ -101,7 +101,7 @@ TLoadCalculatorDialog::TLoadCalculatorDialog(std::function<int32_t()> designerGr
   Refresh();
 }
 
-QWidget* TLoadCalculatorDialog::MakeTitle() {
+QWidget* TfrmCalculator::MakeTitle() {
   auto* frame = new QFrame(this);
   frame->setFrameShape(QFrame::StyledPanel);
   frame->setFrameShadow(QFrame::Sunken);
@@ -117,7 +117,7 @@ QWidget* TLoadCalculatorDialog::MakeTitle() {
   return frame;
 }
 
-QWidget* TLoadCalculatorDialog::MakeGradeGroup() {
+QWidget* TfrmCalculator::MakeGradeGroup() {
   QGroupBox* group = MakeGroup("1 - System Grade", this);
   cbGrade_ = MakeDropDown("cbGrade", group);
   auto* layout = new QHBoxLayout(group);
@@ -129,13 +129,13 @@ QWidget* TLoadCalculatorDialog::MakeGradeGroup() {
   return group;
 }
 
-QLabel* TLoadCalculatorDialog::MakeValue(const char* name, QWidget* parent) {
+QLabel* TfrmCalculator::MakeValue(const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setObjectName(QString::fromLatin1(name));
   return label;
 }
 
-QWidget* TLoadCalculatorDialog::MakePanelGroup() {
+QWidget* TfrmCalculator::MakePanelGroup() {
   QGroupBox* group = MakeGroup("2 - Panel/PSU Data", this);
   cbPanelType_ = MakeDropDown("cbPanelType", group);
   cbPanelType_->setEnabled(false);  // display only
@@ -175,7 +175,7 @@ QWidget* TLoadCalculatorDialog::MakePanelGroup() {
   return group;
 }
 
-QWidget* TLoadCalculatorDialog::MakeDevicesGroup() {
+QWidget* TfrmCalculator::MakeDevicesGroup() {
   QGroupBox* group = MakeGroup("3 - Attached Devices", this);
   lbDevices_ = new TColumnList({{"Qty", QtyWidth, true},
                                 {"Device Type", NameWidth, false},
@@ -233,7 +233,7 @@ QWidget* TLoadCalculatorDialog::MakeDevicesGroup() {
   return group;
 }
 
-QWidget* TLoadCalculatorDialog::MakeReportGroup() {
+QWidget* TfrmCalculator::MakeReportGroup() {
   QGroupBox* group = MakeGroup("4 - System Report", this);
   lbReqStandby_ = MakeValue("lbReqStandby", group);
   lbActStandby_ = MakeValue("lbActStandby", group);
@@ -268,7 +268,7 @@ QWidget* TLoadCalculatorDialog::MakeReportGroup() {
   return group;
 }
 
-void TLoadCalculatorDialog::ConnectControls() {
+void TfrmCalculator::ConnectControls() {
   connect(cbGrade_, &QComboBox::currentIndexChanged, this,
           [this](int position) { Forward([&] { calculator_.cbGradeChange(position); }); });
   connect(cbBatteryType_, &QComboBox::currentIndexChanged, this,
@@ -284,12 +284,12 @@ void TLoadCalculatorDialog::ConnectControls() {
   connect(Button2_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TLoadCalculatorDialog::Forward(const std::function<void()>& action) {
+void TfrmCalculator::Forward(const std::function<void()>& action) {
   action();
   Refresh();
 }
 
-void TLoadCalculatorDialog::Refresh() {
+void TfrmCalculator::Refresh() {
   const TCalculatorView& view = calculator_.View();
   setWindowTitle(ToQString(view.Caption));
   Label14_->setText(ToQString(view.Title));
@@ -332,7 +332,7 @@ void TLoadCalculatorDialog::Refresh() {
   btnDelete_->setEnabled(view.DeleteEnabled);
 }
 
-void TLoadCalculatorDialog::Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
+void TfrmCalculator::Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
   // The calculator lets go of the module and the lines however the dialog ends.
   struct CloseOnExit {
     TLoadCalculator& calculator;
@@ -345,7 +345,7 @@ void TLoadCalculatorDialog::Edit(TPowerModule& module, TLoadLines& lines, TCatal
   exec();
 }
 
-void TLoadCalculatorDialog::CentreOnScreen() {
+void TfrmCalculator::CentreOnScreen() {
   QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
   QRect frame(QPoint(), size());
@@ -353,15 +353,15 @@ void TLoadCalculatorDialog::CentreOnScreen() {
   move(frame.topLeft());
 }
 
-int32_t TLoadCalculatorDialog::DesignerGrade() const { return designerGrade_ ? designerGrade_() : -1; }
+int32_t TfrmCalculator::DesignerGrade() const { return designerGrade_ ? designerGrade_() : -1; }
 
-void TLoadCalculatorDialog::MarkModified() {
+void TfrmCalculator::MarkModified() {
   if (markModified_) markModified_();
 }
 
-bool TLoadCalculatorDialog::RunDevicePicker(TDevicePicker& picker) { return voltaris::RunDevicePicker(picker, this); }
+bool TfrmCalculator::RunDevicePicker(TDevicePicker& picker) { return voltaris::RunDevicePicker(picker, this); }
 
-bool TLoadCalculatorDialog::AskYesNo(const std::string& question, TQuestionKind kind) {
+bool TfrmCalculator::AskYesNo(const std::string& question, TQuestionKind kind) {
   QString text = ToQString(question);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   const bool error = kind == TQuestionKind::Error;

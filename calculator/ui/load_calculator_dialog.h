@@ -25,14 +25,13 @@ namespace voltaris {
 
 class TColumnList;
 
-class TLoadCalculatorDialog : public QDialog, public ILoadCalculatorHost {
+class TfrmCalculator : public QDialog, public ILoadCalculatorHost {
   Q_OBJECT
 
  public:
   // `designerGrade` gives the grade of the designer's control panel;
   // `markModified` marks the open project as changed.
-  TLoadCalculatorDialog(std::function<int32_t()> designerGrade, std::function<void()> markModified,
-                        QWidget* parent = nullptr);
+  TfrmCalculator(std::function<int32_t()> designerGrade, std::function<void()> markModified, QWidget* parent = nullptr);
 
   // Runs the dialog modally on `module` and the lines of its load list, which
   // it edits in place; returns when the user closes it (Done, Cancel or the

@@ -1,5 +1,6 @@
 #include "designer/ui/canvas_view.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -8,6 +9,7 @@
 #include <algorithm>
 
 #include "designer/designer.h"
+#include "designer/guidance.h"
 #include "designer/ui/tile_painter.h"
 #include "designer/ui/tile_widget.h"
 #include "model/net_device.h"
@@ -63,6 +65,43 @@ class TCanvasContent : public QWidget {
 
 }  // namespace
 
+// The line from a dragged tile to the pointer, above the tiles; it lets
+// every press and the tile search pass through it.
+class TDragLine : public QWidget {
+ public:
+  explicit TDragLine(QWidget* parent) : QWidget(parent) {
+    setObjectName("DragLine");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+  }
+  void Follow(const QPoint& from, const QPoint& to, bool accepted) {
+    // Only where the line was and where it goes is painted again.
+    update(Span());
+    from_ = from;
+    to_ = to;
+    accepted_ = accepted;
+    update(Span());
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(accepted_ ? QColor(0, 140, 60) : QColor(200, 40, 40), 2);
+    pen.setStyle(Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawLine(from_, to_);
+    painter.setBrush(pen.color());
+    painter.drawEllipse(to_, 3, 3);
+  }
+
+ private:
+  QRect Span() const { return QRect(from_, to_).normalized().adjusted(-5, -5, 5, 5); }
+
+  QPoint from_, to_;
+  bool accepted_ = false;
+};
+
 TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
     : QScrollArea(parent),
       designer_(designer),
@@ -86,6 +125,21 @@ TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
   setWidgetResizable(false);
   content_ = new TCanvasContent(*this, this);
   setWidget(content_);
+  dragLine_ = new TDragLine(content_);
+  deviceMenu_ = new QMenu(this);
+  deviceMenu_->setObjectName("DeviceMenu");
+  auto item = [this](const char* text, const char* name, void (TCanvasController::*command)(TDevice&)) {
+    QAction* action = deviceMenu_->addAction(text);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, command] {
+      TDevice* tile = menuTile_;
+      menuTile_ = nullptr;
+      if (tile) Run([&] { (control_.*command)(*tile); });
+    });
+  };
+  item("Set Up...", "mnuDeviceSetUp", &TCanvasController::SetUpTile);
+  item("Detach", "mnuDeviceDetach", &TCanvasController::DetachTile);
+  item("Delete", "mnuDeviceDelete", &TCanvasController::DeleteTile);
   resize(1050, TCanvasController::DefaultViewHeight);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TCanvasView::UserScrolled);
   hide();
@@ -150,6 +204,9 @@ void TCanvasView::TileRemoved(TDevice& tile) {
   TTileWidget* widget = found->second;
   widgets_.erase(found);
   if (framed_ == &tile) framed_ = nullptr;
+  if (menuTile_ == &tile) menuTile_ = nullptr;
+  std::erase(pointed_, &tile);
+  std::erase(targets_, &tile);
   widget->TileRemoved();
   if (widget->Pressed()) {
     // The widget whose click deleted its tile goes once its event is over.
@@ -171,6 +228,17 @@ void TCanvasView::RetireSpares() {
 }
 
 void TCanvasView::ShowSelection() {
+  // The tiles of the warning clicked last are framed too.
+  std::vector<const TDevice*> pointed(control_.PointedTiles.begin(), control_.PointedTiles.end());
+  if (pointed != pointed_) {
+    for (const TDevice* tile : pointed_) {
+      if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
+    }
+    pointed_ = std::move(pointed);
+    for (const TDevice* tile : pointed_) {
+      if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
+    }
+  }
   const TDevice* selected = control_.SelectedTile;
   if (selected == framed_) return;
   if (TTileWidget* old = framed_ ? WidgetOf(*framed_) : nullptr) old->update();
@@ -245,6 +313,50 @@ void TCanvasView::Batch(const std::function<void()>& command) {
   command();
 }
 
+void TCanvasView::ShowHint(const std::string& text) { emit HintChanged(ToQString(text)); }
+
+void TCanvasView::ShowDeviceMenu(TDevice& tile, const QPoint& global) {
+  menuTile_ = &tile;
+  deviceMenu_->popup(global);
+}
+
+void TCanvasView::BeginDragFeedback(TDevice& source) {
+  std::vector<TDevice*> targets;
+  Run([&] { targets = control_.DropTargets(source); });
+  targets_.assign(targets.begin(), targets.end());
+  for (const TDevice* tile : targets_) {
+    if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
+  }
+  dragLine_->setGeometry(content_->rect());
+  dragLine_->raise();
+}
+
+void TCanvasView::FollowDrag(const QPoint& global, const TDevice& source, const TDevice* target, bool accepted) {
+  const QPoint from(source.Left() + source.Width() / 2, source.Top() + source.Height() / 2);
+  dragLine_->setGeometry(content_->rect());
+  dragLine_->Follow(from, CanvasPoint(global), accepted);
+  if (dragLine_->isHidden()) dragLine_->show();
+  ShowHint(OnCanvas(global) ? DropHint(target, source, accepted) : std::string());
+}
+
+void TCanvasView::EndDragFeedback() {
+  dragLine_->hide();
+  std::vector<const TDevice*> targets;
+  targets.swap(targets_);
+  for (const TDevice* tile : targets) {
+    if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
+  }
+  ShowHint({});
+}
+
+bool TCanvasView::DropHighlighted(const TDevice& tile) const {
+  return std::find(targets_.begin(), targets_.end(), &tile) != targets_.end();
+}
+
+bool TCanvasView::Pointed(const TDevice& tile) const {
+  return std::find(pointed_.begin(), pointed_.end(), &tile) != pointed_.end();
+}
+
 QRect TCanvasView::VisibleRect() const {
   return QRect(QPoint(0, verticalScrollBar()->value()), viewport()->size());
 }
@@ -262,7 +374,9 @@ void TCanvasView::moveEvent(QMoveEvent* event) {
 
 void TCanvasView::ReportGeometry() {
   control_.SetViewHeight(viewport()->height());
-  control_.CanvasOffsetTop = viewport()->mapTo(window(), QPoint(0, 0)).y();
+  const QPoint origin = viewport()->mapTo(window(), QPoint(0, 0));
+  control_.CanvasOffsetTop = origin.y();
+  control_.CanvasOffsetLeft = origin.x();
 }
 
 void TCanvasView::UserScrolled(int value) {

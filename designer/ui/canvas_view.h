@@ -9,14 +9,18 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "model/canvas.h"
+
+class QMenu;
 
 namespace voltaris {
 
 class TCanvasController;
 class TDesigner;
+class TDragLine;
 class TTileWidget;
 
 class TCanvasView : public QScrollArea {
@@ -67,6 +71,31 @@ class TCanvasView : public QScrollArea {
   // repaints held until it ends, so that the canvas is painted once.
   void Batch(const std::function<void()>& command);
 
+  // Tells the designer the view's height and where the canvas starts in the
+  // window (the window's other parts may have moved it since the last report).
+  void ReportGeometry();
+
+  // --- finding one's way ---
+  // A text for the status bar (empty: none), from the designer.
+  void ShowHint(const std::string& text);
+  // The menu of a network device at a screen point: Set Up..., Detach, Delete.
+  void ShowDeviceMenu(TDevice& tile, const QPoint& global);
+  QMenu* DeviceMenu() const { return deviceMenu_; }
+  // A drag of `source` begins: the tiles that would take it are highlighted.
+  void BeginDragFeedback(TDevice& source);
+  // The pointer, dragging `source`, is at a screen point over `target` (null:
+  // the background), which would take the drop when `accepted`.
+  void FollowDrag(const QPoint& global, const TDevice& source, const TDevice* target, bool accepted);
+  void EndDragFeedback();
+  // Whether `tile` is highlighted as a target of the drag in progress.
+  bool DropHighlighted(const TDevice& tile) const;
+  // Whether `tile` is one of the tiles of the warning clicked last.
+  bool Pointed(const TDevice& tile) const;
+
+ signals:
+  // The status bar's text while the pointer is over a tile or a drag goes on.
+  void HintChanged(const QString& text);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -77,8 +106,6 @@ class TCanvasView : public QScrollArea {
   void TileAdded(TDevice& tile);
   void TileRemoved(TDevice& tile);
   void AddWidget(TDevice& tile);
-  // Tells the designer the view's height and where the canvas starts in the window.
-  void ReportGeometry();
   void UserScrolled(int value);
   // Deletes the widgets no tile took back.
   void RetireSpares();
@@ -97,6 +124,11 @@ class TCanvasView : public QScrollArea {
   // costs far less than a new widget.
   std::deque<TTileWidget*> spare_;
   const TDevice* framed_ = nullptr;  // the tile drawn with the selection frame
+  std::vector<const TDevice*> pointed_;  // the tiles drawn as a warning's
+  std::vector<const TDevice*> targets_;  // the drop targets of the drag in progress
+  TDragLine* dragLine_ = nullptr;
+  QMenu* deviceMenu_ = nullptr;
+  TDevice* menuTile_ = nullptr;  // the device the menu is open for
   bool applyingScroll_ = false;
   bool fitPending_ = false;
 };

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -378,7 +379,7 @@ void BuildControlTable(QDialog& dialog, QObject& keyFilter) {
 template <typename T>
 T* Control(QWidget& dialog, const char* name) {
   T* control = dialog.findChild<T*>(QString::fromLatin1(name));
-  Q_ASSERT_X(control, "TLoadingDialog", name);
+  Q_ASSERT_X(control, "TLoadingFrm", name);
   return control;
 }
 
@@ -386,9 +387,9 @@ T* Control(QWidget& dialog, const char* name) {
 
 // The presenter's way out: the designer's control panel, the device picker
 // and error message boxes.
-class TLoadingDialog::Host : public ILoadingHost {
+class TLoadingFrm::Host : public ILoadingHost {
  public:
-  Host(TLoadingDialog& dialog, TAddDevice addDevice, std::function<int32_t()> panelType,
+  Host(TLoadingFrm& dialog, TAddDevice addDevice, std::function<int32_t()> panelType,
        std::function<int32_t()> panelGrade)
       : dialog_(dialog),
         addDevice_(std::move(addDevice)),
@@ -405,14 +406,14 @@ class TLoadingDialog::Host : public ILoadingHost {
   }
 
  private:
-  TLoadingDialog& dialog_;
+  TLoadingFrm& dialog_;
   TAddDevice addDevice_;
   std::function<int32_t()> panelType_;
   std::function<int32_t()> panelGrade_;
 };
 
-TLoadingDialog::TLoadingDialog(TAddDevice addDevice, std::function<int32_t()> panelType,
-                               std::function<int32_t()> panelGrade, QWidget* parent)
+TLoadingFrm::TLoadingFrm(TAddDevice addDevice, std::function<int32_t()> panelType, std::function<int32_t()> panelGrade,
+                         QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       host_(std::make_unique<Host>(*this, std::move(addDevice), std::move(panelType), std::move(panelGrade))),
       presenter_(*host_) {
@@ -423,9 +424,9 @@ TLoadingDialog::TLoadingDialog(TAddDevice addDevice, std::function<int32_t()> pa
   Refresh();
 }
 
-TLoadingDialog::~TLoadingDialog() = default;
+TLoadingFrm::~TLoadingFrm() = default;
 
-void TLoadingDialog::BuildControls() {
+void TLoadingFrm::BuildControls() {
   BuildControlTable(*this, *this);
   // The controls that Refresh shows the presenter's view in and that the
   // user's actions come from.
@@ -455,6 +456,10 @@ void TLoadingDialog::BuildControls() {
   lbDevices_ = Control<QTreeWidget>(*this, "lbDevices");
   button1_ = Control<QPushButton>(*this, "Button1");
   button2_ = Control<QPushButton>(*this, "Button2");
+  listSize_ = lbDevices_->size();
+  addTop_ = button1_->y();
+  okLeft_ = button3_->x();
+  cancelLeft_ = button4_->x();
 
   // The user's actions.
   connect(cbDevType_, qOverload<int>(&QComboBox::activated), this, [this](int position) {
@@ -488,7 +493,7 @@ void TLoadingDialog::BuildControls() {
   connect(button4_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TLoadingDialog::SetUp(TNetDevice& device, TLoadLines& lines) {
+bool TLoadingFrm::SetUp(TNetDevice& device, TLoadLines& lines) {
   presenter_.Open(device);
   Refresh();
   // Each opening starts at the top, whatever the last device left focused.
@@ -501,12 +506,12 @@ bool TLoadingDialog::SetUp(TNetDevice& device, TLoadLines& lines) {
   return ok;
 }
 
-void TLoadingDialog::done(int result) {
+void TLoadingFrm::done(int result) {
   if (result == QDialog::Accepted && !CommitFocusedField()) return;
   QDialog::done(result);
 }
 
-void TLoadingDialog::Refresh() {
+void TLoadingFrm::Refresh() {
   const TLoadingView& view = presenter_.View();
   const QSignalBlocker blockType(cbDevType_);
   const QSignalBlocker blockLocation(location_);
@@ -567,18 +572,42 @@ void TLoadingDialog::Refresh() {
   RefreshDetails();
 }
 
-void TLoadingDialog::RefreshDetails() {
+void TLoadingFrm::RefreshDetails() {
   const TLoadingView& view = presenter_.View();
   lbDevices_->setVisible(view.DetailsVisible);
   button1_->setVisible(view.DetailsVisible);
   button2_->setVisible(view.DetailsVisible);
   detailBtn_->setText(ToQString(view.DetailBtnCaption));
-  button3_->move(button3_->x(), view.ButtonsTop);
-  button4_->move(button4_->x(), view.ButtonsTop);
-  setFixedSize(DialogWidth, view.Height);
+  // A sizeable window, never smaller than its layout. Showing or hiding the
+  // details sets the height the layout needs; only with the list shown is
+  // there anything to give more height to.
+  setMinimumSize(DialogWidth, view.Height);
+  setMaximumHeight(view.DetailsVisible ? QWIDGETSIZE_MAX : view.Height);
+  if (layoutHeight_ != view.Height) {
+    // The first time at the layout's own width; later at the user's.
+    resize(layoutHeight_ == 0 ? DialogWidth : width(), view.Height);
+    layoutHeight_ = view.Height;
+  }
+  FitToWindow();
 }
 
-bool TLoadingDialog::FieldOf(QObject* object, TLoadingField& field) const {
+void TLoadingFrm::FitToWindow() {
+  const TLoadingView& view = presenter_.View();
+  const int wider = std::max(0, width() - DialogWidth);
+  const int taller = view.DetailsVisible ? std::max(0, height() - view.Height) : 0;
+  lbDevices_->resize(listSize_.width() + wider, listSize_.height() + taller);
+  button1_->move(button1_->x(), addTop_ + taller);
+  button2_->move(button2_->x(), addTop_ + taller);
+  button3_->move(okLeft_ + wider, view.ButtonsTop + taller);
+  button4_->move(cancelLeft_ + wider, view.ButtonsTop + taller);
+}
+
+void TLoadingFrm::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  FitToWindow();
+}
+
+bool TLoadingFrm::FieldOf(QObject* object, TLoadingField& field) const {
   for (int k = 0; k < 6; ++k) {
     if (object == edits_[k]) {
       field = static_cast<TLoadingField>(k);
@@ -588,7 +617,7 @@ bool TLoadingDialog::FieldOf(QObject* object, TLoadingField& field) const {
   return false;
 }
 
-bool TLoadingDialog::CommitFocusedField() {
+bool TLoadingFrm::CommitFocusedField() {
   TLoadingField field = TLoadingField::Edit1;
   QWidget* focused = QApplication::focusWidget();
   if (!focused || !FieldOf(focused, field)) return true;
@@ -597,7 +626,7 @@ bool TLoadingDialog::CommitFocusedField() {
   return applied;
 }
 
-bool TLoadingDialog::eventFilter(QObject* watched, QEvent* event) {
+bool TLoadingFrm::eventFilter(QObject* watched, QEvent* event) {
   TLoadingField field = TLoadingField::Edit1;
   if (event->type() == QEvent::KeyPress && (watched == cbDevType_ || FieldOf(watched, field))) {
     const auto* key = static_cast<QKeyEvent*>(event);

@@ -25,7 +25,7 @@ namespace voltaris {
 
 class TNetDevice;
 
-class TLoadingDialog : public QDialog {
+class TLoadingFrm : public QDialog {
   Q_OBJECT
 
  public:
@@ -36,9 +36,9 @@ class TLoadingDialog : public QDialog {
 
   // `panelType` and `panelGrade` give the designer's control panel as it is
   // when the dialog opens and when "Add" is pressed.
-  TLoadingDialog(TAddDevice addDevice, std::function<int32_t()> panelType, std::function<int32_t()> panelGrade,
-                 QWidget* parent = nullptr);
-  ~TLoadingDialog() override;
+  TLoadingFrm(TAddDevice addDevice, std::function<int32_t()> panelType, std::function<int32_t()> panelGrade,
+              QWidget* parent = nullptr);
+  ~TLoadingFrm() override;
 
   // Runs the dialog modally on `device`. True for OK, with the list's lines
   // (each carrying its entry) in `lines`; false for Cancel, `lines` untouched.
@@ -52,6 +52,7 @@ class TLoadingDialog : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   class Host;
@@ -61,6 +62,9 @@ class TLoadingDialog : public QDialog {
   void Refresh();
   // The details part, the window height and the buttons' places.
   void RefreshDetails();
+  // A window made larger than its layout gives the room to the list, and
+  // the buttons below it move down (and right) with its edge.
+  void FitToWindow();
   // Applies the number field that has the focus, as leaving it would; false
   // when its text was refused.
   bool CommitFocusedField();
@@ -92,6 +96,12 @@ class TLoadingDialog : public QDialog {
   QTreeWidget* lbDevices_ = nullptr;
   QPushButton* button1_ = nullptr;
   QPushButton* button2_ = nullptr;
+  // The places the layout gives, at the window's own size.
+  QSize listSize_;
+  int addTop_ = 0;
+  int okLeft_ = 0;
+  int cancelLeft_ = 0;
+  int layoutHeight_ = 0;  // the height the details part last asked for
 };
 
 }  // namespace voltaris

@@ -20,8 +20,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
 #include "designer/ui/document_commands.h"
+#include "designer/ui/help_window.h"
 #include "designer/ui/message_box_sink.h"
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/options_dialog.h"
@@ -89,6 +91,16 @@ TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, Q
   statusText_->setContentsMargins(6, 0, 6, 0);
   status->addWidget(statusText_, 1);
   setStatusBar(status);
+  // What the tile under the pointer does, or what a drop there would do.
+  // Only its own text is taken away again, not a notice shown since.
+  connect(canvasView_, &TCanvasView::HintChanged, status, [status, shown = QString()](const QString& hint) mutable {
+    if (!hint.isEmpty()) {
+      status->showMessage(hint);
+    } else if (status->currentMessage() == shown) {
+      status->clearMessage();
+    }
+    shown = hint;
+  });
   CreateDialogs();
 
   Changed(ChangedProject | ChangedLayout | ChangedMenus | ChangedCaption | ChangedStatusText | ChangedToolbar);
@@ -182,6 +194,51 @@ void TMainWindow::CreateMenus() {
 
   reportAction_ = command(bar->addAction("Report"), [this] { designer_->Report(); });
   reportAction_->setObjectName("mnuReport");
+  CreateHelpMenu();
+}
+
+void TMainWindow::CreateHelpMenu() {
+  QMenu* help = menuBar()->addMenu("Help");
+  help->setObjectName("mnuHelp");
+  QAction* guide = help->addAction("User Guide");
+  guide->setObjectName("mnuUserGuide");
+  guide->setShortcut(QKeySequence(Qt::Key_F1));
+  guide->setShortcutContext(Qt::ApplicationShortcut);
+  connect(guide, &QAction::triggered, this, [this] { ShowUserGuide(); });
+  help->addSeparator();
+  QAction* about = help->addAction("About Voltaris");
+  about->setObjectName("mnuAbout");
+  connect(about, &QAction::triggered, this, &TMainWindow::ShowAbout);
+}
+
+void TMainWindow::ShowUserGuide(const QString& anchor) {
+  if (!helpWindow_) helpWindow_ = new THelpWindow(this);
+  helpWindow_->ShowGuide(anchor);
+}
+
+void TMainWindow::ShowAbout() {
+  QMessageBox box(QMessageBox::NoIcon, "About Voltaris",
+                  QStringLiteral("<h3>Voltaris %1</h3>"
+                                 "<p>Power design for intruder-alarm systems: standby and load checks of every "
+                                 "supply and the voltage at every device.</p>"
+                                 "<p>Copyright 2026 the Voltaris developers. All rights reserved.<br>"
+                                 "Distributed to installers of intruder-alarm systems for their own use; it may "
+                                 "not be redistributed without the permission of the copyright holders.</p>")
+                      .arg(QStringLiteral(VOLTARIS_VERSION)),
+                  QMessageBox::Ok, this);
+  box.setObjectName("AboutBox");
+  box.setIconPixmap(windowIcon().pixmap(64, 64));
+  box.exec();
+}
+
+void TMainWindow::PointAtWarning(int line) {
+  if (line < 0) return;
+  std::vector<TDevice*> tiles;
+  Run([&] {
+    designer_->CanvasControl().PointAtWarning(static_cast<size_t>(line));
+    tiles = designer_->CanvasControl().PointedTiles;
+  });
+  if (tiles.empty()) ShowNotice(PanelWarningHint());
 }
 
 void TMainWindow::CreateToolBar() {
@@ -208,10 +265,10 @@ void TMainWindow::CreateToolBar() {
     button->setFocusPolicy(Qt::NoFocus);
     const int tool = static_cast<int>(i);
     if (tool == TDesigner::PSUButton) {
-      button->setToolTip("Remote power supply");
+      button->setToolTip(ToQString(SupplyButtonHint()));
       connect(button, &QToolButton::clicked, this, [this] { Run([this] { designer_->CanvasControl().ChoosePSU(); }); });
     } else {
-      button->setToolTip(NetBitOptsTable[i].Name);
+      button->setToolTip(ToQString(ToolButtonHint(tool)));
       connect(button, &QToolButton::clicked, this,
               [this, tool] { Run([this, tool] { designer_->CanvasControl().ChooseDevice(tool); }); });
     }
@@ -247,6 +304,8 @@ void TMainWindow::CreateSummaryPanel() {
           [this, run](int k) { run([this, k] { designer_->CanvasControl().ShowNetwork(k); }); });
   connect(summary_, &TSummaryPanel::UpdatePanelClicked, this,
           [this, run] { run([this] { designer_->SummaryPanel().UpdatePanelAndDevices(); }); });
+  connect(summary_, &TSummaryPanel::WarningClicked, this, &TMainWindow::PointAtWarning);
+  connect(summary_, &TSummaryPanel::LegendClicked, this, [this] { ShowUserGuide("lights"); });
 }
 
 void TMainWindow::CreateSupplyMenu() {

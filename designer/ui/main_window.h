@@ -23,6 +23,7 @@ namespace voltaris {
 
 class TCanvasView;
 class TDocumentCommands;
+class THelpWindow;
 class TMessageBoxSink;
 class TNewFileDialog;
 class TOptionsDialog;
@@ -48,6 +49,9 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   TCanvasView& CanvasView() const { return *canvasView_; }
   // Print, Print Preview and Export PDF of the open design.
   TDocumentCommands& Documents() const { return *documents_; }
+  // Help > User Guide (F1), at the heading `anchor` when one is given.
+  void ShowUserGuide(const QString& anchor = {});
+  THelpWindow* HelpWindow() const { return helpWindow_; }
 
   // Load when the project index exists, New otherwise.
   void StartUp();
@@ -90,6 +94,10 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
 
  private:
   void CreateMenus();
+  void CreateHelpMenu();
+  void ShowAbout();
+  // A click on a line of the warning list.
+  void PointAtWarning(int line);
   void CreateToolBar();
   void CreateSummaryPanel();
   void CreateSupplyMenu();
@@ -121,6 +129,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   TProjectNameDialog* saveAsDialog_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   TProjectDetailsDialog* projectDetailsDialog_ = nullptr;
+  THelpWindow* helpWindow_ = nullptr;
 
   ISettingsStore& store_;
   QAction* undoAction_ = nullptr;

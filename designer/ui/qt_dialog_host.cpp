@@ -19,7 +19,7 @@ TQtDialogHost::~TQtDialogHost() = default;
 void TQtDialogHost::CreateLoadingDialog() {
   if (loading_) return;
   QWidget* parent = parent_;
-  loading_ = new TLoadingDialog(
+  loading_ = new TLoadingFrm(
       [parent](int32_t panelType, int32_t grade, TDeviceData& entry) {
         TDevicePicker picker;
         picker.SetCaption("Add Devices");
@@ -32,8 +32,8 @@ void TQtDialogHost::CreateLoadingDialog() {
 
 void TQtDialogHost::CreateLoadCalculatorDialog() {
   if (calculator_) return;
-  calculator_ = new TLoadCalculatorDialog([this] { return designer_.ControlPanel()->GetGrade(); },
-                                          [this] { designer_.Session().Modified = true; }, parent_);
+  calculator_ = new TfrmCalculator([this] { return designer_.ControlPanel()->GetGrade(); },
+                                   [this] { designer_.Session().Modified = true; }, parent_);
 }
 
 void TQtDialogHost::DestroyDialogs() {

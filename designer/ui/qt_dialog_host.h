@@ -13,8 +13,8 @@ class QWidget;
 namespace voltaris {
 
 class TDesigner;
-class TLoadCalculatorDialog;
-class TLoadingDialog;
+class TfrmCalculator;
+class TLoadingFrm;
 
 class TQtDialogHost : public IDialogHost {
  public:
@@ -33,8 +33,8 @@ class TQtDialogHost : public IDialogHost {
   // Destroys both dialogs before the designer they refer to.
   void DestroyDialogs();
 
-  TLoadingDialog* LoadingDialog() const { return loading_; }
-  TLoadCalculatorDialog* LoadCalculatorDialog() const { return calculator_; }
+  TLoadingFrm* LoadingDialog() const { return loading_; }
+  TfrmCalculator* LoadCalculatorDialog() const { return calculator_; }
 
   // IDialogHost
   void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override;
@@ -44,8 +44,8 @@ class TQtDialogHost : public IDialogHost {
  private:
   TDesigner& designer_;
   QWidget* parent_;
-  TLoadingDialog* loading_ = nullptr;
-  TLoadCalculatorDialog* calculator_ = nullptr;
+  TLoadingFrm* loading_ = nullptr;
+  TfrmCalculator* calculator_ = nullptr;
 };
 
 }  // namespace voltaris

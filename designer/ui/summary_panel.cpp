@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "designer/guidance.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
 
@@ -50,6 +51,17 @@ QFormLayout* CompactForm() {
   form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   return form;
+}
+
+// The meanings of the status lights as a small table, each with its colour.
+QString LegendText() {
+  QString rows;
+  for (const TLightMeaning& light : LightLegend()) {
+    rows += QString("<tr><td><span style=\"color:%1\">&#9679;</span> <b>%2</b></td><td>%3</td><td>%4</td></tr>")
+                .arg(QString(light.Name).toLower(), light.Name, light.OnDevice, light.OnSupply);
+  }
+  return "<table cellspacing=\"2\"><tr><th></th><th align=\"left\">Device</th><th align=\"left\">Supply</th></tr>" +
+         rows + "</table>";
 }
 
 }  // namespace
@@ -92,6 +104,17 @@ QWidget* TSummaryPanel::CreateNavigation() {
     netLabels_[static_cast<size_t>(i)] = label;
     grid->addWidget(label, i % 4, i / 4);
   }
+  // The legend of the lights, beside the links, where it takes no width of its own.
+  legend_ = new QLabel("<a href=\"#\">Lights</a>", block);
+  legend_->setObjectName("lbLegend");
+  legend_->setTextInteractionFlags(Qt::NoTextInteraction);
+  legend_->setCursor(Qt::PointingHandCursor);
+  legend_->setToolTip("<p><b>What the status lights mean</b></p>" + LegendText() +
+                      "<p>Click for the guide's page on the lights.</p>");
+  legend_->installEventFilter(this);
+  legend_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  legend_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  grid->addWidget(legend_, 0, 2);
   grid->setColumnStretch(2, 1);
   column->addLayout(grid);
   errors_ = new QListWidget(block);
@@ -101,6 +124,10 @@ QWidget* TSummaryPanel::CreateNavigation() {
   errors_->setMinimumHeight(44);
   errors_->setWordWrap(true);
   errors_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  errors_->setCursor(Qt::PointingHandCursor);
+  errors_->setToolTip("Click a warning to show the devices or supplies it is about; click again for the next");
+  connect(errors_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { emit WarningClicked(errors_->row(item)); });
   column->addWidget(errors_, 1);
   return block;
 }
@@ -273,6 +300,10 @@ bool TSummaryPanel::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (watched == legend_) {
+      emit LegendClicked();
+      return true;
+    }
     for (size_t i = 0; i < netLabels_.size(); ++i) {
       if (watched == netLabels_[i]) {
         emit NetworkClicked(static_cast<int>(i));

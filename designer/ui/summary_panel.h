@@ -39,10 +39,14 @@ class TSummaryPanel : public QFrame {
   void DegradationChosen(int index);
   void NetworkClicked(int network);
   void UpdatePanelClicked();
+  // A line of the warning list was clicked.
+  void WarningClicked(int line);
+  // The legend of the status lights was clicked: the guide's page on them.
+  void LegendClicked();
 
  protected:
   // Discards typing and wheel turns in the three lists, and turns a press
-  // on a network label into NetworkClicked.
+  // on a network label into NetworkClicked, on the legend into LegendClicked.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -55,6 +59,7 @@ class TSummaryPanel : public QFrame {
 
   std::array<QLabel*, TDesigner::NetworkCountMax> netLabels_{};
   QListWidget* errors_ = nullptr;
+  QLabel* legend_ = nullptr;
   QLabel* panel_ = nullptr;
   QLabel* standBy_ = nullptr;
   QLabel* psu_ = nullptr;

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "designer/canvas_controller.h"
+#include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
 #include "designer/ui/tile_painter.h"
 #include "model/panel_network.h"
@@ -52,7 +53,10 @@ TTileWidget::TTileWidget(TDevice& tile, TCanvasView& view, QWidget* parent)
   show();
 }
 
-TTileWidget::~TTileWidget() { EndDrag(); }
+TTileWidget::~TTileWidget() {
+  // The view may be going too: only the cursor is put back.
+  if (dragging_) QGuiApplication::restoreOverrideCursor();
+}
 
 void TTileWidget::TileRemoved() {
   EndDrag();
@@ -94,13 +98,34 @@ void TTileWidget::paintEvent(QPaintEvent*) {
 }
 
 void TTileWidget::PaintSelection(QPainter& painter) {
+  painter.setBrush(Qt::NoBrush);
+  // A tile that would take the tile being dragged: a green band inside its edge.
+  if (view_.DropHighlighted(*tile_)) {
+    painter.setPen(QPen(QColor(0, 170, 70, 200), 4));
+    painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+  }
+  // A tile the warning clicked last is about.
+  if (view_.Pointed(*tile_)) {
+    painter.setPen(QPen(QColor(230, 120, 0), 2));
+    painter.drawRect(QRectF(rect()).adjusted(4, 4, -4, -4));
+  }
   if (view_.CanvasControl().SelectedTile != tile_) return;
   // The tile last clicked: the one the Delete key takes.
   QPen pen(QColor(0, 90, 200), 2);
   pen.setStyle(Qt::DashLine);
   painter.setPen(pen);
-  painter.setBrush(Qt::NoBrush);
   painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
+void TTileWidget::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  // While a drag goes on, the status bar tells what a drop would do instead.
+  if (const TDevice* tile = Tile(); tile && !QGuiApplication::overrideCursor()) view_.ShowHint(TileGestureHint(*tile));
+}
+
+void TTileWidget::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  if (!QGuiApplication::overrideCursor()) view_.ShowHint({});
 }
 
 void TTileWidget::mousePressEvent(QMouseEvent* event) { Press(event, false); }
@@ -121,12 +146,21 @@ void TTileWidget::Press(QMouseEvent* event, bool doubleClick) {
     }
   } done{self};
   TMouseResult result = TMouseResult::Nothing;
+  // A supply's menu opens at its tile: where the canvas is in the window now.
+  if (ButtonOf(event) == TMouseButton::Right) view_.ReportGeometry();
   view_.Run([&] { result = view_.CanvasControl().TileMouseDown(tile, ButtonOf(event), ShiftOf(event), doubleClick); });
   // A Ctrl-click deleted the tile (this widget goes with it); a dialog may
   // have run its own event loop in between.
-  if (!self || !Tile() || result != TMouseResult::BeginDrag) return;
+  if (!self || !Tile()) return;
+  // A right click on a network device offers what its gestures do.
+  if (ButtonOf(event) == TMouseButton::Right && !doubleClick && tile.AsNetDevice()) {
+    view_.ShowDeviceMenu(tile, mapToGlobal(event->position().toPoint()));
+    return;
+  }
+  if (result != TMouseResult::BeginDrag) return;
   dragging_ = true;
   QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+  view_.BeginDragFeedback(tile);
 }
 
 void TTileWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -134,12 +168,14 @@ void TTileWidget::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ || !Tile()) return;
   const QPoint global = mapToGlobal(event->position().toPoint());
   bool accepted = false;
+  TDevice* target = nullptr;
+  TDevice& source = *tile_;
   if (view_.OnCanvas(global)) {
-    TDevice* target = view_.TileAt(global);
-    TDevice& source = *tile_;
+    target = view_.TileAt(global);
     view_.Run([&] { accepted = view_.CanvasControl().DragOver(target, source); });
   }
   QGuiApplication::changeOverrideCursor(accepted ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+  view_.FollowDrag(global, source, target, accepted);
 }
 
 void TTileWidget::mouseReleaseEvent(QMouseEvent* event) {
@@ -166,6 +202,7 @@ void TTileWidget::EndDrag() {
   if (!dragging_) return;
   dragging_ = false;
   QGuiApplication::restoreOverrideCursor();
+  view_.EndDragFeedback();
 }
 
 }  // namespace voltaris

@@ -42,9 +42,12 @@ class TTileWidget : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void Press(QMouseEvent* event, bool doubleClick);
+  // The selection frame, and the marks of a drop target and of a warning's tile.
   void PaintSelection(QPainter& painter);
   void EndDrag();
   void FollowTile();

@@ -194,8 +194,9 @@ TEST_F(DesignerTest, CloneToPlacesTheCloneAtTheSupplysWindowPositionInTheOtherSe
   designer.CanvasControl().SetViewHeight(400);
   psu.MouseDown(TMouseButton::Right, {}, false);
   EXPECT_EQ(designer.CanvasControl().SelectedDevice, &psu);
+  // The menu opens just below the supply's tile, wherever the canvas is scrolled.
   EXPECT_EQ(host.menuX, 400);
-  EXPECT_EQ(host.menuY, 200 + 256 + 100);
+  EXPECT_EQ(host.menuY, 200 + psu.Height() + 256);
   designer.CanvasControl().CloneTo(2);
   EXPECT_EQ(designer.CanvasControl().ScrollTop, 1350 + 1 - 400);
   auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());

@@ -65,7 +65,7 @@ class AdviceViewTest : public QObject {
     QCOMPARE(Device(keypad).NetParent, static_cast<TDevice*>(&s.Net(0)));
 
     bool checked = false;
-    WhenShown<TLoadingDialog>([&checked](TLoadingDialog* d) {
+    WhenShown<TLoadingFrm>([&checked](TLoadingFrm* d) {
       Enter(d, "Edit1", "200");
       QCOMPARE(Text(d, "lbQuiescentMargin"), QString("2.40 V"));
       QCOMPARE(Text(d, "lbAlarmMargin"), QString("2.20 V"));
@@ -148,7 +148,7 @@ class AdviceViewTest : public QObject {
                                "its list is enough, move load to a remote supply\n")));
 
     bool checked = false;
-    WhenShown<TLoadCalculatorDialog>([&checked](TLoadCalculatorDialog* d) {
+    WhenShown<TfrmCalculator>([&checked](TfrmCalculator* d) {
       QCOMPARE(Text(d, "lbCapacityNeeded"), QString("4.86 Ah"));
       QCOMPARE(Text(d, "lbRecommendedBattery"), QString("No battery of the list is enough"));
       QCOMPARE(Colour(d, "lbRecommendedBattery"), RedText);
@@ -176,13 +176,13 @@ class AdviceViewTest : public QObject {
     module.SetBattery(0);
     context.Filter.CurrentPanelType = 10;
     TLoadLines lines;
-    TLoadCalculatorDialog dialog([] { return 2; }, [] {});
+    TfrmCalculator dialog([] { return 2; }, [] {});
     bool checked = false;
-    WhenShown<TLoadCalculatorDialog>([&checked](TLoadCalculatorDialog* d) {
+    WhenShown<TfrmCalculator>([&checked](TfrmCalculator* d) {
       QCOMPARE(Text(d, "lbCapacityNeeded"), QString("0.88 Ah"));
       QCOMPARE(Text(d, "lbRecommendedBattery"), QString("7.2 Ah"));
       for (const auto& [name, qty] : {std::pair{"Orvane LinkIP", "3"}, std::pair{"Halvard S (Normal)", "1"}}) {
-        WhenShown<TDevicePickerDialog>([name = QString(name), qty = QString(qty)](TDevicePickerDialog* picker) {
+        WhenShown<TfrmDevices>([name = QString(name), qty = QString(qty)](TfrmDevices* picker) {
           auto* list = Control<QTreeWidget>(picker, "lbDevice");
           const auto found = list->findItems(name, Qt::MatchExactly, 0);
           QVERIFY(!found.isEmpty());
@@ -220,9 +220,9 @@ class AdviceViewTest : public QObject {
       auto entry = std::make_shared<TDeviceData>(TDeviceData{1, 3, "Halvard S (Normal)", 18, 545});
       lines.push_back({LoadListLine(*entry), entry});
     }
-    TLoadCalculatorDialog dialog([] { return 2; }, [] {});
+    TfrmCalculator dialog([] { return 2; }, [] {});
     bool checked = false;
-    WhenShown<TLoadCalculatorDialog>([&checked](TLoadCalculatorDialog* d) {
+    WhenShown<TfrmCalculator>([&checked](TfrmCalculator* d) {
       QCOMPARE(Text(d, "lbRecommendedBattery"), QString("No battery of the list is enough"));
       QCOMPARE(Colour(d, "lbRecommendedBattery"), RedText);
       checked = true;

@@ -96,7 +96,7 @@ void Answer(int& answered, std::function<void(W*)> user) {
 // The load calculator's designer-side host for a module's EditLoadList.
 class CalculatorHost : public IDialogHost {
  public:
-  explicit CalculatorHost(TLoadCalculatorDialog& dialog) : dialog_(dialog) {}
+  explicit CalculatorHost(TfrmCalculator& dialog) : dialog_(dialog) {}
   void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
     dialog_.Edit(module, lines, filter);
   }
@@ -104,7 +104,7 @@ class CalculatorHost : public IDialogHost {
   bool AskYesNo(const std::string&) override { return false; }
 
  private:
-  TLoadCalculatorDialog& dialog_;
+  TfrmCalculator& dialog_;
 };
 
 QString Line(const TDeviceData& entry) { return QString::fromStdString(LoadListLine(entry)); }
@@ -128,7 +128,7 @@ class CalculatorDialogTest : public QObject {
     picker.SetCaption("Add Devices");
     TDeviceData entry;
     int answered = 0;
-    Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
+    Answer<TfrmDevices>(answered, [](TfrmDevices* dialog) {
       QCOMPARE(dialog->windowTitle(), QStringLiteral("Add Devices"));
       auto* list = Control<QTreeWidget>(dialog, "lbDevice");
       QCOMPARE(list->topLevelItemCount(), 50);
@@ -163,7 +163,7 @@ class CalculatorDialogTest : public QObject {
     TDeviceData entry{3, 2, "Bell", 60, 450};
     TDevicePicker picker(2);
     int answered = 0;
-    Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
+    Answer<TfrmDevices>(answered, [](TfrmDevices* dialog) {
       auto* list = Control<QTreeWidget>(dialog, "lbDevice");
       QCOMPARE(list->indexOfTopLevelItem(list->currentItem()), 49);
       QVERIFY(Control<QGroupBox>(dialog, "gbCustom")->isEnabled());
@@ -190,7 +190,7 @@ class CalculatorDialogTest : public QObject {
     TDevicePicker picker(2);
     TDeviceData entry;
     int answered = 0;
-    Answer<TDevicePickerDialog>(answered, [](TDevicePickerDialog* dialog) {
+    Answer<TfrmDevices>(answered, [](TfrmDevices* dialog) {
       auto* list = Control<QTreeWidget>(dialog, "lbDevice");
       QCOMPARE(list->topLevelItemCount(), 1);
       QCOMPARE(list->currentItem(), list->topLevelItem(0));
@@ -216,12 +216,12 @@ class CalculatorDialogTest : public QObject {
     module.SetGrade(2);
     context_.Filter.CurrentPanelType = 5;
     int modified = 0;
-    TLoadCalculatorDialog dialog([] { return 2; }, [&] { ++modified; });
+    TfrmCalculator dialog([] { return 2; }, [&] { ++modified; });
     CalculatorHost host(dialog);
     context_.DialogHost = &host;
 
     int opened = 0, picked = 0;
-    Answer<TLoadCalculatorDialog>(opened, [&](TLoadCalculatorDialog* d) {
+    Answer<TfrmCalculator>(opened, [&](TfrmCalculator* d) {
       QCOMPARE(d->windowTitle(), QStringLiteral("Orvane 100"));
       QCOMPARE(Text(d, "Label14"), QStringLiteral("  Control Panel"));
       auto* panelType = Control<QComboBox>(d, "cbPanelType");
@@ -243,7 +243,7 @@ class CalculatorDialogTest : public QObject {
       QVERIFY(Control<QPushButton>(d, "btnAdd")->isEnabled());
       QVERIFY(!Control<QPushButton>(d, "btnEdit")->isEnabled());
 
-      Answer<TDevicePickerDialog>(picked, [](TDevicePickerDialog* picker) {
+      Answer<TfrmDevices>(picked, [](TfrmDevices* picker) {
         QCOMPARE(picker->windowTitle(), QStringLiteral("Add Devices"));
         auto* list = Control<QTreeWidget>(picker, "lbDevice");
         ClickLine(list, RowOf(list, QStringLiteral("Halvard S (Normal)"), 0));
@@ -261,7 +261,7 @@ class CalculatorDialogTest : public QObject {
 
       // Edit works on the line the user selected.
       ClickLine(devices, 0);
-      Answer<TDevicePickerDialog>(picked, [](TDevicePickerDialog* picker) {
+      Answer<TfrmDevices>(picked, [](TfrmDevices* picker) {
         QCOMPARE(picker->windowTitle(), QStringLiteral("Edit Devices"));
         QCOMPARE(Control<QSpinBox>(picker, "seQty")->value(), 2);
         TypeInto(Control<QSpinBox>(picker, "seQty"), QStringLiteral("1"));
@@ -295,10 +295,10 @@ class CalculatorDialogTest : public QObject {
     TLoadLines lines;
     for (const TDeviceDataPtr& entry : {Entry(3, 2, "Lumen PIR", 27, 27), Entry(1, 4, "Twinpath Plus", 230, 230)})
       lines.push_back({LoadListLine(*entry), entry});
-    TLoadCalculatorDialog dialog([] { return 2; }, [] {});
+    TfrmCalculator dialog([] { return 2; }, [] {});
 
     int opened = 0, asked = 0;
-    Answer<TLoadCalculatorDialog>(opened, [&](TLoadCalculatorDialog* d) {
+    Answer<TfrmCalculator>(opened, [&](TfrmCalculator* d) {
       auto* devices = Control<QTreeWidget>(d, "lbDevices");
       auto* acFail = Control<QCheckBox>(d, "cbSigACFail");
       QVERIFY(!acFail->isEnabled());

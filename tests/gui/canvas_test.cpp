@@ -46,7 +46,7 @@ class CanvasTest : public QObject {
     QVERIFY(Picture(s.Widget(s.Net(0))) != emptyBlock);
 
     // Set up and confirmed, the device's light turns green.
-    WhenShown<TLoadingDialog>([](TLoadingDialog* dialog) { Click(dialog, "Button3"); });
+    WhenShown<TLoadingFrm>([](TLoadingFrm* dialog) { Click(dialog, "Button3"); });
     AnswerMessage(QMessageBox::Yes);
     Session::DoubleClick(s.Widget(keypad));
     s.Settle();

@@ -117,7 +117,7 @@ class CodePageTest : public QObject {
     // A keypad's location, typed into its set-up dialog.
     TDevice& keypad = s.Place(6, {400, 200});
     s.Drag(keypad, Centre(s.Net(0)));
-    WhenShown<TLoadingDialog>([](TLoadingDialog* dialog) {
+    WhenShown<TLoadingFrm>([](TLoadingFrm* dialog) {
       TypeOverText(Control<QLineEdit>(dialog, "Location"), Place);
       Click(dialog, "Button3");
     });
@@ -128,7 +128,7 @@ class CodePageTest : public QObject {
 
     // A custom entry of the control panel's load list.
     Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");
-    WhenShown<TLoadCalculatorDialog>([](TLoadCalculatorDialog* calculator) {
+    WhenShown<TfrmCalculator>([](TfrmCalculator* calculator) {
       WhenShown<QDialog>(
           [](QDialog* picker) {
             ClickCustomLine(Control<QTreeWidget>(picker, "lbDevice"));
@@ -165,7 +165,7 @@ class CodePageTest : public QObject {
       if (dynamic_cast<TVududa*>(tile.get())) loaded = tile.get();
     QVERIFY(loaded);
     QString shownLocation;
-    WhenShown<TLoadingDialog>([&shownLocation](TLoadingDialog* dialog) {
+    WhenShown<TLoadingFrm>([&shownLocation](TLoadingFrm* dialog) {
       shownLocation = Control<QLineEdit>(dialog, "Location")->text();
       Click(dialog, "Button4");
     });
@@ -215,7 +215,7 @@ class CodePageTest : public QObject {
     // The loading dialog's location and figures.
     TDevice& keypad = s.Place(6, {400, 200});
     s.Drag(keypad, Centre(s.Net(0)));
-    WhenShown<TLoadingDialog>([](TLoadingDialog* dialog) {
+    WhenShown<TLoadingFrm>([](TLoadingFrm* dialog) {
       auto* location = Control<QLineEdit>(dialog, "Location");
       TypeOverText(location, Place);
       ExpectRefused(location, Check);
@@ -229,7 +229,7 @@ class CodePageTest : public QObject {
 
     // The custom entry of the device picker, opened from the load calculator.
     Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");
-    WhenShown<TLoadCalculatorDialog>([](TLoadCalculatorDialog* calculator) {
+    WhenShown<TfrmCalculator>([](TfrmCalculator* calculator) {
       WhenShown<QDialog>(
           [](QDialog* picker) {
             ClickCustomLine(Control<QTreeWidget>(picker, "lbDevice"));

@@ -97,7 +97,7 @@ class LoadingDialogTest : public QObject {
  private slots:
   void init() {
     design = std::make_unique<Design>();
-    dialog = std::make_unique<TLoadingDialog>(
+    dialog = std::make_unique<TLoadingFrm>(
         [this](int32_t panelType, int32_t grade, TDeviceData& entry) {
           pickedPanelType = panelType;
           pickedGrade = grade;
@@ -179,9 +179,38 @@ class LoadingDialogTest : public QObject {
     QCOMPARE(keypad.AttachedLoad, (TLoad{36, 1090}));
   }
 
+  void theWindowIsSizeableAndAListShownTakesTheRoom() {
+    TLoadLines lines;
+    QDialog* d = dialog.get();
+    WhileModal(*dialog, [&] {
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      QCOMPARE(d->minimumSize(), QSize(461, 357 + LoadingAdviceHeight));
+      QVERIFY(d->maximumWidth() > 461);
+      QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
+      auto* list = Control<QTreeWidget>(d, "lbDevices");
+      auto* ok = Control<QPushButton>(d, "Button3");
+      auto* add = Control<QPushButton>(d, "Button1");
+      const QRect listAt = list->geometry();
+      const QPoint okAt = ok->pos();
+      const QPoint addAt = add->pos();
+      d->resize(561, 672 + LoadingAdviceHeight + 120);
+      QCOMPARE(list->geometry(), listAt.adjusted(0, 0, 100, 120));
+      QCOMPARE(ok->pos(), okAt + QPoint(100, 120));
+      QCOMPARE(add->pos(), addAt + QPoint(0, 120));
+      // Hiding the details gives back the plain height; the width the user chose stays.
+      QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
+      QCOMPARE(d->size(), QSize(561, 357 + LoadingAdviceHeight));
+      QCOMPARE(d->maximumHeight(), 357 + LoadingAdviceHeight);
+      d->resize(400, 300);  // never smaller than the layout
+      QCOMPARE(d->size(), QSize(461, 357 + LoadingAdviceHeight));
+      QTest::mouseClick(Control<QPushButton>(d, "Button4"), Qt::LeftButton);
+    });
+    QVERIFY(!dialog->SetUp(*design->keypad, lines));
+  }
+
  private:
   std::unique_ptr<Design> design;
-  std::unique_ptr<TLoadingDialog> dialog;
+  std::unique_ptr<TLoadingFrm> dialog;
   int32_t pickedPanelType = -1;
   int32_t pickedGrade = -1;
 };

@@ -169,7 +169,7 @@ class MainWindowTest : public QObject {
     Session s;
     s.New("Orvane 500", 3);
     Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");  // the calculator adds once a battery is chosen
-    WhenShown<TLoadCalculatorDialog>([](TLoadCalculatorDialog* calculator) {
+    WhenShown<TfrmCalculator>([](TfrmCalculator* calculator) {
       WhenShown<QDialog>([](QDialog* picker) { Click(picker, "BitBtn1"); }, "frmDevices");
       Click(calculator, "btnAdd");
       Click(calculator, "Button1");
@@ -183,7 +183,7 @@ class MainWindowTest : public QObject {
     // A device's set-up dialog: its Add runs the picker captioned "Add Devices".
     TDevice& keypad = s.Place(6, {400, 200});
     QString caption;
-    WhenShown<TLoadingDialog>([&caption](TLoadingDialog* dialog) {
+    WhenShown<TLoadingFrm>([&caption](TLoadingFrm* dialog) {
       WhenShown<QDialog>([&caption](QDialog* picker) {
         caption = picker->windowTitle();
         Click(picker, "BitBtn1");
@@ -285,7 +285,7 @@ class MainWindowTest : public QObject {
     TDevice& keypad = s.Place(6, {400, 200});
     s.Drag(keypad, Centre(s.Net(0)));
     QVERIFY(s.window->isWindowModified());
-    WhenShown<TLoadingDialog>([](TLoadingDialog* dialog) {
+    WhenShown<TLoadingFrm>([](TLoadingFrm* dialog) {
       WhenShown<QDialog>([](QDialog* picker) { Click(picker, "BitBtn1"); }, "frmDevices");
       Click(dialog, "DetailBtn");
       Click(dialog, "Button1");
