@@ -22,10 +22,10 @@ fail() { echo "test-windows: FAILED: $*" >&2; exit 1; }
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   step "making the Wine prefix $WINEPREFIX"
   wineboot -i > "$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log" >&2; fail "wineboot"; }
+  wineserver -w
 fi
 # The prefix's server ends with this script, whatever its outcome.
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wineserver -p 30
 
 step "the core's tests under $(wine --version)"
 (cd "$build" && ctest --output-on-failure -j "$jobs") || fail "ctest in $build"
