@@ -96,5 +96,34 @@ lint: build
 	@scripts/install-deps.sh lint
 	@scripts/lint.sh $(BUILD)
 
+# The Debian package of the designer and voltaris-report, made by CPack in
+# $(BUILD); `make test-package` unpacks and checks it (scripts/test-package.sh).
+.PHONY: deps-package package test-package
+deps-package:
+	@scripts/install-deps.sh package
+
+package: deps-package build
+	@cd $(BUILD) && cpack -G DEB
+
+test-package: package
+	@scripts/test-package.sh $(BUILD)
+
+# The core, voltaris-report and the core's tests as Windows programs, built
+# with MinGW-w64 (cmake/toolchain-mingw64.cmake) and run under Wine.
+WINDOWS_BUILD ?= build-windows
+
+.PHONY: deps-windows configure-windows build-windows test-windows
+deps-windows:
+	@scripts/install-deps.sh windows
+
+configure-windows: deps deps-windows
+	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake $(CMAKE_FLAGS) > /dev/null
+
+build-windows: configure-windows
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+test-windows: build-windows
+	@scripts/test-windows.sh $(WINDOWS_BUILD) $(JOBS)
+
 clean:
 	rm -rf $(BUILD)

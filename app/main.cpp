@@ -11,10 +11,19 @@
 #include "designer/project_file_argument.h"
 #include "designer/ui/main_window.h"
 #include "designer/ui/qt_settings_store.h"
+#ifdef _WIN32
+#include "designer/registry_settings_store.h"
+#endif
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // The defaults: in the registry on Windows, with the registry's own value
+  // types; in an INI file elsewhere.
+#ifdef _WIN32
+  voltaris::TRegistrySettingsStore store;
+#else
   voltaris::TQtSettingsStore store;
+#endif
   // The projects live in the Data folder of the directory the program starts in.
   voltaris::TMainWindow window(store, QDir::currentPath().toLocal8Bit().toStdString());
   QApplication::setWindowIcon(window.windowIcon());  // the dialogs show it too

@@ -8,6 +8,20 @@
 #include <limits>
 #include <memory>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// <windows.h> names its own ReplaceFile function by a macro.
+#undef ReplaceFile
+
+#include <system_error>
+#endif
+
 namespace voltaris {
 
 static_assert(std::numeric_limits<double>::is_iec559, "doubles must be IEEE 754");
@@ -186,11 +200,22 @@ void TStream::ReplaceFile(const std::string& path) const {
     std::remove(temporary.c_str());  // what was written of it is of no use
     throw FileError(path + ": cannot write the file (" + Describe(error, temporary) + ")");
   }
+#ifdef _WIN32
+  // Windows' rename refuses a name that exists; the file system's own move
+  // replaces it in one step. Names are in the system's code page, as fopen
+  // takes them.
+  if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    const std::string reason = std::system_category().message(static_cast<int>(GetLastError()));
+    std::remove(temporary.c_str());
+    throw FileError(path + ": cannot replace the file (" + reason + ")");
+  }
+#else
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     const std::string reason = Reason();
     std::remove(temporary.c_str());
     throw FileError(path + ": cannot replace the file (" + reason + ")");
   }
+#endif
 }
 
 }  // namespace voltaris

@@ -7,7 +7,15 @@
 #include <set>
 #include <utility>
 
-#if __has_include(<fcntl.h>) && __has_include(<unistd.h>)
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#elif __has_include(<fcntl.h>) && __has_include(<unistd.h>)
 #include <fcntl.h>
 #include <unistd.h>
 #define VOLTARIS_HAVE_FSYNC 1
@@ -159,7 +167,16 @@ class TRealFileSystem : public IProjectFileSystem {
   }
   void WriteFile(const std::string& path, const TBytes& bytes) override {
     TStream(bytes).SaveToFile(path);
-#ifdef VOLTARIS_HAVE_FSYNC
+#ifdef _WIN32
+    // On the disk before it takes the project's name, as below; the file is
+    // named in the system's code page, as the C library opened it.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file) != 0;
+    const std::error_code error(static_cast<int>(GetLastError()), std::system_category());
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!flushed) throw FileError(path + ": cannot write the file to the disk (" + error.message() + ")");
+#elif defined(VOLTARIS_HAVE_FSYNC)
     // On the disk before it takes the project's name: after a power failure
     // the renamed file must not turn out empty.
     const int fd = ::open(path.c_str(), O_RDONLY);

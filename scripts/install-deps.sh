@@ -7,6 +7,10 @@
 #                                       `make test-asan` and `make fuzz`
 #   scripts/install-deps.sh bench       Google Benchmark, for `make bench`
 #   scripts/install-deps.sh lint        clang-format and clang-tidy, for `make lint`
+#   scripts/install-deps.sh package     dpkg-shlibdeps, the validators and lintian,
+#                                       for `make package` and `make test-package`
+#   scripts/install-deps.sh windows     the MinGW-w64 cross compiler and Wine, for
+#                                       `make test-windows`
 set -euo pipefail
 
 packages=(
@@ -22,6 +26,8 @@ for extra in "$@"; do
     sanitizers) packages+=(clang llvm libclang-rt-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
     lint) packages+=(clang-format clang-tidy) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
+    package) packages+=(dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db) ;;
     *) echo "install-deps.sh: unknown package set '$extra'" >&2; exit 2 ;;
   esac
 done

@@ -134,5 +134,33 @@ TEST(ByteStream, FilesRoundTripAndErrorsNameTheFile) {
   EXPECT_THROW(out.SaveToFile((dir / "missing" / "x.bin").string()), FileError);
 }
 
+// The index and the report are replaced by writing beside and renaming over
+// the old file, which must work where the old file is there (Windows' C
+// library will not rename onto an existing file) and keep it when the new
+// one cannot be written.
+TEST(ByteStream, ReplaceFileRenamesOverTheOldFileAndKeepsItWhenTheNewOneFails) {
+  const auto dir = std::filesystem::temp_directory_path() / "voltaris_replace_test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "Accounts.db").string();
+  TStream(TBytes{'o', 'l', 'd'}).SaveToFile(path);
+  TStream(TBytes{'n', 'e', 'w', '!'}).ReplaceFile(path);
+  EXPECT_EQ(TStream::LoadFromFile(path).Bytes(), (TBytes{'n', 'e', 'w', '!'}));
+  EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+  TStream(TBytes{'a', 'g', 'a', 'i', 'n'}).ReplaceFile(path);
+  EXPECT_EQ(TStream::LoadFromFile(path).Bytes(), (TBytes{'a', 'g', 'a', 'i', 'n'}));
+
+  // The new file cannot be made beside it (a folder has its name): the old one stays.
+  std::filesystem::create_directory(path + ".new");
+  try {
+    TStream(TBytes{'x'}).ReplaceFile(path);
+    ADD_FAILURE() << "the replacement was written";
+  } catch (const FileError& error) {
+    EXPECT_EQ(std::string(error.what()).rfind(path + ": cannot write the file", 0), 0u) << error.what();
+  }
+  EXPECT_EQ(TStream::LoadFromFile(path).Bytes(), (TBytes{'a', 'g', 'a', 'i', 'n'}));
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace voltaris

@@ -1,7 +1,11 @@
 #include "catalogue/code_page.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 
@@ -9,8 +13,20 @@ namespace voltaris {
 namespace {
 
 // The C library's own CP1252 table, to check ours against: the UTF-8 of one
-// byte, or none for a byte it leaves unassigned.
+// byte, or none for a byte it leaves unassigned. On Windows the system's
+// table, which gives the five unassigned bytes their control characters.
 std::optional<std::string> LibraryDecode(unsigned char byte) {
+#ifdef _WIN32
+  const char in[1] = {static_cast<char>(byte)};
+  wchar_t wide[2] = {};
+  const int length = MultiByteToWideChar(1252, MB_ERR_INVALID_CHARS, in, 1, wide, 2);
+  if (length <= 0)
+    return GetLastError() == ERROR_INVALID_PARAMETER ? std::optional<std::string>("no-iconv") : std::nullopt;
+  char out[8] = {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, out, sizeof out, nullptr, nullptr);
+  if (size <= 0) return std::nullopt;
+  return std::string(out, static_cast<size_t>(size));
+#else
   iconv_t convert = iconv_open("UTF-8", "CP1252");
   if (convert == reinterpret_cast<iconv_t>(-1)) return "no-iconv";
   char in[1] = {static_cast<char>(byte)};
@@ -22,6 +38,7 @@ std::optional<std::string> LibraryDecode(unsigned char byte) {
   iconv_close(convert);
   if (done == static_cast<size_t>(-1)) return std::nullopt;
   return std::string(out, to);
+#endif
 }
 
 TEST(CodePage, EveryByteDecodesAsTheCodePageSaysAndEncodesBackToItself) {

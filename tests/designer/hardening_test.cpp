@@ -2,11 +2,13 @@
 // change a file on disk, lose the previous project or its index line, or
 // close or clear the open project. The example projects are damaged byte by
 // byte; saves meet a full disk, a read-only directory and a power cut.
+#ifndef _WIN32
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <csignal>
@@ -279,8 +281,19 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
 // ---------------------------------------------------------------------------
 // A full disk and a read-only directory, met by the window's Save.
 
+// Windows has neither an always-full device nor file size limits nor
+// private mounts; the injected failures below stand in for them there.
+#ifdef _WIN32
+constexpr const char* NoFullDevice = "Windows has no /dev/full";
+#define VOLTARIS_SKIP_ON_WINDOWS(why) GTEST_SKIP() << (why)
+#else
+constexpr const char* NoFullDevice = "no /dev/full here";
+#define VOLTARIS_SKIP_ON_WINDOWS(why)
+#endif
+
 TEST_F(HardeningTest, ADiskThatIsFullIsReportedAndTheProjectStaysOpenAndModified) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  VOLTARIS_SKIP_ON_WINDOWS(NoFullDevice);
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << NoFullDevice;
   OpenWarehouseAndChangeIt();
   // The layout's new file lands on a device that is always full: the data
   // file is written, the layout fails, as on a disk that fills up mid-save.
@@ -294,7 +307,8 @@ TEST_F(HardeningTest, ADiskThatIsFullIsReportedAndTheProjectStaysOpenAndModified
 }
 
 TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  VOLTARIS_SKIP_ON_WINDOWS(NoFullDevice);
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << NoFullDevice;
   OpenWarehouseAndChangeIt();
   fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
   host.saveAnswer = TAnswer::Yes;  // "Do you want to save Warehouse": Yes, and the disk is full
@@ -309,6 +323,14 @@ TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
 
 // A small file system of our own, mounted on a directory in a mount
 // namespace of this process only; false where that is not permitted.
+#ifdef _WIN32
+class PrivateTmpfs {
+ public:
+  bool Mount(const std::string&, size_t) { return false; }
+  bool MakeReadOnly() { return false; }
+  void Fill(size_t) {}
+};
+#else
 class PrivateTmpfs {
  public:
   bool Mount(const std::string& dir, size_t bytes) {
@@ -337,6 +359,7 @@ class PrivateTmpfs {
  private:
   std::string dir_;
 };
+#endif
 
 TEST_F(HardeningTest, AFileSystemThatFillsUpMidSaveLeavesThePreviousFiles) {
   PrivateTmpfs disk;
@@ -364,6 +387,9 @@ TEST_F(HardeningTest, AReadOnlyFileSystemIsReportedAndTheProjectStaysOpenAndModi
 }
 
 TEST_F(HardeningTest, AReadOnlyDirectoryIsReportedAndTheProjectStaysOpenAndModified) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no write permission bits on directories (see the injected case)";
+#else
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories (see the injected case)";
   OpenWarehouseAndChangeIt();
   fs::permissions(dir.File("Data"), fs::perms::owner_read | fs::perms::owner_exec);
@@ -371,6 +397,7 @@ TEST_F(HardeningTest, AReadOnlyDirectoryIsReportedAndTheProjectStaysOpenAndModif
   fs::permissions(dir.File("Data"), fs::perms::owner_all);
   EXPECT_NE(error.find(std::strerror(EACCES)), std::string::npos) << error;
   ExpectFailedSaveLostNothing(error);
+#endif
 }
 
 // The same failures as the file system reports them, injected where a real
@@ -409,6 +436,15 @@ TEST_F(HardeningTest, InjectedWriteFailuresLeaveThePreviousFiles) {
 
 // Files may grow no larger than `limit` bytes while it lives: a write past
 // it stops there with an error, as on a disk that fills up.
+#ifdef _WIN32
+constexpr const char* NoFileSizeLimit = "Windows has no file size limit to set";
+using rlim_t = uintmax_t;
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t) {}
+};
+#else
+[[maybe_unused]] constexpr const char* NoFileSizeLimit = "";
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(rlim_t limit) {
@@ -429,6 +465,7 @@ class FileSizeLimit {
   rlimit old_{};
   void (*oldHandler_)(int) = SIG_DFL;
 };
+#endif
 
 class IndexFailureTest : public HardeningTest {
  protected:
@@ -444,6 +481,7 @@ class IndexFailureTest : public HardeningTest {
 };
 
 TEST_F(IndexFailureTest, ALineThatCannotBeAddedLeavesTheOtherLinesAndIsAddedByTheNextSave) {
+  VOLTARIS_SKIP_ON_WINDOWS(NoFileSizeLimit);
   New("Orvane 200", 2, "Extra", "New site");
   Place(K4, 300, 300);
   const auto indexSize = static_cast<rlim_t>(fs::file_size(DataFile("Accounts.db")));
@@ -465,6 +503,7 @@ TEST_F(IndexFailureTest, ALineThatCannotBeAddedLeavesTheOtherLinesAndIsAddedByTh
 }
 
 TEST_F(IndexFailureTest, AnIndexThatCannotBeRewrittenStaysAsItWas) {
+  VOLTARIS_SKIP_ON_WINDOWS(NoFileSizeLimit);
   const TBytes before = FileBytes(DataFile("Accounts.db"));
   {
     FileSizeLimit full(before.size() / 2);

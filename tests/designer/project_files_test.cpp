@@ -295,7 +295,11 @@ TEST_F(ProjectFilesTest, ASaveThatFailsAtAnyStepLeavesThePreviousFiles) {
 }
 
 TEST_F(ProjectFilesTest, ASaveIntoAReadOnlyDirectoryIsReportedAndTheProjectStaysModified) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no write permission bits on directories (a read-only folder still takes new files)";
+#else
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+#endif
   MakeSample();
   designer.Session().SaveProject();
   Place(K4, 900, 900);

@@ -33,7 +33,9 @@ class TempDir {
   ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
 
   std::string Path() const { return path_.string(); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // Joined with "/" as the program joins a data folder and a file name, so
+  // that a name here is the one the program shows on every system.
+  std::string File(const std::string& name) const { return Path() + "/" + name; }
   bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(File(name), std::ios::binary) << bytes;
