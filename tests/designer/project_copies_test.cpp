@@ -203,7 +203,9 @@ TEST_F(ProjectCopiesTest, SaveAsFailingOrCutOffAtAnyStepLosesNoProject) {
       const std::vector<std::string> names = ListedNames();
       EXPECT_EQ(names.size(), 2u) << step << " cut " << cut;
       // Without a crash, a failed Save As takes its files away again.
-      if (!cut) EXPECT_FALSE(fs::exists(DataFile("Copy.dat"))) << step;
+      if (!cut) {
+        EXPECT_FALSE(fs::exists(DataFile("Copy.dat"))) << step;
+      }
     }
   }
 }
@@ -319,7 +321,9 @@ TEST_F(ProjectCopiesTest, DuplicateAndRenameFailingOrCutOffAtAnyStepLoseNoProjec
           EXPECT_EQ(dialog.Rows(), Listed()) << what;
           EXPECT_TRUE(!host.errors.empty() || !host.warnings.empty()) << what;
           EXPECT_EQ(done, hasNew) << what;
-          if (!hasNew) EXPECT_FALSE(fs::exists(DataFile("Moved.dat"))) << what;
+          if (!hasNew) {
+            EXPECT_FALSE(fs::exists(DataFile("Moved.dat"))) << what;
+          }
         }
       }
     }

@@ -685,7 +685,8 @@ TEST(ProjectExtensionTest, WritesNothingWhenEmptyAndReadsBackWhatItWrote) {
   TStream empty;
   WriteProjectExtension(empty, {});
   EXPECT_EQ(empty.Size(), 0u);
-  const TProjectExtension extension{{{2, 15}, {7, 0}, {9, 1000000}}};
+  TProjectExtension extension;
+  extension.DataCableLengths = {{2, 15}, {7, 0}, {9, 1000000}};
   TStream stream;
   WriteProjectExtension(stream, extension);
   EXPECT_EQ(stream.Bytes(), Section(CableRecord({{2, 15}, {7, 0}, {9, 1000000}})));
