@@ -42,15 +42,99 @@ void TProjectSession::SetDataDir(const std::string& dataDir) {
 }
 
 void TProjectSession::StartUp(const TProjectFileChoice& choice) {
+  if (OfferRecoveryCopies()) {
+    designer_.ShowStatus(TDesigner::SelectComponentText);
+    return;
+  }
   if (!choice.Error.empty()) host_.ShowError(choice.Error);
   if (choice.Given && OpenProjectFile(choice)) {
     designer_.ShowStatus(TDesigner::SelectComponentText);
     return;
   }
-  StartUp();
+  StartUsual();
 }
 
 void TProjectSession::StartUp() {
+  if (OfferRecoveryCopies()) {
+    designer_.ShowStatus(TDesigner::SelectComponentText);
+    return;
+  }
+  StartUsual();
+}
+
+bool TProjectSession::OfferRecoveryCopies() {
+  for (const std::string& folder : RecoveryFolders(designer_.RecoveryRoot())) {
+    TRecoveryCopy copy;
+    try {
+      copy = ReadRecoveryCopy(folder);
+    } catch (const std::exception& error) {
+      KeepAside(folder, error.what());
+      continue;
+    }
+    // Saved since (the removal of the copy was cut off): nothing to recover.
+    if (!NewerThanProject(folder, copy.Info)) {
+      RemoveRecoveryCopy(folder);
+      continue;
+    }
+    switch (host_.AskRecovery(RecoveryQuestion(copy.Info))) {
+      case TRecoveryAnswer::Recover:
+        if (RecoverCopy(copy)) return true;
+        break;
+      case TRecoveryAnswer::Discard:
+        RemoveRecoveryCopy(folder);
+        break;
+      case TRecoveryAnswer::Later:
+        break;
+    }
+  }
+  return false;
+}
+
+void TProjectSession::KeepAside(const std::string& folder, const std::string& reason) {
+  try {
+    const std::string aside = KeepRecoveryCopyAside(folder);
+    host_.ShowError("A recovery copy cannot be read: " + reason + ". It was kept as " + aside + ".");
+  } catch (const std::exception& error) {
+    host_.ShowError("A recovery copy cannot be read: " + reason + ". " + error.what());
+  }
+}
+
+bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
+  const TRecoveryInfo& info = copy.Info;
+  TSettings settings;
+  std::unique_ptr<TProject> recovered;
+  try {
+    recovered = std::make_unique<TProject>(ReadProject(copy.Bytes.Dat, copy.Bytes.Pjx, info.FileName + ".dat",
+                                                       info.FileName + ".pjx", settings, PaletteFrom(workingDir_)));
+  } catch (const std::exception& error) {
+    KeepAside(copy.Folder, error.what());
+    return false;
+  }
+  // What the project's own files hold is the saved state the recovered
+  // changes are measured against; without files, every change is unsaved.
+  TProjectBytes saved;
+  try {
+    if (RealFileSystem().Exists(ProjectPath(info.DataDir, info.FileName, ".pjx")) ||
+        RealFileSystem().Exists(ProjectPath(info.DataDir, info.FileName, ".pjx.old")))
+      saved = ReadProjectBytes(info.DataDir, info.FileName);
+  } catch (const std::exception&) {
+    saved = {};
+  }
+  if (info.DataDir != DataDir) SetDataDir(info.DataDir);
+  FileName = info.FileName;
+  SiteRef = info.SiteRef;
+  PanelTypeName = info.PanelTypeName.empty() ? recovered->ControlPanel->Name : info.PanelTypeName;
+  Caption = ProjectCaption(SiteRef);
+  PendingIndexEntry = info.PendingIndexEntry || (!info.Unlisted && !IndexLists(FileName));
+  Unlisted = info.Unlisted;
+  ShowLoaded(std::move(recovered));
+  designer_.CanvasControl().ScrollTop = 0;
+  designer_.StartRecoveredHistory(std::move(saved));
+  designer_.Notify(ChangedScroll);
+  return true;
+}
+
+void TProjectSession::StartUsual() {
   if (TFileIndex(DataDir).Exists()) {
     LoadProject();
   } else {
@@ -336,6 +420,8 @@ TAnswer TProjectSession::PromptSave(bool withCancel) {
 
 bool TProjectSession::CloseRequested() {
   if (Modified && PromptSave(true) == TAnswer::Cancel) return false;
+  // A clean exit: the changes were saved or the user let them go.
+  designer_.DropRecoveryCopy();
   designer_.ClearCanvas();
   return true;
 }
