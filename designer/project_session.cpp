@@ -72,7 +72,7 @@ bool TProjectSession::OfferRecoveryCopies() {
       continue;
     }
     // Saved since (the removal of the copy was cut off): nothing to recover.
-    if (!NewerThanProject(folder, copy.Info)) {
+    if (!NewerThanProject(copy)) {
       RemoveRecoveryCopy(folder);
       continue;
     }

@@ -247,17 +247,29 @@ std::vector<std::string> RecoveryFolders(const std::string& root) {
   return folders;
 }
 
-bool NewerThanProject(const std::string& folder, const TRecoveryInfo& info) {
+bool NewerThanProject(const TRecoveryCopy& copy) {
   std::error_code error;
-  const fs::file_time_type copyTime = fs::last_write_time(folder + "/" + RecoveryManifestName, error);
+  const fs::file_time_type copyTime = fs::last_write_time(copy.Folder + "/" + RecoveryManifestName, error);
   if (error) return false;
+  const TRecoveryInfo& info = copy.Info;
+  bool hasFiles = false;
   for (const char* extension : {".dat", ".pjx"}) {
     std::error_code missing;
     const fs::file_time_type fileTime = fs::last_write_time(ProjectPath(info.DataDir, info.FileName, extension),
                                                             missing);
-    if (!missing && fileTime >= copyTime) return false;
+    if (missing) continue;
+    hasFiles = true;
+    // A file written after the copy was saved after it. Equal times (a coarse
+    // clock) do not tell: the contents do.
+    if (fileTime > copyTime) return false;
   }
-  return true;
+  if (!hasFiles) return true;
+  try {
+    const TProjectBytes saved = ReadProjectBytes(info.DataDir, info.FileName);
+    return !(saved.Dat == copy.Bytes.Dat && saved.Pjx == copy.Bytes.Pjx);
+  } catch (const std::exception&) {
+    return true;  // files that cannot be read: the copy is all there is
+  }
 }
 
 std::string LocalClockTime(int64_t secondsSince1970) {

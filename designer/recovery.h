@@ -87,9 +87,10 @@ std::string KeepRecoveryCopyAside(const std::string& folder);
 
 // The copy folders in `root` (those kept aside left out), in name order.
 std::vector<std::string> RecoveryFolders(const std::string& root);
-// The copy was made after the project's own files were last written (or
-// the project has no files yet).
-bool NewerThanProject(const std::string& folder, const TRecoveryInfo& info);
+// The copy holds changes the project's own files lack: it was made after
+// they were last written (or the project has no files yet), and holds other
+// bytes than they do.
+bool NewerThanProject(const TRecoveryCopy& copy);
 
 // "Voltaris was not closed properly. Recover the unsaved changes to NAME from HH:MM?"
 // with the copy's time in the machine's local time.

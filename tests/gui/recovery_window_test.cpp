@@ -1,0 +1,96 @@
+// The window after a designer that died with unsaved changes: the question
+// before the usual first dialog and its three answers.
+#include <QFile>
+#include <QPushButton>
+
+#include "designer/recovery.h"
+#include "designer/ui/system_files_dialog.h"
+#include "main_window_support.h"
+
+namespace voltaris {
+
+using namespace testing;
+
+namespace {
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+}  // namespace
+
+class RecoveryWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { StopScripts(); }
+
+  void recoverShowsTheChangeModifiedWithTheFilesUntouched() {
+    Session s;
+    size_t tiles = 0;
+    Crash(s, tiles);
+    const QByteArray dat = FileBytes(s.DataPath("Shop.dat"));
+    QString question;
+    Answer("btnRecover", &question);
+    Restart(s);
+    QVERIFY2(question.startsWith("Voltaris was not closed properly. Recover the unsaved changes to Shop from "),
+             qPrintable(question));
+    QVERIFY(s.Designer().ProjectOpen);
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles);
+    QVERIFY(s.window->isWindowModified());
+    QVERIFY(Title(*s.window).contains("Unit 4"));
+    QCOMPARE(FileBytes(s.DataPath("Shop.dat")), dat);
+    QVERIFY(s.window->CanvasView().WidgetOf(s.Last()));  // the recovered keypad is on the canvas
+  }
+
+  void discardRemovesTheCopyAndLaterKeepsItBeforeTheUsualDialog() {
+    for (const char* button : {"btnLater", "btnDiscard"}) {
+      Session s;
+      size_t tiles = 0;
+      Crash(s, tiles);
+      Answer(button);
+      bool systemFiles = false;
+      WhenShown<TSystemFilesDialog>([&systemFiles](TSystemFilesDialog* dialog) {
+        systemFiles = true;
+        dialog->reject();
+      });
+      Restart(s);
+      QTRY_VERIFY(systemFiles);
+      const bool kept = !RecoveryFolders(s.Designer().RecoveryRoot()).empty();
+      QCOMPARE(kept, QByteArray(button) == "btnLater");
+    }
+  }
+
+ private:
+  // New, Save, place a keypad: then the program dies (no Exit, no close).
+  static void Crash(Session& s, size_t& tiles) {
+    s.New("Orvane 200", 2);
+    s.Action("mnuSave")->trigger();
+    s.Place(1, {300, 300});
+    s.Designer().RecoveryWriter().Flush();
+    QVERIFY(s.Designer().Session().Modified);
+    QVERIFY(!RecoveryFolders(s.Designer().RecoveryRoot()).empty());
+    tiles = s.Designer().Canvas().Tiles().size();
+    s.window.reset();
+  }
+  // A new window on the same folder, started as the program starts.
+  static void Restart(Session& s) {
+    s.window = std::make_unique<TMainWindow>(s.store, s.dir.path().toLocal8Bit().toStdString());
+    s.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+    s.window->StartUp();
+    s.Settle();
+  }
+  static void Answer(const char* button, QString* text = nullptr) {
+    WhenShown<QMessageBox>(
+        [button, text](QMessageBox* box) {
+          if (text) *text = box->text();
+          QTest::mouseClick(Control<QPushButton>(box, button), Qt::LeftButton);
+        },
+        "RecoveryQuestion");
+  }
+};
+
+}  // namespace voltaris
+
+QTEST_MAIN(voltaris::RecoveryWindowTest)
+#include "recovery_window_test.moc"
