@@ -15,6 +15,7 @@
 #include "designer/new_file_presenter.h"
 #include "designer/project_copies.h"
 #include "designer/project_file_argument.h"
+#include "designer/project_lock.h"
 #include "designer/project_name_presenter.h"
 #include "designer/recent_projects.h"
 #include "designer/recovery.h"
@@ -31,6 +32,7 @@ class TProjectSession {
   // `workingDir` is the directory the program started in; the data
   // directory is `workingDir` + "/Data". New takes its defaults from `store`.
   TProjectSession(TDesigner& designer, IDesignerHost& host, ISettingsStore& store, const std::string& workingDir);
+  ~TProjectSession();
   TProjectSession(const TProjectSession&) = delete;
   TProjectSession& operator=(const TProjectSession&) = delete;
 
@@ -87,6 +89,11 @@ class TProjectSession {
   // modified; its own files stay as they are until Save. False (with the
   // error shown, and the copy moved aside) when the copy cannot be read.
   bool RecoverCopy(const TRecoveryCopy& copy);
+  // Lets the open project's lock go (the project stays open, as if another
+  // designer could now take it).
+  void ReleaseLock();
+  // The lock file the open project holds; empty when it holds none.
+  std::string LockFile() const;
   // File > Exit: true when the window closed.
   bool ExitProgram();
   // The window's close box: asks about unsaved changes as Exit does; true
@@ -105,6 +112,7 @@ class TProjectSession {
   bool PendingIndexEntry = false;  // made with New: listed in the index at its first save
   bool Unlisted = false;           // opened from a file its folder's index does not list
   bool ReadOnly = false;           // another designer holds the project: Save is refused
+  std::string HeldBy;              // who holds it, while read-only
   std::string Caption = "Beta Version Testing Only";
 
  private:
@@ -120,6 +128,16 @@ class TProjectSession {
   void SetDataDir(const std::string& dataDir);
   // Load or New, as at a start without recovery.
   void StartUsual();
+  // Takes the lock of project `fileName` of `dataDir` into `lock`, asking
+  // when another designer holds it (open read-only?) or left it stale (take
+  // it over?). False when the user chose not to open the project.
+  bool LockForOpening(const std::string& dataDir, const std::string& fileName, std::unique_ptr<TProjectLock>& lock,
+                      bool& readOnly, std::string& heldBy);
+  // The lock of a project about to be made (New, Save As): false, with the
+  // error shown, when another designer holds it.
+  bool LockForNew(const std::string& dataDir, const std::string& fileName, std::unique_ptr<TProjectLock>& lock);
+  // The open project now holds `lock` (none when read-only).
+  void HoldLock(std::unique_ptr<TProjectLock> lock, bool readOnly, const std::string& heldBy);
   // Moves an unreadable recovery copy aside and tells the user why.
   void KeepAside(const std::string& folder, const std::string& reason);
   // The open project joins the recent list, and the status bar says it was saved.
@@ -134,6 +152,7 @@ class TProjectSession {
   TSystemFilesPresenter systemFiles_;
   TProjectNamePresenter saveAs_;
   const TProjectSteps* steps_ = nullptr;
+  std::unique_ptr<TProjectLock> lock_;
 };
 
 // The status bar's word that a save happened: "Saved Shop at 08:15".

@@ -212,6 +212,7 @@ class RecoveryTest : public DesignerTest {
     designer.Session().SaveProject();
     PlaceKeypad();
     designer.RecoveryWriter().Flush();
+    designer.Session().ReleaseLock();  // as the system does when a process dies
     return designer.ProjectImage();
   }
   std::string Files() { return dir.Read("Data/Shop.dat") + "|" + dir.Read("Data/Shop.pjx"); }
@@ -293,6 +294,7 @@ TEST_F(RecoveryTest, ANewProjectNeverSavedIsRecoveredAndListedAtItsFirstSave) {
   New("Orvane 700", 3, "Fresh");
   PlaceKeypad();
   designer.RecoveryWriter().Flush();
+  designer.Session().ReleaseLock();
   ScriptedDesignerHost again;
   again.recoveryAnswer = TRecoveryAnswer::Recover;
   TDesigner next(again, store, dir.Path());
