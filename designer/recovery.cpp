@@ -241,6 +241,9 @@ std::vector<std::string> RecoveryFolders(const std::string& root) {
   for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
     const std::string name = entry.path().filename().string();
     if (!entry.is_directory(error) || name.find(".unreadable-") != std::string::npos) continue;
+    // A folder without a manifest holds no copy: a first copy cut off before
+    // it was complete, or a removal cut off after the manifest went.
+    if (!fs::exists(entry.path() / RecoveryManifestName, error)) continue;
     folders.push_back(entry.path().string());
   }
   std::sort(folders.begin(), folders.end());
@@ -340,7 +343,7 @@ uint64_t TRecoveryWriter::Written() const {
   return written_;
 }
 
-void TRecoveryWriter::SetOnWritten(std::function<void(uint64_t)> heard) {
+void TRecoveryWriter::SetOnWritten(std::function<void(uint64_t, const TProjectBytes&)> heard) {
   std::lock_guard<std::mutex> lock(mutex_);
   onWritten_ = std::move(heard);
 }
@@ -376,7 +379,7 @@ void TRecoveryWriter::Work() {
     lastWrite_ = Clock::now();
     if (failure.empty()) {
       ++written_;
-      if (onWritten_) onWritten_(job.Number);
+      if (onWritten_) onWritten_(job.Number, job.Bytes);
     } else {
       error_ = failure;
     }

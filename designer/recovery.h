@@ -85,7 +85,8 @@ void RemoveRecoveryCopy(const std::string& folder, IProjectFileSystem& files = R
 // free); the new path. FileError when it cannot be moved.
 std::string KeepRecoveryCopyAside(const std::string& folder);
 
-// The copy folders in `root` (those kept aside left out), in name order.
+// The copy folders in `root` that hold a manifest (those kept aside left
+// out), in name order.
 std::vector<std::string> RecoveryFolders(const std::string& root);
 // The copy holds changes the project's own files lack: it was made after
 // they were last written (or the project has no files yet), and holds other
@@ -127,8 +128,9 @@ class TRecoveryWriter {
   std::string TakeError();
   // Copies written so far.
   uint64_t Written() const;
-  // Told on the writer's thread after copy `number` is in place (tests).
-  void SetOnWritten(std::function<void(uint64_t number)> heard);
+  // Told on the writer's thread after copy `number` is in place, with its
+  // bytes (tests).
+  void SetOnWritten(std::function<void(uint64_t number, const TProjectBytes& bytes)> heard);
 
  private:
   struct TPending {
@@ -152,7 +154,7 @@ class TRecoveryWriter {
   uint64_t offered_ = 0;
   uint64_t written_ = 0;
   std::string error_;
-  std::function<void(uint64_t)> onWritten_;
+  std::function<void(uint64_t, const TProjectBytes&)> onWritten_;
   std::thread thread_;  // last: starts once everything above is ready
 };
 

@@ -179,7 +179,7 @@ TEST(RecoveryWriter, AShortIntervalWritesOnItsOwnAndAFailureIsToldOnce) {
   const std::string folder = dir.File("Recovery/Shop");
   TRecoveryWriter writer(std::chrono::milliseconds(20));
   std::atomic<uint64_t> heard{0};
-  writer.SetOnWritten([&](uint64_t number) { heard = number; });
+  writer.SetOnWritten([&](uint64_t number, const TProjectBytes&) { heard = number; });
   writer.Offer(folder, Info("D"), Image("one", "1"));
   const uint64_t second = writer.Offer(folder, Info("D"), Image("two", "2"));
   for (int i = 0; i < 200 && heard != second; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
