@@ -61,8 +61,7 @@ QString FitDescription(QString text) {
 
 }  // namespace
 
-TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent)
-    : QDialog(parent), picker_(picker) {
+TDevicePickerDialog::TDevicePickerDialog(TDevicePicker& picker, QWidget* parent) : QDialog(parent), picker_(picker) {
   setObjectName(QStringLiteral("frmDevices"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 

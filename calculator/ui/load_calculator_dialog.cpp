@@ -61,8 +61,8 @@ QGroupBox* MakeGroup(const char* title, QWidget* parent) {
 
 }  // namespace
 
-TLoadCalculatorDialog::TLoadCalculatorDialog(std::function<int32_t()> designerGrade,
-                                             std::function<void()> markModified, QWidget* parent)
+TLoadCalculatorDialog::TLoadCalculatorDialog(std::function<int32_t()> designerGrade, std::function<void()> markModified,
+                                             QWidget* parent)
     : QDialog(parent), designerGrade_(std::move(designerGrade)), markModified_(std::move(markModified)) {
   setObjectName(QStringLiteral("frmCalculator"));
   // A system menu and a minimise button; the close box closes like Cancel.

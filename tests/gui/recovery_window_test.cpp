@@ -1,5 +1,7 @@
 // The window after a designer that died with unsaved changes: the question
-// before the usual first dialog and its three answers.
+// before the usual first dialog and its three answers. With VOLTARIS_SHOTS
+// set to a folder, the question and the recovered window are saved there as
+// pictures.
 #include <QFile>
 #include <QPushButton>
 
@@ -12,6 +14,11 @@ namespace voltaris {
 using namespace testing;
 
 namespace {
+void Shot(QWidget* widget, const char* name) {
+  const QString folder = qEnvironmentVariable("VOLTARIS_SHOTS");
+  if (!folder.isEmpty()) widget->grab().save(folder + "/" + name + ".png");
+}
+
 QByteArray FileBytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -40,6 +47,7 @@ class RecoveryWindowTest : public QObject {
     QVERIFY(Title(*s.window).contains("Unit 4"));
     QCOMPARE(FileBytes(s.DataPath("Shop.dat")), dat);
     QVERIFY(s.window->CanvasView().WidgetOf(s.Last()));  // the recovered keypad is on the canvas
+    Shot(s.window.get(), "recovered_window");
   }
 
   void discardRemovesTheCopyAndLaterKeepsItBeforeTheUsualDialog() {
@@ -84,6 +92,7 @@ class RecoveryWindowTest : public QObject {
     WhenShown<QMessageBox>(
         [button, text](QMessageBox* box) {
           if (text) *text = box->text();
+          Shot(box, "recovery_question");
           QTest::mouseClick(Control<QPushButton>(box, button), Qt::LeftButton);
         },
         "RecoveryQuestion");
