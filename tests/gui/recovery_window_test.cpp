@@ -1,9 +1,12 @@
 // The window after a designer that died with unsaved changes: the question
-// before the usual first dialog and its three answers. With VOLTARIS_SHOTS
+// before the usual first dialog and its three answers; and a second window
+// on a project the first holds, opened read-only. With VOLTARIS_SHOTS
 // set to a folder, the question and the recovered window are saved there as
 // pictures.
 #include <QFile>
 #include <QPushButton>
+
+#include <QTreeWidget>
 
 #include "designer/recovery.h"
 #include "designer/ui/system_files_dialog.h"
@@ -66,6 +69,39 @@ class RecoveryWindowTest : public QObject {
       const bool kept = !RecoveryFolders(s.Designer().RecoveryRoot()).empty();
       QCOMPARE(kept, QByteArray(button) == "btnLater");
     }
+  }
+
+  void aSecondWindowOpensReadOnlyAndRefusesSave() {
+    Session s;
+    s.New("Orvane 200", 2);
+    s.Action("mnuSave")->trigger();
+    s.Settle();
+    const QByteArray dat = FileBytes(s.DataPath("Shop.dat"));
+    TMainWindow second(s.store, s.dir.path().toLocal8Bit().toStdString());
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    QString question, refusal;
+    WhenShown<TSystemFilesDialog>([](TSystemFilesDialog* dialog) {
+      ClickRow(Control<QTreeWidget>(dialog, "lvFiles"), 0);
+      Click(dialog, "btnOK");
+    });
+    WhenShown<QMessageBox>(
+        [&question](QMessageBox* box) {
+          question = box->text();
+          QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+        },
+        "ConfirmQuestion");
+    second.Designer().Session().LoadProject();
+    QVERIFY2(question.startsWith("Shop is open in another designer: "), qPrintable(question));
+    QVERIFY(second.Designer().ProjectOpen);
+    second.FlushRefresh();
+    QVERIFY2(second.windowTitle().contains("(read-only)"), qPrintable(second.windowTitle()));
+    Shot(&second, "read_only_window");
+    AnswerMessage(QMessageBox::Ok, &refusal);
+    Control<QAction>(&second, "mnuSave")->trigger();
+    QTRY_VERIFY(!refusal.isEmpty());
+    QVERIFY2(refusal.startsWith("Shop is open read-only: "), qPrintable(refusal));
+    QCOMPARE(FileBytes(s.DataPath("Shop.dat")), dat);
   }
 
  private:
