@@ -14,6 +14,7 @@
 #include "bench/median_table.h"
 #include "designer/loading_presenter.h"
 #include "designer/project_files.h"
+#include "designer/recovery.h"
 #include "model/advice.h"
 
 namespace voltaris::bench {
@@ -190,8 +191,20 @@ void UndoGrade(benchmark::State& state, int devices) {
   }
 }
 
+// What a command pays for its recovery copy: the current image copied and
+// handed to the writer's thread, which writes it later on its own.
+void RecoveryOffer(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  const TProjectBytes image = open.designer.ProjectImage();
+  const std::string folder = RecoveryFolder(RecoveryRoot(WorkDir()), WorkDir() + "/Data", "Bench");
+  TRecoveryWriter writer(std::chrono::hours(1));
+  for (auto _ : state) writer.Offer(folder, TRecoveryInfo{}, image);
+  writer.Remove(folder);
+}
+
 void Register() {
   RegisterAtEverySize({
+      {"model/recovery_offer", RecoveryOffer},
       {"model/project_image", ProjectImage},
       {"model/undo", UndoGrade},
       {"model/build_by_drops", BuildByDrops},

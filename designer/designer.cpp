@@ -23,7 +23,9 @@ TDesigner::TDesigner(IDesignerHost& host, ISettingsStore& store, const std::stri
       session_(*this, host, store, workingDir),
       summary_(*this),
       canvas_(*this, host),
-      options_(store) {
+      options_(store),
+      recoveryRoot_(voltaris::RecoveryRoot(workingDir)),
+      recovery_(std::make_unique<TRecoveryWriter>()) {
   CreateControlPanel();
   canvas_.SelectedTool = -1;
   session_.Modified = false;
@@ -154,20 +156,79 @@ void TDesigner::RunCommand(const std::string& what, const std::function<void()>&
 void TDesigner::FinishCommand(const std::string& what) {
   history_.Record(what, ProjectImage());
   session_.Modified = history_.Modified();
+  KeepRecoveryCopy();
   Notify(ChangedMenus | ChangedCaption);
+}
+
+// --- recovery copies ---
+
+void TDesigner::SetRecoveryWriter(std::unique_ptr<TRecoveryWriter> writer) {
+  recovery_ = std::move(writer);
+  copyOffered_ = copyOffered_ && recovery_;
+}
+
+void TDesigner::FollowRecoveryFolder() {
+  recoveryFolder_ = ProjectOpen && !session_.FileName.empty()
+                        ? voltaris::RecoveryFolder(recoveryRoot_, session_.DataDir, session_.FileName)
+                        : std::string();
+}
+
+void TDesigner::DropRecoveryCopy() {
+  if (copyOffered_ && recovery_ && !recoveryFolder_.empty()) recovery_->Remove(recoveryFolder_);
+  copyOffered_ = false;
+}
+
+void TDesigner::KeepRecoveryCopy() {
+  if (!recovery_ || recoveryFolder_.empty() || session_.ReadOnly) return;
+  if (!session_.Modified) {
+    DropRecoveryCopy();
+    return;
+  }
+  const TRecoveryInfo info{session_.DataDir,
+                           session_.FileName,
+                           session_.SiteRef,
+                           session_.PanelTypeName,
+                           session_.PendingIndexEntry,
+                           session_.Unlisted,
+                           0};
+  recovery_->Offer(recoveryFolder_, info, history_.Current());
+  copyOffered_ = true;
+  // A copy that could not be written is told once, not after every command.
+  std::string error = recovery_->TakeError();
+  if (!error.empty() && error != lastRecoveryError_) {
+    host_.ShowWarning("The recovery copy of " + session_.FileName + " could not be written: " + error);
+  }
+  if (!error.empty()) lastRecoveryError_ = std::move(error);
 }
 
 TProjectBytes TDesigner::ProjectImage() { return WriteProject(Context().Settings, *ControlPanel(), Canvas()); }
 
 void TDesigner::StartHistory() {
+  // The project before this one was saved or its changes discarded.
+  DropRecoveryCopy();
   history_.Reset(ProjectImage());
   session_.Modified = false;
+  FollowRecoveryFolder();
+  Notify(ChangedMenus | ChangedCaption);
+}
+
+void TDesigner::StartRecoveredHistory(TProjectBytes saved) {
+  DropRecoveryCopy();
+  history_.Reset(ProjectImage(), std::move(saved));
+  session_.Modified = history_.Modified();
+  FollowRecoveryFolder();
+  // The recovered copy stays until the project is saved or discarded.
+  copyOffered_ = true;
+  KeepRecoveryCopy();
   Notify(ChangedMenus | ChangedCaption);
 }
 
 void TDesigner::MarkSaved(TProjectBytes saved) {
+  // Save As saves under a new name: the copy under the old one goes too.
+  DropRecoveryCopy();
   history_.MarkSaved(std::move(saved));
   session_.Modified = false;
+  FollowRecoveryFolder();
   Notify(ChangedMenus | ChangedCaption);
 }
 
@@ -206,6 +267,7 @@ void TDesigner::Restore(const TProjectBytes& image) {
   canvas_.ShowNetwork(network);
   canvas_.SetScroll(scroll);
   session_.Modified = history_.Modified();
+  KeepRecoveryCopy();
   Notify(ChangedScroll | ChangedMenus | ChangedCaption);
 }
 

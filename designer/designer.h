@@ -27,6 +27,7 @@
 #include "designer/options_presenter.h"
 #include "designer/project_details_presenter.h"
 #include "designer/project_session.h"
+#include "designer/recovery.h"
 #include "designer/settings_store.h"
 #include "designer/summary_presenter.h"
 #include "designer/undo_history.h"
@@ -92,6 +93,20 @@ class TDesigner {
   void StartHistory();
   // The open project was saved as `saved`: that image is the saved one.
   void MarkSaved(TProjectBytes saved);
+  // A recovered project: its image is the current one and `saved` what its
+  // files hold (empty without files), so that it counts as modified.
+  void StartRecoveredHistory(TProjectBytes saved);
+
+  // --- recovery copies ---
+  // The folder of every recovery copy: "Recovery" beside the Data folder.
+  const std::string& RecoveryRoot() const { return recoveryRoot_; }
+  // The open project's copy folder (empty while no project is open).
+  const std::string& RecoveryFolder() const { return recoveryFolder_; }
+  TRecoveryWriter& RecoveryWriter() { return *recovery_; }
+  // Replaces the writer (tests give one with a shorter interval).
+  void SetRecoveryWriter(std::unique_ptr<TRecoveryWriter> writer);
+  // The open project's changes are discarded or saved: its copy goes.
+  void DropRecoveryCopy();
 
   // --- menus ---
   void Options();
@@ -143,6 +158,17 @@ class TDesigner {
   std::unique_ptr<TProject> project_;
   TUndoHistory history_;
   int commandDepth_ = 0;
+  std::string recoveryRoot_;
+  std::string recoveryFolder_;
+  bool copyOffered_ = false;
+  std::unique_ptr<TRecoveryWriter> recovery_;
+  std::string lastRecoveryError_;
+
+  // Hands the current image to the recovery writer while the project is
+  // modified, and drops the copy once it no longer is.
+  void KeepRecoveryCopy();
+  // The copy folder follows the open project's names.
+  void FollowRecoveryFolder();
 
   void FinishCommand(const std::string& what);
   void RunOptions();

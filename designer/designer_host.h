@@ -15,6 +15,8 @@ class TProjectDetailsPresenter;
 class TSystemFilesPresenter;
 
 enum class TAnswer { Yes, No, Cancel };
+// The answers to the start-up question about a recovery copy.
+enum class TRecoveryAnswer { Recover, Discard, Later };
 
 class IDesignerHost : public IMessageSink {
  public:
@@ -48,6 +50,9 @@ class IDesignerHost : public IMessageSink {
   virtual void ShowNotice(const std::string& /*text*/) {}
   // The time now in the user's short time format; empty when the host has no clock.
   virtual std::string ShortTime() { return {}; }
+  // "Voltaris was not closed properly. Recover ...?" with Recover, Discard
+  // and Later; a host without the question keeps the copy for later.
+  virtual TRecoveryAnswer AskRecovery(const std::string& /*question*/) { return TRecoveryAnswer::Later; }
 };
 
 }  // namespace voltaris

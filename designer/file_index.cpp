@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "catalogue/byte_stream.h"
+#include "designer/project_lock.h"
 #include "model/load_data.h"
 
 namespace voltaris {
@@ -74,6 +75,8 @@ std::string Reason() { return std::strerror(errno); }
 }  // namespace
 
 void TFileIndex::Append(const std::string& line) const {
+  // Two designers adding a line at once must not write over each other.
+  const TShortLock lock(path_ + ".lock");
   // "a+" creates a missing file and lets us look at its last byte.
   FilePtr file(std::fopen(path_.c_str(), "a+b"));
   if (!file) throw FileError(path_ + ": cannot open the file for appending (" + Reason() + ")");
@@ -99,6 +102,7 @@ void TFileIndex::Append(const std::string& line) const {
 
 void TFileIndex::Rewrite(const std::vector<std::string>& lines) const {
   const std::string text = JoinLines(lines);
+  const TShortLock lock(path_ + ".lock");
   TStream(TBytes(text.begin(), text.end())).ReplaceFile(path_);
 }
 

@@ -50,6 +50,9 @@ class TFileIndex {
   // Every line of the file. Lines may end in CR LF, LF or CR; a missing
   // final line break is accepted. A missing file is an error.
   std::vector<std::string> ReadLines() const;
+  // Append and Rewrite hold the advisory lock of "Accounts.db.lock" beside
+  // the index while they write, so that designers sharing the folder take
+  // turns.
   // Adds one line at the end, creating the file when it is missing. When
   // the file's last line has no line break, one is added first so that the
   // new line does not run into it.

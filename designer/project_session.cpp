@@ -11,6 +11,11 @@
 
 namespace voltaris {
 
+namespace {
+// The caption's word that Save is refused.
+constexpr const char* ReadOnlyMark = " (read-only)";
+}  // namespace
+
 std::string ProjectCaption(const std::string& siteRef) {
   return "BETA  Voltaris: " + siteRef + "     Beta Testing Only";
 }
@@ -25,6 +30,8 @@ TProjectSession::TProjectSession(TDesigner& designer, IDesignerHost& host, ISett
       newFile_(DataDir, host),
       systemFiles_(DataDir, host),
       saveAs_(DataDir, host) {}
+
+TProjectSession::~TProjectSession() = default;
 
 std::string SavedText(const std::string& fileName, const std::string& time) {
   return time.empty() ? "Saved " + fileName : "Saved " + fileName + " at " + time;
@@ -42,15 +49,186 @@ void TProjectSession::SetDataDir(const std::string& dataDir) {
 }
 
 void TProjectSession::StartUp(const TProjectFileChoice& choice) {
+  if (OfferRecoveryCopies()) {
+    designer_.ShowStatus(TDesigner::SelectComponentText);
+    return;
+  }
   if (!choice.Error.empty()) host_.ShowError(choice.Error);
   if (choice.Given && OpenProjectFile(choice)) {
     designer_.ShowStatus(TDesigner::SelectComponentText);
     return;
   }
-  StartUp();
+  StartUsual();
 }
 
 void TProjectSession::StartUp() {
+  if (OfferRecoveryCopies()) {
+    designer_.ShowStatus(TDesigner::SelectComponentText);
+    return;
+  }
+  StartUsual();
+}
+
+bool TProjectSession::OfferRecoveryCopies() {
+  for (const std::string& folder : RecoveryFolders(designer_.RecoveryRoot())) {
+    TRecoveryCopy copy;
+    try {
+      copy = ReadRecoveryCopy(folder);
+    } catch (const std::exception& error) {
+      KeepAside(folder, error.what());
+      continue;
+    }
+    // The copy of a project another designer has open is that designer's.
+    {
+      TProjectLock probe(LockPath(copy.Info.DataDir, copy.Info.FileName));
+      try {
+        if (probe.Take() == TLockStatus::Held) continue;
+      } catch (const std::exception&) {
+        // No lock to be had there: the copy is offered all the same.
+      }
+    }
+    // Saved since (the removal of the copy was cut off): nothing to recover.
+    if (!NewerThanProject(copy)) {
+      RemoveRecoveryCopy(folder);
+      continue;
+    }
+    switch (host_.AskRecovery(RecoveryQuestion(copy.Info))) {
+      case TRecoveryAnswer::Recover:
+        if (RecoverCopy(copy)) return true;
+        break;
+      case TRecoveryAnswer::Discard:
+        RemoveRecoveryCopy(folder);
+        break;
+      case TRecoveryAnswer::Later:
+        break;
+    }
+  }
+  return false;
+}
+
+void TProjectSession::KeepAside(const std::string& folder, const std::string& reason) {
+  try {
+    const std::string aside = KeepRecoveryCopyAside(folder);
+    host_.ShowError("A recovery copy cannot be read: " + reason + ". It was kept as " + aside + ".");
+  } catch (const std::exception& error) {
+    host_.ShowError("A recovery copy cannot be read: " + reason + ". " + error.what());
+  }
+}
+
+bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
+  const TRecoveryInfo& info = copy.Info;
+  TSettings settings;
+  std::unique_ptr<TProject> recovered;
+  try {
+    recovered = std::make_unique<TProject>(ReadProject(copy.Bytes.Dat, copy.Bytes.Pjx, info.FileName + ".dat",
+                                                       info.FileName + ".pjx", settings, PaletteFrom(workingDir_)));
+  } catch (const std::exception& error) {
+    KeepAside(copy.Folder, error.what());
+    return false;
+  }
+  // What the project's own files hold is the saved state the recovered
+  // changes are measured against; without files, every change is unsaved.
+  TProjectBytes saved;
+  try {
+    if (RealFileSystem().Exists(ProjectPath(info.DataDir, info.FileName, ".pjx")) ||
+        RealFileSystem().Exists(ProjectPath(info.DataDir, info.FileName, ".pjx.old")))
+      saved = ReadProjectBytes(info.DataDir, info.FileName);
+  } catch (const std::exception&) {
+    saved = {};
+  }
+  std::unique_ptr<TProjectLock> lock;
+  bool readOnly = false;
+  std::string heldBy;
+  if (!LockForOpening(info.DataDir, info.FileName, lock, readOnly, heldBy)) return false;
+  if (info.DataDir != DataDir) SetDataDir(info.DataDir);
+  HoldLock(std::move(lock), readOnly, heldBy);
+  FileName = info.FileName;
+  SiteRef = info.SiteRef;
+  PanelTypeName = info.PanelTypeName.empty() ? recovered->ControlPanel->Name : info.PanelTypeName;
+  Caption = ProjectCaption(SiteRef);
+  if (ReadOnly) Caption += ReadOnlyMark;
+  PendingIndexEntry = info.PendingIndexEntry || (!info.Unlisted && !IndexLists(FileName));
+  Unlisted = info.Unlisted;
+  ShowLoaded(std::move(recovered));
+  designer_.CanvasControl().ScrollTop = 0;
+  designer_.StartRecoveredHistory(std::move(saved));
+  designer_.Notify(ChangedScroll);
+  return true;
+}
+
+bool TProjectSession::LockForOpening(const std::string& dataDir, const std::string& fileName,
+                                     std::unique_ptr<TProjectLock>& lock, bool& readOnly, std::string& heldBy) {
+  readOnly = false;
+  const std::string path = LockPath(dataDir, fileName);
+  // Opening again the project this designer holds keeps its lock.
+  if (lock_ && lock_->Taken() && lock_->Path() == path) {
+    lock = std::move(lock_);
+    return true;
+  }
+  lock = std::make_unique<TProjectLock>(path);
+  TLockStatus status = TLockStatus::Taken;
+  try {
+    status = lock->Take();
+  } catch (const std::exception& error) {
+    // A folder where no lock can be made (read-only media) still opens.
+    host_.ShowWarning(std::string(error.what()) + ": " + fileName + " is opened without a lock.");
+    lock.reset();
+    return true;
+  }
+  if (status == TLockStatus::Stale) {
+    if (!host_.Confirm(fileName + " was left locked by " + HolderText(lock->Holder()) +
+                       ", which no longer runs. Take the lock over and open it?"))
+      return false;
+    if (lock->TakeOver()) return true;
+    status = TLockStatus::Held;
+  }
+  if (status == TLockStatus::Held) {
+    heldBy = HolderText(lock->Holder());
+    lock.reset();
+    if (!host_.Confirm(fileName + " is open in another designer: " + heldBy +
+                       ". Open it read-only? Save will be refused; Save As keeps changes under another name."))
+      return false;
+    readOnly = true;
+  }
+  return true;
+}
+
+bool TProjectSession::LockForNew(const std::string& dataDir, const std::string& fileName,
+                                 std::unique_ptr<TProjectLock>& lock) {
+  const std::string path = LockPath(dataDir, fileName);
+  if (lock_ && lock_->Taken() && lock_->Path() == path) {
+    lock = std::move(lock_);
+    return true;
+  }
+  lock = std::make_unique<TProjectLock>(path);
+  try {
+    const TLockStatus status = lock->Take();
+    // A project that was never saved left no files: its stale lock is of no use to anyone.
+    if (status == TLockStatus::Taken || (status == TLockStatus::Stale && lock->TakeOver())) return true;
+    host_.ShowError(fileName + " is being made in another designer: " + HolderText(lock->Holder()) + ".");
+    lock.reset();
+    return false;
+  } catch (const std::exception&) {
+    // No lock can be made there; the save will say what is wrong.
+    lock.reset();
+    return true;
+  }
+}
+
+void TProjectSession::HoldLock(std::unique_ptr<TProjectLock> lock, bool readOnly, const std::string& heldBy) {
+  lock_ = std::move(lock);
+  ReadOnly = readOnly;
+  HeldBy = readOnly ? heldBy : std::string();
+}
+
+void TProjectSession::ReleaseLock() {
+  if (lock_) lock_->Release();
+  lock_.reset();
+}
+
+std::string TProjectSession::LockFile() const { return lock_ && lock_->Taken() ? lock_->Path() : std::string(); }
+
+void TProjectSession::StartUsual() {
   if (TFileIndex(DataDir).Exists()) {
     LoadProject();
   } else {
@@ -75,6 +253,12 @@ void TProjectSession::NewProject() {
     // The defaults first: should the store fail, the open project is untouched.
     TSettings defaults = designer_.Context().Settings;
     ReadDefaults(store_, defaults);
+    std::unique_ptr<TProjectLock> lock;
+    if (!LockForNew(DataDir, newFile_.FileName(), lock)) {
+      designer_.ShowStatus(TDesigner::SelectComponentText);
+      return;
+    }
+    HoldLock(std::move(lock), false, std::string());
 
     PendingIndexEntry = true;
     FileName = newFile_.FileName();
@@ -157,6 +341,10 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
     host_.ShowError(error.what());
     return false;
   }
+  std::unique_ptr<TProjectLock> lock;
+  bool readOnly = false;
+  std::string heldBy;
+  if (!LockForOpening(dataDir, fileName, lock, readOnly, heldBy)) return false;
   // A project no index line names shows the panel type its file holds.
   PanelTypeName = panelTypeName.empty() ? loaded->ControlPanel->Name : panelTypeName;
   if (dataDir != DataDir) SetDataDir(dataDir);
@@ -165,6 +353,8 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
   Caption = ProjectCaption(SiteRef);
   PendingIndexEntry = false;
   Unlisted = unlisted;
+  HoldLock(std::move(lock), readOnly, heldBy);
+  if (ReadOnly) Caption += ReadOnlyMark;
   ShowLoaded(std::move(loaded));
   designer_.CanvasControl().ScrollTop = 0;
   designer_.StartHistory();
@@ -266,7 +456,10 @@ void TProjectSession::SaveProjectAs() {
   const bool hasFiles = RealFileSystem().Exists(ProjectPath(DataDir, FileName, ".dat"));
   if (!PendingIndexEntry && hasFiles && !IndexLists(FileName))
     from = TIndexEntry{panel.Name, FileName, SiteRef, host_.ShortDate()};
+  std::unique_ptr<TProjectLock> lock;
+  if (!LockForNew(DataDir, to.FileName, lock)) return;
   voltaris::SaveProjectAs(DataDir, image, to, from ? &*from : nullptr, steps_ ? *steps_ : TProjectSteps{});
+  HoldLock(std::move(lock), false, std::string());
   FileName = to.FileName;
   SiteRef = to.SiteRef;
   PanelTypeName = panel.Name;
@@ -301,6 +494,10 @@ void TProjectSession::ShowLoaded(std::unique_ptr<TProject> loaded) {
 
 void TProjectSession::SaveProject() {
   if (!designer_.ProjectOpen) return;
+  // Refused as a failed save is: whatever asked for it stops, nothing is lost.
+  if (ReadOnly)
+    throw FileError(FileName + " is open read-only: " + HeldBy +
+                    " has it open. Save As keeps your changes under another name.");
   designer_.CanvasControl().ScrollToFirstNetwork();
   TControlPanel& panel = *designer_.ControlPanel();
   TProjectBytes saved = SaveProjectFiles(DataDir, FileName, designer_.Context().Settings, panel, designer_.Canvas());
@@ -336,6 +533,8 @@ TAnswer TProjectSession::PromptSave(bool withCancel) {
 
 bool TProjectSession::CloseRequested() {
   if (Modified && PromptSave(true) == TAnswer::Cancel) return false;
+  // A clean exit: the changes were saved or the user let them go.
+  designer_.DropRecoveryCopy();
   designer_.ClearCanvas();
   return true;
 }

@@ -15,8 +15,10 @@
 #include "designer/new_file_presenter.h"
 #include "designer/project_copies.h"
 #include "designer/project_file_argument.h"
+#include "designer/project_lock.h"
 #include "designer/project_name_presenter.h"
 #include "designer/recent_projects.h"
+#include "designer/recovery.h"
 #include "designer/system_files_presenter.h"
 
 namespace voltaris {
@@ -30,10 +32,13 @@ class TProjectSession {
   // `workingDir` is the directory the program started in; the data
   // directory is `workingDir` + "/Data". New takes its defaults from `store`.
   TProjectSession(TDesigner& designer, IDesignerHost& host, ISettingsStore& store, const std::string& workingDir);
+  ~TProjectSession();
   TProjectSession(const TProjectSession&) = delete;
   TProjectSession& operator=(const TProjectSession&) = delete;
 
-  // Load when the index exists in the data directory, New otherwise.
+  // First offers any recovery copy left by a designer that was not closed
+  // properly; then Load when the index exists in the data directory, New
+  // otherwise (unless a copy was recovered).
   void StartUp();
   // Starts with the project named on the command line: opened from its
   // folder, which is the data folder for this run. An argument that cannot
@@ -76,6 +81,19 @@ class TProjectSession {
   void ShowLoaded(std::unique_ptr<TProject> loaded);
   // Asks "Do you want to save <FileName>" when modified; Yes saves. The answer.
   TAnswer PromptSave(bool withCancel);
+  // Asks about each recovery copy newer than its project's files (Recover,
+  // Discard, Later); a copy that cannot be read is told and moved aside.
+  // True when a project was recovered and is now open.
+  bool OfferRecoveryCopies();
+  // Opens the project of a recovery copy with the recovered changes, marked
+  // modified; its own files stay as they are until Save. False (with the
+  // error shown, and the copy moved aside) when the copy cannot be read.
+  bool RecoverCopy(const TRecoveryCopy& copy);
+  // Lets the open project's lock go (the project stays open, as if another
+  // designer could now take it).
+  void ReleaseLock();
+  // The lock file the open project holds; empty when it holds none.
+  std::string LockFile() const;
   // File > Exit: true when the window closed.
   bool ExitProgram();
   // The window's close box: asks about unsaved changes as Exit does; true
@@ -93,6 +111,8 @@ class TProjectSession {
   bool Modified = false;           // differs from what was last saved or opened
   bool PendingIndexEntry = false;  // made with New: listed in the index at its first save
   bool Unlisted = false;           // opened from a file its folder's index does not list
+  bool ReadOnly = false;           // another designer holds the project: Save is refused
+  std::string HeldBy;              // who holds it, while read-only
   std::string Caption = "Beta Version Testing Only";
 
  private:
@@ -106,6 +126,20 @@ class TProjectSession {
   bool OpenFrom(const std::string& dataDir, const std::string& panelTypeName, const std::string& fileName,
                 const std::string& siteRef, bool unlisted);
   void SetDataDir(const std::string& dataDir);
+  // Load or New, as at a start without recovery.
+  void StartUsual();
+  // Takes the lock of project `fileName` of `dataDir` into `lock`, asking
+  // when another designer holds it (open read-only?) or left it stale (take
+  // it over?). False when the user chose not to open the project.
+  bool LockForOpening(const std::string& dataDir, const std::string& fileName, std::unique_ptr<TProjectLock>& lock,
+                      bool& readOnly, std::string& heldBy);
+  // The lock of a project about to be made (New, Save As): false, with the
+  // error shown, when another designer holds it.
+  bool LockForNew(const std::string& dataDir, const std::string& fileName, std::unique_ptr<TProjectLock>& lock);
+  // The open project now holds `lock` (none when read-only).
+  void HoldLock(std::unique_ptr<TProjectLock> lock, bool readOnly, const std::string& heldBy);
+  // Moves an unreadable recovery copy aside and tells the user why.
+  void KeepAside(const std::string& folder, const std::string& reason);
   // The open project joins the recent list, and the status bar says it was saved.
   void NoteRecent();
   void TellSaved();
@@ -118,6 +152,7 @@ class TProjectSession {
   TSystemFilesPresenter systemFiles_;
   TProjectNamePresenter saveAs_;
   const TProjectSteps* steps_ = nullptr;
+  std::unique_ptr<TProjectLock> lock_;
 };
 
 // The status bar's word that a save happened: "Saved Shop at 08:15".

@@ -15,6 +15,11 @@ void TUndoHistory::Reset(TProjectBytes image) {
   current_ = 0;
 }
 
+void TUndoHistory::Reset(TProjectBytes image, TProjectBytes saved) {
+  Reset(std::move(image));
+  saved_ = std::move(saved);
+}
+
 bool TUndoHistory::Record(const std::string& what, TProjectBytes image) {
   if (SameImage(image, images_[current_])) return false;
   images_.erase(images_.begin() + static_cast<std::ptrdiff_t>(current_) + 1, images_.end());

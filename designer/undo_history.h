@@ -25,6 +25,10 @@ class TUndoHistory {
   // A project was created or opened: no steps, and `image` is both the
   // current and the saved image.
   void Reset(TProjectBytes image);
+  // A project was recovered: no steps, `image` is the current image and
+  // `saved` the one its files hold (empty when it has none), so that it
+  // counts as modified.
+  void Reset(TProjectBytes image, TProjectBytes saved);
   // A command named `what` left the project as `image`. A command that
   // changed nothing adds no step. Any steps that were undone are dropped;
   // beyond the depth the oldest step goes. True when a step was added.

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -476,6 +477,23 @@ void TMainWindow::ShowNotice(const std::string& text) { statusBar()->showMessage
 
 std::string TMainWindow::ShortTime() {
   return ToStdString(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+}
+
+TRecoveryAnswer TMainWindow::AskRecovery(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, "Recovery", ToQString(question), QMessageBox::NoButton, this);
+  box.setObjectName("RecoveryQuestion");
+  QPushButton* recover = box.addButton("Recover", QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton("Discard", QMessageBox::DestructiveRole);
+  QPushButton* later = box.addButton("Later", QMessageBox::RejectRole);
+  recover->setObjectName("btnRecover");
+  discard->setObjectName("btnDiscard");
+  later->setObjectName("btnLater");
+  box.setDefaultButton(recover);
+  box.setEscapeButton(later);
+  box.exec();
+  if (box.clickedButton() == recover) return TRecoveryAnswer::Recover;
+  if (box.clickedButton() == discard) return TRecoveryAnswer::Discard;
+  return TRecoveryAnswer::Later;
 }
 
 void TMainWindow::Changed(unsigned changes) {

@@ -84,6 +84,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   std::string ChooseProjectFile(const std::string& folder) override;
   void ShowNotice(const std::string& text) override;
   std::string ShortTime() override;
+  TRecoveryAnswer AskRecovery(const std::string& question) override;
 
  signals:
   // The window closed: the program ends.

@@ -82,6 +82,12 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   }
   void ShowNotice(const std::string& text) override { notices.push_back(text); }
   std::string ShortTime() override { return "10:30"; }
+  TRecoveryAnswer AskRecovery(const std::string& question) override {
+    recoveryQuestions.push_back(question);
+    return recoveryAnswer;
+  }
+  std::vector<std::string> recoveryQuestions;
+  TRecoveryAnswer recoveryAnswer = TRecoveryAnswer::Later;
   // IDialogHost: the model's dialogs, confirmed unless told otherwise.
   void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     if (onEditLoadList) onEditLoadList(module, lines);
