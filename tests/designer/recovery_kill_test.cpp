@@ -184,7 +184,9 @@ TEST(RecoveryUnderKill, EveryKillLeavesSavedFilesAndACopyNoOlderThanTheLastOneWr
       const size_t completed = log.Written.size();
       ASSERT_TRUE(copy.Generation == completed || copy.Generation == completed + 1)
           << copy.Generation << " after " << completed << " copies";
-      if (copy.Generation == completed) EXPECT_EQ(Hash(copy.Bytes), log.Written.back());
+      if (copy.Generation == completed) {
+        EXPECT_EQ(Hash(copy.Bytes), log.Written.back());
+      }
       ++checkedExactly;
     }
     // The next start offers it and opens it as it was.
