@@ -94,6 +94,10 @@ class Session {
     window = std::make_unique<TMainWindow>(store, dir.path().toLocal8Bit().toStdString());
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the main window was not shown");
+    // The platform activates the window some time after showing it; were that
+    // to land while a dialog of the test is open, the dialog would lose the
+    // focus to it and a value typed there would not be applied.
+    if (!QTest::qWaitForWindowActive(window.get())) qWarning("the main window was not activated");
   }
 
   TDesigner& Designer() const { return window->Designer(); }
