@@ -191,6 +191,16 @@ void UndoGrade(benchmark::State& state, int devices) {
   }
 }
 
+// The start of a drag: every tile of the design asked whether it would take
+// the dragged device, for the highlight of the targets. The deepest chain's
+// last device is dragged, so that each network device's loop check walks the
+// longest chain.
+void DropTargets(benchmark::State& state, int devices) {
+  Open& open = DesignOf(devices);
+  CountWork count(state, [&] { return open.designer.Context().Counters; });
+  for (auto _ : state) benchmark::DoNotOptimize(open.designer.CanvasControl().DropTargets(*open.design.DeepestLeaf));
+}
+
 // What a command pays for its recovery copy: the current image copied and
 // handed to the writer's thread, which writes it later on its own.
 void RecoveryOffer(benchmark::State& state, int devices) {
@@ -205,6 +215,7 @@ void RecoveryOffer(benchmark::State& state, int devices) {
 void Register() {
   RegisterAtEverySize({
       {"model/recovery_offer", RecoveryOffer},
+      {"model/drop_targets", DropTargets},
       {"model/project_image", ProjectImage},
       {"model/undo", UndoGrade},
       {"model/build_by_drops", BuildByDrops},
