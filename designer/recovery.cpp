@@ -244,7 +244,10 @@ std::vector<std::string> RecoveryFolders(const std::string& root) {
     // A folder without a manifest holds no copy: a first copy cut off before
     // it was complete, or a removal cut off after the manifest went.
     if (!fs::exists(entry.path() / RecoveryManifestName, error)) continue;
-    folders.push_back(entry.path().string());
+    // Joined with "/" as the copy's folder was: on Windows the iterator's
+    // own separator would make the same folder look like another.
+    const bool endsInSeparator = !root.empty() && (root.back() == '/' || root.back() == '\\');
+    folders.push_back(root + (endsInSeparator ? "" : "/") + name);
   }
   std::sort(folders.begin(), folders.end());
   return folders;
@@ -278,7 +281,11 @@ bool NewerThanProject(const TRecoveryCopy& copy) {
 std::string LocalClockTime(int64_t secondsSince1970) {
   const std::time_t when = static_cast<std::time_t>(secondsSince1970);
   std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &when) != 0) return "?";
+#else
   if (!localtime_r(&when, &local)) return "?";
+#endif
   return Format("%.2d:%.2d", local.tm_hour, local.tm_min);
 }
 
