@@ -1,10 +1,20 @@
 #include "designer/project_lock.h"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <csignal>
@@ -18,6 +28,109 @@
 namespace voltaris {
 
 namespace {
+
+#ifdef _WIN32
+
+// The system's own words for the last error.
+std::string Reason() { return std::system_category().message(static_cast<int>(GetLastError())); }
+
+// Every handle of a lock file lets the others read, write and delete it: the
+// lock file is read while it is held and removed while another designer
+// looks at it.
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Windows locks byte ranges, and a locked range cannot be read or written
+// through another handle. The advisory lock is one byte far beyond the
+// holder's text, so that the text stays readable and writable to everyone.
+constexpr DWORD LockOffsetLow = 0x40000000;
+
+HANDLE OpenLockFile(const std::string& path, DWORD access, DWORD disposition) {
+  return CreateFileA(path.c_str(), access, ShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool LockRange(HANDLE file, DWORD flags) {
+  OVERLAPPED at{};
+  at.Offset = LockOffsetLow;
+  return LockFileEx(file, flags, 0, 1, 0, &at) != 0;
+}
+
+void UnlockRange(HANDLE file) {
+  OVERLAPPED at{};
+  at.Offset = LockOffsetLow;
+  UnlockFileEx(file, 0, 1, 0, &at);
+}
+
+// The advisory lock without waiting. True when this handle has it, or when
+// the file system offers none (then the lock file alone stands).
+bool TryAdvisoryLock(HANDLE file, bool& busy) {
+  busy = false;
+  if (LockRange(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY)) return true;
+  if (GetLastError() == ERROR_LOCK_VIOLATION) {
+    busy = true;
+    return false;
+  }
+  return true;
+}
+
+// Lets the advisory lock go and closes the handle.
+void CloseLockFile(HANDLE file) {
+  UnlockRange(file);
+  CloseHandle(file);
+}
+
+bool WriteAll(HANDLE file, const std::string& text) {
+  LARGE_INTEGER start{};
+  if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN) == 0 || SetEndOfFile(file) == 0) return false;
+  size_t done = 0;
+  while (done < text.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(text.size() - done);  // a few lines, never near 4 GiB
+    if (WriteFile(file, text.data() + done, chunk, &written, nullptr) == 0 || written == 0) return false;
+    done += written;
+  }
+  return FlushFileBuffers(file) != 0;
+}
+
+std::string ReadAll(HANDLE file) {
+  std::string text;
+  char buffer[512];
+  LARGE_INTEGER start{};
+  if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN) == 0) return text;
+  for (;;) {
+    DWORD got = 0;
+    if (ReadFile(file, buffer, sizeof buffer, &got, nullptr) == 0 || got == 0 || text.size() > 4096) break;
+    text.append(buffer, got);
+  }
+  return text;
+}
+
+// Whether the open handle is still the file that bears the name: the volume
+// and the file index of both agree.
+bool SameFile(HANDLE file, const std::string& path) {
+  const HANDLE named = OpenLockFile(path, 0, OPEN_EXISTING);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION open{};
+  BY_HANDLE_FILE_INFORMATION byName{};
+  const bool same = GetFileInformationByHandle(file, &open) != 0 && GetFileInformationByHandle(named, &byName) != 0 &&
+                    open.dwVolumeSerialNumber == byName.dwVolumeSerialNumber &&
+                    open.nFileIndexHigh == byName.nFileIndexHigh && open.nFileIndexLow == byName.nFileIndexLow;
+  CloseHandle(named);
+  return same;
+}
+
+// A process that may not be looked at still runs; so does one whose exit
+// code cannot be read.
+bool ProcessRuns(int64_t pid) {
+  if (pid <= 0 || pid > static_cast<int64_t>(UINT32_MAX)) return false;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool runs = GetExitCodeProcess(process, &code) == 0 || code == STILL_ACTIVE;
+  CloseHandle(process);
+  return runs;
+}
+
+#else
 
 std::string Reason() { return std::strerror(errno); }
 
@@ -72,7 +185,25 @@ bool ProcessRuns(int64_t pid) {
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
+#endif
+
 }  // namespace
+
+#ifdef _WIN32
+
+TLockHolder ThisProcess() {
+  TLockHolder holder;
+  char machine[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof machine;
+  if (GetComputerNameA(machine, &size) != 0) holder.Machine.assign(machine, size);
+  char user[257] = {};  // the longest user name and its end
+  size = sizeof user;
+  if (GetUserNameA(user, &size) != 0) holder.User = user;
+  holder.Pid = static_cast<int64_t>(GetCurrentProcessId());
+  return holder;
+}
+
+#else
 
 TLockHolder ThisProcess() {
   TLockHolder holder;
@@ -82,6 +213,8 @@ TLockHolder ThisProcess() {
   holder.Pid = static_cast<int64_t>(::getpid());
   return holder;
 }
+
+#endif
 
 std::string HolderText(const TLockHolder& holder) {
   if (holder.Pid == 0) return "another designer";
@@ -128,6 +261,87 @@ TLockHolder ParseLockText(const std::string& text) {
 TProjectLock::TProjectLock(std::string path) : path_(std::move(path)) {}
 
 TProjectLock::~TProjectLock() { Release(); }
+
+#ifdef _WIN32
+
+bool TProjectLock::WriteHolder() const {
+  // Written through a handle of its own, as the one kept open only reads.
+  const HANDLE writer = OpenLockFile(path_, GENERIC_WRITE, OPEN_EXISTING);
+  if (writer == INVALID_HANDLE_VALUE) return false;
+  const bool written = WriteAll(writer, LockText(ThisProcess()));
+  const DWORD error = GetLastError();
+  const bool closed = CloseHandle(writer) != 0;
+  SetLastError(error);
+  return closed && written;
+}
+
+TLockStatus TProjectLock::Take() {
+  Release();
+  const HANDLE created = OpenLockFile(path_, GENERIC_READ, CREATE_NEW);
+  if (created != INVALID_HANDLE_VALUE) {
+    bool busy = false;
+    TryAdvisoryLock(created, busy);
+    handle_ = created;
+    if (!WriteHolder()) {
+      const std::string reason = Reason();
+      DeleteFileA(path_.c_str());
+      CloseLockFile(created);
+      handle_ = nullptr;
+      throw FileError(path_ + ": cannot write the lock file (" + reason + ")");
+    }
+    taken_ = true;
+    return TLockStatus::Taken;
+  }
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+    throw FileError(path_ + ": cannot make the lock file (" + Reason() + ")");
+  const HANDLE existing = OpenLockFile(path_, GENERIC_READ, OPEN_EXISTING);
+  if (existing == INVALID_HANDLE_VALUE) throw FileError(path_ + ": cannot read the lock file (" + Reason() + ")");
+  holder_ = ParseLockText(ReadAll(existing));
+  bool busy = false;
+  const bool locked = TryAdvisoryLock(existing, busy);
+  // Stale only when nothing holds it and its process is known to be gone:
+  // a lock of another machine, or one being written, stands.
+  if (locked && !busy && holder_.Pid != 0 && holder_.Machine == ThisProcess().Machine && !ProcessRuns(holder_.Pid)) {
+    handle_ = existing;  // keeps the advisory lock until TakeOver
+    return TLockStatus::Stale;
+  }
+  CloseLockFile(existing);
+  return TLockStatus::Held;
+}
+
+bool TProjectLock::TakeOver() {
+  if (taken_ || handle_ == nullptr) return taken_;
+  // Under the advisory lock: the file must still be the one looked at.
+  if (!SameFile(handle_, path_) || !WriteHolder()) {
+    CloseLockFile(handle_);
+    handle_ = nullptr;
+    return false;
+  }
+  taken_ = true;
+  return true;
+}
+
+void TProjectLock::Release() {
+  // The handle shares deletion, so the name goes while it is still open.
+  if (taken_ && SameFile(handle_, path_)) DeleteFileA(path_.c_str());
+  if (handle_ != nullptr) CloseLockFile(handle_);
+  handle_ = nullptr;
+  taken_ = false;
+}
+
+TShortLock::TShortLock(const std::string& path) {
+  const HANDLE file = OpenLockFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return;
+  handle_ = file;
+  LockRange(file, LOCKFILE_EXCLUSIVE_LOCK);  // waits while another process holds it
+}
+
+TShortLock::~TShortLock() {
+  if (handle_ != nullptr) CloseLockFile(handle_);
+}
+
+#else
 
 bool TProjectLock::WriteHolder() const {
   // Written through a descriptor of its own: the one kept open is read-only,
@@ -200,5 +414,7 @@ TShortLock::TShortLock(const std::string& path) {
 TShortLock::~TShortLock() {
   if (fd_ >= 0) ::close(fd_);
 }
+
+#endif
 
 }  // namespace voltaris

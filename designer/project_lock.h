@@ -62,7 +62,11 @@ class TProjectLock {
   bool WriteHolder() const;
 
   std::string path_;
+#ifdef _WIN32
+  void* handle_ = nullptr;  // the lock file's HANDLE, kept open while taken or stale
+#else
   int fd_ = -1;
+#endif
   bool taken_ = false;
   TLockHolder holder_;
 };
@@ -79,7 +83,11 @@ class TShortLock {
   TShortLock& operator=(const TShortLock&) = delete;
 
  private:
+#ifdef _WIN32
+  void* handle_ = nullptr;  // the lock file's HANDLE
+#else
   int fd_ = -1;
+#endif
 };
 
 }  // namespace voltaris

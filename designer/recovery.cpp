@@ -1,6 +1,17 @@
 #include "designer/recovery.h"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <sstream>
@@ -15,6 +26,26 @@ namespace voltaris {
 namespace fs = std::filesystem;
 
 namespace {
+
+// When `path` was last written; `error` tells when that cannot be read.
+fs::file_time_type LastWriteTime(const std::string& path, std::error_code& error) {
+#ifdef _WIN32
+  // To the 100 ns the file system keeps: the standard library reads whole
+  // seconds there, too coarse to tell a save from the copy just before it.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0) {
+    error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return {};
+  }
+  error.clear();
+  const uint64_t ticks = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  constexpr uint64_t From1601To1970 = 116444736000000000;  // in 100 ns
+  const std::chrono::duration<int64_t, std::ratio<1, 10000000>> since1970(static_cast<int64_t>(ticks - From1601To1970));
+  return fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(since1970));
+#else
+  return fs::last_write_time(path, error);
+#endif
+}
 
 constexpr const char* ManifestHeading = "Voltaris recovery copy 1";
 
@@ -244,7 +275,10 @@ std::vector<std::string> RecoveryFolders(const std::string& root) {
     // A folder without a manifest holds no copy: a first copy cut off before
     // it was complete, or a removal cut off after the manifest went.
     if (!fs::exists(entry.path() / RecoveryManifestName, error)) continue;
-    folders.push_back(entry.path().string());
+    // Joined with "/" as the copy's folder was: on Windows the iterator's
+    // own separator would make the same folder look like another.
+    const bool endsInSeparator = !root.empty() && (root.back() == '/' || root.back() == '\\');
+    folders.push_back(root + (endsInSeparator ? "" : "/") + name);
   }
   std::sort(folders.begin(), folders.end());
   return folders;
@@ -252,14 +286,13 @@ std::vector<std::string> RecoveryFolders(const std::string& root) {
 
 bool NewerThanProject(const TRecoveryCopy& copy) {
   std::error_code error;
-  const fs::file_time_type copyTime = fs::last_write_time(copy.Folder + "/" + RecoveryManifestName, error);
+  const fs::file_time_type copyTime = LastWriteTime(copy.Folder + "/" + RecoveryManifestName, error);
   if (error) return false;
   const TRecoveryInfo& info = copy.Info;
   bool hasFiles = false;
   for (const char* extension : {".dat", ".pjx"}) {
     std::error_code missing;
-    const fs::file_time_type fileTime = fs::last_write_time(ProjectPath(info.DataDir, info.FileName, extension),
-                                                            missing);
+    const fs::file_time_type fileTime = LastWriteTime(ProjectPath(info.DataDir, info.FileName, extension), missing);
     if (missing) continue;
     hasFiles = true;
     // A file written after the copy was saved after it. Equal times (a coarse
@@ -278,7 +311,11 @@ bool NewerThanProject(const TRecoveryCopy& copy) {
 std::string LocalClockTime(int64_t secondsSince1970) {
   const std::time_t when = static_cast<std::time_t>(secondsSince1970);
   std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &when) != 0) return "?";
+#else
   if (!localtime_r(&when, &local)) return "?";
+#endif
   return Format("%.2d:%.2d", local.tm_hour, local.tm_min);
 }
 

@@ -161,6 +161,16 @@ class DesignerTest : public ::testing::Test {
     designer.OnChanged.Attach(changed_);
   }
 
+  // The Data folder taken away from under the designer. Windows keeps a
+  // folder while a file in it is open, so there the open project's lock
+  // goes first.
+  void RemoveData() {
+#ifdef _WIN32
+    designer.Session().ReleaseLock();
+#endif
+    std::filesystem::remove_all(dir.File("Data"));
+  }
+
   // File > New with the given answers.
   void New(const std::string& panel, int grade, const std::string& file = "Shop", const std::string& site = "Unit 4") {
     host.onNewFile = Answer(panel, grade, file, site);

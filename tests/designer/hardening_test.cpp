@@ -239,7 +239,7 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
   int cutAfter = 1;
   for (;; ++cutAfter) {
     ASSERT_LT(cutAfter, 50);
-    fs::remove_all(dir.File("Data"));
+    RemoveData();
     fs::create_directories(dir.File("Data"));
     CopyExamples();
     PowerCut power(cutAfter);

@@ -64,7 +64,7 @@ class ProjectCopiesTest : public DesignerTest {
       fs::copy_file(ExamplesDir / name, DataFile(name), fs::copy_options::overwrite_existing);
   }
   void FreshData() {
-    fs::remove_all(dir.File("Data"));
+    RemoveData();
     fs::create_directories(dir.File("Data"));
     CopyExamples();
   }
@@ -337,7 +337,7 @@ TEST_F(ProjectCopiesTest, SaveSaysItHappenedAndAFailedOneDoesNot) {
   designer.Session().SaveProject();
   EXPECT_EQ(host.notices, std::vector<std::string>{"Saved Shop at 10:30"});
   EXPECT_EQ(SavedText("Shop", ""), "Saved Shop");
-  fs::remove_all(dir.File("Data"));
+  RemoveData();
   dir.Write("Data", "a file where the folder should be");
   Place(0, 900, 900);
   EXPECT_THROW(designer.Session().SaveProject(), FileError);
@@ -373,7 +373,7 @@ TEST_F(ProjectCopiesTest, RecentProjectsAreKeptAcrossRunsLatestFirst) {
   EXPECT_EQ(recent[1].Problem, "Warehouse.pjx is not there");
   EXPECT_FALSE(designer.Session().OpenRecent(1));
   EXPECT_EQ(host.errors.back(), "Cannot open Warehouse: Warehouse.pjx is not there");
-  fs::remove_all(dir.File("Data"));
+  RemoveData();
   EXPECT_EQ(designer.Session().RecentProjects()[0].Problem, "the folder " + folder + " is not there");
 }
 

@@ -1,10 +1,21 @@
 // One writer per project: the lock file, its holder, a stale lock taken over,
 // a second designer that opens read-only or not at all, and two processes
 // adding projects to one index at once.
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -17,12 +28,79 @@ namespace {
 namespace fs = std::filesystem;
 
 // A process id that no longer runs: a child that ended and was reaped.
+#ifdef _WIN32
+int64_t GonePid() {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  char command[] = "cmd.exe /c exit 0";
+  if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child) ==
+      0) {
+    ADD_FAILURE() << "cannot start cmd.exe";
+    return 0;
+  }
+  WaitForSingleObject(child.hProcess, INFINITE);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  return static_cast<int64_t>(child.dwProcessId);
+}
+
+constexpr const char* Forks = "forks a second designer, which only POSIX systems do";
+constexpr const char* ChildVariable = "VOLTARIS_HOLD_LOCK";
+
+// Started again by the case below with VOLTARIS_HOLD_LOCK naming a lock
+// file, this program takes that lock and holds it until it is ended.
+[[maybe_unused]] const bool HoldsALockForItsParent = [] {
+  const char* path = std::getenv(ChildVariable);
+  if (path == nullptr) return false;
+  TProjectLock held(path);
+  if (held.Take() != TLockStatus::Taken) std::_Exit(2);
+  for (;;) Sleep(1000);
+}();
+
+// A second designer: this program again, holding the lock of `path`.
+class TLockHoldingChild {
+ public:
+  explicit TLockHoldingChild(const std::string& path) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = std::string("\"") + self + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    SetEnvironmentVariableA(ChildVariable, path.c_str());
+    started_ = CreateProcessA(self, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                              &startup, &child_) != 0;
+    SetEnvironmentVariableA(ChildVariable, nullptr);
+  }
+  ~TLockHoldingChild() {
+    if (!started_) return;
+    End();
+    CloseHandle(child_.hThread);
+    CloseHandle(child_.hProcess);
+  }
+  TLockHoldingChild(const TLockHoldingChild&) = delete;
+  TLockHoldingChild& operator=(const TLockHoldingChild&) = delete;
+
+  bool Started() const { return started_; }
+  int64_t Pid() const { return static_cast<int64_t>(child_.dwProcessId); }
+  // Ended the hard way, as by a crash: nothing of the child lets the lock go.
+  void End() {
+    TerminateProcess(child_.hProcess, 9);
+    WaitForSingleObject(child_.hProcess, INFINITE);
+  }
+
+ private:
+  PROCESS_INFORMATION child_{};
+  bool started_ = false;
+};
+#else
 int64_t GonePid() {
   const pid_t child = fork();
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);
   return child;
 }
+#endif
 
 TEST(ProjectLock, OneHolderAtATimeNamedInTheFile) {
   TempDir dir;
@@ -74,6 +152,23 @@ TEST(ProjectLock, AStaleLockOfThisMachineIsTakenOverAndOthersStand) {
 }
 
 TEST(ProjectLock, ALockHeldByAnotherProcessIsRefusedAndStaleOnceItIsKilled) {
+#ifdef _WIN32
+  TempDir dir;
+  const std::string path = LockPath(dir.Path(), "Shop");
+  TLockHoldingChild child(path);
+  ASSERT_TRUE(child.Started());
+  // The child's text is read while it holds the lock.
+  for (int wait = 0; wait < 3000 && ParseLockText(dir.Read("Shop.lock")).Pid != child.Pid(); ++wait) Sleep(10);
+  TProjectLock mine(path);
+  EXPECT_EQ(mine.Take(), TLockStatus::Held);
+  EXPECT_EQ(mine.Holder().Pid, child.Pid());
+  child.End();  // its handle to the process stays open: the process is gone all the same
+  ASSERT_EQ(mine.Take(), TLockStatus::Stale);
+  EXPECT_TRUE(mine.TakeOver());
+  EXPECT_EQ(ParseLockText(dir.Read("Shop.lock")), ThisProcess());
+  mine.Release();
+  EXPECT_FALSE(dir.Exists("Shop.lock"));
+#else
   TempDir dir;
   const std::string path = LockPath(dir.Path(), "Shop");
   int ready[2];
@@ -98,6 +193,7 @@ TEST(ProjectLock, ALockHeldByAnotherProcessIsRefusedAndStaleOnceItIsKilled) {
   EXPECT_TRUE(mine.TakeOver());
   close(ready[0]);
   close(ready[1]);
+#endif
 }
 
 // A second designer in the same folder while the first has the project open.
@@ -181,6 +277,9 @@ TEST_F(SecondDesignerTest, AStaleLockIsTakenOverAfterAsking) {
 }
 
 TEST(SharedDataFolder, TwoProcessesAddingProjectsAtOnceLeaveEveryLine) {
+#ifdef _WIN32
+  GTEST_SKIP() << Forks;
+#else
   TempDir dir;
   fs::create_directories(dir.File("Data"));
   constexpr int PerProcess = 200;
@@ -212,6 +311,7 @@ TEST(SharedDataFolder, TwoProcessesAddingProjectsAtOnceLeaveEveryLine) {
   for (const std::string& line : lines) names.insert(SplitIndexLine(line).FileName);
   EXPECT_EQ(lines.size(), 2u * PerProcess);
   EXPECT_EQ(names.size(), 2u * PerProcess);
+#endif
 }
 
 }  // namespace
