@@ -23,6 +23,8 @@ struct TTileLabel {
   bool Visible = true;
   bool Bold = false;
   int PointSize = 0;  // 0: the tile's own font
+
+  bool operator==(const TTileLabel&) const = default;
 };
 
 class TPanelNetwork : public TNetwork {

@@ -24,6 +24,9 @@ struct TTileLook {
   std::string StatusImage;    // a status light's name, empty for none
   bool NetworkBlock = false;  // drawn with an outline and its labels
   std::vector<TTileLabel> Labels;
+
+  // Two looks that are equal paint the same pixels.
+  bool operator==(const TTileLook&) const = default;
 };
 
 // The look of `tile` as it now stands.

@@ -30,6 +30,9 @@ struct TWire {
   std::string Label;
   int LabelX = 0;
   int LabelY = 0;
+
+  // Two runs that are equal paint the same pixels.
+  bool operator==(const TWire&) const = default;
 };
 
 // Lays out the run from `device` to `target` (its network parent or its supply).

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 
 #include "designer/designer.h"
 #include "designer/guidance.h"
@@ -112,11 +113,11 @@ TCanvasView::TCanvasView(TDesigner& designer, TRunner run, QWidget* parent)
         if (changes & ChangedProject) FollowCanvas();
         if (changes & (ChangedProject | ChangedSelection)) ShowSelection();
       }),
-      tilesChanged_([this](TCanvas&, const TCanvasEvent& event) {
+      tilesChanged_([this](TCanvas& canvas, const TCanvasEvent& event) {
         if (event.Kind == TCanvasEvent::TileAdded) {
           TileAdded(*event.Tile);
         } else {
-          TileRemoved(*event.Tile);
+          TileRemoved(*event.Tile, canvas.Clearing());
         }
       }) {
   setObjectName("ScrollBox1");
@@ -175,8 +176,69 @@ void TCanvasView::SyncTiles() {
   if (stacked != order) {
     for (QObject* widget : order) static_cast<QWidget*>(widget)->raise();
   }
-  FitContent();
-  content_->update();
+  // The content fits the canvas once the project is set up: fitted now, to
+  // a canvas whose networks are not yet anchored, it would shrink and grow
+  // back, and Qt would paint all of it again.
+  ScheduleFit();
+  // The same canvas again (a project is told to its views more than once
+  // as it is set up) has had every change of its runs painted already.
+  const bool replaced = &designer_.Canvas() != synced_;
+  synced_ = &designer_.Canvas();
+  if (replaced || !goneWires_.empty()) ShowChangedWires();
+}
+
+namespace {
+
+// The cable runs of a tile: its data run and its power run, where it has them.
+std::array<const TWire*, 2> WiresOf(const TDevice& tile) {
+  const auto* device = dynamic_cast<const TNetDevice*>(&tile);
+  if (!device) return {nullptr, nullptr};
+  return {device->ParentWire.get(), device->SupplyWire.get()};
+}
+
+QRect RectOf(const TWire& wire) { return QRect(wire.Left, wire.Top, wire.Width, wire.Height); }
+
+}  // namespace
+
+void TCanvasView::KeepGoneWires(const TDevice& tile) {
+  const QRect visible = VisibleRect();
+  for (const TWire* wire : WiresOf(tile)) {
+    if (!wire || !RectOf(*wire).intersects(visible)) continue;
+    if (goneWires_.empty()) QMetaObject::invokeMethod(this, &TCanvasView::WipeGoneWires, Qt::QueuedConnection);
+    goneWires_.push_back(*wire);
+  }
+}
+
+void TCanvasView::ShowChangedWires() {
+  // Undo and Redo read the whole design back, and most of its runs are
+  // where they were, painted as they were: only a run that is not in both
+  // the old canvas and the new is painted again, or wiped.
+  const QRect visible = VisibleRect();
+  std::vector<const TWire*> now;
+  for (const auto& tile : designer_.Canvas().Tiles()) {
+    for (const TWire* wire : WiresOf(*tile)) {
+      if (wire && RectOf(*wire).intersects(visible)) now.push_back(wire);
+    }
+  }
+  std::vector<bool> matched(now.size(), false);
+  for (const TWire& gone : goneWires_) {
+    size_t i = 0;
+    while (i < now.size() && (matched[i] || !(*now[i] == gone))) ++i;
+    if (i < now.size()) {
+      matched[i] = true;
+    } else {
+      content_->update(RectOf(gone));
+    }
+  }
+  for (size_t i = 0; i < now.size(); ++i) {
+    if (!matched[i]) content_->update(RectOf(*now[i]));
+  }
+  goneWires_.clear();
+}
+
+void TCanvasView::WipeGoneWires() {
+  for (const TWire& gone : goneWires_) content_->update(RectOf(gone));
+  goneWires_.clear();
 }
 
 void TCanvasView::AddWidget(TDevice& tile) {
@@ -184,10 +246,11 @@ void TCanvasView::AddWidget(TDevice& tile) {
   if (spare_.empty()) {
     widget = new TTileWidget(tile, *this, content_);
   } else {
-    // The oldest first: a canvas replaced whole gets its widgets back in
-    // the order they were stacked.
-    widget = spare_.front();
-    spare_.pop_front();
+    // A canvas is cleared newest tile first, so the last widget let go is
+    // the one stacked lowest: a canvas replaced whole gets its widgets back
+    // in the order they were stacked, each where a tile of its place was.
+    widget = spare_.back();
+    spare_.pop_back();
     widget->Bind(tile);
   }
   widgets_[&tile] = widget;
@@ -198,7 +261,7 @@ void TCanvasView::TileAdded(TDevice& tile) {
   TileGeometryChanged();
 }
 
-void TCanvasView::TileRemoved(TDevice& tile) {
+void TCanvasView::TileRemoved(TDevice& tile, bool clearing) {
   auto found = widgets_.find(&tile);
   if (found == widgets_.end()) return;
   TTileWidget* widget = found->second;
@@ -217,6 +280,13 @@ void TCanvasView::TileRemoved(TDevice& tile) {
     // the same command; those left over go before the next repaint.
     spare_.push_back(widget);
     if (spare_.size() == 1) QMetaObject::invokeMethod(this, &TCanvasView::RetireSpares, Qt::QueuedConnection);
+  }
+  if (clearing) {
+    // The widget keeps its place until a tile takes it or it is deleted,
+    // which paints what it covered: only the runs are left to compare.
+    KeepGoneWires(tile);
+    ScheduleFit();
+    return;
   }
   content_->update();
   TileGeometryChanged();
@@ -286,29 +356,30 @@ TDevice* TCanvasView::TileAt(const QPoint& global) const {
 }
 
 void TCanvasView::TileGeometryChanged() {
+  ScheduleFit();
+  content_->update();
+}
+
+void TCanvasView::ScheduleFit() {
   // A burst of moves (Tidy-Up, a reload) fits the content once.
   if (fitPending_) return;
   fitPending_ = true;
   QTimer::singleShot(0, this, [this] {
     if (fitPending_) FitContent();
   });
-  content_->update();
 }
 
 void TCanvasView::WiresChanged() { content_->update(VisibleRect()); }
 
 void TCanvasView::Batch(const std::function<void()>& command) {
   // Moving a tile that shows makes Qt work out what it uncovers against every
-  // other tile; with the canvas hidden the moves cost nothing, and showing it
-  // again paints it once.
+  // other tile; with the canvas's updates held the moves cost little, and
+  // letting them go paints it once. (Hiding the canvas instead would show
+  // every tile again one by one afterwards, which costs more.)
   content_->setUpdatesEnabled(false);
-  content_->hide();
   struct Resume {
     QWidget* content;
-    ~Resume() {
-      content->show();
-      content->setUpdatesEnabled(true);
-    }
+    ~Resume() { content->setUpdatesEnabled(true); }
   } resume{content_};
   command();
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/canvas.h"
+#include "model/wire.h"
 
 class QMenu;
 
@@ -104,8 +105,18 @@ class TCanvasView : public QScrollArea {
   // Shows the designer's canvas: its tiles now, and those that come and go.
   void FollowCanvas();
   void TileAdded(TDevice& tile);
-  void TileRemoved(TDevice& tile);
+  // `clearing`: the whole canvas is being taken down.
+  void TileRemoved(TDevice& tile, bool clearing);
   void AddWidget(TDevice& tile);
+  // The content fits the canvas once a burst of tile changes is over.
+  void ScheduleFit();
+  // The runs in view of a canvas taken down whole, kept to be compared with
+  // those of the canvas that follows it.
+  void KeepGoneWires(const TDevice& tile);
+  // Paints again only the runs in view that are not the same in both.
+  void ShowChangedWires();
+  // The runs kept of a canvas no other followed: where they were is wiped.
+  void WipeGoneWires();
   void UserScrolled(int value);
   // Deletes the widgets no tile took back.
   void RetireSpares();
@@ -123,6 +134,9 @@ class TCanvasView : public QScrollArea {
   // and Load replace every tile at once, and a widget bound to a new tile
   // costs far less than a new widget.
   std::deque<TTileWidget*> spare_;
+  std::vector<TWire> goneWires_;
+  // The canvas whose tiles the widgets last showed; compared, never followed.
+  const TCanvas* synced_ = nullptr;
   const TDevice* framed_ = nullptr;  // the tile drawn with the selection frame
   std::vector<const TDevice*> pointed_;  // the tiles drawn as a warning's
   std::vector<const TDevice*> targets_;  // the drop targets of the drag in progress

@@ -69,8 +69,10 @@ void TTileWidget::Bind(TDevice& tile) {
   tile.OnChanged.Attach(changed_);
   FollowTile();
   if (isHidden()) show();
-  // Out of view it is painted when scrolled into view.
-  if (geometry().intersects(view_.VisibleRect())) update();
+  // Out of view it is painted when scrolled into view. In view, a project
+  // read back whole (Undo, Redo) mostly puts the same tile where it was:
+  // only a widget that would show something else is painted again.
+  if (geometry().intersects(view_.VisibleRect()) && (paintedMarks_ || !(LookOf(tile) == painted_))) update();
 }
 
 void TTileWidget::FollowTile() {
@@ -91,30 +93,39 @@ void TTileWidget::TileChanged(unsigned changes) {
 
 void TTileWidget::paintEvent(QPaintEvent*) {
   const TDevice* tile = Tile();
-  if (!tile) return;
+  if (!tile) {
+    painted_ = {};
+    paintedMarks_ = false;
+    return;
+  }
   QPainter painter(this);
-  PaintTile(painter, LookOf(*tile), QPointF(0, 0), font(), {false, devicePixelRatioF()});
-  PaintSelection(painter);
+  painted_ = LookOf(*tile);
+  PaintTile(painter, painted_, QPointF(0, 0), font(), {false, devicePixelRatioF()});
+  paintedMarks_ = PaintSelection(painter);
 }
 
-void TTileWidget::PaintSelection(QPainter& painter) {
+bool TTileWidget::PaintSelection(QPainter& painter) {
   painter.setBrush(Qt::NoBrush);
+  bool marked = false;
   // A tile that would take the tile being dragged: a green band inside its edge.
   if (view_.DropHighlighted(*tile_)) {
     painter.setPen(QPen(QColor(0, 170, 70, 200), 4));
     painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+    marked = true;
   }
   // A tile the warning clicked last is about.
   if (view_.Pointed(*tile_)) {
     painter.setPen(QPen(QColor(230, 120, 0), 2));
     painter.drawRect(QRectF(rect()).adjusted(4, 4, -4, -4));
+    marked = true;
   }
-  if (view_.CanvasControl().SelectedTile != tile_) return;
+  if (view_.CanvasControl().SelectedTile != tile_) return marked;
   // The tile last clicked: the one the Delete key takes.
   QPen pen(QColor(0, 90, 200), 2);
   pen.setStyle(Qt::DashLine);
   painter.setPen(pen);
   painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+  return true;
 }
 
 void TTileWidget::enterEvent(QEnterEvent* event) {

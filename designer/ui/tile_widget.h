@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "model/device.h"
+#include "model/tile_look.h"
 
 class QPainter;
 
@@ -47,8 +48,9 @@ class TTileWidget : public QWidget {
 
  private:
   void Press(QMouseEvent* event, bool doubleClick);
-  // The selection frame, and the marks of a drop target and of a warning's tile.
-  void PaintSelection(QPainter& painter);
+  // The selection frame, and the marks of a drop target and of a warning's
+  // tile; true when it painted any of them.
+  bool PaintSelection(QPainter& painter);
   void EndDrag();
   void FollowTile();
   void TileChanged(unsigned changes);
@@ -58,6 +60,10 @@ class TTileWidget : public QWidget {
   TSlot<TDevice, unsigned> changed_;
   bool dragging_ = false;
   int pressing_ = 0;
+  // What the last paint put on the screen: the tile's look and whether a
+  // frame or mark was drawn over it.
+  TTileLook painted_;
+  bool paintedMarks_ = false;
 };
 
 }  // namespace voltaris

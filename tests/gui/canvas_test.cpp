@@ -4,6 +4,7 @@
 // VOLTARIS_SCREENSHOTS to a folder to keep pictures of a real design.
 #include <QCheckBox>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 
 #include "designer/ui/loading_dialog.h"
@@ -168,6 +169,69 @@ class CanvasTest : public QObject {
     WhenShown<TOptionsDialog>([](TOptionsDialog* dialog) { Click(dialog, "btnOK"); });
     s.Action("mnuOptions")->trigger();
     QCOMPARE(keypad.ParentWire.get(), drawn);  // nothing changed: not drawn again
+  }
+
+  // Undo and Redo read the whole design back, and the canvas paints again
+  // only the tiles and runs that would look different: after each, and after
+  // a Tidy-Up, what is on the screen must be what a full repaint gives.
+  void undoRedoAndTidyUpLeaveTheScreenAsAFullRepaintShowsIt() {
+    Session s;
+    s.New("Orvane 700", 3);
+    QWidget* viewport = s.window->CanvasView().viewport();
+    auto onScreen = [&] {
+      const QPoint at = viewport->mapTo(s.window.get(), QPoint(0, 0));
+      return s.window->screen()
+          ->grabWindow(s.window->winId(), at.x(), at.y(), viewport->width(), viewport->height())
+          .toImage()
+          .convertToFormat(QImage::Format_RGB32);
+    };
+    auto repainted = [&] { return viewport->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    auto sameAsRepaint = [&](const char* step) {
+      s.Settle();
+      const QImage shown = onScreen();
+      const QImage full = repainted();
+      QVERIFY2(!shown.isNull() && shown.size() == full.size(), step);
+      QVERIFY2(shown == full, step);
+    };
+
+    TNetDevice& first = Device(s.Place(6, {300, 200}));
+    s.Drag(first, Centre(s.Net(0)));
+    TNetDevice& second = Device(s.Place(6, {450, 200}));
+    s.Drag(second, Centre(first));  // chained behind the first
+    TDevice& supply = s.Place(20, {650, 180});
+    TNetDevice& powered = Device(s.Place(6, {650, 320}));
+    s.Drag(powered, Centre(s.Net(0)));
+    s.Drag(powered, Centre(supply));
+    QVERIFY(powered.SupplyWire && second.ParentWire);
+    sameAsRepaint("the design as built");
+
+    // Five commands that change tiles, lights and runs in view.
+    QTest::mouseClick(s.Widget(second), Qt::LeftButton, Qt::ControlModifier);  // delete
+    s.Settle();
+    WhenShown<TLoadingFrm>([](TLoadingFrm* dialog) { Click(dialog, "Button3"); });
+    AnswerMessage(QMessageBox::Yes);
+    Session::DoubleClick(s.Widget(first));  // set up: its light turns green
+    s.Settle();
+    QCOMPARE(first.StatusImage(), std::string("Green"));
+    s.Summary<QComboBox>("cbGrade")->setCurrentIndex(1);
+    s.Settle();
+    s.Drag(powered, {800, 360});                         // moved, its run with it
+    QTest::mouseClick(s.Widget(first), Qt::LeftButton);  // selected: framed
+    s.Settle();
+    s.Drag(first, {300, 380});
+    sameAsRepaint("after the commands");
+
+    for (int i = 0; i < 5; ++i) {
+      s.Action("mnuUndo")->trigger();
+      sameAsRepaint(qPrintable(QString("undo %1").arg(i + 1)));
+    }
+    for (int i = 0; i < 5; ++i) {
+      s.Action("mnuRedo")->trigger();
+      sameAsRepaint(qPrintable(QString("redo %1").arg(i + 1)));
+    }
+    // Tidy-Up moves every tile with the canvas's updates held.
+    s.Action("mnuTidyUp")->trigger();
+    sameAsRepaint("Tidy-Up");
   }
 
   void screenshotsOfARealDesign() {
