@@ -6,6 +6,7 @@
 
 #include "catalogue/byte_stream.h"
 #include "catalogue/format.h"
+#include "designer/project_lock.h"
 
 namespace voltaris {
 
@@ -80,6 +81,21 @@ void TSystemFilesPresenter::Delete() {
     messages_.ShowWarning(
         Format("%s is the project open in the designer and cannot be deleted while it is open.", name));
     return;
+  }
+  // Another designer may have it open: its lock is taken first and held
+  // while the files go, so that no one opens the project meanwhile. A
+  // folder where no lock can be made deletes as before (and reports what
+  // it cannot remove).
+  TProjectLock lock(LockPath(dataDir_, name));
+  try {
+    const TLockStatus status = lock.Take();
+    if (status == TLockStatus::Held || (status == TLockStatus::Stale && !lock.TakeOver())) {
+      messages_.ShowWarning(Format("%s is open in another designer (%s) and cannot be deleted while it is open.", name,
+                                   HolderText(lock.Holder())));
+      return;
+    }
+  } catch (const std::runtime_error&) {
+    // No lock is held: the destructor has nothing to let go.
   }
   if (!messages_.Confirm(Format("Delete project %s? Its files %s.dat and %s.pjx will be removed.", name, name, name)))
     return;

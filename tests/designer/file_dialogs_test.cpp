@@ -6,6 +6,7 @@
 
 #include "designer/file_index.h"
 #include "designer/new_file_presenter.h"
+#include "designer/project_lock.h"
 #include "designer/system_files_presenter.h"
 #include "test_support.h"
 
@@ -218,6 +219,25 @@ TEST_F(SystemFilesTest, RowWithAnUnsafeFileNameIsNeitherOpenedNorDeleted) {
   EXPECT_TRUE(dir.Exists("Shop.dat") && dir.Exists("Shop.pjx"));
   EXPECT_EQ(dir.Read("Data/Accounts.db"), unsafe);
   EXPECT_EQ(inner.Result(), TModalResult::None);
+}
+
+TEST_F(SystemFilesTest, AProjectAnotherDesignerHoldsIsNotDeleted) {
+  {
+    TProjectLock other(LockPath(dir.Path(), "Shop"));
+    ASSERT_EQ(other.Take(), TLockStatus::Taken);
+    Press(0, &TSystemFilesPresenter::Delete);
+    ASSERT_EQ(sink.warnings.size(), 1u);
+    EXPECT_EQ(sink.warnings[0], "Shop is open in another designer (" + HolderText(ThisProcess()) +
+                                    ") and cannot be deleted while it is open.");
+    EXPECT_TRUE(sink.questions.empty());
+    EXPECT_TRUE(dir.Exists("Shop.dat") && dir.Exists("Shop.pjx"));
+    EXPECT_EQ(dir.Read("Accounts.db"), index);
+  }
+  // Closed there, it is asked about and deleted, and no lock is left behind.
+  dialog.Delete();
+  EXPECT_EQ(sink.questions.size(), 1u);
+  EXPECT_FALSE(dir.Exists("Shop.dat") || dir.Exists("Shop.pjx") || dir.Exists("Shop.lock"));
+  EXPECT_EQ(dir.Read("Accounts.db"), "Orvane 700;Depot;Gate 3;02/02/2007\r\n");
 }
 
 TEST_F(SystemFilesTest, ProjectFileThatCannotBeDeletedKeepsItsLine) {
