@@ -21,6 +21,14 @@ namespace voltaris {
 
 namespace {
 
+// The cable runs of a tile: its data run and its power run, where it has them.
+std::array<const TWire*, 2> WiresOf(const TDevice& tile) {
+  const auto* device = dynamic_cast<const TNetDevice*>(&tile);
+  if (!device) return {nullptr, nullptr};
+  return {device->ParentWire.get(), device->SupplyWire.get()};
+}
+
+QRect RectOf(const TWire& wire) { return QRect(wire.Left, wire.Top, wire.Width, wire.Height); }
 
 // The canvas itself: the cable runs beneath the tiles, and presses on the
 // background for placing devices and supplies.
@@ -40,11 +48,11 @@ class TCanvasContent : public QWidget {
     QPainter painter(this);
     painter.setClipRegion(event->region());
     const QRect dirty = event->rect();
+    // Only the runs the repaint reaches are painted.
     for (const auto& tile : view_.Designer().Canvas().Tiles()) {
-      const auto* device = dynamic_cast<const TNetDevice*>(tile.get());
-      if (!device) continue;
-      if (device->ParentWire) DrawWire(painter, *device->ParentWire, dirty);
-      if (device->SupplyWire) DrawWire(painter, *device->SupplyWire, dirty);
+      for (const TWire* wire : WiresOf(*tile)) {
+        if (wire && RectOf(*wire).intersects(dirty)) PaintWire(painter, *wire);
+      }
     }
   }
 
@@ -55,12 +63,6 @@ class TCanvasContent : public QWidget {
   }
 
  private:
-  // Only the runs the repaint reaches are painted.
-  static void DrawWire(QPainter& painter, const TWire& wire, const QRect& dirty) {
-    if (!QRect(wire.Left, wire.Top, wire.Width, wire.Height).intersects(dirty)) return;
-    PaintWire(painter, wire);
-  }
-
   TCanvasView& view_;
 };
 
@@ -186,19 +188,6 @@ void TCanvasView::SyncTiles() {
   synced_ = &designer_.Canvas();
   if (replaced || !goneWires_.empty()) ShowChangedWires();
 }
-
-namespace {
-
-// The cable runs of a tile: its data run and its power run, where it has them.
-std::array<const TWire*, 2> WiresOf(const TDevice& tile) {
-  const auto* device = dynamic_cast<const TNetDevice*>(&tile);
-  if (!device) return {nullptr, nullptr};
-  return {device->ParentWire.get(), device->SupplyWire.get()};
-}
-
-QRect RectOf(const TWire& wire) { return QRect(wire.Left, wire.Top, wire.Width, wire.Height); }
-
-}  // namespace
 
 void TCanvasView::KeepGoneWires(const TDevice& tile) {
   const QRect visible = VisibleRect();
