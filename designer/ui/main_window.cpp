@@ -14,7 +14,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QSvgRenderer>
 #include <QTime>
 #include <QTimer>
 #include <QToolBar>

@@ -1,12 +1,11 @@
 #include "designer/ui/pictures.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QPainter>
-#include <QSvgRenderer>
 
+#include "designer/ui/vector_picture.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -25,23 +24,17 @@ QString ResourcePath(const QString& folder, const QString& name) {
   return {};
 }
 
-// One renderer per picture, kept for the life of the program.
-QSvgRenderer* Renderer(const QString& folder, const std::string& name) {
-  static QHash<QString, QSvgRenderer*> cache;
+// One drawing per picture, read once and kept for the life of the program;
+// null when there is no such picture or it cannot be read.
+const TVectorPicture* Renderer(const QString& folder, const std::string& name) {
+  static QHash<QString, TVectorPicture> cache;
   const QString key = folder + "/" + ToQString(name);
   auto found = cache.constFind(key);
-  if (found != cache.constEnd()) return found.value();
-  QSvgRenderer* renderer = nullptr;
-  const QString path = ResourcePath(folder, ToQString(name));
-  if (!path.isEmpty()) {
-    renderer = new QSvgRenderer(path, QCoreApplication::instance());
-    if (!renderer->isValid()) {
-      delete renderer;
-      renderer = nullptr;
-    }
+  if (found == cache.constEnd()) {
+    const QString path = ResourcePath(folder, ToQString(name));
+    found = cache.insert(key, path.isEmpty() ? TVectorPicture() : TVectorPicture::FromFile(path));
   }
-  cache.insert(key, renderer);
-  return renderer;
+  return found->IsValid() ? &found.value() : nullptr;
 }
 
 }  // namespace
@@ -52,21 +45,21 @@ QPixmap Picture(const QString& folder, const std::string& name, QSize size, qrea
   auto found = cache.constFind(key);
   if (found != cache.constEnd()) return found.value();
   QPixmap pixmap;
-  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !size.isEmpty()) {
+  if (const TVectorPicture* renderer = Renderer(folder, name); renderer && !size.isEmpty()) {
     pixmap = QPixmap(size * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    renderer->Render(painter, QRectF(QPointF(0, 0), QSizeF(size)));
   }
   cache.insert(key, pixmap);
   return pixmap;
 }
 
 void DrawPicture(QPainter& painter, const QString& folder, const std::string& name, const QRectF& target) {
-  if (QSvgRenderer* renderer = Renderer(folder, name); renderer && !target.isEmpty())
-    renderer->render(&painter, target);
+  if (const TVectorPicture* renderer = Renderer(folder, name); renderer && !target.isEmpty())
+    renderer->Render(painter, target);
 }
 
 QIcon PictureIcon(const QString& path, std::initializer_list<int> sizes, qreal ratio) {

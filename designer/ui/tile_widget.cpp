@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
-#include <QSvgRenderer>
 #include <algorithm>
 
 #include "designer/canvas_controller.h"
