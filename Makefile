@@ -108,21 +108,35 @@ package: deps-package build
 test-package: package
 	@scripts/test-package.sh $(BUILD)
 
-# The core, voltaris-report and the core's tests as Windows programs, built
-# with MinGW-w64 (cmake/toolchain-mingw64.cmake) and run under Wine.
+# The designer as a Windows program: Qt for Windows made available
+# (scripts/build-qt-windows.sh: the prefix named by VOLTARIS_QT_WINDOWS, the
+# shared prebuilt one, or built from Debian's source), the programs, their
+# tests and the installer cross-built with MinGW-w64
+# (cmake/toolchain-mingw64.cmake), and everything run under Wine.
 WINDOWS_BUILD ?= build-windows
+QT_WINDOWS ?= $(or $(VOLTARIS_QT_WINDOWS),$(HOME)/.cache/voltaris/qt6-mingw-6.4.2)
 
-.PHONY: deps-windows configure-windows build-windows test-windows
+.PHONY: deps-windows qt-windows configure-windows build-windows windows-installer test-windows
 deps-windows:
 	@scripts/install-deps.sh windows
 
-configure-windows: deps deps-windows
-	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake $(CMAKE_FLAGS) > /dev/null
+qt-windows: deps-windows
+	@scripts/build-qt-windows.sh "$(QT_WINDOWS)" > /dev/null
+
+configure-windows: deps deps-windows qt-windows
+	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	  -DVOLTARIS_QT_WINDOWS="$(QT_WINDOWS)" $(CMAKE_FLAGS) > /dev/null
 
 build-windows: configure-windows
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
-test-windows: build-windows
+# build-windows/Voltaris-<version>-win64.exe, made by CPack's NSIS generator.
+windows-installer: build-windows
+	@cd $(WINDOWS_BUILD) && cpack -G NSIS > cpack.log || { cat cpack.log; exit 1; }
+	@ls $(WINDOWS_BUILD)/Voltaris-*-win64.exe
+
+# The tests as Windows programs under Wine, then the installer end to end.
+test-windows: windows-installer
 	@scripts/test-windows.sh $(WINDOWS_BUILD) $(JOBS)
 
 clean:

@@ -1,7 +1,9 @@
 // The designer program: shows the main window, then opens a project on the
 // first turn of the event loop (the one named on the command line, or Load
 // when the project index exists, New otherwise), and ends when the main
-// window closes.
+// window closes. On Windows it first makes its working folder ready
+// (Documents\Voltaris, or the folder VOLTARIS_HOME names) and runs there,
+// as the package's launcher does on Linux.
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
@@ -12,11 +14,51 @@
 #include "designer/ui/main_window.h"
 #include "designer/ui/qt_settings_store.h"
 #ifdef _WIN32
+#include <QMessageBox>
+#include <QStandardPaths>
+
 #include "designer/registry_settings_store.h"
+#include "designer/working_folder.h"
 #endif
+
+namespace {
+
+#ifdef _WIN32
+// Moves to the user's working folder, made ready with the examples and the
+// palette installed beside the program; false (and the user told why) when
+// it cannot be made.
+bool EnterWorkingFolder() {
+  QString home = qEnvironmentVariable("VOLTARIS_HOME");
+  if (home.isEmpty())
+    home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Voltaris";
+  // The installer puts them in share\voltaris beside the program's bin folder.
+  const QDir installed(QCoreApplication::applicationDirPath() + "/../share/voltaris");
+  const std::string error = voltaris::PrepareWorkingFolder(home.toStdWString(),
+                                                           installed.filePath("examples").toStdWString(),
+                                                           installed.filePath("Colors.dat").toStdWString());
+  if (!error.empty() || !QDir::setCurrent(home)) {
+    QMessageBox::critical(nullptr, "Voltaris",
+                          QString("Cannot prepare the working folder %1.\n%2")
+                              .arg(QDir::toNativeSeparators(home), QString::fromLocal8Bit(error)));
+    return false;
+  }
+  return true;
+}
+#endif
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // `voltaris [FILE.pjx]`: checked here, from the folder the command was
+  // given in, and reported and opened by the window.
+  std::vector<std::string> arguments;
+  for (const QString& argument : QApplication::arguments().mid(1))
+    arguments.push_back(argument.toLocal8Bit().toStdString());
+  const voltaris::TProjectFileChoice choice = voltaris::ProjectFileFromArguments(arguments);
+#ifdef _WIN32
+  if (!EnterWorkingFolder()) return 1;
+#endif
   // The defaults: in the registry on Windows, with the registry's own value
   // types; in an INI file elsewhere.
 #ifdef _WIN32
@@ -29,11 +71,6 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(window.windowIcon());  // the dialogs show it too
   QObject::connect(&window, &voltaris::TMainWindow::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
   window.show();
-  // `voltaris [FILE.pjx]`: checked here, reported and opened by the window.
-  std::vector<std::string> arguments;
-  for (const QString& argument : QApplication::arguments().mid(1))
-    arguments.push_back(argument.toLocal8Bit().toStdString());
-  const voltaris::TProjectFileChoice choice = voltaris::ProjectFileFromArguments(arguments);
   QTimer::singleShot(0, &window, [&window, choice] { window.StartUp(choice); });
   return app.exec();
 }

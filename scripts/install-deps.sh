@@ -9,8 +9,9 @@
 #   scripts/install-deps.sh lint        clang-format and clang-tidy, for `make lint`
 #   scripts/install-deps.sh package     dpkg-shlibdeps, the validators and lintian,
 #                                       for `make package` and `make test-package`
-#   scripts/install-deps.sh windows     the MinGW-w64 cross compiler and Wine, for
-#                                       `make test-windows`
+#   scripts/install-deps.sh windows     the MinGW-w64 cross compiler, Wine, NSIS and
+#                                       what runs the designer under a virtual display
+#                                       and looks at it, for `make test-windows`
 set -euo pipefail
 
 packages=(
@@ -26,7 +27,7 @@ for extra in "$@"; do
     sanitizers) packages+=(clang llvm libclang-rt-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
     lint) packages+=(clang-format clang-tidy) ;;
-    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis xdotool imagemagick fonts-wine fonts-dejavu-core fonts-liberation2) ;;
     package) packages+=(dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db) ;;
     *) echo "install-deps.sh: unknown package set '$extra'" >&2; exit 2 ;;
   esac

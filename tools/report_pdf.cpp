@@ -9,9 +9,14 @@
 namespace voltaris {
 
 void WriteReportPdf(int& argc, char** argv, const TDocument& document, const std::string& path) {
-  // Fonts need a GUI application, which needs no display on the offscreen
-  // platform; a platform the caller chose is kept.
+  // Fonts need a GUI application. Elsewhere than on Windows it runs on the
+  // offscreen platform, which needs no display and finds the system's fonts
+  // through fontconfig; Windows always has its desktop, and its own
+  // platform is the one that finds the fonts of C:\Windows\Fonts. A
+  // platform the caller chose is kept.
+#ifndef _WIN32
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
   QGuiApplication application(argc, argv);
   InitPictureResources();
   SaveDocumentPdf(document, path, DocumentPageLayout(QLocale()), document.FooterText);

@@ -268,7 +268,10 @@ class CanvasTest : public QObject {
       QVERIFY(section1.save(folder + "/main_window_network1.png"));
       QVERIFY(section2.save(folder + "/main_window_network2.png"));
     }
-    QCOMPARE(section1.size(), QSize(1024, 721));  // everything fits the window
+    // Everything fits the window: with the platform's own fonts, which a
+    // Wine prefix lacks (the stand-ins are wider than Windows' own).
+    if (RunningUnderWine()) QSKIP("under Wine the window's fonts are stand-ins: whether it fits 1024 pixels is not Windows'");
+    QCOMPARE(section1.size(), QSize(1024, 721));
   }
 };
 

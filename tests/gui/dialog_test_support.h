@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -18,7 +19,20 @@
 
 #include "designer/message_sink.h"
 
+
 namespace voltaris::testing {
+
+// Whether the test runs as a Windows program under Wine (which gives the
+// window its own fonts), not on Windows itself.
+// Wine keeps its own settings in the registry it emulates.
+inline bool RunningUnderWine() {
+#ifdef _WIN32
+  const QSettings wine(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Wine"), QSettings::NativeFormat);
+  return !wine.childGroups().isEmpty();
+#else
+  return false;
+#endif
+}
 
 template <typename T>
 T* Control(QWidget* parent, const char* name) {
