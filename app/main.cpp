@@ -29,8 +29,7 @@ namespace {
 // it cannot be made.
 bool EnterWorkingFolder() {
   QString home = qEnvironmentVariable("VOLTARIS_HOME");
-  if (home.isEmpty())
-    home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Voltaris";
+  if (home.isEmpty()) home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/Voltaris";
   // The installer puts them in share\voltaris beside the program's bin folder.
   const QDir installed(QCoreApplication::applicationDirPath() + "/../share/voltaris");
   const std::string error = voltaris::PrepareWorkingFolder(home.toStdWString(),
@@ -59,8 +58,8 @@ int main(int argc, char* argv[]) {
 #ifdef _WIN32
   if (!EnterWorkingFolder()) return 1;
 #endif
-  // The defaults: in the registry on Windows, with the registry's own value
-  // types; in an INI file elsewhere.
+    // The defaults: in the registry on Windows, with the registry's own value
+    // types; in an INI file elsewhere.
 #ifdef _WIN32
   voltaris::TRegistrySettingsStore store;
 #else

@@ -3,8 +3,8 @@
 //   voltaris-icon packaging/windows/voltaris.ico
 // The Windows build compiles that file into the programs; a test checks it
 // still shows what icon.svg draws.
-#include <QSaveFile>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <cstdio>
 
 #include "designer/ui/tile_painter.h"

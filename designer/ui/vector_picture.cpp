@@ -455,7 +455,8 @@ class TSvgReader {
     if (x && y && w && h) {
       picture_.viewBox_ = QRectF(*x, *y, *w, *h);
     } else {
-      picture_.viewBox_ = QRectF(0, 0, Number(attributes.value(QLatin1String("width"))), Number(attributes.value(QLatin1String("height"))));
+      picture_.viewBox_ = QRectF(0, 0, Number(attributes.value(QLatin1String("width"))),
+                                 Number(attributes.value(QLatin1String("height"))));
     }
   }
 
@@ -533,7 +534,9 @@ class TSvgReader {
   }
 
   static std::optional<QPainterPath> Outline(QStringView name, const QXmlStreamAttributes& attributes) {
-    const auto number = [&attributes](const char* attribute) { return Number(attributes.value(QLatin1String(attribute))); };
+    const auto number = [&attributes](const char* attribute) {
+      return Number(attributes.value(QLatin1String(attribute)));
+    };
     QPainterPath path;
     if (name == u"rect") {
       const QRectF rect(number("x"), number("y"), number("width"), number("height"));
@@ -629,8 +632,7 @@ class TSvgReader {
     const bool userSpace = attributes.value(QLatin1String("gradientUnits")) == u"userSpaceOnUse";
     std::shared_ptr<QGradient> gradient;
     if (name == u"linearGradient") {
-      gradient = std::make_shared<QLinearGradient>(number("x1", 0), number("y1", 0), number("x2", 1),
-                                                   number("y2", 0));
+      gradient = std::make_shared<QLinearGradient>(number("x1", 0), number("y1", 0), number("x2", 1), number("y2", 0));
     } else {
       const qreal cx = number("cx", 0.5);
       const qreal cy = number("cy", 0.5);
@@ -653,8 +655,9 @@ class TSvgReader {
     const auto found = picture_.gradients_.find(gradientId);
     if (found == picture_.gradients_.end()) return;
     QHash<QString, QString> declarations = Declarations(attributes.value(QLatin1String("style")));
-    const QString colourText =
-        declarations.value("stop-color", attributes.hasAttribute(QLatin1String("stop-color")) ? Value(attributes, "stop-color") : "black");
+    const QString colourText = declarations.value("stop-color", attributes.hasAttribute(QLatin1String("stop-color"))
+                                                                    ? Value(attributes, "stop-color")
+                                                                    : "black");
     const QString opacityText = declarations.value("stop-opacity", Value(attributes, "stop-opacity"));
     QColor colour = ColourOf(colourText);
     if (!colour.isValid()) colour = Qt::black;

@@ -270,7 +270,8 @@ class CanvasTest : public QObject {
     }
     // Everything fits the window: with the platform's own fonts, which a
     // Wine prefix lacks (the stand-ins are wider than Windows' own).
-    if (RunningUnderWine()) QSKIP("under Wine the window's fonts are stand-ins: whether it fits 1024 pixels is not Windows'");
+    if (RunningUnderWine())
+      QSKIP("under Wine the window's fonts are stand-ins: whether it fits 1024 pixels is not Windows'");
     QCOMPARE(section1.size(), QSize(1024, 721));
   }
 };

@@ -19,7 +19,6 @@
 
 #include "designer/message_sink.h"
 
-
 namespace voltaris::testing {
 
 // Whether the test runs as a Windows program under Wine (which gives the

@@ -6,9 +6,9 @@
 // drawings of every picture side by side.
 #include <QDirIterator>
 #include <QFile>
-#include <QtEndian>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtEndian>
 #include <QtTest>
 
 #include "designer/ui/pictures.h"
@@ -115,11 +115,11 @@ class VectorPictureTest : public QObject {
         const QImage ours = DrawnByUs(path, size);
         const Difference d = Compare(theirs, ours);
         const QString where = QString("%1 at %2 px: mean %3, far %4 %, in a block %5 %")
-                                .arg(path)
-                                .arg(size)
-                                .arg(d.Mean)
-                                .arg(d.Far * 100)
-                                .arg(d.FarInBlock * 100);
+                                  .arg(path)
+                                  .arg(size)
+                                  .arg(d.Mean)
+                                  .arg(d.Far * 100)
+                                  .arg(d.FarInBlock * 100);
         if (qEnvironmentVariableIsSet("VOLTARIS_PICTURE_DIFFS")) qInfo("%s", qPrintable(where));
         if (!keep.isEmpty() && size == 256) {
           QImage both(512, 256, QImage::Format_ARGB32_Premultiplied);
