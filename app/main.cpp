@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "designer/project_file_argument.h"
 #include "designer/ui/main_window.h"
 #include "designer/ui/qt_settings_store.h"
+#include "storage/project_file_argument.h"
 #ifdef _WIN32
 #include <QMessageBox>
 #include <QStandardPaths>
 
-#include "designer/registry_settings_store.h"
-#include "designer/working_folder.h"
+#include "storage/registry_settings_store.h"
+#include "storage/working_folder.h"
 #endif
 
 namespace {

@@ -7,8 +7,8 @@
 #include <QSaveFile>
 #include <cstdio>
 
-#include "designer/ui/tile_painter.h"
-#include "designer/ui/windows_icon.h"
+#include "drawing/tile_painter.h"
+#include "drawing/windows_icon.h"
 
 int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

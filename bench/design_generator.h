@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "designer/designer.h"
-#include "designer/memory_settings_store.h"
 #include "model/dialog_host.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
+#include "storage/memory_settings_store.h"
 
 namespace voltaris::bench {
 

@@ -12,10 +12,10 @@
 #include "bench/bench_support.h"
 #include "bench/design_generator.h"
 #include "bench/median_table.h"
-#include "designer/loading_presenter.h"
-#include "designer/project_files.h"
-#include "designer/recovery.h"
+#include "designer/dialogs/loading_presenter.h"
 #include "model/advice.h"
+#include "project_io/project_files.h"
+#include "storage/recovery.h"
 
 namespace voltaris::bench {
 

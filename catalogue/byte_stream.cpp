@@ -9,15 +9,7 @@
 #include <memory>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// <windows.h> names its own ReplaceFile function by a macro.
-#undef ReplaceFile
+#include "catalogue/windows_api.h"
 
 #include <system_error>
 #endif

@@ -7,7 +7,7 @@
 #include "model/net_device.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris {
 

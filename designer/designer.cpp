@@ -3,15 +3,19 @@
 #include <utility>
 
 #include "catalogue/format.h"
-#include "designer/project_files.h"
-#include "designer/report_file.h"
+#include "designer/dialogs/project_name_presenter.h"
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/project_context.h"
+#include "project_io/project_files.h"
+#include "project_io/report_file.h"
 
 namespace voltaris {
+
+// A host without the Project Name dialog answers it with Cancel.
+void IDesignerHost::RunProjectNameDialog(TProjectNamePresenter& dialog) { dialog.Cancel(); }
 
 namespace {
 int NetworkTop(int network) { return network == 0 ? 70 : 450 * (network + 1) - 325; }

@@ -24,17 +24,17 @@
 #include "designer/canvas_controller.h"
 #include "designer/designer_change.h"
 #include "designer/designer_host.h"
-#include "designer/options_presenter.h"
-#include "designer/project_details_presenter.h"
+#include "designer/dialogs/options_presenter.h"
+#include "designer/dialogs/project_details_presenter.h"
 #include "designer/project_session.h"
-#include "designer/recovery.h"
-#include "designer/settings_store.h"
 #include "designer/summary_presenter.h"
 #include "designer/undo_history.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/project.h"
 #include "model/signal.h"
+#include "storage/recovery.h"
+#include "storage/settings_store.h"
 
 namespace voltaris {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "designer/message_sink.h"
+#include "designer/dialogs/message_sink.h"
 
 namespace voltaris {
 

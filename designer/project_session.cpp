@@ -5,9 +5,9 @@
 
 #include "catalogue/format.h"
 #include "designer/designer.h"
-#include "designer/file_index.h"
-#include "designer/project_files.h"
 #include "model/project_context.h"
+#include "project_io/file_index.h"
+#include "project_io/project_files.h"
 
 namespace voltaris {
 

@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "designer/designer_host.h"
-#include "designer/new_file_presenter.h"
-#include "designer/project_copies.h"
-#include "designer/project_file_argument.h"
-#include "designer/project_lock.h"
-#include "designer/project_name_presenter.h"
-#include "designer/recent_projects.h"
-#include "designer/recovery.h"
-#include "designer/system_files_presenter.h"
+#include "designer/dialogs/new_file_presenter.h"
+#include "designer/dialogs/project_name_presenter.h"
+#include "designer/dialogs/system_files_presenter.h"
+#include "storage/project_copies.h"
+#include "storage/project_file_argument.h"
+#include "storage/project_lock.h"
+#include "storage/recent_projects.h"
+#include "storage/recovery.h"
 
 namespace voltaris {
 

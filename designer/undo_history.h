@@ -12,7 +12,7 @@
 #include <deque>
 #include <string>
 
-#include "designer/project_files.h"
+#include "project_io/project_files.h"
 
 namespace voltaris {
 

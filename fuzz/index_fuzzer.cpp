@@ -4,9 +4,9 @@
 // writes back every other line unchanged, or is refused with a word and
 // changes nothing.
 #include "catalogue/byte_stream.h"
-#include "designer/file_index.h"
-#include "designer/system_files_presenter.h"
+#include "designer/dialogs/system_files_presenter.h"
 #include "fuzz_support.h"
+#include "project_io/file_index.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 
 #include "designer/designer.h"
-#include "designer/file_index.h"
-#include "designer/memory_settings_store.h"
-#include "designer/project_files.h"
 #include "fuzz_support.h"
 #include "model/load_data.h"
+#include "project_io/file_index.h"
+#include "project_io/project_files.h"
+#include "storage/memory_settings_store.h"
 
 namespace voltaris::fuzz {
 namespace {

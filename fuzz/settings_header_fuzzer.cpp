@@ -3,8 +3,8 @@
 // byte normalised to 0 or 1).
 #include <cstring>
 
-#include "designer/project_files.h"
 #include "fuzz_support.h"
+#include "project_io/project_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace voltaris;

@@ -11,7 +11,7 @@
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/psu.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris {
 

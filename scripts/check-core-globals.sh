@@ -7,7 +7,8 @@
 #   scripts/check-core-globals.sh BUILD_DIR
 set -euo pipefail
 build="${1:?usage: check-core-globals.sh BUILD_DIR}"
-libs=(catalogue/libcatalogue.a model/libmodel.a designer/libdesigner.a calculator/libcalculator.a document/libdocument.a)
+libs=(catalogue/libcatalogue.a model/libmodel.a project_io/libproject_io.a storage/libstorage.a designer/libdesigner.a
+      designer/dialogs/libdesigner_dialogs.a calculator/libcalculator.a document/libdocument.a)
 
 # Constant data that the linker places in writable sections only because it
 # holds pointers (relocated at load time) or is built on first use.

@@ -10,13 +10,13 @@
 
 #include "catalogue/format.h"
 #include "designer/designer.h"
-#include "designer/memory_settings_store.h"
 #include "model/dialog_host.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
+#include "storage/memory_settings_store.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "model/panel_network.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris {
 

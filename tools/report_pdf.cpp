@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QLocale>
 
-#include "designer/ui/tile_painter.h"
 #include "document/ui/document_painter.h"
+#include "drawing/tile_painter.h"
 
 namespace voltaris {
 

@@ -17,14 +17,14 @@
 #include <string>
 
 #include "catalogue/code_page.h"
-#include "designer/file_index.h"
-#include "designer/project_files.h"
 #include "model/advice.h"
 #include "model/load_data.h"
+#include "project_io/file_index.h"
+#include "project_io/project_files.h"
 #include "tools/project_json.h"
 #ifdef VOLTARIS_REPORT_PDF
-#include "designer/report_file.h"
 #include "document/document.h"
+#include "project_io/report_file.h"
 #include "tools/report_pdf.h"
 #endif
 

@@ -11,8 +11,8 @@
 
 #include "designer/designer.h"
 #include "designer/guidance.h"
-#include "designer/ui/tile_painter.h"
 #include "designer/ui/tile_widget.h"
+#include "drawing/tile_painter.h"
 #include "model/net_device.h"
 #include "model/wire.h"
 #include "ui/qt_text.h"

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "catalogue/device_data.h"
-#include "designer/loading_presenter.h"
+#include "designer/dialogs/loading_presenter.h"
 
 class QComboBox;
 class QFrame;

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "designer/designer_document.h"
 #include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
 #include "designer/ui/document_commands.h"
@@ -27,14 +28,13 @@
 #include "designer/ui/message_box_sink.h"
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/options_dialog.h"
-#include "designer/ui/pictures.h"
 #include "designer/ui/project_details_dialog.h"
 #include "designer/ui/project_name_dialog.h"
 #include "designer/ui/qt_dialog_host.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/system_files_dialog.h"
-#include "document/designer_document.h"
+#include "drawing/pictures.h"
 #include "ui/qt_text.h"
 
 // The pictures are compiled into the static ui library: register them.

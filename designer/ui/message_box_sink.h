@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "designer/message_sink.h"
+#include "designer/dialogs/message_sink.h"
 
 namespace voltaris {
 

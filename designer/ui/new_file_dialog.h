@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "designer/new_file_presenter.h"
+#include "designer/dialogs/new_file_presenter.h"
 
 class QComboBox;
 class QLineEdit;

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "designer/options_presenter.h"
+#include "designer/dialogs/options_presenter.h"
 
 class QButtonGroup;
 class QCheckBox;

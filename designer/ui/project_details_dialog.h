@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <array>
 
-#include "designer/project_details_presenter.h"
+#include "designer/dialogs/project_details_presenter.h"
 
 class QLineEdit;
 class QPlainTextEdit;

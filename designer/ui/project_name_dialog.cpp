@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "designer/new_file_presenter.h"
+#include "designer/dialogs/new_file_presenter.h"
 #include "ui/code_page_validator.h"
 #include "ui/key_filter.h"
 #include "ui/qt_text.h"

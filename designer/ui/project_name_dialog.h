@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "designer/project_name_presenter.h"
+#include "designer/dialogs/project_name_presenter.h"
 
 class QLineEdit;
 class QPushButton;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "designer/settings_store.h"
+#include "storage/settings_store.h"
 
 class QSettings;
 

@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "designer/report_file.h"
 #include "designer/ui/message_box_sink.h"
+#include "project_io/report_file.h"
 #include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 

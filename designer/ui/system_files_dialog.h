@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "designer/system_files_presenter.h"
+#include "designer/dialogs/system_files_presenter.h"
 
 class QPushButton;
 class QTreeWidget;

@@ -12,7 +12,7 @@
 #include "designer/canvas_controller.h"
 #include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
-#include "designer/ui/tile_painter.h"
+#include "drawing/tile_painter.h"
 #include "model/panel_network.h"
 #include "ui/qt_text.h"
 

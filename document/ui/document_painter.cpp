@@ -14,8 +14,8 @@
 #include <stdexcept>
 
 #include "catalogue/format.h"
-#include "designer/ui/pictures.h"
-#include "designer/ui/tile_painter.h"
+#include "drawing/pictures.h"
+#include "drawing/tile_painter.h"
 #include "model/status.h"
 #include "ui/qt_text.h"
 

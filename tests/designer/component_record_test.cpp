@@ -1,4 +1,4 @@
-#include "designer/component_record.h"
+#include "project_io/component_record.h"
 
 #include <gtest/gtest.h>
 

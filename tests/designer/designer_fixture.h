@@ -6,15 +6,15 @@
 #include <functional>
 
 #include "designer/designer.h"
-#include "designer/file_index.h"
-#include "designer/memory_settings_store.h"
-#include "designer/project_files.h"
 #include "model/dialog_host.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
+#include "project_io/file_index.h"
+#include "project_io/project_files.h"
+#include "storage/memory_settings_store.h"
 #include "test_support.h"
 
 namespace voltaris::testing {

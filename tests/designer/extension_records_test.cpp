@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "catalogue/format.h"
-#include "designer/project_extension.h"
 #include "designer_fixture.h"
+#include "project_io/project_extension.h"
 
 namespace voltaris::testing {
 namespace {

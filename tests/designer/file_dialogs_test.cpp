@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "designer/file_index.h"
-#include "designer/new_file_presenter.h"
-#include "designer/project_lock.h"
-#include "designer/system_files_presenter.h"
+#include "designer/dialogs/new_file_presenter.h"
+#include "designer/dialogs/system_files_presenter.h"
+#include "project_io/file_index.h"
+#include "storage/project_lock.h"
 #include "test_support.h"
 
 namespace voltaris {

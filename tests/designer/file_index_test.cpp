@@ -1,4 +1,4 @@
-#include "designer/file_index.h"
+#include "project_io/file_index.h"
 
 #include <gtest/gtest.h>
 

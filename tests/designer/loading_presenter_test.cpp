@@ -1,4 +1,4 @@
-#include "designer/loading_presenter.h"
+#include "designer/dialogs/loading_presenter.h"
 
 #include <gtest/gtest.h>
 

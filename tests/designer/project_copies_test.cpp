@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <map>
 
-#include "designer/project_copies.h"
-#include "designer/project_file_argument.h"
-#include "designer/recent_projects.h"
 #include "designer_fixture.h"
+#include "storage/project_copies.h"
+#include "storage/project_file_argument.h"
+#include "storage/recent_projects.h"
 
 namespace voltaris::testing {
 namespace {

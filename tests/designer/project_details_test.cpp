@@ -3,8 +3,8 @@
 // extension section, and absent from the files of a project without them.
 #include <algorithm>
 
-#include "designer/project_extension.h"
 #include "designer_fixture.h"
+#include "project_io/project_extension.h"
 
 namespace voltaris::testing {
 namespace {

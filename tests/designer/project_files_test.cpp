@@ -3,10 +3,10 @@
 
 #include "catalogue/format.h"
 #include "catalogue/stream_string.h"
-#include "designer/loading_host.h"
-#include "designer/loading_presenter.h"
-#include "designer/project_extension.h"
+#include "designer/dialogs/loading_host.h"
+#include "designer/dialogs/loading_presenter.h"
 #include "designer_fixture.h"
+#include "project_io/project_extension.h"
 
 namespace voltaris::testing {
 namespace {

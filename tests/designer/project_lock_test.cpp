@@ -2,13 +2,7 @@
 // a second designer that opens read-only or not at all, and two processes
 // adding projects to one index at once.
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "catalogue/windows_api.h"
 #else
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,8 +13,8 @@
 #include <filesystem>
 #include <set>
 
-#include "designer/project_lock.h"
 #include "designer_fixture.h"
+#include "storage/project_lock.h"
 
 namespace voltaris::testing {
 namespace {

@@ -19,8 +19,8 @@
 #include <set>
 #include <sstream>
 
-#include "designer/recovery.h"
 #include "designer_fixture.h"
+#include "storage/recovery.h"
 
 namespace voltaris::testing {
 namespace {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "designer/recovery.h"
 #include "designer_fixture.h"
+#include "storage/recovery.h"
 
 namespace voltaris::testing {
 namespace {

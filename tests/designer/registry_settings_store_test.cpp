@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "designer/registry_settings_store.h"
+#include "storage/registry_settings_store.h"
 
 namespace voltaris {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "catalogue/byte_stream.h"
-#include "designer/report_file.h"
+#include "project_io/report_file.h"
 #include "test_support.h"
 
 namespace voltaris {

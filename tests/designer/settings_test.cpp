@@ -3,9 +3,9 @@
 
 #include <tuple>
 
-#include "designer/memory_settings_store.h"
-#include "designer/options_presenter.h"
-#include "designer/settings_store.h"
+#include "designer/dialogs/options_presenter.h"
+#include "storage/memory_settings_store.h"
+#include "storage/settings_store.h"
 
 namespace voltaris {
 namespace {

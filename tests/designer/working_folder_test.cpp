@@ -1,7 +1,7 @@
 // The first start of the installed designer: the working folder, its Data
 // folder with the example projects and the supply palette, made once and
 // never made again over the user's own files.
-#include "designer/working_folder.h"
+#include "storage/working_folder.h"
 
 #include <filesystem>
 

@@ -3,7 +3,7 @@
 // parts and the report as the report window shows it.
 #include "document/document.h"
 #include "catalogue/format.h"
-#include "document/designer_document.h"
+#include "designer/designer_document.h"
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "tests/designer/designer_fixture.h"

@@ -13,7 +13,7 @@
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/report_window.h"
 #include "main_window_support.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {

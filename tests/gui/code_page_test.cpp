@@ -13,7 +13,7 @@
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/system_files_dialog.h"
 #include "main_window_support.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 #include "ui/code_page_validator.h"
 
 namespace voltaris::testing {

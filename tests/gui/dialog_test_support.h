@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "designer/message_sink.h"
+#include "designer/dialogs/message_sink.h"
 
 namespace voltaris::testing {
 

@@ -9,10 +9,10 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 
+#include "designer/designer_document.h"
 #include "designer/ui/document_commands.h"
 #include "designer/ui/project_details_dialog.h"
 #include "designer/ui/report_window.h"
-#include "document/designer_document.h"
 #include "document/ui/document_painter.h"
 #include "main_window_support.h"
 

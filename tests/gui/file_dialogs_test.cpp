@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "catalogue/catalogue.h"
-#include "designer/file_index.h"
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/system_files_dialog.h"
 #include "dialog_test_support.h"
+#include "project_io/file_index.h"
 
 namespace voltaris {
 

@@ -14,7 +14,7 @@
 #include "designer/ui/loading_dialog.h"
 #include "main_window_support.h"
 #include "model/psu_clone.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris::testing {
 

@@ -19,7 +19,7 @@
 #include "model/control_panel.h"
 #include "model/panel_network.h"
 #include "model/settings.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris {
 namespace {

@@ -15,7 +15,6 @@
 #include <QToolButton>
 #include <memory>
 
-#include "designer/memory_settings_store.h"
 #include "designer/ui/canvas_view.h"
 #include "designer/ui/main_window.h"
 #include "designer/ui/new_file_dialog.h"
@@ -25,6 +24,7 @@
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/settings.h"
+#include "storage/memory_settings_store.h"
 
 namespace voltaris::testing {
 

@@ -11,11 +11,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "designer/memory_settings_store.h"
-#include "designer/options_presenter.h"
+#include "designer/dialogs/options_presenter.h"
 #include "designer/ui/options_dialog.h"
 #include "designer/ui/report_window.h"
 #include "dialog_test_support.h"
+#include "storage/memory_settings_store.h"
 
 namespace voltaris {
 

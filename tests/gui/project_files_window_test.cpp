@@ -10,10 +10,10 @@
 
 #include <QTreeWidget>
 
-#include "designer/project_file_argument.h"
 #include "designer/ui/project_name_dialog.h"
 #include "designer/ui/system_files_dialog.h"
 #include "main_window_support.h"
+#include "storage/project_file_argument.h"
 
 namespace voltaris {
 

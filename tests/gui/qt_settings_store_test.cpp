@@ -6,8 +6,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "designer/settings_store.h"
 #include "designer/ui/qt_settings_store.h"
+#include "storage/settings_store.h"
 
 namespace voltaris {
 

@@ -8,9 +8,9 @@
 
 #include <QTreeWidget>
 
-#include "designer/recovery.h"
 #include "designer/ui/system_files_dialog.h"
 #include "main_window_support.h"
+#include "storage/recovery.h"
 
 namespace voltaris {
 

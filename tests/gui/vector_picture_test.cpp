@@ -11,10 +11,10 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include "designer/ui/pictures.h"
-#include "designer/ui/tile_painter.h"
-#include "designer/ui/vector_picture.h"
-#include "designer/ui/windows_icon.h"
+#include "drawing/pictures.h"
+#include "drawing/tile_painter.h"
+#include "drawing/vector_picture.h"
+#include "drawing/windows_icon.h"
 
 namespace voltaris::testing {
 

@@ -15,7 +15,7 @@
 #include "model/psu.h"
 #include "model/psu_clone.h"
 #include "model/settings.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris::testing {
 

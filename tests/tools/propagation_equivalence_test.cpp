@@ -17,7 +17,7 @@
 #include "model/psu.h"
 #include "model/psu_clone.h"
 #include "model/settings.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
 #include "tests/tools/shown_state.h"
 
 namespace voltaris {

@@ -14,9 +14,9 @@
 #include <sstream>
 
 #include "catalogue/code_page.h"
-#include "designer/project_files.h"
-#include "designer/report_file.h"
 #include "document/document.h"
+#include "project_io/project_files.h"
+#include "project_io/report_file.h"
 #include "tests/designer/test_support.h"
 
 namespace voltaris {

@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "designer/project_files.h"
 #include "model/dialog_host.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/project_context.h"
 #include "model/psu.h"
-#include "model/vududa.h"
+#include "model/toolbar_device.h"
+#include "project_io/project_files.h"
 #include "tools/project_json.h"
 
 namespace voltaris {

@@ -9,11 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "designer/project_files.h"
 #include "model/advice.h"
 #include "model/net_device.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
+#include "project_io/project_files.h"
 
 namespace voltaris {
 namespace {

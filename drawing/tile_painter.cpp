@@ -1,0 +1,87 @@
+#include "drawing/tile_painter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+
+#include "drawing/pictures.h"
+#include "ui/qt_text.h"
+
+static void InitDesignerResources() { Q_INIT_RESOURCE(resources); }
+
+namespace voltaris {
+
+namespace {
+
+void DrawPictureAt(QPainter& painter, const QString& folder, const std::string& name, const QRect& target,
+                   TPictureMode pictures) {
+  if (pictures.Vector) {
+    DrawPicture(painter, folder, name, QRectF(target));
+    return;
+  }
+  const QPixmap picture = Picture(folder, name, target.size(), pictures.PixelRatio);
+  if (!picture.isNull()) painter.drawPixmap(target.topLeft(), picture);
+}
+
+}  // namespace
+
+void InitPictureResources() { InitDesignerResources(); }
+
+void PaintTile(QPainter& painter, const TTileLook& look, QPointF at, const QFont& font, TPictureMode pictures) {
+  painter.save();
+  painter.translate(at);
+  const int w = look.Width;
+  const int h = look.Height;
+  painter.fillRect(QRect(0, 0, w, h), ToQColor(look.Color));
+
+  if (!look.Picture.empty()) DrawPictureAt(painter, ":/devices", look.Picture, QRect(0, 0, w, h), pictures);
+  if (!look.StatusImage.empty())
+    DrawPictureAt(painter, ":/status", look.StatusImage, QRect(w - 18, h - 18, 14, 14), pictures);
+
+  if (look.NetworkBlock) {
+    // The block's outline, then its labels.
+    painter.setPen(QColor(150, 140, 120));
+    painter.drawRect(0, 0, w - 1, h - 1);
+    painter.setPen(Qt::black);
+    // The block is narrow: the labels in the tile's own type share the
+    // largest size at which the widest of them still fits.
+    QFont own = font;
+    const int room = w - 2;
+    auto widest = [&](const QFont& type) {
+      int result = 0;
+      for (const TTileLabel& label : look.Labels) {
+        if (label.Visible && label.PointSize == 0) {
+          result = std::max(result, label.Left + QFontMetrics(type).horizontalAdvance(ToQString(label.Text)));
+        }
+      }
+      return result;
+    };
+    while (widest(own) > room && own.pointSizeF() > 6) own.setPointSizeF(own.pointSizeF() - 0.5);
+    for (const TTileLabel& label : look.Labels) {
+      if (!label.Visible || label.Text.empty()) continue;
+      QFont type = own;
+      if (label.PointSize > 0) type.setPointSize(label.PointSize);
+      type.setBold(label.Bold);
+      painter.setFont(type);
+      painter.drawText(QRect(label.Left, label.Top, room - label.Left, h - label.Top), Qt::AlignLeft | Qt::AlignTop,
+                       ToQString(label.Text));
+    }
+  }
+  painter.restore();
+}
+
+void PaintWire(QPainter& painter, const TWire& wire) {
+  const QRect bounds(wire.Left, wire.Top, wire.Width, wire.Height);
+  painter.save();
+  painter.setClipRect(bounds, Qt::IntersectClip);
+  painter.setPen(QPen(ToQColor(wire.Pen), 1));
+  painter.drawLine(wire.Left + wire.X1, wire.Top + wire.Y1, wire.Left + wire.X2, wire.Top + wire.Y2);
+  if (!wire.Label.empty()) {
+    const QPoint at(wire.Left + wire.LabelX, wire.Top + wire.LabelY);
+    painter.drawText(QRect(at, bounds.bottomRight()), Qt::AlignLeft | Qt::AlignTop, ToQString(wire.Label));
+  }
+  painter.restore();
+}
+
+}  // namespace voltaris

@@ -1,0 +1,633 @@
+#include "project_io/project_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <utility>
+
+#ifdef _WIN32
+#include "catalogue/windows_api.h"
+#elif __has_include(<fcntl.h>) && __has_include(<unistd.h>)
+#include <fcntl.h>
+#include <unistd.h>
+#define VOLTARIS_HAVE_FSYNC 1
+#endif
+
+#include "catalogue/format.h"
+#include "model/net_device.h"
+#include "model/panel_network.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
+#include "project_io/project_extension.h"
+
+namespace voltaris {
+
+namespace fs = std::filesystem;
+
+std::string ProjectPath(const std::string& dataDir, const std::string& fileName, const std::string& extension) {
+  return dataDir + "/" + fileName + extension;
+}
+
+void WriteSettingsHeader(TStream& stream, const TSettings& settings) {
+  stream.WriteInt32(settings.SystemStandard);
+  stream.WriteInt32(settings.AlarmPeriod);
+  stream.WriteInt32(settings.CableRun);
+  stream.WriteDouble(settings.CableImpedance);
+  stream.WriteDouble(settings.BatteryFactor);
+  stream.WriteBool(settings.ShowLength);
+}
+
+TSettings ReadSettingsHeader(TStream& stream) {
+  TSettings settings;
+  settings.SystemStandard = stream.ReadInt32();
+  settings.AlarmPeriod = stream.ReadInt32();
+  settings.CableRun = stream.ReadInt32();
+  settings.CableImpedance = stream.ReadDouble();
+  settings.BatteryFactor = stream.ReadDouble();
+  settings.ShowLength = stream.ReadBool();
+  return settings;
+}
+
+namespace {
+
+// The caption labels of a panel network block, as child records.
+void AddLabelRecords(TComponentRecord& record, const TPanelNetwork& network) {
+  // Nominal sizes: the labels size themselves to their text when shown.
+  for (size_t i = 0; i < network.Labels.size(); ++i) {
+    const TTileLabel& label = network.Labels[i];
+    TComponentRecord child;
+    child.ClassName = "TLabel";
+    child.Add("Left", TPropertyValue::Integer(label.Left));
+    child.Add("Top", TPropertyValue::Integer(label.Top));
+    child.Add("Width", TPropertyValue::Integer(i == TPanelNetwork::NameLabel ? 100 : 108));
+    child.Add("Height", TPropertyValue::Integer(i == TPanelNetwork::NameLabel ? 20 : 13));
+    if (!label.Text.empty()) child.Add("Caption", TPropertyValue::String(label.Text));
+    if (label.Bold) {
+      child.Add("Font.Height", TPropertyValue::Integer(-16));
+      child.Add("Font.Style", TPropertyValue::Set({"fsBold"}));
+      child.Add("ParentFont", TPropertyValue::Boolean(false));
+    }
+    if (!label.Visible) child.Add("Visible", TPropertyValue::Boolean(false));
+    record.Children.push_back(std::move(child));
+  }
+}
+
+// The charging current a load gives a supply (see RestoreUnstoredFigures):
+// from its battery and grade, or a new supply's while it has no battery.
+int32_t LoadedChargeCurrent(const TPowerModule& module) {
+  return module.BatteryIndex >= 0 ? StandAloneChargeCurrent(module.BatteryCapacity, module.GetGrade())
+                                  : PanelOptsTable[RemotePsuPanelType].ChargeCurrent;
+}
+
+// The figures the tile records lack, each only where a load without the
+// section would not give it back: every network device's data cable (a load
+// gives it the cable run), every supply's charging current, the order of
+// every tile's children (a load wires them in save order), and the control
+// panel's supply palette (a load starts from the palette file).
+TProjectExtension CollectExtension(const TSettings& settings, const TControlPanel& panel, const TCanvas& canvas) {
+  const double loadedDataCable = static_cast<double>(settings.CableRun);
+  TProjectExtension extension;
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const TNetDevice* device = tiles[i]->AsNetDevice();
+    // Compared bit for bit, so that what is read back saves the same bytes.
+    if (device && std::memcmp(&device->NetCableLength, &loadedDataCable, sizeof(double)) != 0)
+      extension.DataCableLengths.push_back({static_cast<int32_t>(i), device->NetCableLength});
+  }
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get());
+    if (psu && psu->Module.ChargeCurrent != LoadedChargeCurrent(psu->Module))
+      extension.ChargeCurrents.push_back({static_cast<int32_t>(i), psu->Module.ChargeCurrent});
+  }
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const std::vector<TNetDevice*>& children = tiles[i]->Children;
+    const bool inSaveOrder = std::is_sorted(children.begin(), children.end(),
+                                            [](const TNetDevice* a, const TNetDevice* b) {
+                                              return a->SaveIndex < b->SaveIndex;
+                                            });
+    if (inSaveOrder) continue;
+    TChildOrder order{static_cast<int32_t>(i), {}};
+    for (const TNetDevice* child : children) order.Children.push_back(child->SaveIndex);
+    extension.ChildOrders.push_back(std::move(order));
+  }
+  extension.Details = canvas.Context().Details;
+  const bool paletteFits = std::all_of(panel.Colours.begin(), panel.Colours.end(),
+                                       [](const std::string& colour) { return colour.size() <= 255; });
+  if (panel.Colours != canvas.Context().Palette && paletteFits) {
+    extension.HasPalette = true;
+    extension.Palette = panel.Colours;
+  }
+  return extension;
+}
+
+}  // namespace
+
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size(); ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
+  TStream dat;
+  TStream pjx;
+  WriteSettingsHeader(dat, settings);
+  panel.WriteRecord(dat);
+  for (const auto& tile : tiles) {
+    TComponentRecord record = TileRecord(tile->ClassName(), tile->Name(),
+                                         {tile->Left(), tile->Top(), tile->Width(), tile->Height()}, tile->Hint());
+    if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile.get())) AddLabelRecords(record, *network);
+    WriteComponentRecord(pjx, record);
+    tile->WriteRecord(dat);
+  }
+  WriteProjectExtension(dat, CollectExtension(settings, panel, canvas));
+  return {dat.TakeBytes(), pjx.TakeBytes()};
+}
+
+namespace {
+
+class TRealFileSystem : public IProjectFileSystem {
+ public:
+  void CreateDirectories(const std::string& path) override {
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (error) throw FileError(path + ": cannot create the directory (" + error.message() + ")");
+  }
+  bool Exists(const std::string& path) override {
+    std::error_code error;
+    return fs::exists(path, error);
+  }
+  void WriteFile(const std::string& path, const TBytes& bytes) override {
+    TStream(bytes).SaveToFile(path);
+#ifdef _WIN32
+    // On the disk before it takes the project's name, as below; the file is
+    // named in the system's code page, as the C library opened it.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file) != 0;
+    const std::error_code error(static_cast<int>(GetLastError()), std::system_category());
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!flushed) throw FileError(path + ": cannot write the file to the disk (" + error.message() + ")");
+#elif defined(VOLTARIS_HAVE_FSYNC)
+    // On the disk before it takes the project's name: after a power failure
+    // the renamed file must not turn out empty.
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+      const std::error_code error(errno, std::generic_category());
+      if (fd >= 0) ::close(fd);
+      throw FileError(path + ": cannot write the file to the disk (" + error.message() + ")");
+    }
+    ::close(fd);
+#endif
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error) throw FileError(to + ": cannot put the new file in place (" + error.message() + ")");
+  }
+  void Remove(const std::string& path) override {
+    std::error_code error;
+    fs::remove(path, error);
+  }
+};
+
+}  // namespace
+
+IProjectFileSystem& RealFileSystem() {
+  static TRealFileSystem files;
+  return files;
+}
+
+TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fileName, const TSettings& settings,
+                               TControlPanel& panel, TCanvas& canvas, IProjectFileSystem& files) {
+  TProjectBytes bytes = WriteProject(settings, panel, canvas);
+  PlaceProjectFiles(dataDir, fileName, bytes, files);
+  return bytes;
+}
+
+void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, const TProjectBytes& bytes,
+                       IProjectFileSystem& files) {
+  files.CreateDirectories(dataDir);
+  const std::string dat = ProjectPath(dataDir, fileName, ".dat");
+  const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
+  const std::string datNew = dat + ".new", pjxNew = pjx + ".new";
+  const std::string datOld = dat + ".old", pjxOld = pjx + ".old";
+
+  // 1. Both new files complete beside the old ones.
+  try {
+    files.WriteFile(datNew, bytes.Dat);
+    files.WriteFile(pjxNew, bytes.Pjx);
+  } catch (...) {
+    files.Remove(datNew);
+    files.Remove(pjxNew);
+    throw;
+  }
+  // 2. The old files step aside, 3. the new ones take their names. Should
+  // any step fail, the old files are put back. Copies left by an earlier
+  // save that was cut off go first while both files are there: only this
+  // save's copies may be found under the ".old" names (see LoadProjectFiles).
+  const bool hadDat = files.Exists(dat), hadPjx = files.Exists(pjx);
+  if (hadDat && hadPjx) {
+    files.Remove(datOld);
+    files.Remove(pjxOld);
+  }
+  bool datMoved = false, pjxMoved = false, datPlaced = false;
+  try {
+    if (hadDat) {
+      files.Rename(dat, datOld);
+      datMoved = true;
+    }
+    if (hadPjx) {
+      files.Rename(pjx, pjxOld);
+      pjxMoved = true;
+    }
+    files.Rename(datNew, dat);
+    datPlaced = true;
+    files.Rename(pjxNew, pjx);
+  } catch (...) {
+    // Each step back on its own: one that fails must neither stop the others
+    // nor hide the error that made the save fail.
+    auto attempt = [](const std::function<void()>& step) {
+      try {
+        step();
+      } catch (...) {
+      }
+    };
+    if (datPlaced) attempt([&] { files.Remove(dat); });
+    if (datMoved) attempt([&] { files.Rename(datOld, dat); });
+    if (pjxMoved) attempt([&] { files.Rename(pjxOld, pjx); });
+    attempt([&] { files.Remove(datNew); });
+    attempt([&] { files.Remove(pjxNew); });
+    throw;
+  }
+  // 4. The saved project stands; the old copies go.
+  files.Remove(datOld);
+  files.Remove(pjxOld);
+}
+
+void RemoveProjectFiles(const std::string& dataDir, const std::string& fileName, IProjectFileSystem& files) {
+  for (const char* extension : {".dat", ".pjx"}) {
+    const std::string path = ProjectPath(dataDir, fileName, extension);
+    files.Remove(path);
+    files.Remove(path + ".old");
+    files.Remove(path + ".new");
+    if (files.Exists(path)) throw FileError(path + ": cannot delete the file");
+  }
+}
+
+namespace {
+
+// Names a tile in messages: "tile 7 (TVududa)".
+std::string TileName(size_t index, const TDevice& tile) { return Format("tile %d (%s)", index, tile.ClassName()); }
+
+// The layout: every record must be complete and name a tile class.
+std::vector<TComponentRecord> ReadLayout(const TBytes& pjxBytes, const std::string& pjxName) {
+  try {
+    TStream pjx(pjxBytes);
+    return ReadComponentRecords(pjx, TCanvas::TileClassNames());
+  } catch (const StreamError& error) {
+    throw FileError(pjxName + ": " + error.what());
+  }
+}
+
+// No two tiles share a name; tiles without one are not counted.
+void CheckNames(const std::vector<TComponentRecord>& records, const std::string& pjxName) {
+  std::set<std::string> names;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const std::string& name = records[i].Name;
+    if (!name.empty() && !names.insert(name).second)
+      throw FileError(
+          Format("%s: the name \"%s\" of record %d is already used by an earlier record", pjxName, name, i));
+  }
+}
+
+// A tile joins the panel that shows its figures: a network block as one of
+// its networks, a supply as one of its supplies.
+void TakeIntoPanel(TControlPanel& panel, TDevice& tile) {
+  if (auto* network = dynamic_cast<TPanelNetwork*>(&tile)) {
+    network->ControlPanel = &panel;
+    panel.Networks.push_back(network);
+  } else if (auto* psu = dynamic_cast<TPSU*>(&tile)) {
+    panel.AddPSU(psu);
+  }
+}
+
+// The figures that are not stored come from what is: the panel's charging
+// current from its type, every supply's from its battery and grade, and the
+// battery factor from the settings. A supply that never had a battery keeps
+// the charging current a new supply starts with, as it had when it was saved.
+void RestoreUnstoredFigures(TControlPanel& panel, const TSettings& stored) {
+  panel.Name = PanelOptsTable[panel.PanelType].Name;
+  panel.SetPanelType(panel.PanelType);
+  panel.SetBatteryFactor(stored.BatteryFactor);
+  for (TPSU* psu : panel.PSUs) {
+    if (psu->Module.BatteryIndex >= 0) psu->Module.UpdateChargeCurrent();
+  }
+}
+
+// Every figure from the loaded design. The stored network loads are worked
+// out again from the design itself, also where no drop reached them (a
+// network or supply left empty).
+void Recalculate(TControlPanel& panel) {
+  panel.RecalcNetworkLoad();
+  for (TPSU* psu : panel.PSUs) psu->RecalcLoad();
+  panel.Calculate();
+  for (TPSU* psu : panel.PSUs) psu->Module.Calculate();
+  for (TPSU* psu : panel.PSUs) psu->UpdateStatus();
+  panel.UpdateLowestNetworkGrade();
+}
+
+// Reads the ".dat" of a project whose layout has been read: the settings,
+// the control panel, the tiles' records in layout order and the links
+// between them, which count tiles in that order. Every step throws a
+// FileError that names the file and what is wrong in it.
+class TProjectReader {
+ public:
+  TProjectReader(const TBytes& datBytes, const std::string& datName, const std::string& pjxName)
+      : dat_(datBytes), datName_(datName), pjxName_(pjxName) {}
+
+  TSettings ReadSettings() {
+    try {
+      return ReadSettingsHeader(dat_);
+    } catch (const StreamError& error) {
+      throw FileError(datName_ + ": the file ends inside the settings (" + error.what() + ")");
+    }
+  }
+
+  void ReadControlPanel(TControlPanel& panel) {
+    try {
+      panel.ReadRecord(dat_);
+    } catch (const StreamError& error) {
+      throw FileError(datName_ + ": the control panel record is not sound (" + error.what() + ")");
+    }
+    if (!PanelOptsTable[panel.PanelType].IsPanel)
+      throw FileError(Format("%s: panel type %d (%s) is not a control panel", datName_, panel.PanelType,
+                             PanelOptsTable[panel.PanelType].Name));
+  }
+
+  // Every tile with its position, then its electrical record.
+  void CreateTiles(TProject& project, const std::vector<TComponentRecord>& records) {
+    for (size_t i = 0; i < records.size(); ++i) {
+      TDevice& tile = CreateTile(*project.Canvas, records[i], i);
+      ReadTileRecord(tile, i);
+      TakeIntoPanel(*project.ControlPanel, tile);
+      tiles_.push_back(&tile);
+    }
+  }
+
+  // The supply palette as it was saved: the supplies take their colours from
+  // it again (before clones and devices take theirs from the supplies).
+  void ApplyPalette(TControlPanel& panel) const {
+    if (!extension_.HasPalette) return;
+    panel.Colours = extension_.Palette;
+    for (size_t i = 0; i < panel.PSUs.size(); ++i) panel.PSUs[i]->SetColor(panel.PaletteColour(i));
+  }
+
+  // The company, engineer, customer, site address and notes, as saved.
+  void ApplyDetails(TProject& project) const { project.Context().Details = extension_.Details; }
+
+  // Charging currents that followed an earlier grade, as they were saved.
+  void ApplyChargeCurrents() const {
+    for (const TChargeCurrent& current : extension_.ChargeCurrents) {
+      auto* psu = static_cast<size_t>(current.Tile) < tiles_.size()
+                      ? dynamic_cast<TPSU*>(tiles_[static_cast<size_t>(current.Tile)])
+                      : nullptr;
+      if (!psu)
+        throw FileError(
+            Format("%s: the extension section gives a charging current to tile %d, which is not a power "
+                   "supply",
+                   datName_, current.Tile));
+      psu->Module.ChargeCurrent = current.Milliamps;
+    }
+  }
+
+  // Children in the order the user wired them, once the links are replayed:
+  // each list must hold exactly the children the links gave.
+  void ApplyChildOrders() const {
+    for (const TChildOrder& order : extension_.ChildOrders) {
+      TDevice* parent = static_cast<size_t>(order.Tile) < tiles_.size() ? tiles_[static_cast<size_t>(order.Tile)]
+                                                                        : nullptr;
+      std::vector<TNetDevice*> reordered;
+      if (parent) {
+        for (int32_t index : order.Children) {
+          const TDevice* tile = static_cast<size_t>(index) < tiles_.size() ? tiles_[static_cast<size_t>(index)]
+                                                                           : nullptr;
+          const auto found = std::find(parent->Children.begin(), parent->Children.end(), tile);
+          if (!tile || found == parent->Children.end() ||
+              std::find(reordered.begin(), reordered.end(), *found) != reordered.end())
+            break;
+          reordered.push_back(*found);
+        }
+      }
+      if (!parent || reordered.size() != parent->Children.size() || reordered.size() != order.Children.size())
+        throw FileError(Format("%s: the extension section gives tile %d an order of children it does not have",
+                               datName_, order.Tile));
+      parent->Children = std::move(reordered);
+      for (size_t k = 0; k < parent->Children.size(); ++k)
+        parent->SetChildPosition(*parent->Children[k], static_cast<int32_t>(k));
+    }
+  }
+
+  // A hint that does not show keeps the text the file gave it: that text is
+  // only the last one shown, which the recalculation's order of events need
+  // not repeat, and the file must read back to the same bytes.
+  void KeepHiddenHints(const std::vector<TComponentRecord>& records) const {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      if (!tiles_[i]->ShowHint()) tiles_[i]->SetHint(RecordHint(records[i]));
+    }
+  }
+
+  // The extension section, when one follows the tile records: its figures
+  // go to the tiles it names before any link is replayed, so that the cable
+  // runs are drawn with them.
+  void ReadExtension() {
+    if (!AtProjectExtension(dat_)) return;
+    TProjectExtension extension;
+    try {
+      extension = ReadProjectExtension(dat_);
+    } catch (const StreamError& error) {
+      throw FileError(datName_ + ": the extension section after the tile records is not sound (" + error.what() + ")");
+    }
+    readExtension_ = true;
+    extension_ = std::move(extension);
+    for (const TDataCableLength& cable : extension_.DataCableLengths) {
+      TNetDevice* device = nullptr;
+      if (static_cast<size_t>(cable.Tile) < tiles_.size())
+        device = tiles_[static_cast<size_t>(cable.Tile)]->AsNetDevice();
+      if (!device)
+        throw FileError(
+            Format("%s: the extension section gives a data-cable length to tile %d, which is not a "
+                   "network device of the %d tiles",
+                   datName_, cable.Tile, tiles_.size()));
+      device->NetCableLength = cable.Metres;
+    }
+  }
+
+  // Both files end together: data left in the ".dat" means the layout lost
+  // records (cut at a record's end), and loading it would silently drop tiles.
+  void CheckBothFilesEnd() const {
+    if (dat_.Remaining() > 0 && readExtension_)
+      throw FileError(Format("%s: %d bytes follow the extension section", datName_, dat_.Remaining()));
+    if (dat_.Remaining() > 0)
+      throw FileError(Format("%s: %d bytes follow the records of the %d tiles of %s, which may have lost tiles",
+                             datName_, dat_.Remaining(), tiles_.size(), pjxName_));
+  }
+
+  // Clones join their masters before any device is dropped on them.
+  void AttachClones() const {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      auto* clone = dynamic_cast<TPSUClone*>(tiles_[i]);
+      if (!clone) continue;
+      TDevice* master = TileAt(clone->MasterIndex, i, "master");
+      if (!master) continue;
+      auto* supply = dynamic_cast<TPSU*>(master);
+      if (!supply)
+        throw FileError(Format("%s: the master of %s is %s, which is not a power supply", datName_, TileName(i, *clone),
+                               TileName(static_cast<size_t>(clone->MasterIndex), *master)));
+      clone->AttachToMaster(*supply);
+    }
+  }
+
+  // The links, replayed as the user's drops in file order: the network
+  // parent first, then the supply. A link no drop could have made is an error.
+  void ReplayLinks() const {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+      auto* device = dynamic_cast<TNetDevice*>(tiles_[i]);
+      if (!device) continue;
+      DropOnNetwork(*device, i);
+      DropOnSupply(*device, i);
+    }
+  }
+
+ private:
+  // The tile of `record` (number `index` of the layout), at its place on the
+  // canvas with its hint and name.
+  TDevice& CreateTile(TCanvas& canvas, const TComponentRecord& record, size_t index) const {
+    TDevice* tile = canvas.CreateByClassName(record.ClassName);
+    if (!tile)
+      throw FileError(
+          Format("%s: record %d names the class %s, which is not a tile", pjxName_, index, record.ClassName));
+    try {
+      const TBounds bounds = RecordBounds(record);
+      CheckOnCanvas(bounds, index);
+      tile->SetBounds(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+      const std::string hint = RecordHint(record);
+      tile->SetHint(hint);
+      tile->SetShowHint(!hint.empty());
+    } catch (const StreamError& error) {
+      throw FileError(pjxName_ + ": " + error.what());
+    }
+    tile->SetName(record.Name);
+    return *tile;
+  }
+
+  // Every position the canvas can hold; beyond them the cable-run and grid
+  // arithmetic would overflow.
+  void CheckOnCanvas(const TBounds& bounds, size_t index) const {
+    if (bounds.Left < 0 || bounds.Top < 0 || bounds.Left > MaxCanvasPosition || bounds.Top > MaxCanvasPosition ||
+        bounds.Width < 0 || bounds.Height < 0 || bounds.Width > MaxTileSize || bounds.Height > MaxTileSize)
+      throw FileError(Format("%s: record %d places its tile at %d, %d with size %d x %d, off the canvas", pjxName_,
+                             index, bounds.Left, bounds.Top, bounds.Width, bounds.Height));
+  }
+
+  void ReadTileRecord(TDevice& tile, size_t index) {
+    try {
+      tile.ReadRecord(dat_);
+    } catch (const std::exception& error) {
+      throw FileError(Format("%s: the record of %s is not sound (%s)", datName_, TileName(index, tile), error.what()));
+    }
+  }
+
+  // The tile a stored link names, or none when the link is empty.
+  TDevice* TileAt(int32_t link, size_t from, const char* what) const {
+    if (link < 0) return nullptr;
+    if (static_cast<size_t>(link) >= tiles_.size())
+      throw FileError(Format("%s: the %s link %d of %s is beyond the %d tiles", datName_, what, link,
+                             TileName(from, *tiles_[from]), tiles_.size()));
+    return tiles_[static_cast<size_t>(link)];
+  }
+
+  // The device (tile `index`) dropped on the network it is wired to, which
+  // must be a network object not hanging behind the device itself.
+  void DropOnNetwork(TNetDevice& device, size_t index) const {
+    TDevice* target = TileAt(device.SavedParent, index, "network");
+    if (!target) return;
+    auto* parent = dynamic_cast<TNetwork*>(target);
+    if (!parent)
+      throw FileError(Format("%s: %s is wired to %s, which is not a network object", datName_, TileName(index, device),
+                             TileName(static_cast<size_t>(device.SavedParent), *target)));
+    if (parent == &device || parent->DependsOn(&device))
+      throw FileError(Format("%s: %s is wired behind itself", datName_, TileName(index, device)));
+    parent->DragDropHandler(&device, 0, 0);
+  }
+
+  // The device (tile `index`) dropped on the supply that powers it.
+  void DropOnSupply(TNetDevice& device, size_t index) const {
+    TDevice* target = TileAt(device.SavedSupply, index, "supply");
+    if (!target) return;
+    if (!dynamic_cast<TPSUBase*>(target))
+      throw FileError(Format("%s: %s is powered by %s, which is not a power supply", datName_, TileName(index, device),
+                             TileName(static_cast<size_t>(device.SavedSupply), *target)));
+    target->DragDropHandler(&device, 0, 0);
+  }
+
+  TStream dat_;
+  const std::string& datName_;
+  const std::string& pjxName_;
+  std::vector<TDevice*> tiles_;  // in layout order, which the links count in
+  bool readExtension_ = false;
+  TProjectExtension extension_;
+};
+
+}  // namespace
+
+TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::string& datName,
+                     const std::string& pjxName, TSettings& settings, const TStringList& palette) {
+  const std::vector<TComponentRecord> records = ReadLayout(pjxBytes, pjxName);
+  CheckNames(records, pjxName);
+  TProjectReader reader(datBytes, datName, pjxName);
+  const TSettings stored = reader.ReadSettings();
+  // New network devices take their cable run and impedance from the project's settings.
+  TProject project(stored, palette);
+  reader.ReadControlPanel(*project.ControlPanel);
+  reader.CreateTiles(project, records);
+  reader.ReadExtension();
+  reader.CheckBothFilesEnd();
+  reader.ApplyDetails(project);
+  RestoreUnstoredFigures(*project.ControlPanel, stored);
+  reader.ApplyChargeCurrents();
+  reader.ApplyPalette(*project.ControlPanel);
+  reader.AttachClones();
+  reader.ReplayLinks();
+  reader.ApplyChildOrders();
+  Recalculate(*project.ControlPanel);
+  reader.KeepHiddenHints(records);
+  settings = stored;
+  return project;
+}
+
+TProjectBytes ReadProjectBytes(const std::string& dataDir, const std::string& fileName, std::string* datName,
+                               std::string* pjxName) {
+  std::string dat = ProjectPath(dataDir, fileName, ".dat");
+  std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
+  // A save cut off (a crash, a power failure) after the previous files
+  // stepped aside and before both new ones took their names leaves a name
+  // missing; the previous project is then whole under the ".old" names.
+  IProjectFileSystem& files = RealFileSystem();
+  if ((!files.Exists(dat) || !files.Exists(pjx)) && (files.Exists(dat + ".old") || files.Exists(pjx + ".old"))) {
+    if (files.Exists(dat + ".old")) dat += ".old";
+    if (files.Exists(pjx + ".old")) pjx += ".old";
+  }
+  TStream pjxFile = TStream::LoadFromFile(pjx);
+  TStream datFile = TStream::LoadFromFile(dat);
+  if (datName) *datName = dat;
+  if (pjxName) *pjxName = pjx;
+  return {datFile.TakeBytes(), pjxFile.TakeBytes()};
+}
+
+TProject LoadProjectFiles(const std::string& dataDir, const std::string& fileName, TSettings& settings,
+                          const TStringList& palette) {
+  std::string dat, pjx;
+  const TProjectBytes bytes = ReadProjectBytes(dataDir, fileName, &dat, &pjx);
+  return ReadProject(bytes.Dat, bytes.Pjx, dat, pjx, settings, palette);
+}
+
+}  // namespace voltaris

@@ -1,0 +1,421 @@
+#include "storage/recovery.h"
+
+#ifdef _WIN32
+#include "catalogue/windows_api.h"
+#endif
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <sstream>
+#include <utility>
+
+#include "catalogue/format.h"
+#include "project_io/file_index.h"
+#include "project_io/project_extension.h"
+
+namespace voltaris {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// When `path` was last written; `error` tells when that cannot be read.
+fs::file_time_type LastWriteTime(const std::string& path, std::error_code& error) {
+#ifdef _WIN32
+  // To the 100 ns the file system keeps: the standard library reads whole
+  // seconds there, too coarse to tell a save from the copy just before it.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0) {
+    error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return {};
+  }
+  error.clear();
+  const uint64_t ticks = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  constexpr uint64_t From1601To1970 = 116444736000000000;  // in 100 ns
+  const std::chrono::duration<int64_t, std::ratio<1, 10000000>> since1970(static_cast<int64_t>(ticks - From1601To1970));
+  return fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(since1970));
+#else
+  return fs::last_write_time(path, error);
+#endif
+}
+
+constexpr const char* ManifestHeading = "Voltaris recovery copy 1";
+
+std::string Hex64(uint64_t value) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string text(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4) text[static_cast<size_t>(i)] = digits[value & 15];
+  return text;
+}
+
+// FNV-1a: a stable key of a folder's path, the same in every run.
+uint64_t PathKey(const std::string& path) {
+  uint64_t hash = 1469598103934665603ULL;
+  for (const char c : path) {
+    hash ^= static_cast<uint8_t>(c);
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+std::string WithoutBreaks(std::string text) {
+  std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
+  return text;
+}
+
+uint32_t CrcOf(const TBytes& bytes) { return Crc32(bytes.data(), bytes.size()); }
+
+std::string GenerationPath(const std::string& folder, uint64_t generation, const char* extension) {
+  return folder + "/" + std::to_string(generation) + extension;
+}
+
+TBytes ReadAll(const std::string& path) { return TStream::LoadFromFile(path).TakeBytes(); }
+
+bool ParseNumber(const std::string& text, uint64_t& value) {
+  if (text.empty() || text.size() > 20) return false;
+  value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string RecoveryRoot(const std::string& workingDir) { return workingDir + "/" + RecoveryFolderName; }
+
+std::string RecoveryFolder(const std::string& root, const std::string& dataDir, const std::string& fileName) {
+  return root + "/" + fileName + "-" + Hex64(PathKey(dataDir));
+}
+
+std::string ManifestText(const TRecoveryManifest& manifest) {
+  const TRecoveryInfo& info = manifest.Info;
+  std::ostringstream text;
+  text << ManifestHeading << "\n"
+       << "folder=" << WithoutBreaks(info.DataDir) << "\n"
+       << "project=" << WithoutBreaks(info.FileName) << "\n"
+       << "site=" << WithoutBreaks(info.SiteRef) << "\n"
+       << "panel=" << WithoutBreaks(info.PanelTypeName) << "\n"
+       << "pending=" << (info.PendingIndexEntry ? 1 : 0) << "\n"
+       << "unlisted=" << (info.Unlisted ? 1 : 0) << "\n"
+       << "written=" << info.WrittenAt << "\n"
+       << "generation=" << manifest.Generation << "\n"
+       << "dat=" << manifest.DatSize << " " << manifest.DatCrc << "\n"
+       << "pjx=" << manifest.PjxSize << " " << manifest.PjxCrc << "\n";
+  return text.str();
+}
+
+TRecoveryManifest ParseManifest(const std::string& text, const std::string& name) {
+  auto bad = [&name](const std::string& what) { return FileError(name + ": " + what); };
+  std::istringstream lines(text);
+  std::string line;
+  if (!std::getline(lines, line) || line != ManifestHeading) throw bad("not a recovery manifest");
+  TRecoveryManifest manifest;
+  TRecoveryInfo& info = manifest.Info;
+  unsigned seen = 0;
+  auto number = [&](const std::string& key, const std::string& value) {
+    uint64_t parsed = 0;
+    if (!ParseNumber(value, parsed)) throw bad("the " + key + " is not a number");
+    return parsed;
+  };
+  auto sizeAndCrc = [&](const std::string& key, const std::string& value, uint32_t& size, uint32_t& crc) {
+    const size_t space = value.find(' ');
+    if (space == std::string::npos) throw bad("the " + key + " line is not sound");
+    const uint64_t parsedSize = number(key, value.substr(0, space));
+    const uint64_t parsedCrc = number(key, value.substr(space + 1));
+    if (parsedSize > UINT32_MAX || parsedCrc > UINT32_MAX) throw bad("the " + key + " line is not sound");
+    size = static_cast<uint32_t>(parsedSize);
+    crc = static_cast<uint32_t>(parsedCrc);
+  };
+  while (std::getline(lines, line)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) throw bad("a line is not sound");
+    const std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+    if (key == "folder") {
+      info.DataDir = value, seen |= 1;
+    } else if (key == "project") {
+      info.FileName = value, seen |= 2;
+    } else if (key == "site") {
+      info.SiteRef = value, seen |= 4;
+    } else if (key == "panel") {
+      info.PanelTypeName = value, seen |= 8;
+    } else if (key == "pending") {
+      info.PendingIndexEntry = number(key, value) != 0, seen |= 16;
+    } else if (key == "unlisted") {
+      info.Unlisted = number(key, value) != 0, seen |= 32;
+    } else if (key == "written") {
+      const uint64_t written = number(key, value);
+      if (written > static_cast<uint64_t>(INT64_MAX)) throw bad("the time is not sound");
+      info.WrittenAt = static_cast<int64_t>(written), seen |= 64;
+    } else if (key == "generation") {
+      manifest.Generation = number(key, value), seen |= 128;
+    } else if (key == "dat") {
+      sizeAndCrc(key, value, manifest.DatSize, manifest.DatCrc), seen |= 256;
+    } else if (key == "pjx") {
+      sizeAndCrc(key, value, manifest.PjxSize, manifest.PjxCrc), seen |= 512;
+    } else {
+      throw bad("unknown line \"" + key + "\"");
+    }
+  }
+  if (seen != 1023) throw bad("the manifest is cut short");
+  if (!IsValidFileName(info.FileName)) throw bad("the project's name is not sound");
+  if (manifest.Generation == 0) throw bad("the generation is not sound");
+  return manifest;
+}
+
+void WriteRecoveryCopy(const std::string& folder, const TRecoveryInfo& info, const TProjectBytes& bytes,
+                       uint64_t generation, IProjectFileSystem& files) {
+  files.CreateDirectories(folder);
+  const std::string dat = GenerationPath(folder, generation, ".dat");
+  const std::string pjx = GenerationPath(folder, generation, ".pjx");
+  const std::string manifestPath = folder + "/" + RecoveryManifestName;
+  const std::string manifestNew = manifestPath + ".new";
+  TRecoveryManifest manifest{info,
+                             generation,
+                             static_cast<uint32_t>(bytes.Dat.size()),
+                             static_cast<uint32_t>(bytes.Pjx.size()),
+                             CrcOf(bytes.Dat),
+                             CrcOf(bytes.Pjx)};
+  const std::string text = ManifestText(manifest);
+  try {
+    files.WriteFile(dat, bytes.Dat);
+    files.WriteFile(pjx, bytes.Pjx);
+    files.WriteFile(manifestNew, TBytes(text.begin(), text.end()));
+    files.Rename(manifestNew, manifestPath);
+  } catch (...) {
+    files.Remove(manifestNew);
+    files.Remove(dat);
+    files.Remove(pjx);
+    throw;
+  }
+  // The manifest names the new generation: every older one may go.
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    const std::string stem = entry.path().stem().string();
+    uint64_t number = 0;
+    if (ParseNumber(stem, number) && number != generation) files.Remove(entry.path().string());
+  }
+}
+
+uint64_t RecoveryGeneration(const std::string& folder) {
+  const std::string path = folder + "/" + RecoveryManifestName;
+  try {
+    if (!fs::exists(path)) return 0;
+    const TBytes bytes = ReadAll(path);
+    return ParseManifest(std::string(bytes.begin(), bytes.end()), path).Generation;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
+  const std::string manifestPath = folder + "/" + RecoveryManifestName;
+  const TBytes manifestBytes = ReadAll(manifestPath);
+  const TRecoveryManifest manifest = ParseManifest(std::string(manifestBytes.begin(), manifestBytes.end()),
+                                                   manifestPath);
+  TRecoveryCopy copy;
+  copy.Folder = folder;
+  copy.Info = manifest.Info;
+  copy.Generation = manifest.Generation;
+  auto read = [&](const char* extension, uint32_t size, uint32_t crc) {
+    const std::string path = GenerationPath(folder, manifest.Generation, extension);
+    TBytes bytes = ReadAll(path);
+    if (bytes.size() != size)
+      throw FileError(path + ": the file was cut or changed (its size is not the one recorded)");
+    if (CrcOf(bytes) != crc) throw FileError(path + ": the file was changed (its checksum is not the one recorded)");
+    return bytes;
+  };
+  copy.Bytes.Dat = read(".dat", manifest.DatSize, manifest.DatCrc);
+  copy.Bytes.Pjx = read(".pjx", manifest.PjxSize, manifest.PjxCrc);
+  return copy;
+}
+
+void RemoveRecoveryCopy(const std::string& folder, IProjectFileSystem& files) {
+  std::error_code error;
+  if (!fs::is_directory(folder, error)) return;
+  // The manifest first: a copy cut off half-way through its removal is no
+  // longer offered.
+  files.Remove(folder + "/" + RecoveryManifestName);
+  std::vector<std::string> left;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) left.push_back(entry.path().string());
+  for (const std::string& path : left) files.Remove(path);
+  files.Remove(folder);
+  if (fs::exists(folder, error)) throw FileError(folder + ": cannot remove the recovery copy");
+}
+
+std::string KeepRecoveryCopyAside(const std::string& folder) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string aside = folder + ".unreadable-" + std::to_string(n);
+    std::error_code error;
+    if (fs::exists(aside, error)) continue;
+    fs::rename(folder, aside, error);
+    if (error) throw FileError(folder + ": cannot move the recovery copy aside (" + error.message() + ")");
+    return aside;
+  }
+  throw FileError(folder + ": cannot move the recovery copy aside (too many copies kept aside)");
+}
+
+std::vector<std::string> RecoveryFolders(const std::string& root) {
+  std::vector<std::string> folders;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_directory(error) || name.find(".unreadable-") != std::string::npos) continue;
+    // A folder without a manifest holds no copy: a first copy cut off before
+    // it was complete, or a removal cut off after the manifest went.
+    if (!fs::exists(entry.path() / RecoveryManifestName, error)) continue;
+    // Joined with "/" as the copy's folder was: on Windows the iterator's
+    // own separator would make the same folder look like another.
+    const bool endsInSeparator = !root.empty() && (root.back() == '/' || root.back() == '\\');
+    folders.push_back(root + (endsInSeparator ? "" : "/") + name);
+  }
+  std::sort(folders.begin(), folders.end());
+  return folders;
+}
+
+bool NewerThanProject(const TRecoveryCopy& copy) {
+  std::error_code error;
+  const fs::file_time_type copyTime = LastWriteTime(copy.Folder + "/" + RecoveryManifestName, error);
+  if (error) return false;
+  const TRecoveryInfo& info = copy.Info;
+  bool hasFiles = false;
+  for (const char* extension : {".dat", ".pjx"}) {
+    std::error_code missing;
+    const fs::file_time_type fileTime = LastWriteTime(ProjectPath(info.DataDir, info.FileName, extension), missing);
+    if (missing) continue;
+    hasFiles = true;
+    // A file written after the copy was saved after it. Equal times (a coarse
+    // clock) do not tell: the contents do.
+    if (fileTime > copyTime) return false;
+  }
+  if (!hasFiles) return true;
+  try {
+    const TProjectBytes saved = ReadProjectBytes(info.DataDir, info.FileName);
+    return !(saved.Dat == copy.Bytes.Dat && saved.Pjx == copy.Bytes.Pjx);
+  } catch (const std::exception&) {
+    return true;  // files that cannot be read: the copy is all there is
+  }
+}
+
+std::string LocalClockTime(int64_t secondsSince1970) {
+  const std::time_t when = static_cast<std::time_t>(secondsSince1970);
+  std::tm local{};
+#ifdef _WIN32
+  if (localtime_s(&local, &when) != 0) return "?";
+#else
+  if (!localtime_r(&when, &local)) return "?";
+#endif
+  return Format("%.2d:%.2d", local.tm_hour, local.tm_min);
+}
+
+std::string RecoveryQuestion(const TRecoveryInfo& info) {
+  return "Voltaris was not closed properly. Recover the unsaved changes to " + info.FileName + " from " +
+         LocalClockTime(info.WrittenAt) + "?";
+}
+
+// --- the writer ---
+
+TRecoveryWriter::TRecoveryWriter(Clock::duration interval, IProjectFileSystem& files)
+    : interval_(interval), files_(files), thread_([this] { Work(); }) {}
+
+TRecoveryWriter::~TRecoveryWriter() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+uint64_t TRecoveryWriter::Offer(const std::string& folder, const TRecoveryInfo& info, TProjectBytes bytes) {
+  uint64_t number = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    number = ++offered_;
+    pending_ = TPending{folder, info, std::move(bytes), number};
+  }
+  wake_.notify_all();
+  return number;
+}
+
+void TRecoveryWriter::Remove(const std::string& folder) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (pending_ && pending_->Folder == folder) pending_.reset();
+  idle_.wait(lock, [this] { return !writing_; });
+  // Under the lock: the thread cannot start another write meanwhile.
+  try {
+    RemoveRecoveryCopy(folder, files_);
+  } catch (const std::exception& failure) {
+    error_ = failure.what();
+  }
+}
+
+void TRecoveryWriter::Flush() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!pending_ && !writing_) return;
+  flushNow_ = true;
+  wake_.notify_all();
+  idle_.wait(lock, [this] { return !pending_ && !writing_; });
+  flushNow_ = false;
+}
+
+std::string TRecoveryWriter::TakeError() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::exchange(error_, std::string());
+}
+
+uint64_t TRecoveryWriter::Written() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return written_;
+}
+
+void TRecoveryWriter::SetOnWritten(std::function<void(uint64_t, const TProjectBytes&)> heard) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  onWritten_ = std::move(heard);
+}
+
+void TRecoveryWriter::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
+    if (stopping_) return;
+    // At most one copy per interval; a later offer replaces one waiting.
+    if (lastWrite_ && !flushNow_) {
+      const Clock::time_point due = *lastWrite_ + interval_;
+      if (wake_.wait_until(lock, due, [this] { return stopping_ || flushNow_ || !pending_; })) {
+        if (stopping_) return;
+        if (!pending_) continue;
+      }
+      if (!pending_) continue;
+    }
+    TPending job = std::move(*pending_);
+    pending_.reset();
+    job.Info.WrittenAt = static_cast<int64_t>(std::time(nullptr));
+    writing_ = true;
+    lock.unlock();
+    std::string failure;
+    try {
+      const uint64_t generation = RecoveryGeneration(job.Folder) + 1;
+      WriteRecoveryCopy(job.Folder, job.Info, job.Bytes, generation, files_);
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
+    lock.lock();
+    writing_ = false;
+    lastWrite_ = Clock::now();
+    if (failure.empty()) {
+      ++written_;
+      if (onWritten_) onWritten_(job.Number, job.Bytes);
+    } else {
+      error_ = failure;
+    }
+    idle_.notify_all();
+  }
+}
+
+}  // namespace voltaris
