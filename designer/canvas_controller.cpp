@@ -33,9 +33,19 @@ TCanvasController::TCanvasController(TDesigner& designer, IDesignerHost& host)
       host_(host),
       tilesChanged_([this](TCanvas&, const TCanvasEvent& event) { TilesChanged(event); }) {}
 
+void TCanvasController::CanvasCleared() {
+  networkAnchors_.clear();
+  selectedDevice_ = nullptr;
+}
+
+void TCanvasController::SetCanvasOrigin(int left, int top) {
+  canvasOffsetLeft_ = left;
+  canvasOffsetTop_ = top;
+}
+
 void TCanvasController::ForgetSupplies() {
-  SelectedDevice = nullptr;
-  PointedTiles.clear();
+  selectedDevice_ = nullptr;
+  pointedTiles_.clear();
   Select(nullptr);
   supplyClicks_.clear();
 }
@@ -51,9 +61,9 @@ void TCanvasController::TilesChanged(const TCanvasEvent& event) {
     return;
   }
   // The supply last right-clicked and the selected tile are forgotten when their tile goes.
-  if (SelectedDevice == event.Tile) SelectedDevice = nullptr;
-  if (SelectedTile == event.Tile) Select(nullptr);
-  std::erase(PointedTiles, event.Tile);
+  if (selectedDevice_ == event.Tile) selectedDevice_ = nullptr;
+  if (selectedTile_ == event.Tile) Select(nullptr);
+  std::erase(pointedTiles_, event.Tile);
   supplyClicks_.erase(event.Tile);
 }
 
@@ -66,15 +76,15 @@ void TCanvasController::WatchSupply(TDevice& tile) {
 }
 
 void TCanvasController::ShowCloneItems(int32_t panelType) {
-  CloneToVisible = panelType >= 12;
-  CloneItemVisible.fill(false);
-  CloneItemEnabled.fill(false);
-  if (CloneToVisible) {
-    CloneItemVisible[0] = CloneItemVisible[1] = true;
-    CloneItemEnabled[1] = true;
+  cloneToVisible_ = panelType >= 12;
+  cloneItemVisible_.fill(false);
+  cloneItemEnabled_.fill(false);
+  if (cloneToVisible_) {
+    cloneItemVisible_[0] = cloneItemVisible_[1] = true;
+    cloneItemEnabled_[1] = true;
     for (size_t i = 2; i < NetworkCountMax; ++i) {
-      CloneItemVisible[i] = panelType > 12;
-      CloneItemEnabled[i] = panelType > 12;
+      cloneItemVisible_[i] = panelType > 12;
+      cloneItemEnabled_[i] = panelType > 12;
     }
   }
 }
@@ -83,23 +93,23 @@ void TCanvasController::ShowCloneItems(int32_t panelType) {
 
 void TCanvasController::CreateNetworkAnchors(int count) {
   count = std::clamp(count, 0, NetworkCountMax);
-  NetLabelVisible.fill(false);
-  NetworkAnchors.clear();
+  netLabelVisible_.fill(false);
+  networkAnchors_.clear();
   for (int i = 0; i < count; ++i) {
-    NetworkAnchors.push_back(AnchorTop(i));
-    NetLabelVisible[static_cast<size_t>(i)] = true;
+    networkAnchors_.push_back(AnchorTop(i));
+    netLabelVisible_[static_cast<size_t>(i)] = true;
   }
   designer_.Notify(ChangedMenus);
 }
 
 void TCanvasController::ShowNetwork(int index) {
-  if (index < 0 || static_cast<size_t>(index) >= NetworkAnchors.size()) return;
-  ScrollInView(NetworkAnchors.front());
-  ScrollInView(NetworkAnchors[static_cast<size_t>(index)]);
+  if (index < 0 || static_cast<size_t>(index) >= networkAnchors_.size()) return;
+  ScrollInView(networkAnchors_.front());
+  ScrollInView(networkAnchors_[static_cast<size_t>(index)]);
   TControlPanel& panel = *designer_.ControlPanel();
   const int current = panel.CurrentNetwork;
-  if (current >= 0 && current < NetworkCountMax) CloneItemEnabled[static_cast<size_t>(current)] = true;
-  CloneItemEnabled[static_cast<size_t>(index)] = false;
+  if (current >= 0 && current < NetworkCountMax) cloneItemEnabled_[static_cast<size_t>(current)] = true;
+  cloneItemEnabled_[static_cast<size_t>(index)] = false;
   panel.CurrentNetwork = index;
   designer_.Notify(ChangedMenus);
 }
@@ -132,17 +142,17 @@ void TCanvasController::TidyTiles() {
 }
 
 void TCanvasController::CloneTo(int network) {
-  auto* psu = dynamic_cast<TPSU*>(SelectedDevice);
+  auto* psu = dynamic_cast<TPSU*>(selectedDevice_);
   if (!psu || !designer_.ProjectOpen || network < 0 || network >= NetworkCountMax) return;
   const size_t item = static_cast<size_t>(network);
-  if (!CloneToVisible || !CloneItemVisible[item] || !CloneItemEnabled[item]) return;
-  if (item >= NetworkAnchors.size()) return;
+  if (!cloneToVisible_ || !cloneItemVisible_[item] || !cloneItemEnabled_[item]) return;
+  if (item >= networkAnchors_.size()) return;
   // The clone lands where the supply was in the window, in the other section.
-  const int topInView = psu->Top() - ScrollTop;
+  const int topInView = psu->Top() - scrollTop_;
   designer_.RunCommand("Clone Supply", [&] {
     ShowNetwork(network);
     auto& clone = designer_.Canvas().Create<TPSUClone>();
-    clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + ScrollTop + psu->Height() / 2);
+    clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + scrollTop_ + psu->Height() / 2);
     clone.AttachToMaster(*psu);
   });
 }
@@ -151,34 +161,34 @@ void TCanvasController::CloneTo(int network) {
 
 void TCanvasController::ChooseDevice(int tool) {
   if (tool < 0 || tool >= NetDeviceTypeCount) return;
-  SelectedTool = tool;
-  PressMode = TPressMode::PlaceDevice;
-  HandCursor = true;
+  selectedTool_ = tool;
+  pressMode_ = TPressMode::PlaceDevice;
+  handCursor_ = true;
   designer_.StatusText = std::string("Place ") + NetBitOptsTable[static_cast<size_t>(tool)].Name;
   designer_.Notify(ChangedStatusText | ChangedLayout);
 }
 
-void TCanvasController::ChoosePSU() { PressMode = TPressMode::PlacePSU; }
+void TCanvasController::ChoosePSU() { pressMode_ = TPressMode::PlacePSU; }
 
 void TCanvasController::CanvasPress(int x, int y) {
   if (!designer_.ProjectOpen) return;
-  if (PressMode == TPressMode::PlaceDevice) {
+  if (pressMode_ == TPressMode::PlaceDevice) {
     PlaceDevice(x, y);
-  } else if (PressMode == TPressMode::PlacePSU) {
+  } else if (pressMode_ == TPressMode::PlacePSU) {
     PlacePSU(x, y);
   }
 }
 
 void TCanvasController::PlaceDevice(int x, int y) {
-  if (SelectedTool == -1) return;
-  const TNetBitOpts& tool = NetBitOptsTable[static_cast<size_t>(SelectedTool)];
+  if (selectedTool_ == -1) return;
+  const TNetBitOpts& tool = NetBitOptsTable[static_cast<size_t>(selectedTool_)];
   designer_.RunCommand(std::string("Place ") + tool.Name, [&] {
     auto& device = designer_.Canvas().Create<TVududa>();
     device.SetDeviceType(static_cast<uint8_t>(tool.Index));
     device.MoveCentreTo(x, y);
   });
-  SelectedTool = -1;
-  HandCursor = false;
+  selectedTool_ = -1;
+  handCursor_ = false;
   designer_.StatusText = TDesigner::SelectComponentText;
   designer_.Notify(ChangedStatusText | ChangedLayout);
 }
@@ -194,14 +204,14 @@ void TCanvasController::PlacePSU(int x, int y) {
 TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button, TShiftState shift, bool doubleClick) {
   if (button == TMouseButton::Left) {
     // A tile the user picks ends the pointing at a warning's tiles.
-    if (!PointedTiles.empty()) {
-      PointedTiles.clear();
+    if (!pointedTiles_.empty()) {
+      pointedTiles_.clear();
       designer_.Notify(ChangedSelection);
     }
     Select(&tile);
     // A device is placed on the empty canvas, never on a tile: say so.
-    if (PressMode == TPressMode::PlaceDevice && SelectedTool >= 0 && !doubleClick)
-      host_.ShowNotice(PlaceOnCanvasHint(SelectedTool));
+    if (pressMode_ == TPressMode::PlaceDevice && selectedTool_ >= 0 && !doubleClick)
+      host_.ShowNotice(PlaceOnCanvasHint(selectedTool_));
   }
   // A set-up dialog, a detach or a deletion changes the design: each is one
   // step of the undo history, whatever the dialog's closing button.
@@ -222,14 +232,14 @@ TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button
 }
 
 void TCanvasController::Select(TDevice* tile) {
-  if (SelectedTile == tile) return;
-  SelectedTile = tile;
+  if (selectedTile_ == tile) return;
+  selectedTile_ = tile;
   designer_.Notify(ChangedSelection);
 }
 
 void TCanvasController::DeleteSelected() {
-  if (!designer_.ProjectOpen || !SelectedTile || SelectedTile->FixedOnCanvas()) return;
-  TileMouseDown(*SelectedTile, TMouseButton::Left, TShiftState{.Ctrl = true}, false);
+  if (!designer_.ProjectOpen || !selectedTile_ || selectedTile_->FixedOnCanvas()) return;
+  TileMouseDown(*selectedTile_, TMouseButton::Left, TShiftState{.Ctrl = true}, false);
 }
 
 bool TCanvasController::DragOver(TDevice* target, TDevice& source) {
@@ -253,9 +263,9 @@ void TCanvasController::CanvasDrop(TDevice& source, int x, int y) {
 }
 
 void TCanvasController::PSURightClick(TDevice& psu) {
-  SelectedDevice = &psu;
+  selectedDevice_ = &psu;
   // Just below the supply's tile, in the window.
-  host_.ShowSupplyMenu(psu.Left() + CanvasOffsetLeft, psu.Top() + psu.Height() - ScrollTop + CanvasOffsetTop);
+  host_.ShowSupplyMenu(psu.Left() + canvasOffsetLeft_, psu.Top() + psu.Height() - scrollTop_ + canvasOffsetTop_);
 }
 
 std::vector<TDevice*> TCanvasController::DropTargets(TDevice& source) {
@@ -284,13 +294,13 @@ void TCanvasController::PointAtWarning(size_t line) {
   const TControlPanel* panel = designer_.ControlPanel();
   if (!designer_.ProjectOpen || !panel) return;
   std::vector<TDevice*> tiles = WarningTiles(*panel, line);
-  const bool again = line == pointedLine_ && !tiles.empty() && tiles == PointedTiles;
+  const bool again = line == pointedLine_ && !tiles.empty() && tiles == pointedTiles_;
   pointedNext_ = again ? (pointedNext_ + 1) % tiles.size() : 0;
   pointedLine_ = line;
-  PointedTiles = std::move(tiles);
+  pointedTiles_ = std::move(tiles);
   designer_.Notify(ChangedSelection);
-  if (PointedTiles.empty()) return;
-  TDevice& tile = *PointedTiles[pointedNext_];
+  if (pointedTiles_.empty()) return;
+  TDevice& tile = *pointedTiles_[pointedNext_];
   Select(&tile);
   ScrollTileInView(tile);
 }
@@ -305,30 +315,30 @@ void TCanvasController::ScrollTileInView(const TDevice& tile) {
 int TCanvasController::CanvasHeight() const {
   int height = 0;
   for (const auto& tile : designer_.Canvas().Tiles()) height = std::max(height, tile->Top() + tile->Height());
-  for (int anchor : NetworkAnchors) height = std::max(height, anchor + 1);
+  for (int anchor : networkAnchors_) height = std::max(height, anchor + 1);
   return height;
 }
 
-void TCanvasController::SetScroll(int top) { ScrollTop = std::clamp(top, 0, std::max(0, CanvasHeight() - ViewHeight)); }
+void TCanvasController::SetScroll(int top) { scrollTop_ = std::clamp(top, 0, std::max(0, CanvasHeight() - viewHeight_)); }
 
-void TCanvasController::SetViewHeight(int height) { ViewHeight = std::max(1, height); }
+void TCanvasController::SetViewHeight(int height) { viewHeight_ = std::max(1, height); }
 
 void TCanvasController::ScrollInView(int y) {
-  int top = ScrollTop;
+  int top = scrollTop_;
   if (y < top) {
     top = y;
-  } else if (y + 1 > top + ViewHeight) {
-    top = y + 1 - ViewHeight;
+  } else if (y + 1 > top + viewHeight_) {
+    top = y + 1 - viewHeight_;
   }
   SetScroll(top);
   designer_.Notify(ChangedScroll);
 }
 
-void TCanvasController::ScrollToFirstNetwork() { ScrollInView(NetworkAnchors.empty() ? 0 : NetworkAnchors.front()); }
+void TCanvasController::ScrollToFirstNetwork() { ScrollInView(networkAnchors_.empty() ? 0 : networkAnchors_.front()); }
 
 void TCanvasController::ScrollToCurrentNetwork() {
   const size_t current = static_cast<size_t>(designer_.ControlPanel()->CurrentNetwork);
-  if (current < NetworkAnchors.size()) ScrollInView(NetworkAnchors[current]);
+  if (current < networkAnchors_.size()) ScrollInView(networkAnchors_[current]);
 }
 
 }  // namespace voltaris

@@ -103,22 +103,32 @@ class TCanvasController {
   // The height of everything on the canvas: tiles and network anchors.
   int CanvasHeight() const;
 
-  // --- state (read by the window) ---
-  TPressMode PressMode = TPressMode::None;
-  int SelectedTool = -1;
-  TDevice* SelectedDevice = nullptr;  // the supply last right-clicked
-  TDevice* SelectedTile = nullptr;    // the tile last clicked
-  std::vector<TDevice*> PointedTiles;  // the tiles of the warning clicked last
-  bool HandCursor = false;
-  std::vector<int> NetworkAnchors;  // the canvas top of each network section
-  std::array<bool, NetworkCountMax> NetLabelVisible{};
-  bool CloneToVisible = false;
-  std::array<bool, NetworkCountMax> CloneItemVisible{};
-  std::array<bool, NetworkCountMax> CloneItemEnabled{};
-  int ScrollTop = 0;
-  int ViewHeight = DefaultViewHeight;
-  int CanvasOffsetTop = DefaultCanvasOffsetTop;
-  int CanvasOffsetLeft = 0;  // where the canvas starts in the window, left edge
+  // Placing from the toolbar ends: no tool is chosen, or the press no
+  // longer places anything.
+  void DeselectTool() { selectedTool_ = -1; }
+  void StopPlacing() { pressMode_ = TPressMode::None; }
+  // The canvas was emptied: no network sections, no supply chosen.
+  void CanvasCleared();
+  // Where the canvas starts in the window (the supply menu opens below a
+  // tile, in the window's coordinates).
+  void SetCanvasOrigin(int left, int top);
+
+  // --- state (read by the window; changed only through the methods above) ---
+  TPressMode PressMode() const { return pressMode_; }
+  int SelectedTool() const { return selectedTool_; }
+  TDevice* SelectedDevice() const { return selectedDevice_; }            // the supply last right-clicked
+  TDevice* SelectedTile() const { return selectedTile_; }                // the tile last clicked
+  const std::vector<TDevice*>& PointedTiles() const { return pointedTiles_; }  // of the warning clicked last
+  bool HandCursor() const { return handCursor_; }
+  const std::vector<int>& NetworkAnchors() const { return networkAnchors_; }  // each network section's top
+  const std::array<bool, NetworkCountMax>& NetLabelVisible() const { return netLabelVisible_; }
+  bool CloneToVisible() const { return cloneToVisible_; }
+  const std::array<bool, NetworkCountMax>& CloneItemVisible() const { return cloneItemVisible_; }
+  const std::array<bool, NetworkCountMax>& CloneItemEnabled() const { return cloneItemEnabled_; }
+  int ScrollTop() const { return scrollTop_; }
+  int ViewHeight() const { return viewHeight_; }
+  int CanvasOffsetTop() const { return canvasOffsetTop_; }
+  int CanvasOffsetLeft() const { return canvasOffsetLeft_; }
 
  private:
   void TilesChanged(const TCanvasEvent& event);
@@ -131,6 +141,21 @@ class TCanvasController {
 
   TDesigner& designer_;
   IDesignerHost& host_;
+  TPressMode pressMode_ = TPressMode::None;
+  int selectedTool_ = -1;
+  TDevice* selectedDevice_ = nullptr;
+  TDevice* selectedTile_ = nullptr;
+  std::vector<TDevice*> pointedTiles_;
+  bool handCursor_ = false;
+  std::vector<int> networkAnchors_;
+  std::array<bool, NetworkCountMax> netLabelVisible_{};
+  bool cloneToVisible_ = false;
+  std::array<bool, NetworkCountMax> cloneItemVisible_{};
+  std::array<bool, NetworkCountMax> cloneItemEnabled_{};
+  int scrollTop_ = 0;
+  int viewHeight_ = DefaultViewHeight;
+  int canvasOffsetTop_ = DefaultCanvasOffsetTop;
+  int canvasOffsetLeft_ = 0;  // where the canvas starts in the window, left edge
   size_t pointedLine_ = 0;
   size_t pointedNext_ = 0;
   TSlot<TCanvas, TCanvasEvent> tilesChanged_;

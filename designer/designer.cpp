@@ -31,7 +31,6 @@ TDesigner::TDesigner(IDesignerHost& host, ISettingsStore& store, const std::stri
       recoveryRoot_(voltaris::RecoveryRoot(workingDir)),
       recovery_(std::make_unique<TRecoveryWriter>()) {
   CreateControlPanel();
-  canvas_.SelectedTool = -1;
   session_.Modified = false;
 }
 
@@ -68,9 +67,8 @@ void TDesigner::ClearCanvas() {
   CanvasEnabled = true;
   ControlPanel()->ReleaseTiles();
   Canvas().Clear();
-  canvas_.NetworkAnchors.clear();
+  canvas_.CanvasCleared();
   summary_.AttachedDevices.clear();
-  canvas_.SelectedDevice = nullptr;
   Notify(ChangedDevices | ChangedLayout);
 }
 
@@ -265,7 +263,7 @@ void TDesigner::Restore(const TProjectBytes& image) {
   TSettings settings;
   auto restored = std::make_unique<TProject>(ReadProject(image.Dat, image.Pjx, session_.FileName + ".dat",
                                                          session_.FileName + ".pjx", settings, Context().Palette));
-  const int scroll = canvas_.ScrollTop;
+  const int scroll = canvas_.ScrollTop();
   const int network = ControlPanel()->CurrentNetwork;
   session_.ShowLoaded(std::move(restored));
   canvas_.ShowNetwork(network);

@@ -150,7 +150,7 @@ bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
   PendingIndexEntry = info.PendingIndexEntry || (!info.Unlisted && !IndexLists(FileName));
   Unlisted = info.Unlisted;
   ShowLoaded(std::move(recovered));
-  designer_.CanvasControl().ScrollTop = 0;
+  designer_.CanvasControl().SetScroll(0);
   designer_.StartRecoveredHistory(std::move(saved));
   designer_.Notify(ChangedScroll);
   return true;
@@ -238,7 +238,7 @@ void TProjectSession::StartUsual() {
 
 void TProjectSession::NewProject() {
   TCanvasController& canvas = designer_.CanvasControl();
-  canvas.SelectedTool = -1;
+  canvas.DeselectTool();
   designer_.ShowStatus(std::string());
   newFile_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
   if (Modified) PromptSave(false);
@@ -286,7 +286,7 @@ void TProjectSession::NewProject() {
     panel.SetAlarmPeriod(settings.AlarmPeriod);
     designer_.UpdatePanelView();
     designer_.ShowProject();
-    canvas.ScrollTop = 0;
+    canvas.SetScroll(0);
     Caption = ProjectCaption(SiteRef);
     PanelTypeName = newFile_.PanelTypeText();
     designer_.StartHistory();
@@ -297,7 +297,7 @@ void TProjectSession::NewProject() {
 }
 
 void TProjectSession::LoadProject() {
-  designer_.CanvasControl().SelectedTool = -1;
+  designer_.CanvasControl().DeselectTool();
   designer_.ShowStatus(std::string());
   systemFiles_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
   systemFiles_.SetOpenProject(designer_.ProjectOpen ? FileName : std::string());
@@ -356,7 +356,7 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
   HoldLock(std::move(lock), readOnly, heldBy);
   if (ReadOnly) Caption += ReadOnlyMark;
   ShowLoaded(std::move(loaded));
-  designer_.CanvasControl().ScrollTop = 0;
+  designer_.CanvasControl().SetScroll(0);
   designer_.StartHistory();
   designer_.Notify(ChangedScroll);
   NoteRecent();
@@ -387,7 +387,7 @@ bool TProjectSession::OpenProjectFile(const TProjectFileChoice& choice) {
 }
 
 bool TProjectSession::OpenFile() {
-  designer_.CanvasControl().SelectedTool = -1;
+  designer_.CanvasControl().DeselectTool();
   const std::string path = host_.ChooseProjectFile(DataDir);
   if (path.empty()) return false;
   const TProjectFileChoice choice = CheckProjectFile(path);
@@ -418,7 +418,7 @@ bool TProjectSession::OpenRecent(size_t index) {
     host_.ShowError("Cannot open " + choice.Project.FileName + ": " + choice.Problem);
     return false;
   }
-  designer_.CanvasControl().SelectedTool = -1;
+  designer_.CanvasControl().DeselectTool();
   if (Modified) PromptSave(false);
   const TRecentProject& project = choice.Project;
   const std::optional<TIndexEntry> listed = IndexEntryOf(project.Folder, project.FileName);
@@ -442,7 +442,7 @@ void TProjectSession::TellSaved() { host_.ShowNotice(SavedText(FileName, host_.S
 
 void TProjectSession::SaveProjectAs() {
   if (!designer_.ProjectOpen) return;
-  designer_.CanvasControl().SelectedTool = -1;
+  designer_.CanvasControl().DeselectTool();
   saveAs_.Show("Save As", SiteRef, DataDir);
   host_.RunProjectNameDialog(saveAs_);
   if (saveAs_.Result() != TModalResult::OK) return;

@@ -288,7 +288,7 @@ void TCanvasView::RetireSpares() {
 
 void TCanvasView::ShowSelection() {
   // The tiles of the warning clicked last are framed too.
-  std::vector<const TDevice*> pointed(control_.PointedTiles.begin(), control_.PointedTiles.end());
+  std::vector<const TDevice*> pointed(control_.PointedTiles().begin(), control_.PointedTiles().end());
   if (pointed != pointed_) {
     for (const TDevice* tile : pointed_) {
       if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
@@ -298,7 +298,7 @@ void TCanvasView::ShowSelection() {
       if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
     }
   }
-  const TDevice* selected = control_.SelectedTile;
+  const TDevice* selected = control_.SelectedTile();
   if (selected == framed_) return;
   if (TTileWidget* old = framed_ ? WidgetOf(*framed_) : nullptr) old->update();
   framed_ = selected;
@@ -313,13 +313,13 @@ TTileWidget* TCanvasView::WidgetOf(const TDevice& tile) const {
 void TCanvasView::ShowLayout() {
   setVisible(designer_.ProjectOpen);
   setEnabled(designer_.ProjectOpen && designer_.CanvasEnabled);
-  content_->setCursor(control_.HandCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  content_->setCursor(control_.HandCursor() ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void TCanvasView::ShowScroll() {
   FitContent();
   applyingScroll_ = true;
-  verticalScrollBar()->setValue(control_.ScrollTop);
+  verticalScrollBar()->setValue(control_.ScrollTop());
   applyingScroll_ = false;
 }
 
@@ -435,8 +435,7 @@ void TCanvasView::moveEvent(QMoveEvent* event) {
 void TCanvasView::ReportGeometry() {
   control_.SetViewHeight(viewport()->height());
   const QPoint origin = viewport()->mapTo(window(), QPoint(0, 0));
-  control_.CanvasOffsetTop = origin.y();
-  control_.CanvasOffsetLeft = origin.x();
+  control_.SetCanvasOrigin(origin.x(), origin.y());
 }
 
 void TCanvasView::UserScrolled(int value) {

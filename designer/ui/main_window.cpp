@@ -236,7 +236,7 @@ void TMainWindow::PointAtWarning(int line) {
   std::vector<TDevice*> tiles;
   Run([&] {
     designer_->CanvasControl().PointAtWarning(static_cast<size_t>(line));
-    tiles = designer_->CanvasControl().PointedTiles;
+    tiles = designer_->CanvasControl().PointedTiles();
   });
   if (tiles.empty()) ShowNotice(PanelWarningHint());
 }
@@ -546,7 +546,7 @@ void TMainWindow::ShowMenus() {
   undoAction_->setEnabled(designer_->ProjectOpen && history.CanUndo());
   redoAction_->setText(menuText(designer_->RedoText()));
   redoAction_->setEnabled(designer_->ProjectOpen && history.CanRedo());
-  const TDevice* selected = designer_->CanvasControl().SelectedTile;
+  const TDevice* selected = designer_->CanvasControl().SelectedTile();
   deleteAction_->setEnabled(designer_->ProjectOpen && selected && !selected->FixedOnCanvas());
   optionsAction_->setEnabled(designer_->OptionsEnabled);
   arrangeMenu_->menuAction()->setEnabled(designer_->ArrangeEnabled);
@@ -557,12 +557,12 @@ void TMainWindow::ShowMenus() {
     const QSignalBlocker blocker(snapAction_);
     snapAction_->setChecked(designer_->Canvas().SnapToGrid);
   }
-  cloneMenu_->menuAction()->setVisible(designer_->CanvasControl().CloneToVisible);
+  cloneMenu_->menuAction()->setVisible(designer_->CanvasControl().CloneToVisible());
   for (size_t k = 0; k < cloneActions_.size(); ++k) {
-    cloneActions_[k]->setVisible(designer_->CanvasControl().CloneItemVisible[k]);
-    cloneActions_[k]->setEnabled(designer_->CanvasControl().CloneItemEnabled[k]);
+    cloneActions_[k]->setVisible(designer_->CanvasControl().CloneItemVisible()[k]);
+    cloneActions_[k]->setEnabled(designer_->CanvasControl().CloneItemEnabled()[k]);
   }
-  summary_->ShowNetworkLabels(designer_->CanvasControl().NetLabelVisible);
+  summary_->ShowNetworkLabels(designer_->CanvasControl().NetLabelVisible());
 }
 
 }  // namespace voltaris

@@ -118,7 +118,7 @@ bool TTileWidget::PaintSelection(QPainter& painter) {
     painter.drawRect(QRectF(rect()).adjusted(4, 4, -4, -4));
     marked = true;
   }
-  if (view_.CanvasControl().SelectedTile != tile_) return marked;
+  if (view_.CanvasControl().SelectedTile() != tile_) return marked;
   // The tile last clicked: the one the Delete key takes.
   QPen pen(QColor(0, 90, 200), 2);
   pen.setStyle(Qt::DashLine);

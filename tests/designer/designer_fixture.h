@@ -196,7 +196,7 @@ class DesignerTest : public ::testing::Test {
     designer.CanvasControl().ChoosePSU();
     designer.CanvasControl().CanvasPress(x, y);
     designer.CanvasControl().ChooseDevice(0);  // ends supply placement; the next press places nothing yet
-    designer.CanvasControl().SelectedTool = -1;
+    designer.CanvasControl().DeselectTool();
     return dynamic_cast<TPSU&>(*designer.Canvas().Tiles().back());
   }
   // A drag from `source` released over `target`.

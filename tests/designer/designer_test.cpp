@@ -35,8 +35,8 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   ASSERT_EQ(panel.Networks.size(), 8u);
   EXPECT_EQ(Net(1).Top(), 575);
   EXPECT_EQ(Net(7).Name(), "Network8");
-  EXPECT_EQ(designer.CanvasControl().NetworkAnchors, (std::vector<int>{0, 900, 1350, 1800, 2250, 2700, 3150, 3600}));
-  EXPECT_TRUE(designer.CanvasControl().NetLabelVisible[7]);
+  EXPECT_EQ(designer.CanvasControl().NetworkAnchors(), (std::vector<int>{0, 900, 1350, 1800, 2250, 2700, 3150, 3600}));
+  EXPECT_TRUE(designer.CanvasControl().NetLabelVisible()[7]);
   // The store is empty: the built-in defaults.
   EXPECT_EQ(designer.Context().Settings, (TSettings{1, 15, 10, 0.1, 1.0, true}));
   EXPECT_EQ(panel.Standard, 1);
@@ -52,9 +52,9 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   EXPECT_EQ(designer.SummaryPanel().Summary.RatedOP.Text, "Select Battery");
   EXPECT_TRUE(designer.OptionsEnabled && designer.ArrangeEnabled && designer.ReportEnabled);
   // The clone menu of an eight-network panel.
-  EXPECT_TRUE(designer.CanvasControl().CloneToVisible);
-  EXPECT_FALSE(designer.CanvasControl().CloneItemEnabled[0]);
-  EXPECT_TRUE(designer.CanvasControl().CloneItemEnabled[7]);
+  EXPECT_TRUE(designer.CanvasControl().CloneToVisible());
+  EXPECT_FALSE(designer.CanvasControl().CloneItemEnabled()[0]);
+  EXPECT_TRUE(designer.CanvasControl().CloneItemEnabled()[7]);
 }
 
 TEST_F(DesignerTest, SummaryTextsAtTheirBoundaries) {
@@ -128,15 +128,15 @@ TEST_F(DesignerTest, PlacingFollowsTheChosenButton) {
   New("Orvane 200", 2);
   designer.CanvasControl().ChooseDevice(K4);
   EXPECT_EQ(designer.StatusText, "Place Orvane K4");
-  EXPECT_TRUE(designer.CanvasControl().HandCursor);
+  EXPECT_TRUE(designer.CanvasControl().HandCursor());
   designer.Session().Modified = false;
   designer.CanvasControl().CanvasPress(300, 200);
   ASSERT_EQ(designer.Canvas().Tiles().size(), 2u);
   auto& keypad = dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
   EXPECT_EQ(keypad.Left(), 268);
   EXPECT_EQ(keypad.Top(), 168);
-  EXPECT_EQ(designer.CanvasControl().SelectedTool, -1);
-  EXPECT_FALSE(designer.CanvasControl().HandCursor);
+  EXPECT_EQ(designer.CanvasControl().SelectedTool(), -1);
+  EXPECT_FALSE(designer.CanvasControl().HandCursor());
   EXPECT_TRUE(designer.Session().Modified);
   designer.CanvasControl().CanvasPress(400, 200);  // the mode stays, but there is no tool any more
   EXPECT_EQ(designer.Canvas().Tiles().size(), 2u);
@@ -174,7 +174,7 @@ TEST_F(DesignerTest, SnapAndTidyUp) {
   loose.SetBounds(44, 75, 64, 64);
   TPSU& psu = PlaceSupply(700, 300);
   psu.SetBounds(44, 75, 64, 64);
-  designer.CanvasControl().SelectedDevice = &psu;
+  designer.CanvasControl().PSURightClick(psu);
   designer.CanvasControl().CloneTo(1);
   auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
   clone.SetBounds(44, 75, 64, 64);
@@ -193,47 +193,47 @@ TEST_F(DesignerTest, CloneToPlacesTheCloneAtTheSupplysWindowPositionInTheOtherSe
   TPSU& psu = PlaceSupply(432, 232);  // at (400, 200) while network 1 is in view
   designer.CanvasControl().SetViewHeight(400);
   psu.MouseDown(TMouseButton::Right, {}, false);
-  EXPECT_EQ(designer.CanvasControl().SelectedDevice, &psu);
+  EXPECT_EQ(designer.CanvasControl().SelectedDevice(), &psu);
   // The menu opens just below the supply's tile, wherever the canvas is scrolled.
   EXPECT_EQ(host.menuX, 400);
   EXPECT_EQ(host.menuY, 200 + psu.Height() + 256);
   designer.CanvasControl().CloneTo(2);
-  EXPECT_EQ(designer.CanvasControl().ScrollTop, 1350 + 1 - 400);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop(), 1350 + 1 - 400);
   auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
   EXPECT_EQ(clone.Left(), 400);
-  EXPECT_EQ(clone.Top(), 200 + designer.CanvasControl().ScrollTop);
+  EXPECT_EQ(clone.Top(), 200 + designer.CanvasControl().ScrollTop());
   EXPECT_EQ(clone.Master, &psu);
-  EXPECT_FALSE(designer.CanvasControl().CloneItemEnabled[2]);
-  EXPECT_TRUE(designer.CanvasControl().CloneItemEnabled[0]);
+  EXPECT_FALSE(designer.CanvasControl().CloneItemEnabled()[2]);
+  EXPECT_TRUE(designer.CanvasControl().CloneItemEnabled()[0]);
   EXPECT_EQ(designer.ControlPanel()->CurrentNetwork, 2);
   // The network in view cannot be chosen.
   designer.CanvasControl().CloneTo(2);
   EXPECT_EQ(psu.Clones.size(), 1u);
   // A supply deleted after its right click leaves nothing to clone.
   psu.DeleteDevice();
-  EXPECT_EQ(designer.CanvasControl().SelectedDevice, nullptr);
+  EXPECT_EQ(designer.CanvasControl().SelectedDevice(), nullptr);
   designer.CanvasControl().CloneTo(4);
 }
 
 TEST_F(DesignerTest, AnOrvane600OffersCloningToItsSecondNetworkOnly) {
   New("Orvane 600", 2);
-  EXPECT_TRUE(designer.CanvasControl().CloneToVisible);
-  EXPECT_TRUE(designer.CanvasControl().CloneItemVisible[1]);
-  EXPECT_FALSE(designer.CanvasControl().CloneItemVisible[2]);
+  EXPECT_TRUE(designer.CanvasControl().CloneToVisible());
+  EXPECT_TRUE(designer.CanvasControl().CloneItemVisible()[1]);
+  EXPECT_FALSE(designer.CanvasControl().CloneItemVisible()[2]);
   New("Orvane 500", 2);
-  EXPECT_FALSE(designer.CanvasControl().CloneToVisible);
+  EXPECT_FALSE(designer.CanvasControl().CloneToVisible());
   designer.CanvasControl().ShowNetwork(0);
 }
 
 TEST_F(DesignerTest, ShowNetworkScrollsEachSectionToTheTopOfTheView) {
   New("Orvane 700", 3);
   designer.CanvasControl().ShowNetwork(4);
-  EXPECT_EQ(designer.CanvasControl().ScrollTop, 2250 + 1 - 400);
-  EXPECT_EQ(Net(4).Top() - designer.CanvasControl().ScrollTop, 74);  // the block near the top of the view
+  EXPECT_EQ(designer.CanvasControl().ScrollTop(), 2250 + 1 - 400);
+  EXPECT_EQ(Net(4).Top() - designer.CanvasControl().ScrollTop(), 74);  // the block near the top of the view
   designer.CanvasControl().ShowNetwork(0);
-  EXPECT_EQ(designer.CanvasControl().ScrollTop, 0);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop(), 0);
   designer.CanvasControl().ShowNetwork(9);  // no such network: nothing happens
-  EXPECT_EQ(designer.CanvasControl().ScrollTop, 0);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop(), 0);
 }
 
 TEST_F(DesignerTest, OptionsReachThePanelAndRedrawCableLabelsOnlyWhenTheirSettingChanged) {

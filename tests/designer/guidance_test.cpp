@@ -102,7 +102,7 @@ TEST_F(GuidanceTest, ToolbarAndTileHintsNameTheDeviceWhatItTakesAndTheGestures) 
   ASSERT_FALSE(host.notices.empty());
   EXPECT_EQ(host.notices.back(),
             "Click an empty part of the canvas to place the Orvane K4, then drag it onto a network");
-  EXPECT_EQ(Control().SelectedTool, K4);  // still waiting
+  EXPECT_EQ(Control().SelectedTool(), K4);  // still waiting
 }
 
 TEST_F(GuidanceTest, AWarningPointsAtTheTilesShowingItsLightAndClicksCycleThroughThem) {
@@ -122,22 +122,22 @@ TEST_F(GuidanceTest, AWarningPointsAtTheTilesShowingItsLightAndClicksCycleThroug
 
   Control().SetViewHeight(300);
   Control().PointAtWarning(blue);
-  EXPECT_EQ(Control().PointedTiles.size(), 3u);
-  EXPECT_EQ(Control().SelectedTile, &first);
+  EXPECT_EQ(Control().PointedTiles().size(), 3u);
+  EXPECT_EQ(Control().SelectedTile(), &first);
   Control().PointAtWarning(blue);
-  EXPECT_EQ(Control().SelectedTile, &chained);
+  EXPECT_EQ(Control().SelectedTile(), &chained);
   Control().PointAtWarning(blue);
   Control().PointAtWarning(blue);
-  EXPECT_EQ(Control().SelectedTile, &first);  // round again
+  EXPECT_EQ(Control().SelectedTile(), &first);  // round again
   // Another line starts at its first tile; a tile that goes leaves the list.
   Control().PointAtWarning(Line("No battery selected for panel"));
-  EXPECT_TRUE(Control().PointedTiles.empty());
+  EXPECT_TRUE(Control().PointedTiles().empty());
   Control().PointAtWarning(blue);
   chained.DeleteDevice();
-  EXPECT_EQ(Control().PointedTiles, (std::vector<TDevice*>{&first, &second}));
+  EXPECT_EQ(Control().PointedTiles(), (std::vector<TDevice*>{&first, &second}));
   // Clicking a tile ends the pointing.
   Control().TileMouseDown(second, TMouseButton::Left, {}, false);
-  EXPECT_TRUE(Control().PointedTiles.empty());
+  EXPECT_TRUE(Control().PointedTiles().empty());
 }
 
 TEST_F(GuidanceTest, ASupplyWarningPointsAtTheSuppliesOfItsLight) {

@@ -38,7 +38,7 @@ class ProjectFilesTest : public DesignerTest {
     host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetBattery(0); };
     psu.DoubleClickAction();
     host.onEditLoadList = nullptr;
-    designer.CanvasControl().SelectedDevice = &psu;
+    designer.CanvasControl().PSURightClick(psu);
     designer.CanvasControl().CloneTo(1);
     auto& clone = dynamic_cast<TPSUClone&>(*designer.Canvas().Tiles().back());
     ASSERT_TRUE(Drag(keypad, clone));
@@ -132,7 +132,7 @@ TEST_F(ProjectFilesTest, LoadGivesTheTrueFiguresOfTheDesign) {
   EXPECT_EQ(psu->Status, Green);
   EXPECT_TRUE(psu->OnRightClick.Connected());
   psu->MouseDown(TMouseButton::Right, {}, false);
-  EXPECT_EQ(designer.CanvasControl().SelectedDevice, psu);
+  EXPECT_EQ(designer.CanvasControl().SelectedDevice(), psu);
 }
 
 TEST_F(ProjectFilesTest, ANetworkDevicesDataCableIsTheProjectsCableRunAfterLoading) {
@@ -158,7 +158,7 @@ TEST_F(ProjectFilesTest, PositionsDoNotDependOnTheNetworkInView) {
   designer.CanvasControl().ShowNetwork(4);
   designer.Session().SaveProject();
   EXPECT_EQ(ReadBytes("Shop.pjx"), first);
-  EXPECT_EQ(designer.CanvasControl().ScrollTop, 0);  // saving shows the top of the canvas
+  EXPECT_EQ(designer.CanvasControl().ScrollTop(), 0);  // saving shows the top of the canvas
 }
 
 TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {

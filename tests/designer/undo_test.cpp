@@ -141,7 +141,7 @@ TEST_F(UndoTest, UndoKeepsTheViewAndTheSummaryChoicesAreSteps) {
   New("Orvane 700", 3);
   designer.CanvasControl().SetViewHeight(400);
   designer.CanvasControl().ShowNetwork(1);
-  const int scroll = designer.CanvasControl().ScrollTop;
+  const int scroll = designer.CanvasControl().ScrollTop();
   designer.SummaryPanel().ChooseBattery(2);
   designer.SummaryPanel().ClickACFail(true);
   designer.SummaryPanel().ChooseGrade(1);
@@ -154,7 +154,7 @@ TEST_F(UndoTest, UndoKeepsTheViewAndTheSummaryChoicesAreSteps) {
   designer.Undo();
   EXPECT_EQ(designer.SummaryPanel().Summary.BatteryIndex, -1);
   EXPECT_EQ(designer.ControlPanel()->CurrentNetwork, 1);
-  EXPECT_EQ(designer.CanvasControl().ScrollTop, scroll);
+  EXPECT_EQ(designer.CanvasControl().ScrollTop(), scroll);
 }
 
 TEST_F(UndoTest, TheDeleteKeyTakesTheSelectedTileAsACtrlClickDoes) {
@@ -165,10 +165,10 @@ TEST_F(UndoTest, TheDeleteKeyTakesTheSelectedTileAsACtrlClickDoes) {
   designer.CanvasControl().DeleteSelected();  // nothing selected yet
   EXPECT_EQ(designer.Canvas().Tiles().size(), tiles);
   designer.CanvasControl().TileMouseDown(first, TMouseButton::Left, {}, false);
-  EXPECT_EQ(designer.CanvasControl().SelectedTile, &first);
+  EXPECT_EQ(designer.CanvasControl().SelectedTile(), &first);
   designer.CanvasControl().DeleteSelected();
   EXPECT_EQ(designer.Canvas().Tiles().size(), tiles - 1);
-  EXPECT_EQ(designer.CanvasControl().SelectedTile, nullptr);
+  EXPECT_EQ(designer.CanvasControl().SelectedTile(), nullptr);
   EXPECT_EQ(designer.UndoText(), "Undo Delete Orvane D1");
   // A network is never deleted by the key.
   designer.CanvasControl().TileMouseDown(Net(0), TMouseButton::Left, {}, false);

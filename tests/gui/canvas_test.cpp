@@ -110,7 +110,7 @@ class CanvasTest : public QObject {
     s.Action("mnuTidyUp")->trigger();
     s.Settle();
     QCOMPARE(bar->value(), third);
-    QCOMPARE(s.Designer().CanvasControl().ScrollTop, third);
+    QCOMPARE(s.Designer().CanvasControl().ScrollTop(), third);
     QVERIFY(s.window->CanvasView().Content()->isVisible());
   }
 
@@ -120,12 +120,12 @@ class CanvasTest : public QObject {
     QScrollBar* bar = s.window->CanvasView().verticalScrollBar();
     QTest::mouseClick(s.Summary<QLabel>("lbNet8"), Qt::LeftButton);
     s.Settle();
-    QCOMPARE(bar->value(), s.Designer().CanvasControl().ScrollTop);
+    QCOMPARE(bar->value(), s.Designer().CanvasControl().ScrollTop());
     QWidget* viewport = s.window->CanvasView().viewport();
     TTileWidget* block = s.Widget(s.Net(7));
     QVERIFY(viewport->rect().contains(QRect(block->mapTo(viewport, QPoint(0, 0)), block->size())));
     bar->setValue(100);  // the user's own scrolling reaches the designer
-    QCOMPARE(s.Designer().CanvasControl().ScrollTop, 100);
+    QCOMPARE(s.Designer().CanvasControl().ScrollTop(), 100);
     QTest::mouseClick(s.Summary<QLabel>("lbNet1"), Qt::LeftButton);
     s.Settle();
 
@@ -135,13 +135,13 @@ class CanvasTest : public QObject {
     QTRY_VERIFY(menu->isVisible());
     QVERIFY(!s.Action("CloneToNetwork1")->isEnabled() && s.Action("CloneToNetwork3")->isEnabled());
     menu->hide();
-    const int windowTop = supply.Top() - s.Designer().CanvasControl().ScrollTop;
+    const int windowTop = supply.Top() - s.Designer().CanvasControl().ScrollTop();
     s.Action("CloneToNetwork3")->trigger();
     s.Settle();
     auto* clone = dynamic_cast<TPSUClone*>(&s.Last());
     QVERIFY(clone);
-    QCOMPARE(bar->value(), s.Designer().CanvasControl().ScrollTop);
-    QCOMPARE(s.Widget(*clone)->pos(), QPoint(supply.Left(), s.Designer().CanvasControl().ScrollTop + windowTop));
+    QCOMPARE(bar->value(), s.Designer().CanvasControl().ScrollTop());
+    QCOMPARE(s.Widget(*clone)->pos(), QPoint(supply.Left(), s.Designer().CanvasControl().ScrollTop() + windowTop));
     QVERIFY(clone->Top() > s.Net(2).Top() && clone->Top() < s.Net(2).Top() + 250);  // in section 3
     QVERIFY(!s.Action("CloneToNetwork3")->isEnabled() && s.Action("CloneToNetwork1")->isEnabled());
   }
@@ -252,7 +252,7 @@ class CanvasTest : public QObject {
     Control<QMenu>(s.window.get(), "PopupMenu1")->hide();
     s.Settle();
     TDevice& clone = s.Last();
-    TDevice& keypad2 = s.Place(7, {330, s.Designer().CanvasControl().ScrollTop + 150});
+    TDevice& keypad2 = s.Place(7, {330, s.Designer().CanvasControl().ScrollTop() + 150});
     s.Drag(keypad2, Centre(s.Net(1)));
     s.Drag(keypad2, Centre(clone));
     QVERIFY(Device(keypad2).Supply);

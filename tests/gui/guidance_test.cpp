@@ -142,7 +142,7 @@ class GuidanceTest : public QObject {
     s.Drag(near, Centre(s.Net(0)));
     QTest::mouseClick(s.Summary<QLabel>("lbNet3"), Qt::LeftButton);
     s.Settle();
-    TDevice& far = s.Place(6, {300, s.Designer().CanvasControl().ScrollTop + 150});
+    TDevice& far = s.Place(6, {300, s.Designer().CanvasControl().ScrollTop() + 150});
     s.Drag(far, Centre(s.Net(2)));
     QTest::mouseClick(s.Summary<QLabel>("lbNet1"), Qt::LeftButton);
     s.Settle();
@@ -160,15 +160,15 @@ class GuidanceTest : public QObject {
       return viewport->rect().contains(QRect(widget->mapTo(viewport, QPoint(0, 0)), widget->size()));
     };
     click(found[0]);
-    QCOMPARE(s.Designer().CanvasControl().SelectedTile, &near);
+    QCOMPARE(s.Designer().CanvasControl().SelectedTile(), &near);
     QVERIFY(s.window->CanvasView().Pointed(near) && s.window->CanvasView().Pointed(far));
     QVERIFY(inView(near) && !inView(far));
     click(found[0]);
-    QCOMPARE(s.Designer().CanvasControl().SelectedTile, &far);
+    QCOMPARE(s.Designer().CanvasControl().SelectedTile(), &far);
     QVERIFY(inView(far));
     Keep(s.window->grab().toImage(), "warning_points_at_tile.png");
     click(found[0]);
-    QCOMPARE(s.Designer().CanvasControl().SelectedTile, &near);
+    QCOMPARE(s.Designer().CanvasControl().SelectedTile(), &near);
     QVERIFY(inView(near));
 
     // A warning about the panel's own figures says where to look instead.

@@ -81,7 +81,7 @@ class UndoProperty : public DesignerTest {
       case 2:
         canvas.ChoosePSU();
         canvas.CanvasPress(950, y);
-        canvas.PressMode = TPressMode::None;
+        canvas.StopPlacing();
         break;
       case 3:
       case 4:
