@@ -31,7 +31,6 @@ TDesigner::TDesigner(IDesignerHost& host, ISettingsStore& store, const std::stri
       recoveryRoot_(voltaris::RecoveryRoot(workingDir)),
       recovery_(std::make_unique<TRecoveryWriter>()) {
   CreateControlPanel();
-  session_.Modified = false;
 }
 
 TDesigner::~TDesigner() {
@@ -157,7 +156,6 @@ void TDesigner::RunCommand(const std::string& what, const std::function<void()>&
 
 void TDesigner::FinishCommand(const std::string& what) {
   history_.Record(what, ProjectImage());
-  session_.Modified = history_.Modified();
   KeepRecoveryCopy();
   Notify(ChangedMenus | ChangedCaption);
 }
@@ -182,7 +180,7 @@ void TDesigner::DropRecoveryCopy() {
 
 void TDesigner::KeepRecoveryCopy() {
   if (!recovery_ || recoveryFolder_.empty() || session_.ReadOnly) return;
-  if (!session_.Modified) {
+  if (!session_.Modified()) {
     DropRecoveryCopy();
     return;
   }
@@ -209,7 +207,6 @@ void TDesigner::StartHistory() {
   // The project before this one was saved or its changes discarded.
   DropRecoveryCopy();
   history_.Reset(ProjectImage());
-  session_.Modified = false;
   FollowRecoveryFolder();
   Notify(ChangedMenus | ChangedCaption);
 }
@@ -217,7 +214,6 @@ void TDesigner::StartHistory() {
 void TDesigner::StartRecoveredHistory(TProjectBytes saved) {
   DropRecoveryCopy();
   history_.Reset(ProjectImage(), std::move(saved));
-  session_.Modified = history_.Modified();
   FollowRecoveryFolder();
   // The recovered copy stays until the project is saved or discarded.
   copyOffered_ = true;
@@ -229,7 +225,6 @@ void TDesigner::MarkSaved(TProjectBytes saved) {
   // Save As saves under a new name: the copy under the old one goes too.
   DropRecoveryCopy();
   history_.MarkSaved(std::move(saved));
-  session_.Modified = false;
   FollowRecoveryFolder();
   Notify(ChangedMenus | ChangedCaption);
 }
@@ -268,7 +263,6 @@ void TDesigner::Restore(const TProjectBytes& image) {
   session_.ShowLoaded(std::move(restored));
   canvas_.ShowNetwork(network);
   canvas_.SetScroll(scroll);
-  session_.Modified = history_.Modified();
   KeepRecoveryCopy();
   Notify(ChangedScroll | ChangedMenus | ChangedCaption);
 }

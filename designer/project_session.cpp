@@ -20,6 +20,8 @@ std::string ProjectCaption(const std::string& siteRef) {
   return "BETA  Voltaris: " + siteRef + "     Beta Testing Only";
 }
 
+bool TProjectSession::Modified() const { return designer_.History().Modified(); }
+
 TProjectSession::TProjectSession(TDesigner& designer, IDesignerHost& host, ISettingsStore& store,
                                  const std::string& workingDir)
     : DataDir(workingDir + "/Data"),
@@ -241,7 +243,7 @@ void TProjectSession::NewProject() {
   canvas.DeselectTool();
   designer_.ShowStatus(std::string());
   newFile_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
-  if (Modified) PromptSave(false);
+  if (Modified()) PromptSave(false);
   newFile_.Show();
   host_.RunNewFileDialog(newFile_);
   const TModalResult result = newFile_.Result();
@@ -301,7 +303,7 @@ void TProjectSession::LoadProject() {
   designer_.ShowStatus(std::string());
   systemFiles_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
   systemFiles_.SetOpenProject(designer_.ProjectOpen ? FileName : std::string());
-  if (Modified) PromptSave(false);
+  if (Modified()) PromptSave(false);
   if (!systemFiles_.Show()) {
     // The index could not be read (the dialog said why). With nothing open
     // the user still gets a project to work on.
@@ -395,7 +397,7 @@ bool TProjectSession::OpenFile() {
     host_.ShowError(choice.Error);
     return false;
   }
-  if (Modified) PromptSave(false);
+  if (Modified()) PromptSave(false);
   const bool opened = OpenProjectFile(choice);
   designer_.ShowStatus(TDesigner::SelectComponentText);
   return opened;
@@ -419,7 +421,7 @@ bool TProjectSession::OpenRecent(size_t index) {
     return false;
   }
   designer_.CanvasControl().DeselectTool();
-  if (Modified) PromptSave(false);
+  if (Modified()) PromptSave(false);
   const TRecentProject& project = choice.Project;
   const std::optional<TIndexEntry> listed = IndexEntryOf(project.Folder, project.FileName);
   const bool opened = listed ? OpenFrom(project.Folder, listed->PanelType, project.FileName, listed->SiteRef, false)
@@ -525,14 +527,14 @@ bool TProjectSession::IndexLists(const std::string& fileName) const {
 }
 
 TAnswer TProjectSession::PromptSave(bool withCancel) {
-  if (!Modified) return TAnswer::No;
+  if (!Modified()) return TAnswer::No;
   const TAnswer answer = host_.AskSave(Format("Do you want to save %s", FileName), withCancel);
   if (answer == TAnswer::Yes) SaveProject();
   return answer;
 }
 
 bool TProjectSession::CloseRequested() {
-  if (Modified && PromptSave(true) == TAnswer::Cancel) return false;
+  if (Modified() && PromptSave(true) == TAnswer::Cancel) return false;
   // A clean exit: the changes were saved or the user let them go.
   designer_.DropRecoveryCopy();
   designer_.ClearCanvas();

@@ -108,11 +108,13 @@ class TProjectSession {
   std::string FileName;
   std::string SiteRef;
   std::string PanelTypeName;
-  bool Modified = false;           // differs from what was last saved or opened
   bool PendingIndexEntry = false;  // made with New: listed in the index at its first save
   bool Unlisted = false;           // opened from a file its folder's index does not list
   bool ReadOnly = false;           // another designer holds the project: Save is refused
   std::string HeldBy;              // who holds it, while read-only
+  // The project differs from what was last saved or opened: the undo
+  // history's word, the one place that knows it.
+  bool Modified() const;
   std::string Caption = "Beta Version Testing Only";
 
  private:

@@ -61,7 +61,6 @@ void OpenInDesigner(const TBytes& dat, const TBytes& pjx, const TProjectBytes& e
     Broken("the designer does not open a project the loader accepts: " +
            (host.errors.empty() ? std::string("no error") : host.errors.front()));
   (void)designer.ReportText();
-  designer.Session().Modified = true;
   designer.Session().SaveProject();
   if (TStream::LoadFromFile(data + "/Fuzz.dat").Bytes() != expected.Dat ||
       TStream::LoadFromFile(data + "/Fuzz.pjx").Bytes() != expected.Pjx)

@@ -535,7 +535,7 @@ void TMainWindow::ShowToolbar() {
 void TMainWindow::ShowCaption() {
   // "[*]" is where Qt shows the mark of unsaved changes.
   setWindowTitle(ToQString(designer_->Session().Caption) + QStringLiteral("[*]"));
-  setWindowModified(designer_->ProjectOpen && designer_->Session().Modified);
+  setWindowModified(designer_->ProjectOpen && designer_->Session().Modified());
 }
 
 void TMainWindow::ShowMenus() {

@@ -32,8 +32,9 @@ void TQtDialogHost::CreateLoadingDialog() {
 
 void TQtDialogHost::CreateLoadCalculatorDialog() {
   if (calculator_) return;
-  calculator_ = new TfrmCalculator([this] { return designer_.ControlPanel()->GetGrade(); },
-                                   [this] { designer_.Session().Modified = true; }, parent_);
+  // The calculator runs as one command of the undo history, which says
+  // afterwards whether the project changed; its own mark is not needed.
+  calculator_ = new TfrmCalculator([this] { return designer_.ControlPanel()->GetGrade(); }, [] {}, parent_);
 }
 
 void TQtDialogHost::DestroyDialogs() {

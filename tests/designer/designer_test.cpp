@@ -43,7 +43,7 @@ TEST_F(DesignerTest, NewSetsUpThePanelItsNetworksAndTheDefaults) {
   EXPECT_EQ(panel.AlarmPeriod, 15);
   EXPECT_EQ(panel.RequiredStandby, 24);
   EXPECT_TRUE(designer.Session().PendingIndexEntry);
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   EXPECT_EQ(designer.Session().Caption,
             ProjectCaption("Unit 4"));  // the new project's name from the start  // New leaves the caption
   EXPECT_EQ(designer.StatusText, "Select Component From Toolbar");
@@ -104,7 +104,7 @@ TEST_F(DesignerTest, GradeACFailAndDegradationChoices) {
   EXPECT_EQ(designer.ControlPanel()->BatteryFactor, 0.8);
   EXPECT_EQ(designer.SummaryPanel().Summary.DegradeIndex, 2);
   EXPECT_EQ(designer.SummaryPanel().Summary.DegradeText, "20");
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
 }
 
 TEST_F(DesignerTest, ToolbarFollowsModelAndGrade) {
@@ -129,7 +129,7 @@ TEST_F(DesignerTest, PlacingFollowsTheChosenButton) {
   designer.CanvasControl().ChooseDevice(K4);
   EXPECT_EQ(designer.StatusText, "Place Orvane K4");
   EXPECT_TRUE(designer.CanvasControl().HandCursor());
-  designer.Session().Modified = false;
+  designer.MarkSaved(designer.ProjectImage());
   designer.CanvasControl().CanvasPress(300, 200);
   ASSERT_EQ(designer.Canvas().Tiles().size(), 2u);
   auto& keypad = dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
@@ -137,7 +137,7 @@ TEST_F(DesignerTest, PlacingFollowsTheChosenButton) {
   EXPECT_EQ(keypad.Top(), 168);
   EXPECT_EQ(designer.CanvasControl().SelectedTool(), -1);
   EXPECT_FALSE(designer.CanvasControl().HandCursor());
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   designer.CanvasControl().CanvasPress(400, 200);  // the mode stays, but there is no tool any more
   EXPECT_EQ(designer.Canvas().Tiles().size(), 2u);
 
@@ -154,10 +154,10 @@ TEST_F(DesignerTest, PlacingFollowsTheChosenButton) {
   // Dragging onto the network wires the keypad; a drop on the background moves it.
   EXPECT_TRUE(Drag(keypad, Net(0)));
   EXPECT_EQ(keypad.Network, &Net(0));
-  designer.Session().Modified = false;
+  designer.MarkSaved(designer.ProjectImage());
   designer.CanvasControl().Drop(nullptr, keypad, 200, 100);
   EXPECT_EQ(keypad.Left(), 168);
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
 }
 
 TEST_F(DesignerTest, SnapAndTidyUp) {
@@ -364,7 +364,7 @@ TEST_F(DesignerTest, UpdatePanelAndDevicesEditsThePanelsLoadList) {
   EXPECT_EQ(designer.SummaryPanel().AttachedDevices[0].Name, "Lumen PIR");
   EXPECT_EQ(designer.SummaryPanel().Summary.BatteryIndex, 0);
   EXPECT_EQ(designer.SummaryPanel().Summary.QLoad.Text, "77 mA");
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
 }
 
 TEST_F(DesignerTest, ThePanelsListEditedInTheCalculatorReachesTheWarningsAndTheToolbar) {
@@ -402,21 +402,21 @@ TEST_F(DesignerTest, TileClicksMarkTheProjectModified) {
   TVududa& keypad = Place(K4, 300, 300);
   ASSERT_TRUE(Drag(keypad, Net(0)));
   designer.Session().SaveProject();
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   EXPECT_EQ(designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, false), TMouseResult::BeginDrag);
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, true);  // set up and confirmed
   EXPECT_TRUE(keypad.SetupConfirmed);
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   designer.Session().SaveProject();
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   EXPECT_EQ(designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {false, true, false}, false),
             TMouseResult::Deleted);
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   EXPECT_EQ(Net(0).Keypads, 0);
   // Undoing the delete brings back exactly what was saved.
   designer.Undo();
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ class HardeningTest : public DesignerTest {
     savedBefore = LoadAndWrite(designer.Session().DataDir, "Warehouse");
     tilesBefore = designer.Canvas().Tiles().size();
     Place(K4, 900, 1900);
-    ASSERT_TRUE(designer.Session().Modified);
+    ASSERT_TRUE(designer.Session().Modified());
   }
 
   // After a save that failed: the user was told why, the open project is
@@ -79,7 +79,7 @@ class HardeningTest : public DesignerTest {
   void ExpectFailedSaveLostNothing(const std::string& why) {
     EXPECT_TRUE(designer.ProjectOpen);
     EXPECT_EQ(designer.Session().FileName, "Warehouse");
-    EXPECT_TRUE(designer.Session().Modified);
+    EXPECT_TRUE(designer.Session().Modified());
     EXPECT_EQ(designer.Canvas().Tiles().size(), tilesBefore + 1);
     EXPECT_NE(why.find("Warehouse"), std::string::npos) << why;
     const auto files = DataFiles();
@@ -189,7 +189,7 @@ TEST_F(HardeningTest, ADamagedExampleLeavesTheOpenProjectAsItWas) {
   EXPECT_NE(host.errors.front().find("CornerShop.dat"), std::string::npos) << host.errors.front();
   EXPECT_EQ(designer.Session().FileName, "Warehouse");
   EXPECT_EQ(designer.Canvas().Tiles().size(), tilesBefore + 1);
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
 }
 
 // ---------------------------------------------------------------------------
@@ -271,7 +271,6 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
     EXPECT_TRUE(LoadAndWrite(designer.Session().DataDir, "Warehouse") == savedAfter) << cutAfter;
     for (const auto& [name, bytes] : DataFiles())
       EXPECT_TRUE(previous.count(name)) << "cut after step " << cutAfter << " left " << name;
-    designer.Session().Modified = true;
   }
   RecordProperty("steps", cutAfter - 1);
   EXPECT_GE(cutAfter, 6);
@@ -303,7 +302,7 @@ TEST_F(HardeningTest, ADiskThatIsFullIsReportedAndTheProjectStaysOpenAndModified
   EXPECT_FALSE(fs::is_symlink(DataFile("Warehouse.pjx.new")));
   ExpectFailedSaveLostNothing(error);
   EXPECT_EQ(SaveError(), "");  // space again: the save goes through
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
 }
 
 TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
@@ -491,7 +490,7 @@ TEST_F(IndexFailureTest, ALineThatCannotBeAddedLeavesTheOtherLinesAndIsAddedByTh
     error = SaveError();
   }
   EXPECT_NE(error.find("Accounts.db"), std::string::npos) << error;
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   EXPECT_TRUE(designer.Session().PendingIndexEntry);
   EXPECT_EQ(TFileIndex(designer.Session().DataDir).ReadLines(), linesBefore);
   EXPECT_EQ(fs::file_size(DataFile("Accounts.db")), indexSize);

@@ -107,7 +107,7 @@ TEST_F(ProjectCopiesTest, SaveAsGoesOnWithTheNewProjectAndLeavesTheOldFiles) {
   Load("Warehouse");
   const TBytes oldDat = Bytes("Warehouse.dat"), oldPjx = Bytes("Warehouse.pjx");
   Place(0, 900, 900);  // a change, with a step to undo
-  ASSERT_TRUE(designer.Session().Modified);
+  ASSERT_TRUE(designer.Session().Modified());
   const size_t steps = designer.History().UndoCount();
 
   host.onProjectName = NameAs("Warehouse2", "Unit 9, Dock Road");
@@ -117,7 +117,7 @@ TEST_F(ProjectCopiesTest, SaveAsGoesOnWithTheNewProjectAndLeavesTheOldFiles) {
   EXPECT_EQ(session.FileName, "Warehouse2");
   EXPECT_EQ(session.SiteRef, "Unit 9, Dock Road");
   EXPECT_EQ(session.Caption, ProjectCaption("Unit 9, Dock Road"));
-  EXPECT_FALSE(session.Modified);
+  EXPECT_FALSE(session.Modified());
   EXPECT_EQ(designer.History().UndoCount(), steps);
   EXPECT_EQ(Bytes("Warehouse.dat"), oldDat);
   EXPECT_EQ(Bytes("Warehouse.pjx"), oldPjx);
@@ -131,9 +131,9 @@ TEST_F(ProjectCopiesTest, SaveAsGoesOnWithTheNewProjectAndLeavesTheOldFiles) {
 
   // Undo goes back past the save: the project differs from the new files.
   designer.Undo();
-  EXPECT_TRUE(session.Modified);
+  EXPECT_TRUE(session.Modified());
   designer.Redo();
-  EXPECT_FALSE(session.Modified);
+  EXPECT_FALSE(session.Modified());
   // A plain Save now writes the new project and adds no second line.
   session.SaveProject();
   EXPECT_EQ(Listed().size(), 3u);
@@ -198,7 +198,7 @@ TEST_F(ProjectCopiesTest, SaveAsFailingOrCutOffAtAnyStepLosesNoProject) {
       designer.Session().SetProjectSteps(nullptr);
       EXPECT_TRUE(failing.Failed()) << step;
       EXPECT_EQ(designer.Session().FileName, "Warehouse") << step << " cut " << cut;
-      EXPECT_TRUE(designer.Session().Modified) << step;
+      EXPECT_TRUE(designer.Session().Modified()) << step;
       EXPECT_EQ(UnloadableListed(), "") << step << " cut " << cut;
       const std::vector<std::string> names = ListedNames();
       EXPECT_EQ(names.size(), 2u) << step << " cut " << cut;

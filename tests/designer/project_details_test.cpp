@@ -33,14 +33,14 @@ class ProjectDetailsTest : public DesignerTest {
 
 TEST_F(ProjectDetailsTest, DetailsAreOneUndoableStepThatMarksTheProjectModified) {
   New("Orvane 700", 3, "Shop", "Unit 4");
-  ASSERT_FALSE(designer.Session().Modified);
+  ASSERT_FALSE(designer.Session().Modified());
   EditDetails(Sample());
   EXPECT_EQ(designer.Context().Details, Sample());
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   EXPECT_EQ(designer.UndoText(), "Undo Project Details");
   designer.Undo();
   EXPECT_TRUE(designer.Context().Details.Empty());
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   designer.Redo();
   EXPECT_EQ(designer.Context().Details, Sample());
   // Cancel changes nothing and adds no step.
@@ -63,7 +63,7 @@ TEST_F(ProjectDetailsTest, DetailsSurviveSaveAndLoadAndAProjectWithoutThemWrites
   Load("Shop");
   ASSERT_TRUE(designer.ProjectOpen);
   EXPECT_EQ(designer.Context().Details, Sample());
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   // Emptied again, the files are those of a project that never had details.
   EditDetails({});
   EXPECT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), without));

@@ -90,7 +90,7 @@ TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecor
   EXPECT_EQ(Net(1).Top(), 575);
   EXPECT_EQ(designer.Session().Caption, "BETA  Voltaris: Unit 4     Beta Testing Only");
   EXPECT_EQ(designer.SummaryPanel().Summary.Panel, " Orvane 600");
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
 }
 
 TEST_F(ProjectFilesTest, TextsAreLengthTextAndAZeroByte) {
@@ -233,7 +233,7 @@ TEST_F(ProjectFilesTest, ALoadedProjectAnswersAnEditAsTheSavedOneDid) {
   };
   addKeypad();
   const std::string edited = Picture();
-  designer.Session().Modified = false;
+  designer.MarkSaved(designer.ProjectImage());
   Load("Shop");
   ASSERT_TRUE(host.errors.empty()) << host.errors.front();
   addKeypad();
@@ -306,7 +306,7 @@ TEST_F(ProjectFilesTest, ASaveIntoAReadOnlyDirectoryIsReportedAndTheProjectStays
   std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   EXPECT_THROW(designer.Session().SaveProject(), FileError);
   std::filesystem::permissions(dir.File("Data"), std::filesystem::perms::owner_all);
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
 }
 
 // Fails one step and, after it, every rename: even those putting things back.
@@ -359,7 +359,7 @@ class DamagedProjectTest : public ProjectFilesTest {
     // Another project stays open while the damaged one is tried.
     New("Orvane 250", 2, "Open", "Here");
     Place(K4, 300, 300);
-    designer.Session().Modified = false;
+    designer.MarkSaved(designer.ProjectImage());
     before = Picture();
   }
 
@@ -576,7 +576,6 @@ TEST_F(DataCableTest, FifteenMetresOfDataCableSurviveSaveAndLoad) {
   // The dialog opens with it, and the files save back byte for byte.
   presenter.Open(keypad);
   EXPECT_EQ(presenter.View().Edit6, "15");
-  designer.Session().Modified = true;
   designer.Session().SaveProject();
   EXPECT_EQ(ReadBytes("Shop.dat"), dat);
   EXPECT_EQ(ReadBytes("Shop.pjx"), pjx);
@@ -753,7 +752,7 @@ TEST_F(ProjectFilesTest, AnIndexRowWithAnUnsafeFileNameIsNotOpened) {
     dialog.Ok();
     if (dialog.Result() != TModalResult::OK) dialog.Cancel();
   };
-  designer.Session().Modified = false;
+  designer.MarkSaved(designer.ProjectImage());
   designer.Session().LoadProject();
   EXPECT_EQ(designer.Session().FileName, "Shop");
   EXPECT_FALSE(host.errors.empty());

@@ -225,7 +225,7 @@ TEST_F(SecondDesignerTest, ReadOnlyRefusesSaveAndLosesNothingButSaveAsTakesTheNe
   EXPECT_EQ(other.Session().Caption, ProjectCaption("Unit 4") + " (read-only)");
   other.CanvasControl().ChooseDevice(0);
   other.CanvasControl().CanvasPress(300, 200);
-  ASSERT_TRUE(other.Session().Modified);
+  ASSERT_TRUE(other.Session().Modified());
   try {
     other.Session().SaveProject();
     ADD_FAILURE() << "saved a project another designer holds";
@@ -238,7 +238,7 @@ TEST_F(SecondDesignerTest, ReadOnlyRefusesSaveAndLosesNothingButSaveAsTakesTheNe
   otherHost.onNewFile = Answer("Orvane 700", 3, "Other", "Elsewhere");
   EXPECT_THROW(other.Session().NewProject(), FileError);
   EXPECT_EQ(other.Session().FileName, "Shop");
-  EXPECT_TRUE(other.Session().Modified);
+  EXPECT_TRUE(other.Session().Modified());
   EXPECT_EQ(dir.Read("Data/Shop.dat"), files);
   // No copy is kept of changes that cannot be saved over the project.
   other.RecoveryWriter().Flush();

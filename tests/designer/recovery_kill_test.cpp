@@ -83,7 +83,7 @@ void Say(int fd, const std::string& line) {
       save();
     }
     // Back to the saved state (an undo): the copy went with it.
-    if (!designer.Session().Modified) Say(log, "R");
+    if (!designer.Session().Modified()) Say(log, "R");
   }
 }
 
@@ -213,7 +213,7 @@ TEST(RecoveryUnderKill, EveryKillLeavesSavedFilesAndACopyNoOlderThanTheLastOneWr
     ASSERT_TRUE(next.ProjectOpen) << (host.errors.empty() ? "" : host.errors[0]);
     EXPECT_TRUE(host.errors.empty()) << host.errors[0];
     EXPECT_TRUE(TUndoHistory::SameImage(next.ProjectImage(), copy.Bytes));
-    EXPECT_TRUE(next.Session().Modified);
+    EXPECT_TRUE(next.Session().Modified());
     ++recovered;
   }
   std::printf(

@@ -258,7 +258,7 @@ TEST_F(RecoveryTest, RecoverOpensTheChangesModifiedAndLeavesTheProjectsFilesAlon
             0u);
   EXPECT_EQ(again.systemFilesShown, 0);  // instead of the usual first dialog
   EXPECT_TRUE(next.ProjectOpen);
-  EXPECT_TRUE(next.Session().Modified);
+  EXPECT_TRUE(next.Session().Modified());
   EXPECT_EQ(next.Session().FileName, "Shop");
   EXPECT_EQ(next.Session().Caption, ProjectCaption("Unit 4"));
   EXPECT_TRUE(TUndoHistory::SameImage(next.ProjectImage(), changed));
@@ -300,7 +300,7 @@ TEST_F(RecoveryTest, ANewProjectNeverSavedIsRecoveredAndListedAtItsFirstSave) {
   TDesigner next(again, store, dir.Path());
   next.Session().StartUp();
   ASSERT_TRUE(next.ProjectOpen);
-  EXPECT_TRUE(next.Session().Modified);
+  EXPECT_TRUE(next.Session().Modified());
   EXPECT_TRUE(next.Session().PendingIndexEntry);
   EXPECT_FALSE(next.History().CanUndo());
   next.Session().SaveProject();

@@ -119,18 +119,18 @@ TEST_F(UndoTest, ASetUpCancelledAfterChangesIsOneStepAndAnUnchangedOneIsNone) {
 TEST_F(UndoTest, ModifiedFollowsTheSavedPointNewAndLoadStartAnEmptyHistory) {
   New("Orvane 700", 3);
   EXPECT_FALSE(designer.History().CanUndo());
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   Place(D1, 300, 200);
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   designer.Undo();
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   designer.Redo();
   designer.Session().SaveProject();
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   designer.Undo();
-  EXPECT_TRUE(designer.Session().Modified);
+  EXPECT_TRUE(designer.Session().Modified());
   designer.Redo();
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
   Load("Shop");
   EXPECT_FALSE(designer.History().CanUndo());
   EXPECT_FALSE(designer.History().CanRedo());

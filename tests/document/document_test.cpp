@@ -141,7 +141,7 @@ TEST_F(DocumentTest, TheDocumentCarriesTheProjectTheDetailsAndTheReportAsShown) 
   EXPECT_TRUE(details);
   EXPECT_EQ(document.Blocks.back().Kind, TDocBlockKind::Signature);
   // Building it changed nothing.
-  EXPECT_FALSE(designer.Session().Modified);
+  EXPECT_FALSE(designer.Session().Modified());
 }
 
 }  // namespace

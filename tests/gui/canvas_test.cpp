@@ -69,10 +69,10 @@ class CanvasTest : public QObject {
     QVERIFY(!QGuiApplication::overrideCursor());  // the drag cursor went with the drag
 
     // On the background the centre goes to the pointer.
-    s.Designer().Session().Modified = false;
+    s.Designer().MarkSaved(s.Designer().ProjectImage());
     QCOMPARE(s.Drag(seventh, {500, 250}), Qt::DragMoveCursor);
     QCOMPARE(s.Widget(seventh)->pos(), QPoint(468, 218));
-    QVERIFY(s.Designer().Session().Modified);
+    QVERIFY(s.Designer().Session().Modified());
     // Ctrl-click deletes a device, and does nothing to a network.
     QPointer<TTileWidget> widget = s.Widget(seventh);
     QTest::mouseClick(widget, Qt::LeftButton, Qt::ControlModifier);

@@ -75,7 +75,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Text("lbRatedOP"), QString("Select Battery"));
     QCOMPARE(Title(*s.window), QString("BETA  Voltaris: Unit 4     Beta Testing Only"));  // New names the project
     QCOMPARE(s.Status(), QString("Select Component From Toolbar"));
-    QVERIFY(!s.Designer().Session().Modified);  // showing the project changes nothing
+    QVERIFY(!s.Designer().Session().Modified());  // showing the project changes nothing
 
     s.New("Orvane 600", 2, "Shop2");
     QVERIFY(s.Summary<QLabel>("lbNet2")->isVisible() && !s.Summary<QLabel>("lbNet3")->isVisible());
@@ -162,7 +162,7 @@ class MainWindowTest : public QObject {
     }
     s.Settle();
     QCOMPARE(s.Panel().GetGrade(), 2);
-    QVERIFY(!s.Designer().Session().Modified);
+    QVERIFY(!s.Designer().Session().Modified());
   }
 
   void modelDialogsOpenOverTheWindow() {
@@ -226,7 +226,7 @@ class MainWindowTest : public QObject {
       QVERIFY(s.Widget(*tiles[i])->isVisible());
     }
     QCOMPARE(Device(*tiles[8]).NetParent, static_cast<TNetwork*>(&s.Net(0)));
-    QVERIFY(!s.Designer().Session().Modified);  // showing a loaded project changes nothing either
+    QVERIFY(!s.Designer().Session().Modified());  // showing a loaded project changes nothing either
   }
 
   void reportWindowShowsCaptionAndSavesTheText() {
@@ -266,7 +266,7 @@ class MainWindowTest : public QObject {
     AnswerMessage(QMessageBox::Ok, &message);
     s.Action("mnuSave")->trigger();
     QVERIFY2(!message.isEmpty(), "no error was shown");
-    QVERIFY(s.window->isVisible() && s.Designer().Session().Modified);
+    QVERIFY(s.window->isVisible() && s.Designer().Session().Modified());
   }
 
   void closeBoxAsksAboutUnsavedChanges() {

@@ -111,7 +111,7 @@ class RecoveryWindowTest : public QObject {
     s.Action("mnuSave")->trigger();
     s.Place(1, {300, 300});
     s.Designer().RecoveryWriter().Flush();
-    QVERIFY(s.Designer().Session().Modified);
+    QVERIFY(s.Designer().Session().Modified());
     QVERIFY(!RecoveryFolders(s.Designer().RecoveryRoot()).empty());
     tiles = s.Designer().Canvas().Tiles().size();
     s.window.reset();

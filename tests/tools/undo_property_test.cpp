@@ -239,7 +239,7 @@ TEST_F(UndoProperty, EveryCommandUndoesAndRedoesToExactlyWhatWasShown) {
       ASSERT_TRUE(TUndoHistory::SameImage(now.Image, states[at].Image)) << "seed " << seed << " step " << step;
       ASSERT_EQ(now.Shown, states[at].Shown)
           << "seed " << seed << " step " << step << " op " << op << " reaching a state of op " << states[at].Op;
-      ASSERT_EQ(designer.Session().Modified, !TUndoHistory::SameImage(now.Image, saved))
+      ASSERT_EQ(designer.Session().Modified(), !TUndoHistory::SameImage(now.Image, saved))
           << "seed " << seed << " step " << step;
       ASSERT_EQ(designer.History().UndoCount(), at);
     }
@@ -260,7 +260,7 @@ TEST_F(UndoProperty, EveryCommandUndoesAndRedoesToExactlyWhatWasShown) {
       const TState now = Now();
       ASSERT_TRUE(TUndoHistory::SameImage(now.Image, states[at].Image)) << "seed " << seed << " forward to " << at;
       ASSERT_EQ(now.Shown, states[at].Shown) << "seed " << seed << " forward to " << at;
-      ASSERT_EQ(designer.Session().Modified, !TUndoHistory::SameImage(now.Image, saved));
+      ASSERT_EQ(designer.Session().Modified(), !TUndoHistory::SameImage(now.Image, saved));
     }
     ASSERT_EQ(at, states.size() - 1);
     ASSERT_GE(at, last);
