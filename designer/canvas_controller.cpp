@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "designer/designer.h"
+#include "designer/designer_change.h"
+#include "designer/edit_context.h"
+#include "model/control_panel.h"
 #include "designer/guidance.h"
 #include "model/net_device.h"
 #include "model/psu.h"
@@ -28,8 +30,8 @@ std::string TileTitle(const TDevice& tile) {
   return tile.Name();
 }
 
-TCanvasController::TCanvasController(TDesigner& designer, IDesignerHost& host)
-    : designer_(designer),
+TCanvasController::TCanvasController(IEditContext& editor, IDesignerHost& host)
+    : editor_(editor),
       host_(host),
       tilesChanged_([this](TCanvas&, const TCanvasEvent& event) { TilesChanged(event); }) {}
 
@@ -99,36 +101,36 @@ void TCanvasController::CreateNetworkAnchors(int count) {
     networkAnchors_.push_back(AnchorTop(i));
     netLabelVisible_[static_cast<size_t>(i)] = true;
   }
-  designer_.Notify(ChangedMenus);
+  editor_.Notify(ChangedMenus);
 }
 
 void TCanvasController::ShowNetwork(int index) {
   if (index < 0 || static_cast<size_t>(index) >= networkAnchors_.size()) return;
   ScrollInView(networkAnchors_.front());
   ScrollInView(networkAnchors_[static_cast<size_t>(index)]);
-  TControlPanel& panel = *designer_.ControlPanel();
+  TControlPanel& panel = *editor_.ControlPanel();
   const int current = panel.CurrentNetwork;
   if (current >= 0 && current < NetworkCountMax) cloneItemEnabled_[static_cast<size_t>(current)] = true;
   cloneItemEnabled_[static_cast<size_t>(index)] = false;
   panel.CurrentNetwork = index;
-  designer_.Notify(ChangedMenus);
+  editor_.Notify(ChangedMenus);
 }
 
 // --- the Arrange menu and the supply menu ---
 
 void TCanvasController::ToggleSnapToGrid() {
-  TCanvas& canvas = designer_.Canvas();
+  TCanvas& canvas = editor_.Canvas();
   canvas.SnapToGrid = !canvas.SnapToGrid;
-  designer_.Notify(ChangedMenus);
+  editor_.Notify(ChangedMenus);
 }
 
 void TCanvasController::TidyUp() {
-  if (!designer_.ProjectOpen) return;
-  designer_.RunCommand("Tidy-Up", [this] { TidyTiles(); });
+  if (!editor_.IsProjectOpen()) return;
+  editor_.RunCommand("Tidy-Up", [this] { TidyTiles(); });
 }
 
 void TCanvasController::TidyTiles() {
-  TCanvas& canvas = designer_.Canvas();
+  TCanvas& canvas = editor_.Canvas();
   const bool snap = canvas.SnapToGrid;
   canvas.SnapToGrid = true;
   ScrollToFirstNetwork();
@@ -143,15 +145,15 @@ void TCanvasController::TidyTiles() {
 
 void TCanvasController::CloneTo(int network) {
   auto* psu = dynamic_cast<TPSU*>(selectedDevice_);
-  if (!psu || !designer_.ProjectOpen || network < 0 || network >= NetworkCountMax) return;
+  if (!psu || !editor_.IsProjectOpen() || network < 0 || network >= NetworkCountMax) return;
   const size_t item = static_cast<size_t>(network);
   if (!cloneToVisible_ || !cloneItemVisible_[item] || !cloneItemEnabled_[item]) return;
   if (item >= networkAnchors_.size()) return;
   // The clone lands where the supply was in the window, in the other section.
   const int topInView = psu->Top() - scrollTop_;
-  designer_.RunCommand("Clone Supply", [&] {
+  editor_.RunCommand("Clone Supply", [&] {
     ShowNetwork(network);
-    auto& clone = designer_.Canvas().Create<TPSUClone>();
+    auto& clone = editor_.Canvas().Create<TPSUClone>();
     clone.MoveCentreTo(psu->Left() + psu->Width() / 2, topInView + scrollTop_ + psu->Height() / 2);
     clone.AttachToMaster(*psu);
   });
@@ -164,14 +166,13 @@ void TCanvasController::ChooseDevice(int tool) {
   selectedTool_ = tool;
   pressMode_ = TPressMode::PlaceDevice;
   handCursor_ = true;
-  designer_.StatusText = std::string("Place ") + NetBitOptsTable[static_cast<size_t>(tool)].Name;
-  designer_.Notify(ChangedStatusText | ChangedLayout);
+  editor_.ShowStatus(std::string("Place ") + NetBitOptsTable[static_cast<size_t>(tool)].Name, ChangedLayout);
 }
 
 void TCanvasController::ChoosePSU() { pressMode_ = TPressMode::PlacePSU; }
 
 void TCanvasController::CanvasPress(int x, int y) {
-  if (!designer_.ProjectOpen) return;
+  if (!editor_.IsProjectOpen()) return;
   if (pressMode_ == TPressMode::PlaceDevice) {
     PlaceDevice(x, y);
   } else if (pressMode_ == TPressMode::PlacePSU) {
@@ -182,22 +183,21 @@ void TCanvasController::CanvasPress(int x, int y) {
 void TCanvasController::PlaceDevice(int x, int y) {
   if (selectedTool_ == -1) return;
   const TNetBitOpts& tool = NetBitOptsTable[static_cast<size_t>(selectedTool_)];
-  designer_.RunCommand(std::string("Place ") + tool.Name, [&] {
-    auto& device = designer_.Canvas().Create<TVududa>();
+  editor_.RunCommand(std::string("Place ") + tool.Name, [&] {
+    auto& device = editor_.Canvas().Create<TVududa>();
     device.SetDeviceType(static_cast<uint8_t>(tool.Index));
     device.MoveCentreTo(x, y);
   });
   selectedTool_ = -1;
   handCursor_ = false;
-  designer_.StatusText = TDesigner::SelectComponentText;
-  designer_.Notify(ChangedStatusText | ChangedLayout);
+  editor_.ShowStatus(IEditContext::SelectComponentText, ChangedLayout);
 }
 
 void TCanvasController::PlacePSU(int x, int y) {
-  designer_.RunCommand("Place Power Supply", [&] {
-    auto& psu = designer_.Canvas().Create<TPSU>();
+  editor_.RunCommand("Place Power Supply", [&] {
+    auto& psu = editor_.Canvas().Create<TPSU>();
     psu.MoveCentreTo(x, y);
-    designer_.ControlPanel()->AddPSU(&psu);
+    editor_.ControlPanel()->AddPSU(&psu);
   });
 }
 
@@ -206,7 +206,7 @@ TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button
     // A tile the user picks ends the pointing at a warning's tiles.
     if (!pointedTiles_.empty()) {
       pointedTiles_.clear();
-      designer_.Notify(ChangedSelection);
+      editor_.Notify(ChangedSelection);
     }
     Select(&tile);
     // A device is placed on the empty canvas, never on a tile: say so.
@@ -227,18 +227,18 @@ TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button
   }
   if (what.empty()) return tile.MouseDown(button, shift, doubleClick);
   TMouseResult result = TMouseResult::Nothing;
-  designer_.RunCommand(what + TileTitle(tile), [&] { result = tile.MouseDown(button, shift, doubleClick); });
+  editor_.RunCommand(what + TileTitle(tile), [&] { result = tile.MouseDown(button, shift, doubleClick); });
   return result;
 }
 
 void TCanvasController::Select(TDevice* tile) {
   if (selectedTile_ == tile) return;
   selectedTile_ = tile;
-  designer_.Notify(ChangedSelection);
+  editor_.Notify(ChangedSelection);
 }
 
 void TCanvasController::DeleteSelected() {
-  if (!designer_.ProjectOpen || !selectedTile_ || selectedTile_->FixedOnCanvas()) return;
+  if (!editor_.IsProjectOpen() || !selectedTile_ || selectedTile_->FixedOnCanvas()) return;
   TileMouseDown(*selectedTile_, TMouseButton::Left, TShiftState{.Ctrl = true}, false);
 }
 
@@ -253,13 +253,13 @@ void TCanvasController::Drop(TDevice* target, TDevice& source, int x, int y) {
     return;
   }
   if (!target->DragOverHandler(&source)) return;
-  designer_.RunCommand("Drop " + TileTitle(source), [&] { target->DragDropHandler(&source, x, y); });
+  editor_.RunCommand("Drop " + TileTitle(source), [&] { target->DragDropHandler(&source, x, y); });
 }
 
 bool TCanvasController::CanvasDragOver(TDevice&) { return true; }
 
 void TCanvasController::CanvasDrop(TDevice& source, int x, int y) {
-  designer_.RunCommand("Move " + TileTitle(source), [&] { source.MoveCentreTo(x, y); });
+  editor_.RunCommand("Move " + TileTitle(source), [&] { source.MoveCentreTo(x, y); });
 }
 
 void TCanvasController::PSURightClick(TDevice& psu) {
@@ -270,7 +270,7 @@ void TCanvasController::PSURightClick(TDevice& psu) {
 
 std::vector<TDevice*> TCanvasController::DropTargets(TDevice& source) {
   std::vector<TDevice*> targets;
-  for (const auto& tile : designer_.Canvas().Tiles()) {
+  for (const auto& tile : editor_.Canvas().Tiles()) {
     if (DragOver(tile.get(), source)) targets.push_back(tile.get());
   }
   return targets;
@@ -291,14 +291,14 @@ void TCanvasController::DeleteTile(TDevice& tile) {
 // --- pointing at a warning's tiles ---
 
 void TCanvasController::PointAtWarning(size_t line) {
-  const TControlPanel* panel = designer_.ControlPanel();
-  if (!designer_.ProjectOpen || !panel) return;
+  const TControlPanel* panel = editor_.ControlPanel();
+  if (!editor_.IsProjectOpen() || !panel) return;
   std::vector<TDevice*> tiles = WarningTiles(*panel, line);
   const bool again = line == pointedLine_ && !tiles.empty() && tiles == pointedTiles_;
   pointedNext_ = again ? (pointedNext_ + 1) % tiles.size() : 0;
   pointedLine_ = line;
   pointedTiles_ = std::move(tiles);
-  designer_.Notify(ChangedSelection);
+  editor_.Notify(ChangedSelection);
   if (pointedTiles_.empty()) return;
   TDevice& tile = *pointedTiles_[pointedNext_];
   Select(&tile);
@@ -314,7 +314,7 @@ void TCanvasController::ScrollTileInView(const TDevice& tile) {
 
 int TCanvasController::CanvasHeight() const {
   int height = 0;
-  for (const auto& tile : designer_.Canvas().Tiles()) height = std::max(height, tile->Top() + tile->Height());
+  for (const auto& tile : editor_.Canvas().Tiles()) height = std::max(height, tile->Top() + tile->Height());
   for (int anchor : networkAnchors_) height = std::max(height, anchor + 1);
   return height;
 }
@@ -331,13 +331,13 @@ void TCanvasController::ScrollInView(int y) {
     top = y + 1 - viewHeight_;
   }
   SetScroll(top);
-  designer_.Notify(ChangedScroll);
+  editor_.Notify(ChangedScroll);
 }
 
 void TCanvasController::ScrollToFirstNetwork() { ScrollInView(networkAnchors_.empty() ? 0 : networkAnchors_.front()); }
 
 void TCanvasController::ScrollToCurrentNetwork() {
-  const size_t current = static_cast<size_t>(designer_.ControlPanel()->CurrentNetwork);
+  const size_t current = static_cast<size_t>(editor_.ControlPanel()->CurrentNetwork);
   if (current < networkAnchors_.size()) ScrollInView(networkAnchors_[current]);
 }
 

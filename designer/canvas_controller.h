@@ -20,7 +20,7 @@
 
 namespace voltaris {
 
-class TDesigner;
+class IEditContext;
 
 // What a press on the canvas background does.
 enum class TPressMode { None, PlaceDevice, PlacePSU };
@@ -31,7 +31,7 @@ class TCanvasController {
   static constexpr int DefaultViewHeight = 400;
   static constexpr int DefaultCanvasOffsetTop = 256;
 
-  TCanvasController(TDesigner& designer, IDesignerHost& host);
+  TCanvasController(IEditContext& editor, IDesignerHost& host);
   TCanvasController(const TCanvasController&) = delete;
   TCanvasController& operator=(const TCanvasController&) = delete;
 
@@ -139,7 +139,7 @@ class TCanvasController {
   // Shows all of `tile`, or as much as the view's height takes, from its top.
   void ScrollTileInView(const TDevice& tile);
 
-  TDesigner& designer_;
+  IEditContext& editor_;
   IDesignerHost& host_;
   TPressMode pressMode_ = TPressMode::None;
   int selectedTool_ = -1;

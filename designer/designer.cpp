@@ -128,9 +128,9 @@ void TDesigner::ShowProject() {
   OptionsEnabled = ArrangeEnabled = ReportEnabled = true;
 }
 
-void TDesigner::ShowStatus(const std::string& text) {
+void TDesigner::ShowStatus(const std::string& text, unsigned alsoChanged) {
   StatusText = text;
-  Notify(ChangedStatusText);
+  Notify(ChangedStatusText | alsoChanged);
 }
 
 // --- commands and their undo ---

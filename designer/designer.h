@@ -24,6 +24,7 @@
 #include "designer/canvas_controller.h"
 #include "designer/designer_change.h"
 #include "designer/designer_host.h"
+#include "designer/edit_context.h"
 #include "designer/dialogs/options_presenter.h"
 #include "designer/dialogs/project_details_presenter.h"
 #include "designer/project_session.h"
@@ -40,13 +41,11 @@ namespace voltaris {
 
 class IDialogHost;
 
-class TDesigner {
+class TDesigner : public IEditContext {
  public:
   static constexpr int NetworkCountMax = TCanvasController::NetworkCountMax;
   static constexpr int ToolButtonCount = 20;  // 19 device types, then the supply
   static constexpr int PSUButton = 19;
-  // The status text while no placing is under way.
-  static constexpr const char* SelectComponentText = "Select Component From Toolbar";
 
   // `workingDir` is the directory the program started in; the data
   // directory is `workingDir` + "/Data".
@@ -67,18 +66,18 @@ class TDesigner {
   void CreateControlPanel();
   void CreateNetworks();
   void UpdatePanelView();
-  void UpdateToolbar();
+  void UpdateToolbar() override;
   // The open project shows: the toolbar its panel offers, the summary panel,
   // the canvas, and the Options, Arrange and Report menus.
   void ShowProject();
   // The status bar's text.
-  void ShowStatus(const std::string& text);
+  void ShowStatus(const std::string& text, unsigned alsoChanged = 0) override;
 
   // --- commands and their undo ---
   // Runs a command that may change the project and records it in the undo
   // history as one step named `what` (when it changed anything). A command
   // run inside another is part of the outer one's step.
-  void RunCommand(const std::string& what, const std::function<void()>& command);
+  void RunCommand(const std::string& what, const std::function<void()>& command) override;
   // The bytes Save would write for the open project.
   TProjectBytes ProjectImage();
   TUndoHistory& History() { return history_; }
@@ -122,9 +121,10 @@ class TDesigner {
   IDesignerHost& Host() const { return host_; }
   // The open project (an empty one until New or Load), its canvas, context and panel.
   TProject& Project() const { return *project_; }
-  TCanvas& Canvas() const { return *project_->Canvas; }
-  TProjectContext& Context() const { return project_->Context(); }
-  TControlPanel* ControlPanel() const { return project_->ControlPanel.get(); }
+  TCanvas& Canvas() const override { return *project_->Canvas; }
+  TProjectContext& Context() const override { return project_->Context(); }
+  TControlPanel* ControlPanel() const override { return project_->ControlPanel.get(); }
+  bool IsProjectOpen() const override { return ProjectOpen; }
   // The dialogs through which the model reaches the user, given to every
   // project the designer opens.
   void SetDialogHost(IDialogHost* host);
@@ -133,7 +133,7 @@ class TDesigner {
   // at once when the project is replaced, before anything else.
   TSignal<TDesigner, unsigned> OnChanged;
   // Tells OnChanged; every part tells its changes through it.
-  void Notify(unsigned changes);
+  void Notify(unsigned changes) override;
   TOptionsPresenter& OptionsDialog() { return options_; }
 
   // --- state (read by the window) ---

@@ -1,7 +1,9 @@
 #include "designer/summary_presenter.h"
 
 #include "catalogue/format.h"
-#include "designer/designer.h"
+#include "designer/designer_change.h"
+#include "designer/edit_context.h"
+#include "model/control_panel.h"
 #include "model/load_data.h"
 #include "model/project_context.h"
 
@@ -12,8 +14,8 @@ constexpr double DegradeFactors[] = {1.0, 0.9, 0.8, 0.7};
 constexpr const char* DegradeItems[] = {"0", "10", "20", "30"};
 }  // namespace
 
-TSummaryPresenter::TSummaryPresenter(TDesigner& designer)
-    : designer_(designer),
+TSummaryPresenter::TSummaryPresenter(IEditContext& editor)
+    : editor_(editor),
       loadChanged_([this](TControlPanel&, const TNoEvent&) { HandleLoadChanged(); }),
       warningsChanged_([this](TControlPanel&, const TNoEvent&) { HandleWarningsChanged(); }) {}
 
@@ -28,7 +30,7 @@ void TSummaryPresenter::FillChoices(int32_t panelType) {
 }
 
 void TSummaryPresenter::UpdateSummary() {
-  const TControlPanel& panel = *designer_.ControlPanel();
+  const TControlPanel& panel = *editor_.ControlPanel();
   Summary.BatteryIndex = panel.BatteryIndex;
   Summary.GradeIndex = panel.GetGrade() - 1;
   Summary.ACFailChecked = panel.ACFailSignalled;
@@ -59,15 +61,15 @@ void TSummaryPresenter::UpdateSummary() {
       if (Summary.DegradeText == DegradeItems[i]) Summary.DegradeIndex = i;
     }
   }
-  designer_.Notify(ChangedSummary);
+  editor_.Notify(ChangedSummary);
 }
 
 void TSummaryPresenter::FillAttachedDevices() {
   AttachedDevices.clear();
-  for (const TDeviceDataPtr& entry : designer_.ControlPanel()->LoadData.Entries) {
+  for (const TDeviceDataPtr& entry : editor_.ControlPanel()->LoadData.Entries) {
     AttachedDevices.push_back({Format("%d", entry->Qty), entry->Name});
   }
-  designer_.Notify(ChangedDevices);
+  editor_.Notify(ChangedDevices);
 }
 
 void TSummaryPresenter::HandleLoadChanged() {
@@ -76,50 +78,50 @@ void TSummaryPresenter::HandleLoadChanged() {
 }
 
 void TSummaryPresenter::HandleWarningsChanged() {
-  Errors = designer_.ControlPanel()->Warnings;
-  designer_.Notify(ChangedErrors);
+  Errors = editor_.ControlPanel()->Warnings;
+  editor_.Notify(ChangedErrors);
 }
 
 void TSummaryPresenter::ChooseGrade(int index) {
-  if (!designer_.ProjectOpen || index < 0 || static_cast<size_t>(index) >= Summary.GradeItems.size()) return;
-  designer_.RunCommand("Grade", [&] { designer_.ControlPanel()->SetGrade(index + 1); });
+  if (!editor_.IsProjectOpen() || index < 0 || static_cast<size_t>(index) >= Summary.GradeItems.size()) return;
+  editor_.RunCommand("Grade", [&] { editor_.ControlPanel()->SetGrade(index + 1); });
   UpdateSummary();
-  designer_.UpdateToolbar();
+  editor_.UpdateToolbar();
 }
 
 void TSummaryPresenter::ChooseBattery(int index) {
-  if (!designer_.ProjectOpen || index < 0 || static_cast<size_t>(index) >= Summary.BatteryItems.size()) return;
-  designer_.RunCommand("Battery", [&] { designer_.ControlPanel()->SetBattery(index); });
+  if (!editor_.IsProjectOpen() || index < 0 || static_cast<size_t>(index) >= Summary.BatteryItems.size()) return;
+  editor_.RunCommand("Battery", [&] { editor_.ControlPanel()->SetBattery(index); });
   UpdateSummary();
 }
 
 void TSummaryPresenter::ClickACFail(bool checked) {
-  if (!designer_.ProjectOpen) return;
-  designer_.RunCommand("AC Fail Signalling", [&] { designer_.ControlPanel()->SetACFailSignalled(checked); });
+  if (!editor_.IsProjectOpen()) return;
+  editor_.RunCommand("AC Fail Signalling", [&] { editor_.ControlPanel()->SetACFailSignalled(checked); });
   UpdateSummary();
 }
 
 void TSummaryPresenter::ChooseDegradation(int index) {
-  if (!designer_.ProjectOpen) return;
-  designer_.RunCommand("Battery Degradation", [&] {
-    TSettings& settings = designer_.Context().Settings;
+  if (!editor_.IsProjectOpen()) return;
+  editor_.RunCommand("Battery Degradation", [&] {
+    TSettings& settings = editor_.Context().Settings;
     if (index >= 0 && index < 4) settings.BatteryFactor = DegradeFactors[index];
-    designer_.ControlPanel()->SetBatteryFactor(settings.BatteryFactor);
+    editor_.ControlPanel()->SetBatteryFactor(settings.BatteryFactor);
   });
   UpdateSummary();
 }
 
 void TSummaryPresenter::UpdatePanelAndDevices() {
-  if (!designer_.ProjectOpen) return;
-  designer_.RunCommand("Panel Devices", [this] {
-    designer_.Context().Filter.CurrentPanelType = designer_.ControlPanel()->PanelType;
-    designer_.ControlPanel()->EditLoadList(designer_.Context());
+  if (!editor_.IsProjectOpen()) return;
+  editor_.RunCommand("Panel Devices", [this] {
+    editor_.Context().Filter.CurrentPanelType = editor_.ControlPanel()->PanelType;
+    editor_.ControlPanel()->EditLoadList(editor_.Context());
     // The list's lowest grade is taken after the dialog, and the grade may have
     // changed in it: the warnings and the toolbar follow.
-    designer_.ControlPanel()->BuildWarnings();
+    editor_.ControlPanel()->BuildWarnings();
     FillAttachedDevices();
     UpdateSummary();
-    designer_.UpdateToolbar();
+    editor_.UpdateToolbar();
   });
 }
 

@@ -17,7 +17,7 @@
 namespace voltaris {
 
 class TControlPanel;
-class TDesigner;
+class IEditContext;
 
 // A text of the summary panel with its colour.
 struct TSummaryText {
@@ -56,7 +56,7 @@ struct TAttachedDevice {
 
 class TSummaryPresenter {
  public:
-  explicit TSummaryPresenter(TDesigner& designer);
+  explicit TSummaryPresenter(IEditContext& editor);
   TSummaryPresenter(const TSummaryPresenter&) = delete;
   TSummaryPresenter& operator=(const TSummaryPresenter&) = delete;
 
@@ -84,7 +84,7 @@ class TSummaryPresenter {
   void HandleLoadChanged();
   void HandleWarningsChanged();
 
-  TDesigner& designer_;
+  IEditContext& editor_;
   TSlot<TControlPanel> loadChanged_;
   TSlot<TControlPanel> warningsChanged_;
 };
