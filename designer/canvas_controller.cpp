@@ -4,8 +4,8 @@
 
 #include "designer/designer_change.h"
 #include "designer/edit_context.h"
-#include "model/control_panel.h"
 #include "designer/guidance.h"
+#include "model/control_panel.h"
 #include "model/net_device.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
@@ -319,7 +319,9 @@ int TCanvasController::CanvasHeight() const {
   return height;
 }
 
-void TCanvasController::SetScroll(int top) { scrollTop_ = std::clamp(top, 0, std::max(0, CanvasHeight() - viewHeight_)); }
+void TCanvasController::SetScroll(int top) {
+  scrollTop_ = std::clamp(top, 0, std::max(0, CanvasHeight() - viewHeight_));
+}
 
 void TCanvasController::SetViewHeight(int height) { viewHeight_ = std::max(1, height); }
 

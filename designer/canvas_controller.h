@@ -116,8 +116,8 @@ class TCanvasController {
   // --- state (read by the window; changed only through the methods above) ---
   TPressMode PressMode() const { return pressMode_; }
   int SelectedTool() const { return selectedTool_; }
-  TDevice* SelectedDevice() const { return selectedDevice_; }            // the supply last right-clicked
-  TDevice* SelectedTile() const { return selectedTile_; }                // the tile last clicked
+  TDevice* SelectedDevice() const { return selectedDevice_; }                  // the supply last right-clicked
+  TDevice* SelectedTile() const { return selectedTile_; }                      // the tile last clicked
   const std::vector<TDevice*>& PointedTiles() const { return pointedTiles_; }  // of the warning clicked last
   bool HandCursor() const { return handCursor_; }
   const std::vector<int>& NetworkAnchors() const { return networkAnchors_; }  // each network section's top
