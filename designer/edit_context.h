@@ -12,7 +12,7 @@ namespace voltaris {
 
 class TCanvas;
 class TControlPanel;
-class TProjectContext;
+struct TProjectContext;
 
 class IEditContext {
  public:
