@@ -20,19 +20,14 @@ struct TStyle {
   TVectorPicture::TPaint Fill{TVectorPicture::TPaint::TKind::Colour, QColor(Qt::black), {}};
   TVectorPicture::TPaint Stroke;
   qreal FillOpacity = 1;
-  qreal StrokeOpacity = 1;
   qreal StrokeWidth = 1;
   Qt::PenCapStyle Cap = Qt::FlatCap;
   Qt::PenJoinStyle Join = Qt::MiterJoin;
-  qreal MiterLimit = 4;
   QList<qreal> Dashes;
-  Qt::FillRule FillRule = Qt::WindingFill;
   QString FontFamily = "sans-serif";
   qreal FontSize = 16;
   int FontWeight = QFont::Normal;
-  bool Italic = false;
   TVectorPicture::TShape::TAnchor Anchor = TVectorPicture::TShape::TAnchor::Start;
-  qreal Opacity = 1;  // not inherited: multiplied into the element's own
   QTransform Transform;
 };
 
@@ -120,23 +115,7 @@ qreal Fraction(QStringView text, qreal fallback) {
   return qBound<qreal>(0, value, 1);
 }
 
-QColor ColourOf(QStringView text) {
-  const QString value = text.trimmed().toString();
-  if (value.startsWith("rgb(") && value.endsWith(')')) {
-    TNumberReader reader(QStringView(value).mid(4, value.size() - 5));
-    int rgb[3] = {0, 0, 0};
-    for (int& channel : rgb) {
-      qreal part = reader.Number().value_or(0);
-      if (reader.Peek() == '%') {
-        reader.Take();
-        part = part * 255 / 100;
-      }
-      channel = qBound(0, qRound(part), 255);
-    }
-    return QColor(rgb[0], rgb[1], rgb[2]);
-  }
-  return QColor::fromString(value);
-}
+QColor ColourOf(QStringView text) { return QColor::fromString(text.trimmed()); }
 
 // A fill or stroke: none, a colour, or url(#id).
 std::optional<TVectorPicture::TPaint> PaintOf(QStringView text) {
@@ -177,12 +156,6 @@ QTransform TransformOf(QStringView text) {
       step.translate(cx, cy);
       step.rotate(args[0]);
       step.translate(-cx, -cy);
-    } else if (name == "skewX" && !args.isEmpty()) {
-      step.shear(std::tan(qDegreesToRadians(args[0])), 0);
-    } else if (name == "skewY" && !args.isEmpty()) {
-      step.shear(0, std::tan(qDegreesToRadians(args[0])));
-    } else if (name == "matrix" && args.size() == 6) {
-      step = QTransform(args[0], args[1], args[2], args[3], args[4], args[5]);
     }
     // Qt multiplies row vectors: the step nearer the shape is applied first.
     result = step * result;
@@ -358,17 +331,6 @@ QPainterPath PathOf(QStringView data) {
   return path;
 }
 
-// The style attribute's declarations, "fill:#fff; stroke-width:2".
-QHash<QString, QString> Declarations(QStringView style) {
-  QHash<QString, QString> result;
-  for (QStringView declaration : style.split(';')) {
-    const qsizetype colon = declaration.indexOf(':');
-    if (colon < 0) continue;
-    result.insert(declaration.left(colon).trimmed().toString(), declaration.mid(colon + 1).trimmed().toString());
-  }
-  return result;
-}
-
 }  // namespace
 
 // Reads the document into the picture's shapes and gradients.
@@ -460,16 +422,10 @@ class TSvgReader {
     }
   }
 
-  // The style `parent` hands down, changed by the element's own attributes
-  // and its style attribute (which wins).
+  // The style `parent` hands down, changed by the element's own attributes.
   static TStyle Styled(TStyle style, const QXmlStreamAttributes& attributes) {
-    style.Opacity = 1;
     for (const QXmlStreamAttribute& attribute : attributes)
       Apply(style, attribute.name().toString(), attribute.value().toString());
-    if (attributes.hasAttribute(QLatin1String("style"))) {
-      const QHash<QString, QString> declarations = Declarations(attributes.value(QLatin1String("style")));
-      for (auto it = declarations.cbegin(); it != declarations.cend(); ++it) Apply(style, it.key(), it.value());
-    }
     if (attributes.hasAttribute(QLatin1String("transform")))
       style.Transform = TransformOf(attributes.value(QLatin1String("transform"))) * style.Transform;
     return style;
@@ -482,18 +438,12 @@ class TSvgReader {
       if (auto paint = PaintOf(value)) style.Stroke = *paint;
     } else if (name == "fill-opacity") {
       style.FillOpacity = Fraction(value, 1);
-    } else if (name == "stroke-opacity") {
-      style.StrokeOpacity = Fraction(value, 1);
-    } else if (name == "opacity") {
-      style.Opacity = Fraction(value, 1);
     } else if (name == "stroke-width") {
       style.StrokeWidth = std::max<qreal>(0, Number(value, 1));
     } else if (name == "stroke-linecap") {
       style.Cap = value == "round" ? Qt::RoundCap : value == "square" ? Qt::SquareCap : Qt::FlatCap;
     } else if (name == "stroke-linejoin") {
       style.Join = value == "round" ? Qt::RoundJoin : value == "bevel" ? Qt::BevelJoin : Qt::SvgMiterJoin;
-    } else if (name == "stroke-miterlimit") {
-      style.MiterLimit = Number(value, 4);
     } else if (name == "stroke-dasharray") {
       style.Dashes.clear();
       if (value != "none") {
@@ -502,16 +452,12 @@ class TSvgReader {
         // An odd list repeats to make an even one.
         if (style.Dashes.size() % 2 == 1) style.Dashes += style.Dashes;
       }
-    } else if (name == "fill-rule") {
-      style.FillRule = value == "evenodd" ? Qt::OddEvenFill : Qt::WindingFill;
     } else if (name == "font-family") {
       style.FontFamily = value;
     } else if (name == "font-size") {
       style.FontSize = Number(value, style.FontSize);
     } else if (name == "font-weight") {
       style.FontWeight = value == "bold" || Number(value, 400) >= 600 ? QFont::Bold : QFont::Normal;
-    } else if (name == "font-style") {
-      style.Italic = value == "italic" || value == "oblique";
     } else if (name == "text-anchor") {
       using TAnchor = TVectorPicture::TShape::TAnchor;
       style.Anchor = value == "middle" ? TAnchor::Middle : value == "end" ? TAnchor::End : TAnchor::Start;
@@ -549,24 +495,6 @@ class TSvgReader {
       const qreal rx = number("rx");
       const qreal ry = number("ry");
       if (rx > 0 && ry > 0) path.addEllipse(QPointF(number("cx"), number("cy")), rx, ry);
-    } else if (name == u"line") {
-      path.moveTo(number("x1"), number("y1"));
-      path.lineTo(number("x2"), number("y2"));
-    } else if (name == u"polyline" || name == u"polygon") {
-      TNumberReader reader(attributes.value(QLatin1String("points")));
-      bool first = true;
-      while (true) {
-        const auto x = reader.Number();
-        const auto y = reader.Number();
-        if (!x || !y) break;
-        if (first) {
-          path.moveTo(*x, *y);
-        } else {
-          path.lineTo(*x, *y);
-        }
-        first = false;
-      }
-      if (name == u"polygon") path.closeSubpath();
     } else if (name == u"path") {
       path = PathOf(attributes.value(QLatin1String("d")));
     } else {
@@ -579,11 +507,9 @@ class TSvgReader {
     shape.Fill = style.Fill;
     shape.Stroke = style.StrokeWidth > 0 ? style.Stroke : TVectorPicture::TPaint{};
     shape.FillOpacity = style.FillOpacity;
-    shape.StrokeOpacity = style.StrokeOpacity;
-    shape.Opacity = style.Opacity;
     shape.Transform = style.Transform;
     shape.Pen = QPen(Qt::NoBrush, style.StrokeWidth, Qt::SolidLine, style.Cap, style.Join);
-    shape.Pen.setMiterLimit(style.MiterLimit);
+    shape.Pen.setMiterLimit(4);  // SVG's default, where Qt's is 2
     // Qt measures dashes in pen widths, SVG in the drawing's units.
     bool dashed = !style.Dashes.isEmpty();
     QList<qreal> dashes;
@@ -596,7 +522,7 @@ class TSvgReader {
 
   void AddShape(const TStyle& style, QPainterPath path) {
     if (path.isEmpty()) return;
-    path.setFillRule(style.FillRule);
+    path.setFillRule(Qt::WindingFill);  // SVG's nonzero rule
     TVectorPicture::TShape shape;
     shape.Path = path;
     Stroked(shape, style);
@@ -617,7 +543,6 @@ class TSvgReader {
     if (style.FontFamily.contains("mono", Qt::CaseInsensitive)) font.setStyleHint(QFont::Monospace);
     font.setPointSizeF(style.FontSize);  // in the drawing's units: made device points when drawn
     font.setWeight(QFont::Weight(style.FontWeight));
-    font.setItalic(style.Italic);
     shape.Font = font;
     picture_.shapes_.push_back(shape);
   }
@@ -654,11 +579,9 @@ class TSvgReader {
   void ReadStop(const QString& gradientId, const QXmlStreamAttributes& attributes) {
     const auto found = picture_.gradients_.find(gradientId);
     if (found == picture_.gradients_.end()) return;
-    QHash<QString, QString> declarations = Declarations(attributes.value(QLatin1String("style")));
-    const QString colourText = declarations.value("stop-color", attributes.hasAttribute(QLatin1String("stop-color"))
-                                                                    ? Value(attributes, "stop-color")
-                                                                    : "black");
-    const QString opacityText = declarations.value("stop-opacity", Value(attributes, "stop-opacity"));
+    const QString colourText =
+        attributes.hasAttribute(QLatin1String("stop-color")) ? Value(attributes, "stop-color") : QString("black");
+    const QString opacityText = Value(attributes, "stop-opacity");
     QColor colour = ColourOf(colourText);
     if (!colour.isValid()) colour = Qt::black;
     colour.setAlphaF(colour.alphaF() * Fraction(opacityText, 1));
@@ -734,12 +657,10 @@ void TVectorPicture::Render(QPainter& painter, const QRectF& target) const {
   base.translate(target.x(), target.y());
   base.scale(target.width() / viewBox_.width(), target.height() / viewBox_.height());
   base.translate(-viewBox_.x(), -viewBox_.y());
-  const qreal opacity = painter.opacity();
   for (const TShape& shape : shapes_) {
     painter.setWorldTransform(shape.Transform * base);
-    painter.setOpacity(opacity * shape.Opacity);
     QPen pen = shape.Pen;
-    const QBrush strokeBrush = BrushOf(shape.Stroke, shape.StrokeOpacity);
+    const QBrush strokeBrush = BrushOf(shape.Stroke, 1);
     if (strokeBrush.style() == Qt::NoBrush) {
       pen = Qt::NoPen;
     } else {

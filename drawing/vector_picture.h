@@ -4,17 +4,14 @@
 // (there is none for the Windows build).
 //
 // What it reads is the part of SVG the art in resources/ is drawn with:
-// rect (with rx, ry), circle, ellipse, line, polyline, polygon, path
-// (every command, absolute and relative), text (one line, its font family, size and weight, and
-// text-anchor), groups with a transform (translate, scale, rotate, skew,
-// matrix), and linear and radial gradients (user-space or bounding-box
-// units, with their focal point; no gradientTransform) referred to as
-// url(#id); the presentation
-// attributes fill, fill-opacity, stroke, stroke-width, stroke-opacity,
-// stroke-linecap, stroke-linejoin, stroke-miterlimit, stroke-dasharray,
-// opacity and fill-rule, also in a style attribute, inherited from a group
-// as SVG inherits them. Anything else (a filter, a pattern, an image) is
-// left undrawn.
+// rect (with rx, ry), circle, ellipse, path (every command, absolute and
+// relative), text (one line: font family, size and weight, text-anchor),
+// groups with a transform (translate, scale, rotate), linear and radial
+// gradients (with their focal point, no gradientTransform) referred to as
+// url(#id), and the attributes fill, fill-opacity, stroke, stroke-width,
+// stroke-linecap, stroke-linejoin and stroke-dasharray, inherited from a
+// group as SVG inherits them. Paths fill by SVG's nonzero rule. Anything
+// else (a style attribute, a filter, a pattern, an image) is left undrawn.
 #pragma once
 
 #include <QByteArray>
@@ -71,8 +68,6 @@ class TVectorPicture {
     TPaint Fill;
     TPaint Stroke;
     qreal FillOpacity = 1;
-    qreal StrokeOpacity = 1;
-    qreal Opacity = 1;
     QPen Pen;  // width, caps, joins and dashes of the stroke
     QString Text;
     QFont Font;

@@ -68,8 +68,7 @@ for name in files:
                 bad.append(f'{name}:{number}: {text.strip()} (no Qt below the Qt layer)')
             continue
         there = owner(target)
-        if there is not None and there not in allowed[here] and there != here:
-            # A folder may always use the folders inside it that it lists.
+        if there is not None and there not in allowed[here]:
             bad.append(f'{name}:{number}: {text.strip()} ({here} may not include from {there})')
 for line in bad:
     print(line)
