@@ -579,8 +579,8 @@ class TSvgReader {
   void ReadStop(const QString& gradientId, const QXmlStreamAttributes& attributes) {
     const auto found = picture_.gradients_.find(gradientId);
     if (found == picture_.gradients_.end()) return;
-    const QString colourText =
-        attributes.hasAttribute(QLatin1String("stop-color")) ? Value(attributes, "stop-color") : QString("black");
+    const QString colourText = attributes.hasAttribute(QLatin1String("stop-color")) ? Value(attributes, "stop-color")
+                                                                                    : QString("black");
     const QString opacityText = Value(attributes, "stop-opacity");
     QColor colour = ColourOf(colourText);
     if (!colour.isValid()) colour = Qt::black;
