@@ -62,6 +62,36 @@ void TDesigner::AdoptProject(std::unique_ptr<TProject> project) {
   Notify(ChangedProject);
 }
 
+void TDesigner::ShowNewPanel(const std::string& panelName) {
+  TSummaryView& summary = summary_.Summary;
+  summary.BatteryIndex = -1;
+  summary.BatteryText = "SelectBattery";
+  summary.Panel = " " + panelName;
+}
+
+void TDesigner::ShowLoadedProject(std::unique_ptr<TProject> project, const std::string& panelTypeName) {
+  ClearCanvas();
+  // The catalogue filter goes on as the dialogs last left it.
+  project->Context().Filter = Context().Filter;
+  AdoptProject(std::move(project));
+  TControlPanel& panel = *ControlPanel();
+  panel.BuildWarnings();
+  summary_.Summary.Panel = " " + panelTypeName;
+  UpdatePanelView();
+  canvas_.CreateNetworkAnchors(PanelOptsTable[panel.PanelType].NetworkCount);
+  summary_.FillAttachedDevices();
+  CanvasEnabled = true;
+  summary_.Errors = panel.Warnings;
+  ShowProject();
+  Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
+         ChangedDevices);
+}
+
+void TDesigner::ResetView() {
+  canvas_.SetScroll(0);
+  Notify(ChangedScroll);
+}
+
 void TDesigner::ClearCanvas() {
   CanvasEnabled = true;
   ControlPanel()->ReleaseTiles();
@@ -260,7 +290,7 @@ void TDesigner::Restore(const TProjectBytes& image) {
                                                          session_.FileName + ".pjx", settings, Context().Palette));
   const int scroll = canvas_.ScrollTop();
   const int network = ControlPanel()->CurrentNetwork;
-  session_.ShowLoaded(std::move(restored));
+  ShowLoadedProject(std::move(restored), session_.PanelTypeName);
   canvas_.ShowNetwork(network);
   canvas_.SetScroll(scroll);
   KeepRecoveryCopy();

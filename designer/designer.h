@@ -26,8 +26,8 @@
 #include "designer/designer_host.h"
 #include "designer/dialogs/options_presenter.h"
 #include "designer/dialogs/project_details_presenter.h"
-#include "designer/edit_context.h"
 #include "designer/project_session.h"
+#include "designer/session_context.h"
 #include "designer/summary_presenter.h"
 #include "designer/undo_history.h"
 #include "model/canvas.h"
@@ -41,7 +41,7 @@ namespace voltaris {
 
 class IDialogHost;
 
-class TDesigner : public IEditContext {
+class TDesigner : public ISessionContext {
  public:
   static constexpr int NetworkCountMax = TCanvasController::NetworkCountMax;
   static constexpr int ToolButtonCount = 20;  // 19 device types, then the supply
@@ -62,14 +62,21 @@ class TDesigner : public IEditContext {
   // --- the project ---
   // Makes `project` the open one and lets the parts follow it; the old one goes.
   void AdoptProject(std::unique_ptr<TProject> project);
-  void ClearCanvas();
-  void CreateControlPanel();
-  void CreateNetworks();
-  void UpdatePanelView();
+  void ClearCanvas() override;
+  void CreateControlPanel() override;
+  void CreateNetworks() override;
+  void UpdatePanelView() override;
   void UpdateToolbar() override;
   // The open project shows: the toolbar its panel offers, the summary panel,
   // the canvas, and the Options, Arrange and Report menus.
-  void ShowProject();
+  void ShowProject() override;
+  void ShowNewPanel(const std::string& panelName) override;
+  // Makes `project` the open project and shows it, under the open project's
+  // names: Load after reading the files, Undo and Redo after reading an image.
+  void ShowLoadedProject(std::unique_ptr<TProject> project, const std::string& panelTypeName) override;
+  void DeselectTool() override { canvas_.DeselectTool(); }
+  void ResetView() override;
+  void ScrollToFirstNetwork() override { canvas_.ScrollToFirstNetwork(); }
   // The status bar's text.
   void ShowStatus(const std::string& text, unsigned alsoChanged = 0) override;
 
@@ -79,8 +86,9 @@ class TDesigner : public IEditContext {
   // run inside another is part of the outer one's step.
   void RunCommand(const std::string& what, const std::function<void()>& command) override;
   // The bytes Save would write for the open project.
-  TProjectBytes ProjectImage();
+  TProjectBytes ProjectImage() override;
   TUndoHistory& History() { return history_; }
+  bool IsModified() const override { return history_.Modified(); }
   // Edit > Undo and Redo: the project goes back to (or forward to) the image
   // of the step, read back as Load reads it; the view stays where it is.
   void Undo();
@@ -89,23 +97,23 @@ class TDesigner : public IEditContext {
   std::string UndoText() const;
   std::string RedoText() const;
   // A new history from the open project as it now stands (after New and Load).
-  void StartHistory();
+  void StartHistory() override;
   // The open project was saved as `saved`: that image is the saved one.
-  void MarkSaved(TProjectBytes saved);
+  void MarkSaved(TProjectBytes saved) override;
   // A recovered project: its image is the current one and `saved` what its
   // files hold (empty without files), so that it counts as modified.
-  void StartRecoveredHistory(TProjectBytes saved);
+  void StartRecoveredHistory(TProjectBytes saved) override;
 
   // --- recovery copies ---
   // The folder of every recovery copy: "Recovery" beside the Data folder.
-  const std::string& RecoveryRoot() const { return recoveryRoot_; }
+  const std::string& RecoveryRoot() const override { return recoveryRoot_; }
   // The open project's copy folder (empty while no project is open).
   const std::string& RecoveryFolder() const { return recoveryFolder_; }
   TRecoveryWriter& RecoveryWriter() { return *recovery_; }
   // Replaces the writer (tests give one with a shorter interval).
   void SetRecoveryWriter(std::unique_ptr<TRecoveryWriter> writer);
   // The open project's changes are discarded or saved: its copy goes.
-  void DropRecoveryCopy();
+  void DropRecoveryCopy() override;
 
   // --- menus ---
   void Options();

@@ -4,7 +4,8 @@
 #include <utility>
 
 #include "catalogue/format.h"
-#include "designer/designer.h"
+#include "designer/designer_change.h"
+#include "designer/session_context.h"
 #include "model/project_context.h"
 #include "project_io/file_index.h"
 #include "project_io/project_files.h"
@@ -20,12 +21,12 @@ std::string ProjectCaption(const std::string& siteRef) {
   return "BETA  Voltaris: " + siteRef + "     Beta Testing Only";
 }
 
-bool TProjectSession::Modified() const { return designer_.History().Modified(); }
+bool TProjectSession::Modified() const { return context_.IsModified(); }
 
-TProjectSession::TProjectSession(TDesigner& designer, IDesignerHost& host, ISettingsStore& store,
+TProjectSession::TProjectSession(ISessionContext& context, IDesignerHost& host, ISettingsStore& store,
                                  const std::string& workingDir)
     : DataDir(workingDir + "/Data"),
-      designer_(designer),
+      context_(context),
       host_(host),
       store_(store),
       workingDir_(workingDir),
@@ -52,12 +53,12 @@ void TProjectSession::SetDataDir(const std::string& dataDir) {
 
 void TProjectSession::StartUp(const TProjectFileChoice& choice) {
   if (OfferRecoveryCopies()) {
-    designer_.ShowStatus(TDesigner::SelectComponentText);
+    context_.ShowStatus(IEditContext::SelectComponentText);
     return;
   }
   if (!choice.Error.empty()) host_.ShowError(choice.Error);
   if (choice.Given && OpenProjectFile(choice)) {
-    designer_.ShowStatus(TDesigner::SelectComponentText);
+    context_.ShowStatus(IEditContext::SelectComponentText);
     return;
   }
   StartUsual();
@@ -65,14 +66,14 @@ void TProjectSession::StartUp(const TProjectFileChoice& choice) {
 
 void TProjectSession::StartUp() {
   if (OfferRecoveryCopies()) {
-    designer_.ShowStatus(TDesigner::SelectComponentText);
+    context_.ShowStatus(IEditContext::SelectComponentText);
     return;
   }
   StartUsual();
 }
 
 bool TProjectSession::OfferRecoveryCopies() {
-  for (const std::string& folder : RecoveryFolders(designer_.RecoveryRoot())) {
+  for (const std::string& folder : RecoveryFolders(context_.RecoveryRoot())) {
     TRecoveryCopy copy;
     try {
       copy = ReadRecoveryCopy(folder);
@@ -151,10 +152,9 @@ bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
   if (ReadOnly) Caption += ReadOnlyMark;
   PendingIndexEntry = info.PendingIndexEntry || (!info.Unlisted && !IndexLists(FileName));
   Unlisted = info.Unlisted;
-  ShowLoaded(std::move(recovered));
-  designer_.CanvasControl().SetScroll(0);
-  designer_.StartRecoveredHistory(std::move(saved));
-  designer_.Notify(ChangedScroll);
+  context_.ShowLoadedProject(std::move(recovered), PanelTypeName);
+  context_.ResetView();
+  context_.StartRecoveredHistory(std::move(saved));
   return true;
 }
 
@@ -239,9 +239,8 @@ void TProjectSession::StartUsual() {
 }
 
 void TProjectSession::NewProject() {
-  TCanvasController& canvas = designer_.CanvasControl();
-  canvas.DeselectTool();
-  designer_.ShowStatus(std::string());
+  context_.DeselectTool();
+  context_.ShowStatus(std::string());
   newFile_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
   if (Modified()) PromptSave(false);
   newFile_.Show();
@@ -253,11 +252,11 @@ void TProjectSession::NewProject() {
   }
   if (result == TModalResult::OK) {
     // The defaults first: should the store fail, the open project is untouched.
-    TSettings defaults = designer_.Context().Settings;
+    TSettings defaults = context_.Context().Settings;
     ReadDefaults(store_, defaults);
     std::unique_ptr<TProjectLock> lock;
     if (!LockForNew(DataDir, newFile_.FileName(), lock)) {
-      designer_.ShowStatus(TDesigner::SelectComponentText);
+      context_.ShowStatus(IEditContext::SelectComponentText);
       return;
     }
     HoldLock(std::move(lock), false, std::string());
@@ -265,49 +264,46 @@ void TProjectSession::NewProject() {
     PendingIndexEntry = true;
     FileName = newFile_.FileName();
     SiteRef = newFile_.SiteRef();
-    designer_.ClearCanvas();
-    designer_.CreateControlPanel();
+    context_.ClearCanvas();
+    context_.CreateControlPanel();
     // The new project's dialogs go on from the panel type and grade just chosen.
-    TProjectContext& context = designer_.Context();
+    TProjectContext& context = context_.Context();
     context.Filter.CurrentGrade = newFile_.Filter().CurrentGrade;
     context.Filter.CurrentPanelType = newFile_.Filter().CurrentPanelType;
-    TControlPanel& panel = *designer_.ControlPanel();
+    TControlPanel& panel = *context_.ControlPanel();
     panel.Name = newFile_.PanelTypeText();
     panel.SetGrade(newFile_.GradeIndex() + 1);
     panel.SetPanelType(newFile_.Filter().CurrentPanelType);
     panel.OwnQuiescent = PanelOptsTable[panel.PanelType].OwnCurrent;
-    TSummaryView& summary = designer_.SummaryPanel().Summary;
-    summary.BatteryIndex = -1;
-    summary.BatteryText = "SelectBattery";
-    summary.Panel = " " + panel.Name;
-    designer_.CreateNetworks();
+    context_.ShowNewPanel(panel.Name);
+    context_.CreateNetworks();
     TSettings& settings = context.Settings;
     settings = defaults;
     panel.SetStandard(settings.SystemStandard);
     panel.SetBatteryFactor(settings.BatteryFactor);
     panel.SetAlarmPeriod(settings.AlarmPeriod);
-    designer_.UpdatePanelView();
-    designer_.ShowProject();
-    canvas.SetScroll(0);
+    context_.UpdatePanelView();
+    context_.ShowProject();
+    context_.ResetView();
     Caption = ProjectCaption(SiteRef);
     PanelTypeName = newFile_.PanelTypeText();
-    designer_.StartHistory();
-    designer_.Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
+    context_.StartHistory();
+    context_.Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
                      ChangedScroll);
   }
-  designer_.ShowStatus(TDesigner::SelectComponentText);
+  context_.ShowStatus(IEditContext::SelectComponentText);
 }
 
 void TProjectSession::LoadProject() {
-  designer_.CanvasControl().DeselectTool();
-  designer_.ShowStatus(std::string());
+  context_.DeselectTool();
+  context_.ShowStatus(std::string());
   systemFiles_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
-  systemFiles_.SetOpenProject(designer_.ProjectOpen ? FileName : std::string());
+  systemFiles_.SetOpenProject(context_.IsProjectOpen() ? FileName : std::string());
   if (Modified()) PromptSave(false);
   if (!systemFiles_.Show()) {
     // The index could not be read (the dialog said why). With nothing open
     // the user still gets a project to work on.
-    if (!designer_.ProjectOpen) NewProject();
+    if (!context_.IsProjectOpen()) NewProject();
     return;
   }
   host_.RunSystemFilesDialog(systemFiles_);
@@ -324,7 +320,7 @@ void TProjectSession::LoadProject() {
     default:
       break;
   }
-  designer_.ShowStatus(TDesigner::SelectComponentText);
+  context_.ShowStatus(IEditContext::SelectComponentText);
 }
 
 bool TProjectSession::OpenProject(const std::string& panelTypeName, const std::string& fileName,
@@ -357,10 +353,9 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
   Unlisted = unlisted;
   HoldLock(std::move(lock), readOnly, heldBy);
   if (ReadOnly) Caption += ReadOnlyMark;
-  ShowLoaded(std::move(loaded));
-  designer_.CanvasControl().SetScroll(0);
-  designer_.StartHistory();
-  designer_.Notify(ChangedScroll);
+  context_.ShowLoadedProject(std::move(loaded), PanelTypeName);
+  context_.ResetView();
+  context_.StartHistory();
   NoteRecent();
   return true;
 }
@@ -389,7 +384,7 @@ bool TProjectSession::OpenProjectFile(const TProjectFileChoice& choice) {
 }
 
 bool TProjectSession::OpenFile() {
-  designer_.CanvasControl().DeselectTool();
+  context_.DeselectTool();
   const std::string path = host_.ChooseProjectFile(DataDir);
   if (path.empty()) return false;
   const TProjectFileChoice choice = CheckProjectFile(path);
@@ -399,7 +394,7 @@ bool TProjectSession::OpenFile() {
   }
   if (Modified()) PromptSave(false);
   const bool opened = OpenProjectFile(choice);
-  designer_.ShowStatus(TDesigner::SelectComponentText);
+  context_.ShowStatus(IEditContext::SelectComponentText);
   return opened;
 }
 
@@ -420,13 +415,13 @@ bool TProjectSession::OpenRecent(size_t index) {
     host_.ShowError("Cannot open " + choice.Project.FileName + ": " + choice.Problem);
     return false;
   }
-  designer_.CanvasControl().DeselectTool();
+  context_.DeselectTool();
   if (Modified()) PromptSave(false);
   const TRecentProject& project = choice.Project;
   const std::optional<TIndexEntry> listed = IndexEntryOf(project.Folder, project.FileName);
   const bool opened = listed ? OpenFrom(project.Folder, listed->PanelType, project.FileName, listed->SiteRef, false)
                              : OpenFrom(project.Folder, std::string(), project.FileName, project.SiteRef, true);
-  designer_.ShowStatus(TDesigner::SelectComponentText);
+  context_.ShowStatus(IEditContext::SelectComponentText);
   return opened;
 }
 
@@ -443,14 +438,14 @@ void TProjectSession::NoteRecent() {
 void TProjectSession::TellSaved() { host_.ShowNotice(SavedText(FileName, host_.ShortTime())); }
 
 void TProjectSession::SaveProjectAs() {
-  if (!designer_.ProjectOpen) return;
-  designer_.CanvasControl().DeselectTool();
+  if (!context_.IsProjectOpen()) return;
+  context_.DeselectTool();
   saveAs_.Show("Save As", SiteRef, DataDir);
   host_.RunProjectNameDialog(saveAs_);
   if (saveAs_.Result() != TModalResult::OK) return;
-  designer_.CanvasControl().ScrollToFirstNetwork();
-  TControlPanel& panel = *designer_.ControlPanel();
-  TProjectBytes image = designer_.ProjectImage();
+  context_.ScrollToFirstNetwork();
+  TControlPanel& panel = *context_.ControlPanel();
+  TProjectBytes image = context_.ProjectImage();
   const TIndexEntry to{panel.Name, saveAs_.FileName(), saveAs_.SiteRef(), host_.ShortDate()};
   // The project saved from stays a project of the folder: when it has files
   // but no line (opened from a file), it is listed beside the new one.
@@ -468,41 +463,21 @@ void TProjectSession::SaveProjectAs() {
   Caption = ProjectCaption(SiteRef);
   PendingIndexEntry = false;
   Unlisted = false;
-  designer_.MarkSaved(std::move(image));
-  designer_.Notify(ChangedCaption);
+  context_.MarkSaved(std::move(image));
+  context_.Notify(ChangedCaption);
   NoteRecent();
   TellSaved();
 }
 
-void TProjectSession::ShowLoaded(std::unique_ptr<TProject> loaded) {
-  designer_.ClearCanvas();
-  // The catalogue filter goes on as the dialogs last left it.
-  loaded->Context().Filter = designer_.Context().Filter;
-  designer_.AdoptProject(std::move(loaded));
-  TControlPanel& panel = *designer_.ControlPanel();
-  panel.BuildWarnings();
-  TSummaryPresenter& summary = designer_.SummaryPanel();
-  TCanvasController& canvas = designer_.CanvasControl();
-  summary.Summary.Panel = " " + PanelTypeName;
-  designer_.UpdatePanelView();
-  canvas.CreateNetworkAnchors(PanelOptsTable[panel.PanelType].NetworkCount);
-  summary.FillAttachedDevices();
-  designer_.CanvasEnabled = true;
-  summary.Errors = panel.Warnings;
-  designer_.ShowProject();
-  designer_.Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
-                   ChangedDevices);
-}
-
 void TProjectSession::SaveProject() {
-  if (!designer_.ProjectOpen) return;
+  if (!context_.IsProjectOpen()) return;
   // Refused as a failed save is: whatever asked for it stops, nothing is lost.
   if (ReadOnly)
     throw FileError(FileName + " is open read-only: " + HeldBy +
                     " has it open. Save As keeps your changes under another name.");
-  designer_.CanvasControl().ScrollToFirstNetwork();
-  TControlPanel& panel = *designer_.ControlPanel();
-  TProjectBytes saved = SaveProjectFiles(DataDir, FileName, designer_.Context().Settings, panel, designer_.Canvas());
+  context_.ScrollToFirstNetwork();
+  TControlPanel& panel = *context_.ControlPanel();
+  TProjectBytes saved = SaveProjectFiles(DataDir, FileName, context_.Context().Settings, panel, context_.Canvas());
   // The index line only once the files are there, so that it never lists a
   // project that was not saved.
   // A project whose line is missing from the index (a new one, or one whose
@@ -512,7 +487,7 @@ void TProjectSession::SaveProject() {
     index.Append(IndexLine({panel.Name, FileName, SiteRef, host_.ShortDate()}));
     PendingIndexEntry = false;
   }
-  designer_.MarkSaved(std::move(saved));
+  context_.MarkSaved(std::move(saved));
   NoteRecent();
   TellSaved();
 }
@@ -536,8 +511,8 @@ TAnswer TProjectSession::PromptSave(bool withCancel) {
 bool TProjectSession::CloseRequested() {
   if (Modified() && PromptSave(true) == TAnswer::Cancel) return false;
   // A clean exit: the changes were saved or the user let them go.
-  designer_.DropRecoveryCopy();
-  designer_.ClearCanvas();
+  context_.DropRecoveryCopy();
+  context_.ClearCanvas();
   return true;
 }
 

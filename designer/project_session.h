@@ -24,14 +24,14 @@
 namespace voltaris {
 
 class ISettingsStore;
-class TDesigner;
+class ISessionContext;
 struct TProject;
 
 class TProjectSession {
  public:
   // `workingDir` is the directory the program started in; the data
   // directory is `workingDir` + "/Data". New takes its defaults from `store`.
-  TProjectSession(TDesigner& designer, IDesignerHost& host, ISettingsStore& store, const std::string& workingDir);
+  TProjectSession(ISessionContext& context, IDesignerHost& host, ISettingsStore& store, const std::string& workingDir);
   ~TProjectSession();
   TProjectSession(const TProjectSession&) = delete;
   TProjectSession& operator=(const TProjectSession&) = delete;
@@ -76,9 +76,6 @@ class TProjectSession {
   // The file and index operations Save As, Duplicate and Rename go through
   // (tests make them fail); null for the real ones.
   void SetProjectSteps(const TProjectSteps* steps);
-  // Makes `loaded` the open project and shows it, under the open project's
-  // names: Load after reading the files, Undo and Redo after reading an image.
-  void ShowLoaded(std::unique_ptr<TProject> loaded);
   // Asks "Do you want to save <FileName>" when modified; Yes saves. The answer.
   TAnswer PromptSave(bool withCancel);
   // Asks about each recovery copy newer than its project's files (Recover,
@@ -146,7 +143,7 @@ class TProjectSession {
   void NoteRecent();
   void TellSaved();
 
-  TDesigner& designer_;
+  ISessionContext& context_;
   IDesignerHost& host_;
   ISettingsStore& store_;
   std::string workingDir_;
