@@ -34,7 +34,7 @@ void QuietHost::RunNewFileDialog(TNewFilePresenter& dialog) {
   dialog.Ok();
 }
 
-void QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) {
+bool QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) {
   module.SetBattery(Battery);
   if (lines.empty()) {
     for (auto entry : {Entry(2, "Sovra AMDT Plus PIR"), Entry(1, "Halvard SE (SCB Mode)")})
@@ -44,6 +44,7 @@ void QuietHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogue
   for (const TLoadLine& line : lines) extra += {line.Entry->Quiescent, line.Entry->Alarm};
   module.SetExtraQuiescent(extra.Quiescent);
   module.SetExtraAlarm(extra.Alarm);
+  return true;
 }
 
 TGeneratedDesign GenerateDesign(TDesigner& designer, QuietHost& host, int devices) {

@@ -23,12 +23,12 @@ class QuietHost : public IDesignerHost, public IDialogHost {
   void RunNewFileDialog(TNewFilePresenter& dialog) override;
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override { dialog.Cancel(); }
   bool RunOptionsDialog(TOptionsPresenter&) override { return false; }
-  TAnswer AskSave(const std::string&, bool) override { return TAnswer::No; }
+  TAnswer AskSave(const std::string&) override { return TAnswer::No; }
   void ShowReport(const std::string&, const std::string&, const std::string&, const std::string&) override {}
   void ShowSupplyMenu(int, int) override {}
   void CloseWindow() override {}
   std::string ShortDate() override { return "08/12/2026"; }
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override;
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override;
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return true; }
   bool AskYesNo(const std::string&) override { return true; }
 

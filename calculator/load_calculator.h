@@ -92,8 +92,9 @@ class TLoadCalculator {
   // its CurrentPanelType chooses the devices offered, and Add sets its
   // CurrentGrade. All three must outlive the opening.
   void Open(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter);
-  // The dialog has closed (Done, Cancel or the close box alike): every change
-  // is already in the module and the lines; the calculator lets go of both.
+  // The dialog has closed: every change is already in the module and the
+  // lines, and the calculator lets go of both. After Cancel (or Escape, or
+  // the close box) whoever opened it puts the project back as it was.
   void Close();
   bool IsOpen() const { return module_ != nullptr; }
 

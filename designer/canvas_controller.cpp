@@ -214,7 +214,7 @@ TMouseResult TCanvasController::TileMouseDown(TDevice& tile, TMouseButton button
       host_.ShowNotice(PlaceOnCanvasHint(selectedTool_));
   }
   // A set-up dialog, a detach or a deletion changes the design: each is one
-  // step of the undo history, whatever the dialog's closing button.
+  // step of the undo history; a cancelled dialog leaves no step.
   std::string what;
   if (button != TMouseButton::Right) {
     if (doubleClick) {

@@ -170,6 +170,7 @@ void TDesigner::RunCommand(const std::string& what, const std::function<void()>&
     command();
     return;
   }
+  Context().EditCancelled = false;
   ++commandDepth_;
   try {
     command();
@@ -181,7 +182,18 @@ void TDesigner::RunCommand(const std::string& what, const std::function<void()>&
     throw;
   }
   --commandDepth_;
-  FinishCommand(what);
+  if (std::exchange(Context().EditCancelled, false)) {
+    DiscardCommand();
+  } else {
+    FinishCommand(what);
+  }
+}
+
+void TDesigner::DiscardCommand() {
+  // The project goes back to the history's current image, read back as Undo
+  // reads one, unless the dialog left it exactly as it was.
+  if (TUndoHistory::SameImage(ProjectImage(), history_.Current())) return;
+  Restore(history_.Current());
 }
 
 void TDesigner::FinishCommand(const std::string& what) {

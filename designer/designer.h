@@ -83,7 +83,9 @@ class TDesigner : public ISessionContext {
   // --- commands and their undo ---
   // Runs a command that may change the project and records it in the undo
   // history as one step named `what` (when it changed anything). A command
-  // run inside another is part of the outer one's step.
+  // run inside another is part of the outer one's step. A command whose
+  // dialog the user cancelled (TProjectContext::EditCancelled) leaves the
+  // project as it was and records nothing.
   void RunCommand(const std::string& what, const std::function<void()>& command) override;
   // The bytes Save would write for the open project.
   TProjectBytes ProjectImage() override;
@@ -179,6 +181,9 @@ class TDesigner : public ISessionContext {
   void FollowRecoveryFolder();
 
   void FinishCommand(const std::string& what);
+  // A dialog of the command was cancelled: the project is put back as it
+  // was before the command, and no step is recorded.
+  void DiscardCommand();
   void RunOptions();
   void Restore(const TProjectBytes& image);
 };

@@ -28,8 +28,8 @@ class IDesignerHost : public IMessageSink {
   // True when the Project Details dialog closed with OK. A host without the
   // dialog changes nothing.
   virtual bool RunProjectDetailsDialog(TProjectDetailsPresenter&) { return false; }
-  // "Do you want to save ..." with Yes and No, or Yes, No and Cancel.
-  virtual TAnswer AskSave(const std::string& question, bool withCancel) = 0;
+  // "Do you want to save ..." with Yes, No and Cancel; Escape is Cancel.
+  virtual TAnswer AskSave(const std::string& question) = 0;
   // Shows the report window modally.
   virtual void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
                           const std::string& fileName) = 0;

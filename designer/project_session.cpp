@@ -242,7 +242,10 @@ void TProjectSession::NewProject() {
   context_.DeselectTool();
   context_.ShowStatus(std::string());
   newFile_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
-  if (Modified()) PromptSave(false);
+  if (PromptSave() == TAnswer::Cancel) {
+    context_.ShowStatus(IEditContext::SelectComponentText);
+    return;
+  }
   newFile_.Show();
   host_.RunNewFileDialog(newFile_);
   const TModalResult result = newFile_.Result();
@@ -299,7 +302,10 @@ void TProjectSession::LoadProject() {
   context_.ShowStatus(std::string());
   systemFiles_.SetCancelResult(FileName.empty() ? TModalResult::No : TModalResult::Cancel);
   systemFiles_.SetOpenProject(context_.IsProjectOpen() ? FileName : std::string());
-  if (Modified()) PromptSave(false);
+  if (PromptSave() == TAnswer::Cancel) {
+    context_.ShowStatus(IEditContext::SelectComponentText);
+    return;
+  }
   if (!systemFiles_.Show()) {
     // The index could not be read (the dialog said why). With nothing open
     // the user still gets a project to work on.
@@ -392,7 +398,7 @@ bool TProjectSession::OpenFile() {
     host_.ShowError(choice.Error);
     return false;
   }
-  if (Modified()) PromptSave(false);
+  if (PromptSave() == TAnswer::Cancel) return false;
   const bool opened = OpenProjectFile(choice);
   context_.ShowStatus(IEditContext::SelectComponentText);
   return opened;
@@ -416,7 +422,7 @@ bool TProjectSession::OpenRecent(size_t index) {
     return false;
   }
   context_.DeselectTool();
-  if (Modified()) PromptSave(false);
+  if (PromptSave() == TAnswer::Cancel) return false;
   const TRecentProject& project = choice.Project;
   const std::optional<TIndexEntry> listed = IndexEntryOf(project.Folder, project.FileName);
   const bool opened = listed ? OpenFrom(project.Folder, listed->PanelType, project.FileName, listed->SiteRef, false)
@@ -501,15 +507,15 @@ bool TProjectSession::IndexLists(const std::string& fileName) const {
   return false;
 }
 
-TAnswer TProjectSession::PromptSave(bool withCancel) {
+TAnswer TProjectSession::PromptSave() {
   if (!Modified()) return TAnswer::No;
-  const TAnswer answer = host_.AskSave(Format("Do you want to save %s", FileName), withCancel);
+  const TAnswer answer = host_.AskSave(Format("Do you want to save %s", FileName));
   if (answer == TAnswer::Yes) SaveProject();
   return answer;
 }
 
 bool TProjectSession::CloseRequested() {
-  if (Modified() && PromptSave(true) == TAnswer::Cancel) return false;
+  if (PromptSave() == TAnswer::Cancel) return false;
   // A clean exit: the changes were saved or the user let them go.
   context_.DropRecoveryCopy();
   context_.ClearCanvas();

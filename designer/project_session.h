@@ -76,8 +76,11 @@ class TProjectSession {
   // The file and index operations Save As, Duplicate and Rename go through
   // (tests make them fail); null for the real ones.
   void SetProjectSteps(const TProjectSteps* steps);
-  // Asks "Do you want to save <FileName>" when modified; Yes saves. The answer.
-  TAnswer PromptSave(bool withCancel);
+  // Asks "Do you want to save <FileName>" when modified, with Yes, No and
+  // Cancel; Yes saves. The answer (No when there was nothing to ask). On
+  // Cancel whatever asked (New, Load, Open, Exit...) stops, and the open
+  // project stays as it is.
+  TAnswer PromptSave();
   // Asks about each recovery copy newer than its project's files (Recover,
   // Discard, Later); a copy that cannot be read is told and moved aside.
   // True when a project was recovered and is now open.

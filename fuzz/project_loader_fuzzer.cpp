@@ -27,7 +27,7 @@ class QuietHost : public IDesignerHost {
     if (!dialog.Ok()) dialog.Cancel();
   }
   bool RunOptionsDialog(TOptionsPresenter&) override { return false; }
-  TAnswer AskSave(const std::string&, bool) override { return TAnswer::No; }
+  TAnswer AskSave(const std::string&) override { return TAnswer::No; }
   void ShowReport(const std::string&, const std::string&, const std::string&, const std::string&) override {}
   void ShowSupplyMenu(int, int) override {}
   void CloseWindow() override {}

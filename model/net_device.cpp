@@ -114,7 +114,9 @@ void TNetDevice::DoubleClickAction() {
   IDialogHost* host = Context().DialogHost;
   const bool confirmed = host && host->SetUpDevice(*this, lines);
   if (!confirmed) {
-    // The type and location chosen in the dialog stay; the figures go back.
+    // The figures go back at once; the device type and location, which
+    // reach the tile's picture and the network, go back with the project.
+    if (host) Context().EditCancelled = true;
     CableLength = cableLength;
     Impedance = impedance;
     SetNetCableLength(netCableLength);

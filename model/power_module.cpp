@@ -200,7 +200,10 @@ void TPowerModule::WriteReport(TStringList& list) const {
 
 void TPowerModule::EditLoadList(TProjectContext& context) {
   TLoadLines lines = LoadData.Lines();
-  if (IDialogHost* host = context.DialogHost) host->EditLoadList(*this, lines, context.Filter);
+  IDialogHost* host = context.DialogHost;
+  // A cancelled calculator changed the module live: the project goes back
+  // as a whole, since a grade change reaches beyond the module.
+  if (host && !host->EditLoadList(*this, lines, context.Filter)) context.EditCancelled = true;
   LoadData.TakeLines(lines);
   LowestDeviceGrade = LoadData.LowestGrade();
 }

@@ -36,6 +36,11 @@ struct TProjectContext {
   // The company, engineer, customer, site address and notes of the
   // document; saved in the ".dat"'s extension section.
   TProjectDetails Details;
+  // A dialog the user cancelled (the load calculator, a device's set-up) may
+  // have changed the project while it was open: whoever ran it puts the
+  // project back as it was when the dialog opened, then clears the mark.
+  // The designer does it from its undo history.
+  bool EditCancelled = false;
 };
 
 }  // namespace voltaris

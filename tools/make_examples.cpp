@@ -39,19 +39,20 @@ class ExampleHost : public IDesignerHost, public IDialogHost {
   }
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override { dialog.Cancel(); }
   bool RunOptionsDialog(TOptionsPresenter&) override { return false; }
-  TAnswer AskSave(const std::string&, bool) override { return TAnswer::Yes; }
+  TAnswer AskSave(const std::string&) override { return TAnswer::Yes; }
   void ShowReport(const std::string&, const std::string&, const std::string&, const std::string&) override {}
   void ShowSupplyMenu(int, int) override {}
   void CloseWindow() override {}
   std::string ShortDate() override { return "08/12/2026"; }
 
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     module.SetBattery(battery);
     for (const TDeviceDataPtr& entry : entries) lines.push_back({LoadListLine(*entry), entry});
     TLoad extra;
     for (const TLoadLine& line : lines) extra += {line.Entry->Quiescent, line.Entry->Alarm};
     module.SetExtraQuiescent(extra.Quiescent);
     module.SetExtraAlarm(extra.Alarm);
+    return true;
   }
   bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override {
     for (const TDeviceDataPtr& entry : entries) lines.push_back({LoadListLine(*entry), entry});

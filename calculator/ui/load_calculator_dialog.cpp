@@ -332,7 +332,7 @@ void TfrmCalculator::Refresh() {
   btnDelete_->setEnabled(view.DeleteEnabled);
 }
 
-void TfrmCalculator::Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
+bool TfrmCalculator::Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
   // The calculator lets go of the module and the lines however the dialog ends.
   struct CloseOnExit {
     TLoadCalculator& calculator;
@@ -342,7 +342,7 @@ void TfrmCalculator::Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFil
   Refresh();
   CentreOnScreen();
   Button1_->setFocus();
-  exec();
+  return exec() == QDialog::Accepted;
 }
 
 void TfrmCalculator::CentreOnScreen() {

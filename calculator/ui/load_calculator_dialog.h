@@ -34,9 +34,10 @@ class TfrmCalculator : public QDialog, public ILoadCalculatorHost {
   TfrmCalculator(std::function<int32_t()> designerGrade, std::function<void()> markModified, QWidget* parent = nullptr);
 
   // Runs the dialog modally on `module` and the lines of its load list, which
-  // it edits in place; returns when the user closes it (Done, Cancel or the
-  // close box alike: every change is already made).
-  void Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter);
+  // it edits in place; returns when the user closes it: true for Done,
+  // false for Cancel, Escape or the close box (the caller then puts the
+  // project back).
+  bool Edit(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter);
 
   int32_t DesignerGrade() const override;
   void MarkModified() override;

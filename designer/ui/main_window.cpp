@@ -428,20 +428,19 @@ bool TMainWindow::RunOptionsDialog(TOptionsPresenter&) { return optionsDialog_->
 
 bool TMainWindow::RunProjectDetailsDialog(TProjectDetailsPresenter&) { return projectDetailsDialog_->Run(); }
 
-TAnswer TMainWindow::AskSave(const std::string& question, bool withCancel) {
-  QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-  if (withCancel) buttons |= QMessageBox::Cancel;
-  QMessageBox box(QMessageBox::Question, "Confirm", ToQString(question), buttons, this);
+TAnswer TMainWindow::AskSave(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, "Confirm", ToQString(question),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
   box.setObjectName("SaveQuestion");
   box.setDefaultButton(QMessageBox::Yes);
-  if (withCancel) box.setEscapeButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return TAnswer::Yes;
     case QMessageBox::No:
       return TAnswer::No;
     default:
-      return withCancel ? TAnswer::Cancel : TAnswer::No;
+      return TAnswer::Cancel;
   }
 }
 

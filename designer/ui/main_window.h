@@ -74,7 +74,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void RunSystemFilesDialog(TSystemFilesPresenter& dialog) override;
   bool RunOptionsDialog(TOptionsPresenter& dialog) override;
   bool RunProjectDetailsDialog(TProjectDetailsPresenter& dialog) override;
-  TAnswer AskSave(const std::string& question, bool withCancel) override;
+  TAnswer AskSave(const std::string& question) override;
   void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
                   const std::string& fileName) override;
   void ShowSupplyMenu(int windowX, int windowY) override;

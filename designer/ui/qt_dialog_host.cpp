@@ -44,9 +44,9 @@ void TQtDialogHost::DestroyDialogs() {
   loading_ = nullptr;
 }
 
-void TQtDialogHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
+bool TQtDialogHost::EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) {
   CreateLoadCalculatorDialog();
-  calculator_->Edit(module, lines, filter);
+  return calculator_->Edit(module, lines, filter);
 }
 
 bool TQtDialogHost::SetUpDevice(TNetDevice& device, TLoadLines& lines) {

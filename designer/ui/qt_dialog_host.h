@@ -37,7 +37,7 @@ class TQtDialogHost : public IDialogHost {
   TfrmCalculator* LoadCalculatorDialog() const { return calculator_; }
 
   // IDialogHost
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override;
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override;
   bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override;
   bool AskYesNo(const std::string& question) override;
 

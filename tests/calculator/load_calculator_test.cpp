@@ -309,16 +309,18 @@ TEST_F(LoadCalculatorTest, DeleteAsksFirst) {
 class CalculatorDialogHost : public IDialogHost {
  public:
   explicit CalculatorDialogHost(ILoadCalculatorHost& host) : calc(host) {}
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
     calc.Open(module, lines, filter);
     user(calc);
     calc.Close();
+    return done;
   }
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return false; }
   bool AskYesNo(const std::string&) override { return false; }
 
   TLoadCalculator calc;
   std::function<void(TLoadCalculator&)> user;
+  bool done = true;  // Done, or Cancel
 };
 
 TEST_F(LoadCalculatorTest, EditLoadListTakesBackWhatTheUserLeft) {

@@ -51,9 +51,8 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   bool RunProjectDetailsDialog(TProjectDetailsPresenter& dialog) override {
     return onProjectDetails ? onProjectDetails(dialog) : false;
   }
-  TAnswer AskSave(const std::string& question, bool withCancel) override {
+  TAnswer AskSave(const std::string& question) override {
     saveQuestions.push_back(question);
-    lastWithCancel = withCancel;
     return saveAnswer;
   }
   void ShowReport(const std::string& caption, const std::string& text, const std::string& directory,
@@ -89,8 +88,9 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   std::vector<std::string> recoveryQuestions;
   TRecoveryAnswer recoveryAnswer = TRecoveryAnswer::Later;
   // IDialogHost: the model's dialogs, confirmed unless told otherwise.
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     if (onEditLoadList) onEditLoadList(module, lines);
+    return loadListDone;
   }
   bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override {
     return onSetUp ? onSetUp(device, lines) : true;
@@ -105,10 +105,10 @@ class ScriptedDesignerHost : public IDesignerHost, public IDialogHost {
   std::function<bool(TOptionsPresenter&)> onOptions;
   std::function<bool(TProjectDetailsPresenter&)> onProjectDetails;
   std::function<void(TPowerModule&, TLoadLines&)> onEditLoadList;
+  bool loadListDone = true;  // the load calculator closes with Done, or Cancel
   std::function<bool(TNetDevice&, TLoadLines&)> onSetUp;
   TAnswer saveAnswer = TAnswer::No;
   std::vector<std::string> saveQuestions, errors, warnings;
-  bool lastWithCancel = false;
   std::string reportCaption, reportText, reportDirectory, reportFileName;
   int menuX = -1, menuY = -1;
   int newFileShown = 0, systemFilesShown = 0;

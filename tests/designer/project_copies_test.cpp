@@ -377,6 +377,53 @@ TEST_F(ProjectCopiesTest, RecentProjectsAreKeptAcrossRunsLatestFirst) {
   EXPECT_EQ(designer.Session().RecentProjects()[0].Problem, "the folder " + folder + " is not there");
 }
 
+TEST_F(ProjectCopiesTest, EverySaveQuestionOffersCancelWhichKeepsTheOpenProjectAsItIs) {
+  CopyExamples();
+  const std::string warehouse = dir.Read("Data/Warehouse.pjx"), cornerShop = dir.Read("Data/CornerShop.pjx");
+  Load("CornerShop");
+  Load("Warehouse");
+  Place(0, 900, 900);
+  const TProjectBytes changed = designer.ProjectImage();
+  host.saveAnswer = TAnswer::Cancel;
+  host.onNewFile = Answer("Orvane 700", 3, "Other", "Site");
+  host.onSystemFiles = Open("CornerShop");
+  host.chosenFile = DataFile("CornerShop.pjx");
+  const std::vector<std::pair<std::string, std::function<bool()>>> paths = {
+      {"New", [&] { return (designer.Session().NewProject(), host.newFileShown > 0); }},
+      {"Load", [&] { return (designer.Session().LoadProject(), host.systemFilesShown > 2); }},
+      {"Open Recent", [&] { return designer.Session().OpenRecent(1); }},
+      {"Open File", [&] { return designer.Session().OpenFile(); }},
+      {"Exit", [&] { return designer.Session().ExitProgram(); }},
+      {"the close box", [&] { return designer.Session().CloseRequested(); }},
+  };
+  const int systemFilesBefore = host.systemFilesShown;
+  ASSERT_EQ(systemFilesBefore, 2);
+  for (const auto& [path, run] : paths) {
+    SCOPED_TRACE(path);
+    const size_t asked = host.saveQuestions.size();
+    EXPECT_FALSE(run()) << "went on after Cancel";
+    ASSERT_EQ(host.saveQuestions.size(), asked + 1);
+    EXPECT_EQ(host.saveQuestions.back(), "Do you want to save Warehouse");
+    EXPECT_EQ(designer.Session().FileName, "Warehouse");
+    EXPECT_TRUE(designer.Session().Modified());
+    EXPECT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), changed));
+    EXPECT_FALSE(host.closed);
+  }
+  EXPECT_EQ(dir.Read("Data/Warehouse.pjx"), warehouse);
+
+  // No lets the changes go; Yes saves them first.
+  host.saveAnswer = TAnswer::No;
+  EXPECT_TRUE(designer.Session().OpenRecent(1));
+  EXPECT_EQ(designer.Session().FileName, "CornerShop");
+  EXPECT_EQ(dir.Read("Data/Warehouse.pjx"), warehouse);
+  Place(0, 900, 900);
+  host.saveAnswer = TAnswer::Yes;
+  host.chosenFile = DataFile("Warehouse.pjx");
+  EXPECT_TRUE(designer.Session().OpenFile());
+  EXPECT_EQ(designer.Session().FileName, "Warehouse");
+  EXPECT_NE(dir.Read("Data/CornerShop.pjx"), cornerShop);
+}
+
 TEST(RecentProjectList, KeepsEightWithoutRepeatsAndSurvivesForeignValues) {
   std::vector<TRecentProject> list;
   for (int i = 0; i < 10; ++i) list = WithRecent(list, {"P" + std::to_string(i), "s", "/d"});

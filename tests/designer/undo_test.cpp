@@ -97,23 +97,30 @@ TEST_F(UndoTest, UndoOfADeleteBringsTheDeviceBackWithItsLoadListAndCableRun) {
   EXPECT_EQ(designer.RedoText(), "Redo");
 }
 
-TEST_F(UndoTest, ASetUpCancelledAfterChangesIsOneStepAndAnUnchangedOneIsNone) {
+TEST_F(UndoTest, ACancelledSetUpPutsTheDeviceBackAndLeavesNoStepAConfirmedOneIsOne) {
   New("Orvane 700", 3);
-  TVududa& keypad = Place(K4, 300, 200);
+  Place(K4, 300, 200);
   const size_t steps = designer.History().UndoCount();
+  const TProjectBytes before = designer.ProjectImage();
+  auto keypad = [&]() -> TVududa& { return dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back()); };
   host.onSetUp = [](TNetDevice& device, TLoadLines&) {
     dynamic_cast<TVududa&>(device).Location = "Office";
-    return false;  // Cancel keeps the location typed
+    device.CableLength = 80;
+    return false;
   };
-  designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, true);
-  EXPECT_EQ(designer.History().UndoCount(), steps + 1);
-  // Opened again and closed with nothing changed: no step.
-  host.onSetUp = [](TNetDevice&, TLoadLines&) { return false; };
-  designer.CanvasControl().TileMouseDown(keypad, TMouseButton::Left, {}, true);
-  EXPECT_EQ(designer.History().UndoCount(), steps + 1);
-  designer.Undo();
-  EXPECT_EQ(dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back()).Location, "");
+  designer.CanvasControl().TileMouseDown(keypad(), TMouseButton::Left, {}, true);
+  EXPECT_EQ(designer.History().UndoCount(), steps);
+  EXPECT_EQ(keypad().Location, "");
+  EXPECT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), before));
   EXPECT_EQ(designer.UndoText(), "Undo Place Orvane K4");
+
+  host.onSetUp = [](TNetDevice& device, TLoadLines&) {
+    dynamic_cast<TVududa&>(device).Location = "Office";
+    return true;
+  };
+  designer.CanvasControl().TileMouseDown(keypad(), TMouseButton::Left, {}, true);
+  EXPECT_EQ(designer.History().UndoCount(), steps + 1);
+  EXPECT_EQ(keypad().Location, "Office");
 }
 
 TEST_F(UndoTest, ModifiedFollowsTheSavedPointNewAndLoadStartAnEmptyHistory) {

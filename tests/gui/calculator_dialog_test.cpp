@@ -97,8 +97,8 @@ void Answer(int& answered, std::function<void(W*)> user) {
 class CalculatorHost : public IDialogHost {
  public:
   explicit CalculatorHost(TfrmCalculator& dialog) : dialog_(dialog) {}
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
-    dialog_.Edit(module, lines, filter);
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter& filter) override {
+    return dialog_.Edit(module, lines, filter);
   }
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return false; }
   bool AskYesNo(const std::string&) override { return false; }

@@ -22,9 +22,10 @@ namespace voltaris::testing {
 // Answers the model's dialogs as a test scripts them.
 class ScriptedHost : public IDialogHost {
  public:
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     ++loadListEdits;
     if (onEditLoadList) onEditLoadList(module, lines);
+    return loadListDone;
   }
   bool SetUpDevice(TNetDevice& device, TLoadLines& lines) override {
     ++setUps;
@@ -37,6 +38,7 @@ class ScriptedHost : public IDialogHost {
   }
 
   std::function<void(TPowerModule&, TLoadLines&)> onEditLoadList;
+  bool loadListDone = true;  // the load calculator closes with Done, or Cancel
   std::function<bool(TNetDevice&, TLoadLines&)> onSetUp;
   bool setUpResult = true;
   bool answer = true;

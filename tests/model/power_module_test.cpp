@@ -309,12 +309,13 @@ TEST_F(PanelModuleTest, ValuesOutsideTheCatalogueAreRejected) {
 // Stands in for the load calculator: adds one entry, as the user would.
 class AddingHost : public IDialogHost {
  public:
-  void EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
+  bool EditLoadList(TPowerModule& module, TLoadLines& lines, TCatalogueFilter&) override {
     seenLines = lines.size();
     auto entry = std::make_shared<TDeviceData>(TDeviceData{1, 2, "Lumen PIR", 9, 9});
     lines.push_back({LoadListLine(*entry), entry});
     module.SetExtraQuiescent(9);
     module.SetExtraAlarm(9);
+    return true;
   }
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return false; }
   bool AskYesNo(const std::string&) override { return false; }

@@ -26,7 +26,10 @@ namespace {
 // Confirms every set-up and fits the supplies' batteries.
 class ConfirmingHost : public IDialogHost {
  public:
-  void EditLoadList(TPowerModule& module, TLoadLines&, TCatalogueFilter&) override { module.SetBattery(battery); }
+  bool EditLoadList(TPowerModule& module, TLoadLines&, TCatalogueFilter&) override {
+    module.SetBattery(battery);
+    return true;
+  }
   bool SetUpDevice(TNetDevice&, TLoadLines&) override { return true; }
   bool AskYesNo(const std::string&) override { return true; }
   int32_t battery = 0;

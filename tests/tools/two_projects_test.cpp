@@ -31,10 +31,11 @@ std::string Shown(TProject& project, const TSettings& settings) {
 // Confirms every set-up and fits the first battery of every load list.
 class CountingHost : public IDialogHost {
  public:
-  void EditLoadList(TPowerModule& module, TLoadLines&, TCatalogueFilter& filter) override {
+  bool EditLoadList(TPowerModule& module, TLoadLines&, TCatalogueFilter& filter) override {
     ++edits;
     filter.CurrentGrade = 1;
     module.SetBattery(0);
+    return true;
   }
   bool SetUpDevice(TNetDevice&, TLoadLines&) override {
     ++setUps;
