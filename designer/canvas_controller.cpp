@@ -171,6 +171,18 @@ void TCanvasController::ChooseDevice(int tool) {
 
 void TCanvasController::ChoosePSU() { pressMode_ = TPressMode::PlacePSU; }
 
+bool TCanvasController::CancelPlacing() {
+  const bool placing = (pressMode_ == TPressMode::PlaceDevice && selectedTool_ >= 0) || pressMode_ == TPressMode::PlacePSU;
+  if (!placing) return false;
+  selectedTool_ = -1;
+  pressMode_ = TPressMode::None;
+  handCursor_ = false;
+  editor_.ShowStatus(PlacingCancelledText, ChangedLayout);
+  return true;
+}
+
+void TCanvasController::DragCancelled() { editor_.ShowStatus(DragCancelledText); }
+
 void TCanvasController::CanvasPress(int x, int y) {
   if (!editor_.IsProjectOpen()) return;
   if (pressMode_ == TPressMode::PlaceDevice) {

@@ -30,6 +30,9 @@ class TCanvasController {
   static constexpr int NetworkCountMax = 8;
   static constexpr int DefaultViewHeight = 400;
   static constexpr int DefaultCanvasOffsetTop = 256;
+  // The status bar after Escape.
+  static constexpr const char* PlacingCancelledText = "Placing cancelled - Select Component From Toolbar";
+  static constexpr const char* DragCancelledText = "Drag cancelled - nothing was moved";
 
   TCanvasController(IEditContext& editor, IDesignerHost& host);
   TCanvasController(const TCanvasController&) = delete;
@@ -107,6 +110,12 @@ class TCanvasController {
   // longer places anything.
   void DeselectTool() { selectedTool_ = -1; }
   void StopPlacing() { pressMode_ = TPressMode::None; }
+  // Escape: a device or supply chosen for placing is let go, so that the
+  // next press places nothing, and the status bar says so. False when
+  // nothing was being placed.
+  bool CancelPlacing();
+  // Escape during a drag: the view ended it without a drop; the status bar says so.
+  void DragCancelled();
   // The canvas was emptied: no network sections, no supply chosen.
   void CanvasCleared();
   // Where the canvas starts in the window (the supply menu opens below a

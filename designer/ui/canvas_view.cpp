@@ -373,6 +373,16 @@ void TCanvasView::Batch(const std::function<void()>& command) {
   command();
 }
 
+bool TCanvasView::Escape() {
+  for (const auto& [tile, widget] : widgets_) {
+    if (widget->CancelDrag()) {
+      control_.DragCancelled();
+      return true;
+    }
+  }
+  return control_.CancelPlacing();
+}
+
 void TCanvasView::ShowHint(const std::string& text) { emit HintChanged(ToQString(text)); }
 
 void TCanvasView::ShowDeviceMenu(TDevice& tile, const QPoint& global) {

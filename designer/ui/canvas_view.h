@@ -61,6 +61,9 @@ class TCanvasView : public QScrollArea {
   // The tile under a screen point, or null for the background.
   TDevice* TileAt(const QPoint& global) const;
   TTileWidget* WidgetOf(const TDevice& tile) const;
+  // Escape: ends a drag without a drop, or else lets go of the device
+  // chosen for placing. False when there was neither.
+  bool Escape();
 
   // From the tile widgets: a tile moved or resized, cable runs changed.
   void TileGeometryChanged();

@@ -176,6 +176,11 @@ void TMainWindow::CreateMenus() {
   redoAction_ = named(command(edit->addAction("Redo"), [this] { designer_->Redo(); }), "mnuRedo",
                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   edit->addSeparator();
+  // Escape ends a drag without a drop, or lets go of the device chosen for
+  // placing, so that a stray press places nothing.
+  QAction* escape = named(new QAction("Cancel Placing", this), "actEscape", {QKeySequence(Qt::Key_Escape)});
+  connect(escape, &QAction::triggered, this, [this] { canvasView_->Escape(); });
+  addAction(escape);
   deleteAction_ = named(command(edit->addAction("Delete"), [this] { designer_->CanvasControl().DeleteSelected(); }),
                         "mnuDelete", {QKeySequence(Qt::Key_Delete)});
 

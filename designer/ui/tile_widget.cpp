@@ -62,6 +62,12 @@ void TTileWidget::TileRemoved() {
   changed_.Detach();
 }
 
+bool TTileWidget::CancelDrag() {
+  if (!dragging_) return false;
+  EndDrag();
+  return true;
+}
+
 void TTileWidget::Bind(TDevice& tile) {
   TileRemoved();
   tile_ = &tile;

@@ -32,6 +32,9 @@ class TTileWidget : public QWidget {
   bool Dragging() const { return dragging_; }
   // The tile is leaving the canvas: a drag of it ends.
   void TileRemoved();
+  // Escape: a drag of this tile ends where it is, with no drop. True when
+  // there was one.
+  bool CancelDrag();
   // Shows `tile` from now on (a widget whose tile went, used again).
   void Bind(TDevice& tile);
   // A press of this widget is being handled.

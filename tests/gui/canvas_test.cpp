@@ -56,6 +56,51 @@ class CanvasTest : public QObject {
     QVERIFY2(light.green() > light.red() && light.green() > light.blue(), qPrintable(light.name()));
   }
 
+  void escapeLetsGoOfThePlacingToolAndEndsADragWithoutADrop() {
+    Session s;
+    s.New("Orvane 700", 3);
+    const size_t tiles = s.Designer().Canvas().Tiles().size();
+    // The keys reach the window's shortcuts once it is the active window.
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    QTest::mouseClick(s.Button(6), Qt::LeftButton);
+    s.Settle();
+    QTest::keyClick(s.window.get(), Qt::Key_Escape);
+    s.Settle();
+    QCOMPARE(s.Status(), QString(TCanvasController::PlacingCancelledText));
+    QCOMPARE(s.Canvas()->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(s.Canvas(), Qt::LeftButton, {}, QPoint(400, 200));
+    s.Settle();
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles);  // the stray press placed nothing
+    // The supply tool places on every press until Escape.
+    s.Designer().CanvasControl().ChoosePSU();
+    QTest::keyClick(s.window.get(), Qt::Key_Escape);
+    QTest::mouseClick(s.Canvas(), Qt::LeftButton, {}, QPoint(400, 300));
+    s.Settle();
+    QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles);
+
+    // Escape mid-drag: the tile stays where it was, on no network, and the
+    // release drops nothing.
+    TNetDevice& keypad = Device(s.Place(6, {400, 200}));
+    const size_t steps = s.Designer().History().UndoCount();
+    TTileWidget* widget = s.Widget(keypad);
+    const QPoint start = widget->rect().center();
+    const QPoint end = widget->mapFromGlobal(s.Canvas()->mapToGlobal(Centre(s.Net(0))));
+    QTest::mousePress(widget, Qt::LeftButton, {}, start);
+    QTest::mouseMove(widget, end);
+    QVERIFY(widget->Dragging());
+    QTest::keyClick(s.window.get(), Qt::Key_Escape);
+    s.Settle();
+    QVERIFY(!widget->Dragging());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(s.Status(), QString(TCanvasController::DragCancelledText));
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, end);
+    s.Settle();
+    QVERIFY(!keypad.NetParent);
+    QCOMPARE(s.Widget(keypad)->pos(), QPoint(368, 168));
+    QCOMPARE(s.Designer().History().UndoCount(), steps);
+  }
+
   void dropsFollowTheRulesOfTheirTarget() {
     Session s;
     s.New("Orvane 200", 2);  // six keypad places on its network

@@ -283,6 +283,40 @@ class MainWindowTest : public QObject {
     QVERIFY(!s.window->isVisible() && !QFile::exists(s.DataPath("Shop.dat")));
   }
 
+  void everySaveQuestionOffersYesNoAndCancelAndEscapeIsCancel() {
+    Session s;
+    s.New("Orvane 200", 2);
+    s.Place(1, {400, 200});
+    const size_t tiles = s.Designer().Canvas().Tiles().size();
+    bool dialogShown = false;
+    WhenShown<TNewFileDialog>([&](TNewFileDialog* dialog) {
+      dialogShown = true;
+      dialog->reject();
+    });
+    WhenShown<TSystemFilesDialog>([&](TSystemFilesDialog* dialog) {
+      dialogShown = true;
+      dialog->reject();
+    });
+    for (const char* action : {"mnuNew", "mnuLoad", "mnuExit"}) {
+      QString question;
+      QMessageBox::StandardButtons buttons;
+      WhenShown<QMessageBox>([&](QMessageBox* box) {
+        question = box->text();
+        buttons = box->standardButtons();
+        QTest::keyClick(box, Qt::Key_Escape);
+      });
+      s.Action(action)->trigger();
+      s.Settle();
+      QCOMPARE(question, QString("Do you want to save Shop"));
+      QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      QVERIFY2(!dialogShown, action);
+      QVERIFY(s.window->isVisible());
+      QCOMPARE(s.Designer().Canvas().Tiles().size(), tiles);
+      QVERIFY(s.Designer().Session().Modified());
+    }
+    StopScripts();
+  }
+
   void undoBringsBackADeletedDeviceWithItsLoadsAndRun() {
     Session s;
     s.New("Orvane 500", 3);
