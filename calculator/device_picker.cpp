@@ -10,14 +10,21 @@ namespace voltaris {
 
 namespace {
 
-double ClampMilliamps(double milliamps) {
+// As far as a box can be typed into; a figure beyond the range is kept as
+// typed so that OK can refuse it, but never beyond what a number holds.
+constexpr double TypedMaximum = 999999999;
+
+double TypedMilliamps(double milliamps) {
   if (std::isnan(milliamps)) return TDevicePicker::MinCustomMilliamps;
-  return std::clamp(milliamps, TDevicePicker::MinCustomMilliamps, TDevicePicker::MaxCustomMilliamps);
+  return std::clamp(milliamps, -TypedMaximum, TypedMaximum);
 }
 
-// A field value as whole milliamps, truncated towards zero. The value is
-// already within the field's limits, so the conversion cannot overflow.
-int32_t WholeMilliamps(double milliamps) { return static_cast<int32_t>(std::trunc(ClampMilliamps(milliamps))); }
+// A field value as whole milliamps, truncated towards zero. OK lets only
+// values within the field's range through, so the conversion cannot overflow.
+int32_t WholeMilliamps(double milliamps) {
+  return static_cast<int32_t>(
+      std::trunc(std::clamp(milliamps, TDevicePicker::MinCustomMilliamps, TDevicePicker::MaxCustomMilliamps)));
+}
 
 }  // namespace
 
@@ -46,7 +53,14 @@ void TDevicePicker::ClickLine(int index) {
   UpdateCustomState();
 }
 
-void TDevicePicker::SetQuantity(int32_t quantity) { quantity_ = std::clamp(quantity, MinQuantity, MaxQuantity); }
+void TDevicePicker::SetQuantity(int32_t quantity) { quantity_ = quantity; }
+
+std::string TDevicePicker::Refusal() const {
+  if (!QuantityRange.Holds(quantity_)) return QuantityRange.Refusal();
+  if (selected_ == customIndex_ && (!CurrentRange.Holds(customQuiescent_) || !CurrentRange.Holds(customAlarm_)))
+    return CurrentRange.Refusal();
+  return std::string();
+}
 
 void TDevicePicker::SetDescription(const std::string& text) {
   if (!customEnabled_) return;
@@ -57,11 +71,11 @@ void TDevicePicker::SetDescription(const std::string& text) {
 }
 
 void TDevicePicker::SetCustomQuiescent(double milliamps) {
-  if (customEnabled_) customQuiescent_ = ClampMilliamps(milliamps);
+  if (customEnabled_) customQuiescent_ = TypedMilliamps(milliamps);
 }
 
 void TDevicePicker::SetCustomAlarm(double milliamps) {
-  if (customEnabled_) customAlarm_ = ClampMilliamps(milliamps);
+  if (customEnabled_) customAlarm_ = TypedMilliamps(milliamps);
 }
 
 bool TDevicePicker::ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPickerRun& run) {
@@ -69,7 +83,7 @@ bool TDevicePicker::ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPic
   // The first line is selected without updating the custom controls: when no
   // catalogue row passes, "Custom" is selected but stays disabled until clicked.
   selected_ = 0;
-  if (!run || !run(*this)) return false;
+  if (!run || !run(*this) || !Refusal().empty()) return false;
   return FillEntry(entry);
 }
 
@@ -82,7 +96,7 @@ bool TDevicePicker::ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPi
   // an empty name matches the "Custom" line itself).
   if (selected_ == customIndex_) PresetCustom(entry);
   UpdateCustomState();
-  if (!run || !run(*this)) return false;
+  if (!run || !run(*this) || !Refusal().empty()) return false;
   const int32_t previousGrade = entry.Grade;
   if (!FillEntry(entry)) return false;
   // A custom device takes the filter grade, but an edit never raises the
@@ -101,10 +115,11 @@ void TDevicePicker::SelectFirstByName(const std::string& name) {
 void TDevicePicker::PresetCustom(const TDeviceData& entry) {
   // The entry holds the currents of the whole quantity, the fields those of
   // one device. Divide by the quantity the spin box shows: the same as the
-  // entry's own for 1..999, and never zero for a damaged entry.
+  // entry's own for 1..999; a damaged entry's quantity counts as one.
+  const double quantity = QuantityRange.Holds(quantity_) ? quantity_ : 1;
   description_ = entry.Name.substr(0, MaxDescriptionLength);
-  customQuiescent_ = ClampMilliamps(static_cast<double>(entry.Quiescent) / quantity_);
-  customAlarm_ = ClampMilliamps(static_cast<double>(entry.Alarm) / quantity_);
+  customQuiescent_ = TypedMilliamps(static_cast<double>(entry.Quiescent) / quantity);
+  customAlarm_ = TypedMilliamps(static_cast<double>(entry.Alarm) / quantity);
 }
 
 bool TDevicePicker::FillEntry(TDeviceData& entry) const {

@@ -14,6 +14,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/device_data.h"
+#include "catalogue/figure_range.h"
 
 namespace voltaris {
 
@@ -27,10 +28,13 @@ class TDevicePicker {
   static constexpr int32_t MinQuantity = 1;
   static constexpr int32_t MaxQuantity = 999;
   static constexpr size_t MaxDescriptionLength = 50;
-  // Limits of the custom current fields, mA per device. Even the largest
-  // value times the largest quantity fits a 32-bit milliamp total.
+  // What the custom current fields take, mA per device: the trade's range.
+  // Even the largest value times the largest quantity fits a 32-bit
+  // milliamp total.
   static constexpr double MinCustomMilliamps = 0;
-  static constexpr double MaxCustomMilliamps = 100000;
+  static constexpr double MaxCustomMilliamps = 5000;
+  static constexpr TFigureRange QuantityRange{"a number of devices", MinQuantity, MaxQuantity, "devices"};
+  static constexpr TFigureRange CurrentRange{"a current per device", MinCustomMilliamps, MaxCustomMilliamps, "mA"};
   static constexpr const char* CustomLine = "Custom";
 
   TDevicePicker() = default;
@@ -61,15 +65,20 @@ class TDevicePicker {
   // A click in the list: selects the line at `index` (a click beside the
   // lines keeps the selection) and updates the custom controls.
   void ClickLine(int index);
-  // The quantity spin box; brought back into 1..999.
+  // The quantity spin box, as typed (OK refuses one outside 1..999).
   void SetQuantity(int32_t quantity);
   // The custom fields; ignored while the custom controls are disabled. The
   // description keeps at most 50 characters, control characters become blanks
-  // (they would split the load-list line); the currents are kept within
-  // MinCustomMilliamps..MaxCustomMilliamps.
+  // (they would split the load-list line); the currents are kept as typed
+  // (OK refuses one outside MinCustomMilliamps..MaxCustomMilliamps).
   void SetDescription(const std::string& text);
   void SetCustomQuiescent(double milliamps);
   void SetCustomAlarm(double milliamps);
+
+  // The message that refuses OK: a quantity, or a custom device's current,
+  // outside its range. Empty when OK may close the dialog; a run closed
+  // with OK in spite of it counts as cancelled.
+  std::string Refusal() const;
 
   // Set by the caller before running: "Add Devices" or "Edit Devices".
   void SetCaption(const std::string& caption) { caption_ = caption; }

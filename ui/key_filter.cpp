@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <algorithm>
 
 #include "ui/qt_text.h"
@@ -31,9 +32,17 @@ std::optional<std::string> TypedText(const QKeyEvent& key) {
   return ToStdString(text);
 }
 
-bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts) {
+bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts, QWidget* box, const char* hint) {
   const std::optional<std::string> typed = TypedText(key);
-  return typed && !std::all_of(typed->begin(), typed->end(), accepts);
+  const bool refused = typed && !std::all_of(typed->begin(), typed->end(), accepts);
+  // Backspace is refused by some boxes by design; it needs no explanation.
+  if (refused && *typed != "\b") ShowKeyHint(box, hint);
+  return refused;
+}
+
+void ShowKeyHint(QWidget* box, const std::string& hint) {
+  if (hint.empty()) return;
+  QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), ToQString(hint), box);
 }
 
 void ShowFilteredText(QLineEdit* edit, const std::string& value, TAcceptsKey accepts) {

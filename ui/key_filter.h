@@ -8,6 +8,7 @@
 
 class QKeyEvent;
 class QLineEdit;
+class QWidget;
 
 namespace voltaris {
 
@@ -21,8 +22,12 @@ using TAcceptsKey = bool (*)(char);
 std::optional<std::string> TypedText(const QKeyEvent& key);
 
 // Whether a key press types text `accepts` refuses, so that the event filter
-// drops it; keys that type nothing pass on.
-bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts);
+// drops it; keys that type nothing pass on. A refused key shows `hint`
+// beside `box`: the user sees why nothing was typed.
+bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts, QWidget* box, const char* hint);
+
+// Shows `hint` as a tip just below `box`; nothing when it is empty.
+void ShowKeyHint(QWidget* box, const std::string& hint);
 
 // Shows the presenter's text in a box, keeping the cursor after the same
 // accepted characters as before; the box does not announce the change.

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -16,6 +17,7 @@
 
 #include "calculator/ui/column_list.h"
 #include "ui/code_page_validator.h"
+#include "ui/figure_box.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -30,10 +32,9 @@ QLabel* MakeLabel(const char* name, const char* text, QWidget* parent) {
 
 // A number field for milliamps per device, typed rather than stepped.
 QDoubleSpinBox* MakeCurrentField(const char* name, int decimals, QWidget* parent) {
-  auto* field = new QDoubleSpinBox(parent);
+  auto* field = new TFigureBox(TDevicePicker::MinCustomMilliamps, TDevicePicker::MaxCustomMilliamps, parent);
   field->setObjectName(QString::fromLatin1(name));
   field->setDecimals(decimals);
-  field->setRange(TDevicePicker::MinCustomMilliamps, TDevicePicker::MaxCustomMilliamps);
   field->setButtonSymbols(QAbstractSpinBox::NoButtons);
   field->setAlignment(Qt::AlignRight);
   field->setMinimumWidth(90);
@@ -93,9 +94,8 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
   custom->addWidget(MakeLabel("lbAmps2", "mA", gbCustom_), 2, 2);
   custom->setColumnStretch(3, 1);
 
-  seQty_ = new QSpinBox(this);
+  seQty_ = new TWholeFigureBox(TDevicePicker::MinQuantity, TDevicePicker::MaxQuantity, this);
   seQty_->setObjectName(QStringLiteral("seQty"));
-  seQty_->setRange(TDevicePicker::MinQuantity, TDevicePicker::MaxQuantity);
   seQty_->setAlignment(Qt::AlignRight);
   seQty_->setMinimumWidth(70);
   auto* qtyLabel = new QLabel(QStringLiteral("No of Devices:"), this);
@@ -141,7 +141,22 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
     picker_.SetQuantity(value);
     Refresh();
   });
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    // A figure out of its range is refused, with the range; the dialog stays.
+    for (QAbstractSpinBox* box : std::initializer_list<QAbstractSpinBox*>{seQty_, ceNorm_, ceAlarm_})
+      box->interpretText();
+    const std::string refusal = picker_.Refusal();
+    if (refusal.empty()) {
+      accept();
+      return;
+    }
+    QMessageBox::warning(this, windowTitle(), ToQString(refusal));
+    QAbstractSpinBox* box = seQty_;
+    if (TDevicePicker::QuantityRange.Holds(picker_.Quantity()))
+      box = TDevicePicker::CurrentRange.Holds(picker_.CustomQuiescent()) ? ceAlarm_ : ceNorm_;
+    box->setFocus();
+    box->selectAll();
+  });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   resize(428, 447);

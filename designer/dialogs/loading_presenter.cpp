@@ -20,7 +20,7 @@
 namespace voltaris {
 
 // A cable the dialog accepts is one the project files keep.
-static_assert(TLoadingPresenter::MaxCableLength == MaxStoredCableLength);
+static_assert(TLoadingPresenter::MaxCableLength <= MaxStoredCableLength);
 
 namespace {
 
@@ -229,8 +229,10 @@ bool TLoadingPresenter::KeyPress(TLoadingField field, std::string_view text, cha
       ApplyField(field, std::string(text));
       return false;
     case TKeyVerdict::Discard:
+      if (key != KeyBackspace) view_.KeyHint = IsLoadField(field) ? LoadKeyHint : LengthKeyHint;
       return false;
     case TKeyVerdict::Accept:
+      view_.KeyHint.clear();
       break;
   }
   if (IsLoadField(field)) {
@@ -254,8 +256,8 @@ bool TLoadingPresenter::ApplyField(TLoadingField field, const std::string& text)
       host_.ShowError(Quoted(text) + " is not a valid whole number.");
       return false;
     }
-    if (*number < 0 || *number > MaxLoad) {
-      host_.ShowError(Format("Enter a load from 0 to %d mA.", MaxLoad));
+    if (!LoadRange.Holds(static_cast<double>(*number))) {
+      host_.ShowError(LoadRange.Refusal());
       return false;
     }
     SetLoadFigure(field, static_cast<int32_t>(*number));
@@ -268,14 +270,14 @@ bool TLoadingPresenter::ApplyField(TLoadingField field, const std::string& text)
     return false;
   }
   if (field == TLoadingField::Edit2) {
-    if (*number < 0 || *number > MaxImpedance) {
-      host_.ShowError(Format("Enter an impedance from 0 to %d ohms per 100 m.", static_cast<int32_t>(MaxImpedance)));
+    if (!ImpedanceRange.Holds(*number)) {
+      host_.ShowError(ImpedanceRange.Refusal());
       return false;
     }
     device.SetImpedance(*number / 100);
   } else {
-    if (*number < 0 || *number > MaxCableLength) {
-      host_.ShowError(Format("Enter a cable length from 0 to %d m.", static_cast<int32_t>(MaxCableLength)));
+    if (!CableRange.Holds(*number)) {
+      host_.ShowError(CableRange.Refusal());
       return false;
     }
     if (field == TLoadingField::Edit6)

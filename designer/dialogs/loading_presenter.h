@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/figure_range.h"
 #include "catalogue/device_data.h"
 #include "designer/dialogs/loading_host.h"
 #include "model/colour.h"
@@ -97,17 +98,25 @@ struct TLoadingView {
   int ButtonsTop = 301 + LoadingAdviceHeight;  // top of "OK" and "Cancel"
 
   int SelectedLine = -1;  // in lbDevices; -1 none
+  // Why the last key typed into a field did not go in; empty once one did.
+  std::string KeyHint;
 };
 
 class TLoadingPresenter {
  public:
   // "Add" adds nothing once the list holds this many lines.
   static constexpr size_t MaxLines = 100;
-  // Bounds of what the fields take. Far beyond any installation, they keep
-  // every voltage and current the model works out finite and in range.
-  static constexpr double MaxCableLength = 1000000;  // metres
-  static constexpr double MaxImpedance = 1000000;    // ohms per 100 m
-  static constexpr int32_t MaxLoad = 1000000;        // mA
+  // What the fields take: the figures the trade uses. Anything beyond is
+  // refused with the range, never cut down to it.
+  static constexpr double MaxCableLength = 1000;  // metres
+  static constexpr double MaxImpedance = 50;      // ohms per 100 m
+  static constexpr int32_t MaxLoad = 5000;        // mA
+  static constexpr TFigureRange CableRange{"a cable length", 0, MaxCableLength, "m"};
+  static constexpr TFigureRange ImpedanceRange{"an impedance", 0, MaxImpedance, "ohms per 100 m"};
+  static constexpr TFigureRange LoadRange{"a load", 0, MaxLoad, "mA"};
+  // What a field says of a key it does not take.
+  static constexpr const char* LengthKeyHint = "A length takes digits and one decimal point only.";
+  static constexpr const char* LoadKeyHint = "A load takes whole milliamps: digits only.";
   static constexpr const char* NotConnected = "Not Connected";
   static constexpr const char* NotDefined = "Not Defined";
   static constexpr char KeyEnter = '\r';

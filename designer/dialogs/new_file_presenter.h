@@ -43,6 +43,7 @@ class TNewFilePresenter {
   // discarded as it is typed (line breaks too): the reference always comes
   // back whole when the project is opened again.
   static bool AcceptsSiteRefKey(char c);
+  static constexpr const char* SiteRefKeyHint = "A site reference cannot hold \";\" or a line break.";
   void TypeSiteRef(std::string_view keys);  // each accepted key is appended
   void SetSiteRef(std::string_view text);   // edited or pasted text, filtered
   const std::string& SiteRef() const { return siteRef_; }
@@ -65,6 +66,8 @@ class TNewFilePresenter {
   // File name: only space, "-", "0".."9", "A".."Z", "_" and "a".."z" get in;
   // every other key, backspace included, is discarded.
   static bool AcceptsFileNameKey(char c);
+  static constexpr const char* FileNameKeyHint =
+      "A file name takes letters A-Z, digits, blanks, \"-\" and \"_\" only.";
   void TypeFileName(std::string_view keys);  // each accepted key is appended
   void SetFileName(std::string_view text);   // edited or pasted text, filtered
   const std::string& FileName() const { return fileName_; }

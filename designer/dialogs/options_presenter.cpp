@@ -17,10 +17,10 @@ void TOptionsPresenter::Show() {
   SetAlarmPeriod(settings_->AlarmPeriod);
   showLength_ = settings_->ShowLength;
   SetCableRun(settings_->CableRun);
-  // Rounded, not truncated: 0.29 ohms per metre times 100 comes out just below 29.
+  // Rounded, not truncated: 0.29 ohms per metre times 100 comes out just
+  // below 29. A figure no box can show (a damaged file's) shows as 0.
   const double perHundred = settings_->CableImpedance * 100;
-  SetImpedance(perHundred >= MinImpedance ? static_cast<int>(std::lround(std::min<double>(perHundred, MaxImpedance)))
-                                          : MinImpedance);
+  SetImpedance(perHundred >= 0 && perHundred < 1e9 ? static_cast<int>(std::lround(perHundred)) : 0);
   if (settings_->BatteryFactor == 0) {
     ChooseDegrade(0);
   } else {
@@ -30,14 +30,17 @@ void TOptionsPresenter::Show() {
 
 void TOptionsPresenter::SetStandardIndex(int index) { standard_ = index == 0 || index == 1 ? index : -1; }
 
-void TOptionsPresenter::SetAlarmPeriod(int minutes) {
-  alarmPeriod_ = std::clamp(minutes, MinAlarmPeriod, MaxAlarmPeriod);
-}
+void TOptionsPresenter::SetAlarmPeriod(int minutes) { alarmPeriod_ = minutes; }
 
-void TOptionsPresenter::SetCableRun(int metres) { cableRun_ = std::clamp(metres, MinCableRun, MaxCableRun); }
+void TOptionsPresenter::SetCableRun(int metres) { cableRun_ = metres; }
 
-void TOptionsPresenter::SetImpedance(int ohmsPer100m) {
-  impedance_ = std::clamp(ohmsPer100m, MinImpedance, MaxImpedance);
+void TOptionsPresenter::SetImpedance(int ohmsPer100m) { impedance_ = ohmsPer100m; }
+
+std::optional<TOptionsPresenter::TRefusal> TOptionsPresenter::Refusal() const {
+  if (!AlarmPeriodRange.Holds(alarmPeriod_)) return TRefusal{TBox::AlarmPeriod, AlarmPeriodRange.Refusal()};
+  if (!CableRunRange.Holds(cableRun_)) return TRefusal{TBox::CableRun, CableRunRange.Refusal()};
+  if (!ImpedanceRange.Holds(impedance_)) return TRefusal{TBox::Impedance, ImpedanceRange.Refusal()};
+  return std::nullopt;
 }
 
 void TOptionsPresenter::ChooseDegrade(int index) {
@@ -54,6 +57,7 @@ int TOptionsPresenter::DegradeIndex() const {
 }
 
 bool TOptionsPresenter::Ok() {
+  if (Refusal()) return false;
   if (showLength_ != settings_->ShowLength) showLengthChanged_ = true;
   // With no standard chosen the setting stays: -1 is not a standard.
   if (standard_ >= 0) settings_->SystemStandard = standard_;

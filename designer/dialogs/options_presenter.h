@@ -5,8 +5,10 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "catalogue/figure_range.h"
 #include "model/settings.h"
 #include "storage/settings_store.h"
 
@@ -21,6 +23,15 @@ class TOptionsPresenter {
   static constexpr int MaxCableRun = 2000;
   static constexpr int MinImpedance = 0;  // ohms per 100 m
   static constexpr int MaxImpedance = 50;
+  static constexpr TFigureRange AlarmPeriodRange{"an alarm period", MinAlarmPeriod, MaxAlarmPeriod, "minutes"};
+  static constexpr TFigureRange CableRunRange{"a default cable run", MinCableRun, MaxCableRun, "metres"};
+  static constexpr TFigureRange ImpedanceRange{"a cable impedance", MinImpedance, MaxImpedance, "ohms per 100 m"};
+  // The spin boxes, for a refusal to name the one to put right.
+  enum class TBox { AlarmPeriod, CableRun, Impedance };
+  struct TRefusal {
+    TBox Box;
+    std::string Text;
+  };
   // The items of the battery degradation box, in percent.
   static constexpr std::array<const char*, 4> DegradeItems = {"0", "10", "20", "30"};
   static constexpr std::array<double, 4> DegradeFactors = {1.0, 0.9, 0.8, 0.7};
@@ -40,7 +51,7 @@ class TOptionsPresenter {
   // "EN50131-1" is 0, "PD6662" 1; -1 when the setting is neither.
   int StandardIndex() const { return standard_; }
   void SetStandardIndex(int index);
-  // Spin boxes; values outside the range are brought into it.
+  // Spin boxes: the figures as typed, in range or not (OK refuses them then).
   int AlarmPeriod() const { return alarmPeriod_; }
   void SetAlarmPeriod(int minutes);
   int CableRun() const { return cableRun_; }
@@ -58,8 +69,12 @@ class TOptionsPresenter {
   bool SetAsDefaults() const { return setAsDefaults_; }
   void SetSetAsDefaults(bool tick) { setAsDefaults_ = tick; }
 
+  // The first spin box whose figure is outside its range, with the message
+  // that says the range; none when every figure holds.
+  std::optional<TRefusal> Refusal() const;
   // Applies the controls to the settings, writes them to the store when
-  // "Set as Defaults" is ticked, and returns true.
+  // "Set as Defaults" is ticked, and returns true. A figure out of range
+  // (Refusal) changes nothing and returns false.
   bool Ok();
   // Changes nothing and returns false.
   bool Cancel() { return false; }

@@ -24,6 +24,7 @@
 
 #include "model/net_device.h"
 #include "ui/code_page_validator.h"
+#include "ui/key_filter.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
 
@@ -649,6 +650,8 @@ bool TLoadingFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == cbDevType_) return typed != TLoadingPresenter::KeyEnter && typed != ' ';
     auto* edit = static_cast<QLineEdit*>(watched);
     const bool accepted = presenter_.KeyPress(field, ToStdString(edit->text()), typed);
+    // A key the field does not take is said so beside it, not dropped unseen.
+    if (!accepted) ShowKeyHint(edit, presenter_.View().KeyHint);
     if (typed == TLoadingPresenter::KeyEnter) {
       Refresh();
       edit->selectAll();

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "ui/code_page_validator.h"
+#include "ui/figure_box.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -21,9 +23,8 @@ namespace voltaris {
 namespace {
 
 QSpinBox* NewSpinBox(const char* name, int minimum, int maximum, QWidget* parent) {
-  auto* spin = new QSpinBox(parent);
+  auto* spin = new TWholeFigureBox(minimum, maximum, parent);
   spin->setObjectName(QString::fromLatin1(name));
-  spin->setRange(minimum, maximum);
   spin->setAlignment(Qt::AlignRight);
   spin->setMinimumWidth(80);
   return spin;
@@ -117,16 +118,30 @@ TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(btnOK_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnOK_, &QPushButton::clicked, this, &TOptionsDialog::Confirm);
   connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool TOptionsDialog::Run() {
   Refresh();
   CentreOnParent();
-  if (exec() != QDialog::Accepted) return false;
+  return exec() == QDialog::Accepted;
+}
+
+void TOptionsDialog::Confirm() {
   WriteBack();
-  return true;
+  // A figure out of its range is refused, with the range, and its box
+  // takes the focus; the dialog stays open.
+  if (const auto refusal = presenter_.Refusal()) {
+    QMessageBox::warning(this, windowTitle(), ToQString(refusal->Text));
+    QSpinBox* box = refusal->Box == TOptionsPresenter::TBox::AlarmPeriod ? seAlmTime_
+                    : refusal->Box == TOptionsPresenter::TBox::CableRun  ? seCableRun_
+                                                                          : seImpedence_;
+    box->setFocus();
+    box->selectAll();
+    return;
+  }
+  accept();
 }
 
 void TOptionsDialog::Refresh() {

@@ -24,7 +24,8 @@ class TOptionsDialog : public QDialog {
 
   // Shows the presenter's values, runs the dialog modally centred on its
   // parent and, on OK, writes every control back into the presenter and
-  // returns true; Cancel returns false and leaves the presenter alone.
+  // returns true; Cancel returns false. OK with a figure out of its range
+  // says the range and keeps the dialog open.
   // Meant as the dialog step of ExecuteOptions:
   //   ExecuteOptions(presenter, [&](TOptionsPresenter&) { return dialog.Run(); });
   bool Run();
@@ -32,6 +33,8 @@ class TOptionsDialog : public QDialog {
  private:
   void Refresh();
   void WriteBack();
+  // OK: the controls into the presenter, then close unless it refuses a figure.
+  void Confirm();
   void CentreOnParent();
 
   TOptionsPresenter& presenter_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace voltaris {
 namespace {
@@ -133,27 +134,47 @@ TEST_F(DevicePickerTest, CancelLeavesTheEntryAlone) {
   EXPECT_EQ(LoadListLine(entry), "3\tBell\t2\t60 mA\t450 mA");
 }
 
-TEST_F(DevicePickerTest, FieldsKeepTheirLimits) {
+TEST_F(DevicePickerTest, FieldsKeepWhatIsTypedAndOkRefusesAFigureOutOfItsRange) {
   picker.BuildList(5);
   picker.ClickLine(picker.CustomIndex());
-  picker.SetQuantity(0);
-  EXPECT_EQ(picker.Quantity(), 1);
-  picker.SetQuantity(5000);
-  EXPECT_EQ(picker.Quantity(), 999);
   picker.SetDescription(std::string(60, 'x'));
   EXPECT_EQ(picker.Description().size(), 50u);
   picker.SetDescription("Bell\tNorth\r\n");  // would split the load-list line
   EXPECT_EQ(picker.Description(), "Bell North  ");
-  picker.SetCustomQuiescent(-20);
-  EXPECT_EQ(picker.CustomQuiescent(), 0);
-  picker.SetCustomAlarm(1e12);
-  EXPECT_EQ(picker.CustomAlarm(), TDevicePicker::MaxCustomMilliamps);
   picker.SetCustomAlarm(std::nan(""));
   EXPECT_EQ(picker.CustomAlarm(), 0);
+  EXPECT_EQ(picker.Refusal(), "");
 
-  // A damaged entry without a quantity is shown per device of the quantity 1.
+  const char* const quantity = "Enter a number of devices from 1 to 999 devices.";
+  const char* const current = "Enter a current per device from 0 to 5000 mA.";
+  const std::tuple<int32_t, double, double, std::string> figures[] = {
+      {0, 10, 10, quantity},      {1000, 10, 10, quantity}, {1, -20, 10, current},
+      {1, 10, 99999, current},    {1, 5000.5, 0, current},  {999, 1e12, 0, current},
+      {999, 5000, 5000, ""},      {1, 0, 0, ""},
+  };
+  for (const auto& [qty, quiescent, alarm, refusal] : figures) {
+    SCOPED_TRACE(refusal);
+    entry = {1, 2, "Sounder", 10, 10};
+    const bool confirmed = TDevicePicker(2).ExecuteAdd(5, entry, [&](TDevicePicker& p) {
+      p.ClickLine(p.CustomIndex());
+      p.SetQuantity(qty);
+      p.SetCustomQuiescent(quiescent);
+      p.SetCustomAlarm(alarm);
+      EXPECT_EQ(p.Quantity(), qty);  // kept as typed, never cut down to the range
+      EXPECT_EQ(p.Refusal(), refusal);
+      return true;
+    });
+    // Refused, the entry is left alone as by Cancel.
+    EXPECT_EQ(confirmed, refusal.empty());
+    if (!confirmed) EXPECT_EQ(entry.Quiescent, 10);
+  }
+
+  // A damaged entry without a quantity shows per device of the quantity 1,
+  // and OK wants a quantity.
   entry = {0, 2, "Damaged", 30, 90};
   EXPECT_TRUE(TDevicePicker(picker.CurrentGrade).ExecuteEdit(5, entry, [](TDevicePicker& p) {
+    EXPECT_FALSE(p.Refusal().empty());
+    p.SetQuantity(1);
     return p.CustomQuiescent() == 30;
   }));
   EXPECT_EQ(entry.Qty, 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -306,25 +307,40 @@ TEST_F(LoadingPresenterTest, OkHandsOverTheLinesAndAsksForConfirmation) {
   EXPECT_EQ(presenter.Lines()[0].Entry, reader.LoadData.Entries[0]);
 }
 
-TEST_F(LoadingPresenterTest, TextThatIsNoNumberIsReportedAndChangesNothing) {
+TEST_F(LoadingPresenterTest, TextThatIsNoNumberOrBeyondTheTradeIsRefusedWithTheRangeAndChangesNothing) {
   TVududa& reader = ReaderOnNetwork();
   reader.SetImpedance(0.127);
   presenter.Open(reader);
   presenter.ApplyField(F::Edit3, "30");
   ASSERT_EQ(presenter.View().Edit2, "13");
 
-  const std::pair<F, const char*> refused[] = {
-      {F::Edit1, "abc"}, {F::Edit1, "1e999"}, {F::Edit1, "nan"},  {F::Edit1, "-5"},   {F::Edit2, "12,5"},
-      {F::Edit2, "inf"}, {F::Edit2, "-1"},    {F::Edit3, "12.5"}, {F::Edit3, "99999999999999999999"},
-      {F::Edit4, "3000000000"},
+  const char* const length = "Enter a cable length from 0 to 1000 m.";
+  const char* const impedance = "Enter an impedance from 0 to 50 ohms per 100 m.";
+  const char* const load = "Enter a load from 0 to 5000 mA.";
+  const std::tuple<F, const char*, std::string> refused[] = {
+      {F::Edit1, "abc", "'abc' is not a valid number."},
+      {F::Edit1, "1e999", "'1e999' is not a valid number."},
+      {F::Edit1, "nan", "'nan' is not a valid number."},
+      {F::Edit1, "-5", length},
+      {F::Edit1, "1000.5", length},
+      {F::Edit1, "1000000", length},
+      {F::Edit2, "12,5", "'12,5' is not a valid number."},
+      {F::Edit2, "inf", "'inf' is not a valid number."},
+      {F::Edit2, "-1", impedance},
+      {F::Edit2, "99999", impedance},
+      {F::Edit2, "51", impedance},
+      {F::Edit3, "12.5", "'12.5' is not a valid whole number."},
+      {F::Edit3, "99999999999999999999", "'99999999999999999999' is not a valid whole number."},
+      {F::Edit3, "5001", load},
+      {F::Edit4, "99999", load},
   };
-  for (const auto& [field, text] : refused) {
+  for (const auto& [field, text, message] : refused) {
     SCOPED_TRACE(text);
     loading.errors.clear();
     EXPECT_FALSE(presenter.ApplyField(field, text));
-    EXPECT_EQ(loading.errors.size(), 1u);
+    ASSERT_EQ(loading.errors.size(), 1u);
+    EXPECT_EQ(loading.errors.front(), message);
   }
-  EXPECT_EQ(loading.errors.front(), "Enter a load from 0 to 1000000 mA.");
   presenter.ApplyField(F::Edit1, ".");
   EXPECT_EQ(loading.errors.back(), "'.' is not a valid number.");
   EXPECT_EQ(reader.CableLength, 20);
@@ -334,6 +350,15 @@ TEST_F(LoadingPresenterTest, TextThatIsNoNumberIsReportedAndChangesNothing) {
   // Leaving the impedance as shown keeps the fraction it does not show.
   EXPECT_TRUE(presenter.ApplyField(F::Edit2, "13"));
   EXPECT_DOUBLE_EQ(reader.Impedance, 0.127);
+  // The ends of each range are taken.
+  loading.errors.clear();
+  EXPECT_TRUE(presenter.ApplyField(F::Edit1, "1000"));
+  EXPECT_TRUE(presenter.ApplyField(F::Edit2, "50"));
+  EXPECT_TRUE(presenter.ApplyField(F::Edit4, "5000"));
+  EXPECT_TRUE(loading.errors.empty());
+  EXPECT_EQ(reader.CableLength, 1000);
+  EXPECT_DOUBLE_EQ(reader.Impedance, 0.5);
+  EXPECT_EQ(reader.AttachedLoad.Alarm, 5000);
 }
 
 TEST_F(LoadingPresenterTest, KeyFilters) {

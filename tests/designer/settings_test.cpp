@@ -104,19 +104,34 @@ class OptionsTest : public ::testing::Test {
   TOptionsPresenter dialog{store, settings};
 };
 
-TEST_F(OptionsTest, ControlsShowTheSettingsWithinTheirRanges) {
+TEST_F(OptionsTest, ControlsShowTheSettingsAndOkRefusesAFigureOutOfItsRange) {
   dialog.Show();
   EXPECT_EQ(std::tuple(dialog.StandardIndex(), dialog.AlarmPeriod(), dialog.ShowLength(), dialog.CableRun(),
                        dialog.Impedance(), dialog.DegradeText(), dialog.SetAsDefaults()),
             std::tuple(1, 15, true, 10, 10, "0", false));
 
+  // Settings outside the boxes' ranges (a damaged file's) show as they are,
+  // and OK refuses them, box by box, with the range, until they are put right.
   settings = {7, 0, 5000, 0.29, 0.9, false};  // 0.29 * 100 is just below 29
   dialog.Show();
   EXPECT_EQ(std::tuple(dialog.StandardIndex(), dialog.AlarmPeriod(), dialog.CableRun(), dialog.Impedance(),
                        dialog.DegradeText()),
-            std::tuple(-1, 1, 2000, 29, "10"));
-  EXPECT_TRUE(Run([](TOptionsPresenter&) {}));
+            std::tuple(-1, 0, 5000, 29, "10"));
+  ASSERT_TRUE(dialog.Refusal());
+  EXPECT_EQ(dialog.Refusal()->Box, TOptionsPresenter::TBox::AlarmPeriod);
+  EXPECT_EQ(dialog.Refusal()->Text, "Enter an alarm period from 1 to 120 minutes.");
+  EXPECT_FALSE(dialog.Ok());
+  EXPECT_EQ(settings.AlarmPeriod, 0);
+  dialog.SetAlarmPeriod(120);
+  EXPECT_EQ(dialog.Refusal()->Text, "Enter a default cable run from 1 to 2000 metres.");
+  dialog.SetCableRun(2000);
+  dialog.SetImpedance(51);
+  EXPECT_EQ(dialog.Refusal()->Text, "Enter a cable impedance from 0 to 50 ohms per 100 m.");
+  dialog.SetImpedance(29);
+  EXPECT_FALSE(dialog.Refusal());
+  EXPECT_TRUE(dialog.Ok());
   EXPECT_EQ(settings.SystemStandard, 7);  // no radio button shows it, so OK leaves it alone
+  EXPECT_EQ(std::tuple(settings.AlarmPeriod, settings.CableRun), std::tuple(120, 2000));
   settings.BatteryFactor = 0;
   dialog.Show();
   EXPECT_EQ(dialog.DegradeIndex(), 0);

@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "designer/dialogs/options_presenter.h"
@@ -117,6 +119,51 @@ class OptionsReportTest : public QObject {
     QCOMPARE(shown, QStringLiteral("EN50131-1, 30 min, lengths unticked, run 250 m, 10 ohms/100 m, "
                                    "degradation 30, defaults ticked"));
     QCOMPARE(Describe(settings), Describe(expected));
+  }
+
+  // Typed figures are kept whole (Qt's boxes would drop the digits beyond
+  // the range), and OK refuses one out of range with its range, box by box,
+  // keeping the dialog open until it is put right.
+  void optionsRefuseAFigureOutOfRangeOutLoud() {
+    TMemorySettingsStore store;
+    TSettings settings{1, 15, 10, 0.1, 1.0, true};
+    TOptionsPresenter presenter(store, settings);
+    TOptionsDialog dialog(presenter);
+    QStringList messages;
+    QString impedanceShown;
+    const auto answer = [&] {
+      QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        messages << box->text();
+        box->accept();
+      });
+    };
+    WhileModal(dialog, [&] {
+      auto* alarm = Control<QSpinBox>(&dialog, "seAlmTime");
+      auto* impedance = Control<QSpinBox>(&dialog, "seImpedence");
+      TypeOver(alarm, "0");
+      TypeOver(impedance, "99999");
+      impedanceShown = impedance->text();
+      answer();
+      Click(&dialog, "btnOK");
+      QVERIFY(dialog.isVisible());
+      QVERIFY(dialog.focusWidget() == alarm || dialog.focusWidget() == alarm->findChild<QLineEdit*>());
+      TypeOver(alarm, "20");
+      answer();
+      Click(&dialog, "btnOK");
+      TypeOver(impedance, "50");
+      // The arrows keep to the range.
+      QTest::keyClick(impedance, Qt::Key_Up);
+      QCOMPARE(impedance->value(), 50);
+      Click(&dialog, "btnOK");
+    });
+    QVERIFY(ExecuteOptions(presenter, [&](TOptionsPresenter&) { return dialog.Run(); }));
+    QCOMPARE(impedanceShown, QStringLiteral("99999"));
+    QCOMPARE(messages, QStringList({"Enter an alarm period from 1 to 120 minutes.",
+                                    "Enter a cable impedance from 0 to 50 ohms per 100 m."}));
+    QCOMPARE(settings.AlarmPeriod, 20);
+    QCOMPARE(settings.CableImpedance, 0.5);
   }
 
   // The report as given; Save Report writes the edited text through the
