@@ -65,7 +65,7 @@ void TDesigner::AdoptProject(std::unique_ptr<TProject> project) {
 void TDesigner::ShowNewPanel(const std::string& panelName) {
   TSummaryView& summary = summary_.Summary;
   summary.BatteryIndex = -1;
-  summary.BatteryText = "SelectBattery";
+  summary.BatteryText = TSummaryView::NoBatteryText;
   summary.Panel = " " + panelName;
 }
 

@@ -372,7 +372,7 @@ std::optional<TIndexEntry> TProjectSession::IndexEntryOf(const std::string& data
   try {
     for (const std::string& line : index.ReadLines()) {
       TIndexEntry entry = SplitIndexLine(line);
-      if (entry.FileName == fileName) return entry;
+      if (SameProjectName(entry.FileName, fileName)) return entry;
     }
   } catch (const std::runtime_error&) {
     // An index that cannot be read lists nothing; System Files will say why.
@@ -502,7 +502,7 @@ bool TProjectSession::IndexLists(const std::string& fileName) const {
   const TFileIndex index(DataDir);
   if (!index.Exists()) return false;
   for (const std::string& line : index.ReadLines()) {
-    if (SplitIndexLine(line).FileName == fileName) return true;
+    if (SameProjectName(SplitIndexLine(line).FileName, fileName)) return true;
   }
   return false;
 }

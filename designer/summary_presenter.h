@@ -41,8 +41,11 @@ struct TSummaryView {
   int GradeIndex = -1;
   TStringList BatteryItems;  // cbBatteryType
   int BatteryIndex = -1;
-  std::string BatteryText = "Select Battery";  // the box's text while nothing is selected
-  bool ACFailChecked = false;                  // cbACFailSig
+  // The battery box's text while nothing is selected: one text however the
+  // project was reached (New, Load, Undo, a recovered copy).
+  static constexpr const char* NoBatteryText = "SelectBattery";
+  std::string BatteryText = NoBatteryText;
+  bool ACFailChecked = false;  // cbACFailSig
   bool ACFailEnabled = false;
   int DegradeIndex = 0;  // ComboBox1: -1 when only its text is set
   std::string DegradeText = "0";

@@ -52,6 +52,37 @@ bool IsValidFileName(std::string_view name) {
   return !name.empty() && std::all_of(name.begin(), name.end(), IsFileNameChar);
 }
 
+bool SameProjectName(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return lower(x) == lower(y);
+         });
+}
+
+std::optional<std::string> OtherSpellingOf(const std::string& dataDir, const std::string& fileName) {
+  const auto other = [&](const std::string& name) { return name != fileName && SameProjectName(name, fileName); };
+  // The index first: it names the project as the user last spelled it. One
+  // that cannot be read leaves the files to tell.
+  try {
+    const TFileIndex index(dataDir);
+    if (index.Exists()) {
+      for (const std::string& line : index.ReadLines()) {
+        const TIndexEntry entry = SplitIndexLine(line);
+        if (other(entry.FileName)) return entry.FileName;
+      }
+    }
+  } catch (const FileError&) {
+  }
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(dataDir, error), end; !error && it != end; it.increment(error)) {
+    const std::filesystem::path& path = it->path();
+    const std::string extension = path.extension().string();
+    if (!SameProjectName(extension, ".dat") && !SameProjectName(extension, ".pjx")) continue;
+    if (const std::string stem = path.stem().string(); other(stem)) return stem;
+  }
+  return std::nullopt;
+}
+
 TFileIndex::TFileIndex(std::string dataDir) : path_(std::move(dataDir) + "/" + IndexFileName) {}
 
 bool TFileIndex::Exists() const {

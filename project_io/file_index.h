@@ -3,6 +3,7 @@
 // ended by CR LF, in the order the projects were first saved.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,14 @@ bool IsFileNameChar(char c);
 // A non-empty name made only of those characters: the only kind of name
 // that is ever joined to the data directory to form a path.
 bool IsValidFileName(std::string_view name);
+
+// Project names that differ only in letter case name one project: on a
+// Windows disk they are one file, so they are one everywhere.
+bool SameProjectName(std::string_view a, std::string_view b);
+// The project of `dataDir` that `fileName` names but for letter case, as it
+// is spelled there: a line of the index or a ".dat" or ".pjx" in the folder.
+// None when there is none, or when the only one is spelled exactly so.
+std::optional<std::string> OtherSpellingOf(const std::string& dataDir, const std::string& fileName);
 
 // The index file of one data directory. Every failure is a FileError whose
 // text names the file.

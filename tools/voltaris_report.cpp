@@ -13,7 +13,9 @@
 // usage error.
 #include <clocale>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "catalogue/code_page.h"
@@ -46,7 +48,7 @@ std::string SiteRefOf(const std::string& dataDir, const std::string& name) {
   if (!index.Exists()) return "";
   for (const std::string& line : index.ReadLines()) {
     const voltaris::TIndexEntry entry = voltaris::SplitIndexLine(line);
-    if (entry.FileName == name) return entry.SiteRef;
+    if (voltaris::SameProjectName(entry.FileName, name)) return entry.SiteRef;
   }
   return "";
 }
@@ -94,6 +96,10 @@ int main(int argc, char** argv) {
   if (!voltaris::IsValidFileName(name)) {
     std::cerr << "voltaris-report: \"" << name << "\" is not a project name (letters, digits, spaces, - and _)\n";
     return 2;
+  }
+  // A name typed in other capitals is the same project, as on a Windows disk.
+  if (!std::filesystem::exists(dataDir + "/" + name + ".dat")) {
+    if (const std::optional<std::string> other = voltaris::OtherSpellingOf(dataDir, name)) name = *other;
   }
   try {
     voltaris::TSettings settings;

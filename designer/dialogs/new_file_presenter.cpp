@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "project_io/file_index.h"
@@ -96,6 +97,13 @@ bool CheckNewFileName(const std::string& dataDir, std::string& fileName, IMessag
   std::error_code error;
   if (std::filesystem::exists(dataDir + "/" + fileName + ".dat", error)) {
     messages.ShowWarning("File name \"" + fileName + "\" already exists");
+    fileName.clear();
+    return false;
+  }
+  // Names that differ only in letter case are one file on a Windows disk.
+  if (const std::optional<std::string> other = OtherSpellingOf(dataDir, fileName)) {
+    messages.ShowWarning("File name \"" + fileName + "\" already exists as \"" + *other +
+                         "\": names that differ only in capitals are the same project");
     fileName.clear();
     return false;
   }

@@ -150,7 +150,7 @@ bool TSystemFilesPresenter::Duplicate(const TNameDialogRunner& runNameDialog, co
 bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
   const TIndexEntry* row = UsableSelection("rename");
   if (!row) return false;
-  if (!openProject_.empty() && row->FileName == openProject_) {
+  if (!openProject_.empty() && SameProjectName(row->FileName, openProject_)) {
     messages_.ShowWarning(
         Format("%s is the project open in the designer and cannot be renamed while it is open. Use Save As to save it "
                "under another name.",

@@ -161,6 +161,50 @@ TEST_F(ProjectCopiesTest, SaveAsTakesANameOnlyAsNewFileDoes) {
   EXPECT_EQ(Listed().size(), 2u);
 }
 
+TEST_F(ProjectCopiesTest, NamesThatDifferOnlyInCapitalsAreOneProjectEverywhere) {
+  CopyExamples();
+  const std::string clash =
+      "File name \"warehouse\" already exists as \"Warehouse\": names that differ only in capitals are the same "
+      "project";
+  // New.
+  host.onNewFile = [&](TNewFilePresenter& dialog) {
+    Answer("Orvane 700", 3, "warehouse", "Site")(dialog);
+    EXPECT_EQ(dialog.Result(), TModalResult::None);
+    dialog.Cancel();
+  };
+  designer.Session().NewProject();
+  ASSERT_EQ(host.warnings.size(), 1u);
+  EXPECT_EQ(host.warnings.back(), clash);
+  // Save As, Duplicate and Rename, all through the name dialog's checks.
+  Load("CornerShop");
+  host.onProjectName = [](TProjectNamePresenter& dialog) {
+    dialog.SetFileName("warehouse");
+    EXPECT_FALSE(dialog.Ok());
+    dialog.Cancel();
+  };
+  designer.Session().SaveProjectAs();
+  EXPECT_EQ(host.warnings.back(), clash);
+  TSystemFilesPresenter& dialog = designer.Session().SystemFilesDialog();
+  ShowWithSelected(dialog, "CornerShop");
+  EXPECT_FALSE(dialog.Duplicate(NameAs("warehouse", "x"), "03/04/2027"));
+  EXPECT_FALSE(dialog.Rename(NameAs("WAREHOUSE", "x")));
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"CornerShop", "Warehouse"}));
+  EXPECT_FALSE(fs::exists(DataFile("warehouse.dat")));
+  // The open project is refused a rename whatever the capitals it is listed in.
+  designer.Session().SystemFilesDialog().SetOpenProject("cornershop");
+  ShowWithSelected(dialog, "CornerShop");
+  host.warnings.clear();
+  EXPECT_FALSE(dialog.Rename(NameAs("HighStreet14", "x")));
+  EXPECT_EQ(host.warnings.size(), 1u);
+  // Only a name that differs in capitals is another spelling; the folder's
+  // files count where the index does not list them.
+  EXPECT_EQ(OtherSpellingOf(dir.File("Data"), "Warehouse"), std::nullopt);
+  EXPECT_EQ(OtherSpellingOf(dir.File("Data"), "cornerSHOP"), "CornerShop");
+  fs::rename(DataFile("Accounts.db"), DataFile("Other.db"));
+  EXPECT_EQ(OtherSpellingOf(dir.File("Data"), "WareHouse"), "Warehouse");
+  EXPECT_EQ(OtherSpellingOf(dir.File("Data"), "Ware house"), std::nullopt);
+}
+
 TEST_F(ProjectCopiesTest, SaveAsOfANewProjectListsItOnce) {
   New("Orvane 200", 2, "Shop", "Unit 4");
   host.onProjectName = NameAs("Shop2", "Unit 5");

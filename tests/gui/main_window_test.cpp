@@ -283,6 +283,19 @@ class MainWindowTest : public QObject {
     QVERIFY(!s.window->isVisible() && !QFile::exists(s.DataPath("Shop.dat")));
   }
 
+  // The window opens the next time where, and as large as, it was left.
+  void theWindowOpensWhereItWasLeft() {
+    Session s;
+    const QRect left = s.window->screen()->availableGeometry().adjusted(30, 20, -60, -50);
+    s.window->setGeometry(left);
+    QTRY_COMPARE(s.window->geometry(), left);
+    QVERIFY(s.window->close());
+    TMainWindow next(s.store, s.dir.path().toStdString());
+    next.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&next));
+    QCOMPARE(next.geometry(), left);
+  }
+
   void everySaveQuestionOffersYesNoAndCancelAndEscapeIsCancel() {
     Session s;
     s.New("Orvane 200", 2);

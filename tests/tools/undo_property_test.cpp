@@ -3,6 +3,8 @@
 // file image, undoing steps back through exactly the images and everything
 // shown that the user saw before, redoing steps forward again, and the
 // project counts as modified exactly when it differs from what was saved.
+// And every way to a project (New, Load, Undo, Open File, Open Recent, the
+// next start) shows it the same, label for label.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -270,6 +272,39 @@ TEST_F(UndoProperty, EveryCommandUndoesAndRedoesToExactlyWhatWasShown) {
     redosInAll += redos;
   }
   EXPECT_GT(redosInAll, 10);  // besides the undo and redo after every step
+}
+
+TEST_F(DesignerTest, EveryPathToAProjectShowsItTheSame) {
+  for (const bool battery : {false, true}) {
+    SCOPED_TRACE(battery ? "with a battery" : "without a battery");
+    host.saveAnswer = TAnswer::No;
+    New("Orvane 700", 3, battery ? "Fitted" : "Bare", "Unit 4");
+    if (battery) designer.SummaryPanel().ChooseBattery(1);
+    designer.Session().SaveProject();
+    const std::string saved = DesignerShown(designer);
+    EXPECT_NE(saved.find(battery ? "summary  Orvane 700|1|" : "summary  Orvane 700|-1|SelectBattery|"),
+              std::string::npos)
+        << saved;
+    const std::string file = designer.Session().FileName;
+
+    Load(file);
+    EXPECT_EQ(DesignerShown(designer), saved) << "Load";
+    Place(0, 400, 300);
+    designer.Undo();
+    EXPECT_EQ(DesignerShown(designer), saved) << "Undo";
+    host.chosenFile = DataFile(file + ".pjx");
+    EXPECT_TRUE(designer.Session().OpenFile());
+    EXPECT_EQ(DesignerShown(designer), saved) << "Open File";
+    EXPECT_TRUE(designer.Session().OpenRecent(0));
+    EXPECT_EQ(DesignerShown(designer), saved) << "Open Recent";
+    {
+      ScriptedDesignerHost nextHost;
+      TDesigner next(nextHost, store, dir.Path());
+      nextHost.onSystemFiles = Open(file);
+      next.Session().StartUp();
+      EXPECT_EQ(DesignerShown(next), saved) << "the next start";
+    }
+  }
 }
 
 }  // namespace
