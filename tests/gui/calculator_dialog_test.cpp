@@ -150,7 +150,18 @@ class CalculatorDialogTest : public QObject {
 
       TypeInto(description, QStringLiteral("Bell"));
       TypeInto(Control<QDoubleSpinBox>(dialog, "ceNorm"), QStringLiteral("20"));
-      TypeInto(Control<QDoubleSpinBox>(dialog, "ceAlarm"), QStringLiteral("150.9"));
+      // A current beyond the trade's is kept as typed and refused on OK.
+      auto* alarm = Control<QDoubleSpinBox>(dialog, "ceAlarm");
+      TypeInto(alarm, QStringLiteral("99999"));
+      QCOMPARE(alarm->value(), 99999.0);
+      int refused = 0;
+      QString refusal;
+      Answer<QMessageBox>(refused, [&](QMessageBox* box) { refusal = box->text(); });
+      Click(dialog, "BitBtn1");
+      QCOMPARE(refused, 1);
+      QCOMPARE(refusal, QStringLiteral("Enter a current per device from 0 to 5000 mA."));
+      QVERIFY(dialog->isVisible());
+      TypeInto(alarm, QStringLiteral("150.9"));
       TypeInto(Control<QSpinBox>(dialog, "seQty"), QStringLiteral("3"));
       Click(dialog, "BitBtn1");
     });
@@ -281,6 +292,13 @@ class CalculatorDialogTest : public QObject {
     QCOMPARE(module.LoadData.Entries.size(), size_t{1});
     QCOMPARE(Line(*module.LoadData.Entries[0]), QStringLiteral("1\tHalvard S (Normal)\t3\t18 mA\t545 mA"));
     QCOMPARE(module.ExtraAlarm, 545);
+    QVERIFY(!context_.EditCancelled);  // Done keeps the changes
+
+    // Escape cancels: the project is marked for its changes to go back.
+    Answer<TfrmCalculator>(opened, [](TfrmCalculator* d) { QTest::keyClick(d, Qt::Key_Escape); });
+    module.EditLoadList(context_);
+    QCOMPARE(opened, 2);
+    QVERIFY(context_.EditCancelled);
   }
 
   // An Orvane 400 at grade 2 whose list holds a grade-2 detector and a

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 #include <fstream>
 #include <memory>
@@ -34,7 +35,7 @@ class FileDialogsTest : public QObject {
     TNewFileDialog dialog(presenter);
     QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
     presenter.Show();
-    QString siteRef, typed, afterBackspace, pasted;
+    QString siteRef, typed, afterBackspace, pasted, siteRefHint, fileNameHint;
     bool siteRefFocused = false;
     WhileModal(dialog, [&] {
       auto* edSiteRef = Control<QLineEdit>(&dialog, "edSiteRef");
@@ -42,8 +43,10 @@ class FileDialogsTest : public QObject {
       siteRefFocused = dialog.focusWidget() == edSiteRef;
       QTest::keyClicks(edSiteRef, "Unit;4");
       siteRef = edSiteRef->text();
+      siteRefHint = QToolTip::text();
       QTest::keyClicks(edFileName, "a;b/c");
       typed = edFileName->text();
+      fileNameHint = QToolTip::text();
       QTest::keyClick(edFileName, Qt::Key_Backspace);
       afterBackspace = edFileName->text();
       QApplication::clipboard()->setText(QStringLiteral("x;y.z"));
@@ -54,6 +57,9 @@ class FileDialogsTest : public QObject {
     dialog.Run();
     QVERIFY(siteRefFocused);
     QCOMPARE(siteRef, QStringLiteral("Unit4"));
+    // A refused key is said so beside its box, not dropped unseen.
+    QCOMPARE(siteRefHint, QString(TNewFilePresenter::SiteRefKeyHint));
+    QCOMPARE(fileNameHint, QString(TNewFilePresenter::FileNameKeyHint));
     QCOMPARE(typed, QStringLiteral("abc"));
     QCOMPARE(afterBackspace, QStringLiteral("abc"));
     QCOMPARE(pasted, QStringLiteral("abcxyz"));
@@ -75,6 +81,7 @@ class FileDialogsTest : public QObject {
   // missing entry and closes only when everything is filled in.
   void newFileOkChecksInOrderAndClosesWhenComplete() {
     std::ofstream(Dir() + "/Shop.dat").close();
+    std::ofstream(Dir() + "/Warehouse.pjx").close();
     TNewFilePresenter presenter(Dir(), sink_);
     TNewFileDialog dialog(presenter);
     presenter.Show();
@@ -100,6 +107,8 @@ class FileDialogsTest : public QObject {
       Click(&dialog, "btnOK");  // Shop.dat exists
       nameCleared = edFileName->text().isEmpty();
       nameFocused = dialog.focusWidget() == edFileName;
+      QTest::keyClicks(edFileName, "WAREHOUSE");
+      Click(&dialog, "btnOK");  // one file with Warehouse on a Windows disk
       QTest::keyClicks(edFileName, "Shop 2");
       Click(&dialog, "btnOK");
     });
@@ -111,7 +120,9 @@ class FileDialogsTest : public QObject {
     QCOMPARE(gradeAfterPanel, -1);
     QCOMPARE(sink_.errors, (Texts{"Choose panel type", "Choose panel type", "Select system grade",
                                   "File name Required"}));
-    QCOMPARE(sink_.warnings, (Texts{"File name \"Shop\" already exists"}));
+    QCOMPARE(sink_.warnings, (Texts{"File name \"Shop\" already exists",
+                                    "File name \"WAREHOUSE\" already exists as \"Warehouse\": names that differ "
+                                    "only in capitals are the same project"}));
     QVERIFY(nameCleared);
     QVERIFY(nameFocused);
     QCOMPARE(presenter.Result(), TModalResult::OK);

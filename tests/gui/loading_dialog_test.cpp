@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
+#include <QToolTip>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -129,6 +131,8 @@ class LoadingDialogTest : public QObject {
       edit1->selectAll();
       QTest::keyClicks(edit1, "2x5.5.");
       QCOMPARE(edit1->text(), QString("25.5"));
+      // The refused letter and point are said so beside the field.
+      QCOMPARE(QToolTip::text(), QString(TLoadingPresenter::LengthKeyHint));
       QCOMPARE(keypad.CableLength, 10.0);
       QTest::keyClick(edit1, Qt::Key_Tab);
       QCOMPARE(keypad.CableLength, 25.5);
@@ -155,6 +159,18 @@ class LoadingDialogTest : public QObject {
       QCOMPARE(error, QString("'.' is not a valid number."));
       QCOMPARE(keypad.CableLength, 25.5);
       QCOMPARE(edit1->text(), QString("25.5"));
+      // A cable beyond what the trade runs is refused with the range, the
+      // digits kept as typed until then.
+      AnswerNextMessageBox(error);
+      d->activateWindow();  // back from the message box
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      edit1->setFocus();
+      edit1->selectAll();
+      QTest::keyClicks(edit1, "1500");
+      QCOMPARE(edit1->text(), QString("1500"));
+      QTest::keyClick(edit1, Qt::Key_Tab);
+      QCOMPARE(error, QString("Enter a cable length from 0 to 1000 m."));
+      QCOMPARE(keypad.CableLength, 25.5);
       d->grab().save(QStringLiteral("loading_dialog_plain.png"));
 
       QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
