@@ -156,7 +156,11 @@ class CalculatorDialogTest : public QObject {
       QCOMPARE(alarm->value(), 99999.0);
       int refused = 0;
       QString refusal;
-      Answer<QMessageBox>(refused, [&](QMessageBox* box) { refusal = box->text(); });
+      Answer<QMessageBox>(refused, [&](QMessageBox* box) {
+        refusal = box->text();
+        if (qEnvironmentVariableIsSet("VOLTARIS_SCREENSHOTS"))
+          box->grab().save(qEnvironmentVariable("VOLTARIS_SCREENSHOTS") + "/picker_refusal.png");
+      });
       Click(dialog, "BitBtn1");
       QCOMPARE(refused, 1);
       QCOMPARE(refusal, QStringLiteral("Enter a current per device from 0 to 5000 mA."));

@@ -68,6 +68,7 @@ class CanvasTest : public QObject {
     QTest::keyClick(s.window.get(), Qt::Key_Escape);
     s.Settle();
     QCOMPARE(s.Status(), QString(TCanvasController::PlacingCancelledText));
+    Keep(Picture(s.window.get()), QStringLiteral("escape_placing.png"));
     QCOMPARE(s.Canvas()->cursor().shape(), Qt::ArrowCursor);
     QTest::mouseClick(s.Canvas(), Qt::LeftButton, {}, QPoint(400, 200));
     s.Settle();

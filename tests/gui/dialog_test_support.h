@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
@@ -38,6 +39,21 @@ T* Control(QWidget* parent, const char* name) {
   T* control = parent->findChild<T*>(QString::fromLatin1(name));
   if (!control) qFatal("no control %s", name);
   return control;
+}
+
+// Keeps `picture` as `name` in the folder VOLTARIS_SCREENSHOTS names, when it
+// names one: the pictures a developer looks at.
+inline void Keep(const QImage& picture, const QString& name) {
+  if (!qEnvironmentVariableIsSet("VOLTARIS_SCREENSHOTS")) return;
+  QVERIFY(picture.save(qEnvironmentVariable("VOLTARIS_SCREENSHOTS") + "/" + name));
+}
+
+// The tip that shows now (QToolTip's own label), for a picture of it; null
+// when none shows.
+inline QWidget* ShownTip() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->inherits("QTipLabel") && widget->isVisible()) return widget;
+  return nullptr;
 }
 
 inline void Click(QWidget* parent, const char* name) {

@@ -2,6 +2,7 @@
 // choices and clicks while the dialogs run modally.
 #include <QApplication>
 #include <QClipboard>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
@@ -47,6 +48,13 @@ class FileDialogsTest : public QObject {
       QTest::keyClicks(edFileName, "a;b/c");
       typed = edFileName->text();
       fileNameHint = QToolTip::text();
+      if (QWidget* tip = ShownTip()) {
+        QImage picture = dialog.grab().toImage();
+        QPainter painter(&picture);
+        painter.drawImage(dialog.mapFromGlobal(tip->pos()), tip->grab().toImage());
+        painter.end();
+        Keep(picture, QStringLiteral("new_file_key_hint.png"));
+      }
       QTest::keyClick(edFileName, Qt::Key_Backspace);
       afterBackspace = edFileName->text();
       QApplication::clipboard()->setText(QStringLiteral("x;y.z"));

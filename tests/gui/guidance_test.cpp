@@ -20,11 +20,6 @@ namespace voltaris::testing {
 
 namespace {
 
-void Keep(const QImage& picture, const QString& name) {
-  if (!qEnvironmentVariableIsSet("VOLTARIS_SCREENSHOTS")) return;
-  QVERIFY(picture.save(qEnvironmentVariable("VOLTARIS_SCREENSHOTS") + "/" + name));
-}
-
 // A drag held over the canvas: pressed on `tile`, moved, not yet released.
 class HeldDrag {
  public:

@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
-#include <QToolTip>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
 #include "designer/ui/loading_dialog.h"
+#include "dialog_test_support.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/panel_network.h"
@@ -48,12 +48,13 @@ void WhileModal(QDialog& dialog, std::function<void()> user) {
 }
 
 // Closes the next message box that shows, keeping its text in `text`.
-void AnswerNextMessageBox(QString& text) {
+void AnswerNextMessageBox(QString& text, const QString& picture = {}) {
   auto* poll = new QTimer;
   poll->setInterval(10);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, &text] {
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, &text, picture] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       text = box->text();
+      if (!picture.isEmpty()) testing::Keep(box->grab().toImage(), picture);
       box->accept();
       poll->deleteLater();
     }
@@ -133,6 +134,7 @@ class LoadingDialogTest : public QObject {
       QCOMPARE(edit1->text(), QString("25.5"));
       // The refused letter and point are said so beside the field.
       QCOMPARE(QToolTip::text(), QString(TLoadingPresenter::LengthKeyHint));
+      if (QWidget* tip = testing::ShownTip()) testing::Keep(tip->grab().toImage(), QStringLiteral("loading_key_hint.png"));
       QCOMPARE(keypad.CableLength, 10.0);
       QTest::keyClick(edit1, Qt::Key_Tab);
       QCOMPARE(keypad.CableLength, 25.5);
@@ -161,7 +163,7 @@ class LoadingDialogTest : public QObject {
       QCOMPARE(edit1->text(), QString("25.5"));
       // A cable beyond what the trade runs is refused with the range, the
       // digits kept as typed until then.
-      AnswerNextMessageBox(error);
+      AnswerNextMessageBox(error, QStringLiteral("loading_cable_refusal.png"));
       d->activateWindow();  // back from the message box
       QVERIFY(QTest::qWaitForWindowActive(d));
       edit1->setFocus();

@@ -316,6 +316,7 @@ class MainWindowTest : public QObject {
       WhenShown<QMessageBox>([&](QMessageBox* box) {
         question = box->text();
         buttons = box->standardButtons();
+        Keep(box->grab().toImage(), QStringLiteral("save_question.png"));
         QTest::keyClick(box, Qt::Key_Escape);
       });
       s.Action(action)->trigger();

@@ -136,6 +136,7 @@ class OptionsReportTest : public QObject {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         messages << box->text();
+        Keep(box->grab().toImage(), QStringLiteral("options_refusal_%1.png").arg(messages.size()));
         box->accept();
       });
     };
@@ -145,6 +146,7 @@ class OptionsReportTest : public QObject {
       TypeOver(alarm, "0");
       TypeOver(impedance, "99999");
       impedanceShown = impedance->text();
+      Keep(dialog.grab().toImage(), QStringLiteral("options_typed.png"));
       answer();
       Click(&dialog, "btnOK");
       QVERIFY(dialog.isVisible());
