@@ -172,7 +172,8 @@ void TCanvasController::ChooseDevice(int tool) {
 void TCanvasController::ChoosePSU() { pressMode_ = TPressMode::PlacePSU; }
 
 bool TCanvasController::CancelPlacing() {
-  const bool placing = (pressMode_ == TPressMode::PlaceDevice && selectedTool_ >= 0) || pressMode_ == TPressMode::PlacePSU;
+  const bool placing = (pressMode_ == TPressMode::PlaceDevice && selectedTool_ >= 0) ||
+                       pressMode_ == TPressMode::PlacePSU;
   if (!placing) return false;
   selectedTool_ = -1;
   pressMode_ = TPressMode::None;

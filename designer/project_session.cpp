@@ -292,7 +292,7 @@ void TProjectSession::NewProject() {
     PanelTypeName = newFile_.PanelTypeText();
     context_.StartHistory();
     context_.Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
-                     ChangedScroll);
+                    ChangedScroll);
   }
   context_.ShowStatus(IEditContext::SelectComponentText);
 }

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/figure_range.h"
 #include "catalogue/device_data.h"
+#include "catalogue/figure_range.h"
 #include "designer/dialogs/loading_host.h"
 #include "model/colour.h"
 

@@ -66,8 +66,7 @@ class TNewFilePresenter {
   // File name: only space, "-", "0".."9", "A".."Z", "_" and "a".."z" get in;
   // every other key, backspace included, is discarded.
   static bool AcceptsFileNameKey(char c);
-  static constexpr const char* FileNameKeyHint =
-      "A file name takes letters A-Z, digits, blanks, \"-\" and \"_\" only.";
+  static constexpr const char* FileNameKeyHint = "A file name takes letters A-Z, digits, blanks, \"-\" and \"_\" only.";
   void TypeFileName(std::string_view keys);  // each accepted key is appended
   void SetFileName(std::string_view text);   // edited or pasted text, filtered
   const std::string& FileName() const { return fileName_; }

@@ -96,9 +96,10 @@ bool TNewFileDialog::eventFilter(QObject* watched, QEvent* event) {
   const auto& key = *static_cast<QKeyEvent*>(event);
   // The panel list is chosen from, never typed into; Space still opens it.
   if (watched == cbPanelType_) return TypedText(key) && key.key() != Qt::Key_Space;
-  if (watched == edSiteRef_) return RefusesKey(key, &TNewFilePresenter::AcceptsSiteRefKey, edSiteRef_, TNewFilePresenter::SiteRefKeyHint);
-  if (watched == edFileName_) return RefusesKey(key, &TNewFilePresenter::AcceptsFileNameKey, edFileName_,
-                                                   TNewFilePresenter::FileNameKeyHint);
+  if (watched == edSiteRef_)
+    return RefusesKey(key, &TNewFilePresenter::AcceptsSiteRefKey, edSiteRef_, TNewFilePresenter::SiteRefKeyHint);
+  if (watched == edFileName_)
+    return RefusesKey(key, &TNewFilePresenter::AcceptsFileNameKey, edFileName_, TNewFilePresenter::FileNameKeyHint);
   return false;
 }
 

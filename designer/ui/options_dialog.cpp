@@ -136,7 +136,7 @@ void TOptionsDialog::Confirm() {
     QMessageBox::warning(this, windowTitle(), ToQString(refusal->Text));
     QSpinBox* box = refusal->Box == TOptionsPresenter::TBox::AlarmPeriod ? seAlmTime_
                     : refusal->Box == TOptionsPresenter::TBox::CableRun  ? seCableRun_
-                                                                          : seImpedence_;
+                                                                         : seImpedence_;
     box->setFocus();
     box->selectAll();
     return;

@@ -78,9 +78,10 @@ void TProjectNameDialog::reject() {
 bool TProjectNameDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
   const auto& key = *static_cast<QKeyEvent*>(event);
-  if (watched == edSiteRef_) return RefusesKey(key, &TNewFilePresenter::AcceptsSiteRefKey, edSiteRef_, TNewFilePresenter::SiteRefKeyHint);
-  if (watched == edFileName_) return RefusesKey(key, &TNewFilePresenter::AcceptsFileNameKey, edFileName_,
-                                                   TNewFilePresenter::FileNameKeyHint);
+  if (watched == edSiteRef_)
+    return RefusesKey(key, &TNewFilePresenter::AcceptsSiteRefKey, edSiteRef_, TNewFilePresenter::SiteRefKeyHint);
+  if (watched == edFileName_)
+    return RefusesKey(key, &TNewFilePresenter::AcceptsFileNameKey, edFileName_, TNewFilePresenter::FileNameKeyHint);
   return false;
 }
 

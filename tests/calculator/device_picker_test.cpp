@@ -148,25 +148,27 @@ TEST_F(DevicePickerTest, FieldsKeepWhatIsTypedAndOkRefusesAFigureOutOfItsRange) 
   const char* const quantity = "Enter a number of devices from 1 to 999 devices.";
   const char* const current = "Enter a current per device from 0 to 5000 mA.";
   const std::tuple<int32_t, double, double, std::string> figures[] = {
-      {0, 10, 10, quantity},      {1000, 10, 10, quantity}, {1, -20, 10, current},
-      {1, 10, 99999, current},    {1, 5000.5, 0, current},  {999, 1e12, 0, current},
-      {999, 5000, 5000, ""},      {1, 0, 0, ""},
+      {0, 10, 10, quantity},   {1000, 10, 10, quantity}, {1, -20, 10, current}, {1, 10, 99999, current},
+      {1, 5000.5, 0, current}, {999, 1e12, 0, current},  {999, 5000, 5000, ""}, {1, 0, 0, ""},
   };
-  for (const auto& [qty, quiescent, alarm, refusal] : figures) {
+  for (const auto& figure : figures) {
+    const std::string& refusal = std::get<3>(figure);
     SCOPED_TRACE(refusal);
     entry = {1, 2, "Sounder", 10, 10};
-    const bool confirmed = TDevicePicker(2).ExecuteAdd(5, entry, [&](TDevicePicker& p) {
+    const bool confirmed = TDevicePicker(2).ExecuteAdd(5, entry, [&figure](TDevicePicker& p) {
       p.ClickLine(p.CustomIndex());
-      p.SetQuantity(qty);
-      p.SetCustomQuiescent(quiescent);
-      p.SetCustomAlarm(alarm);
-      EXPECT_EQ(p.Quantity(), qty);  // kept as typed, never cut down to the range
-      EXPECT_EQ(p.Refusal(), refusal);
+      p.SetQuantity(std::get<0>(figure));
+      p.SetCustomQuiescent(std::get<1>(figure));
+      p.SetCustomAlarm(std::get<2>(figure));
+      EXPECT_EQ(p.Quantity(), std::get<0>(figure));  // kept as typed, never cut down to the range
+      EXPECT_EQ(p.Refusal(), std::get<3>(figure));
       return true;
     });
     // Refused, the entry is left alone as by Cancel.
     EXPECT_EQ(confirmed, refusal.empty());
-    if (!confirmed) EXPECT_EQ(entry.Quiescent, 10);
+    if (!confirmed) {
+      EXPECT_EQ(entry.Quiescent, 10);
+    }
   }
 
   // A damaged entry without a quantity shows per device of the quantity 1,

@@ -134,7 +134,8 @@ class LoadingDialogTest : public QObject {
       QCOMPARE(edit1->text(), QString("25.5"));
       // The refused letter and point are said so beside the field.
       QCOMPARE(QToolTip::text(), QString(TLoadingPresenter::LengthKeyHint));
-      if (QWidget* tip = testing::ShownTip()) testing::Keep(tip->grab().toImage(), QStringLiteral("loading_key_hint.png"));
+      if (QWidget* tip = testing::ShownTip())
+        testing::Keep(tip->grab().toImage(), QStringLiteral("loading_key_hint.png"));
       QCOMPARE(keypad.CableLength, 10.0);
       QTest::keyClick(edit1, Qt::Key_Tab);
       QCOMPARE(keypad.CableLength, 25.5);
