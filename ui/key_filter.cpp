@@ -40,6 +40,30 @@ bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts, QWidget* box, const c
   return refused;
 }
 
+namespace {
+
+class TFullFieldWatch : public QObject {
+ public:
+  explicit TFullFieldWatch(QLineEdit* edit) : QObject(edit), edit_(edit) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == edit_ && event->type() == QEvent::KeyPress && !edit_->hasSelectedText() &&
+        edit_->text().size() >= edit_->maxLength()) {
+      const std::optional<std::string> typed = TypedText(*static_cast<QKeyEvent*>(event));
+      if (typed && *typed != "\b") ShowKeyHint(edit_, FullFieldHint(edit_->maxLength()));
+    }
+    return false;
+  }
+
+ private:
+  QLineEdit* edit_;
+};
+
+}  // namespace
+
+void SayWhenFull(QLineEdit* edit) { edit->installEventFilter(new TFullFieldWatch(edit)); }
+
+std::string FullFieldHint(int most) { return "This field holds at most " + std::to_string(most) + " characters."; }
+
 void ShowKeyHint(QWidget* box, const std::string& hint) {
   if (hint.empty()) return;
   QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), ToQString(hint), box);

@@ -29,6 +29,12 @@ bool RefusesKey(const QKeyEvent& key, TAcceptsKey accepts, QWidget* box, const c
 // Shows `hint` as a tip just below `box`; nothing when it is empty.
 void ShowKeyHint(QWidget* box, const std::string& hint);
 
+// A box whose text is as long as it may be says so when one more character
+// is typed, instead of dropping it unseen.
+void SayWhenFull(QLineEdit* edit);
+// The text of that tip: "This field holds at most 50 characters."
+std::string FullFieldHint(int most);
+
 // Shows the presenter's text in a box, keeping the cursor after the same
 // accepted characters as before; the box does not announce the change.
 void ShowFilteredText(QLineEdit* edit, const std::string& value, TAcceptsKey accepts);

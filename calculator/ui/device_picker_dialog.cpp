@@ -17,6 +17,7 @@
 
 #include "calculator/ui/column_list.h"
 #include "ui/code_page_validator.h"
+#include "ui/key_filter.h"
 #include "ui/figure_box.h"
 #include "ui/qt_text.h"
 
@@ -76,6 +77,7 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
   edDesc_ = new QLineEdit(gbCustom_);
   edDesc_->setObjectName(QStringLiteral("edDesc"));
   edDesc_->setMaxLength(static_cast<int>(TDevicePicker::MaxDescriptionLength));
+  SayWhenFull(edDesc_);
   RefuseCharactersOutsideCodePage(edDesc_);
   ceNorm_ = MakeCurrentField("ceNorm", 0, gbCustom_);
   ceAlarm_ = MakeCurrentField("ceAlarm", 3, gbCustom_);

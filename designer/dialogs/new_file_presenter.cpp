@@ -94,16 +94,17 @@ bool CheckNewFileName(const std::string& dataDir, std::string& fileName, IMessag
     messages.ShowError("File name must not start or end with a space");
     return false;
   }
-  std::error_code error;
-  if (std::filesystem::exists(dataDir + "/" + fileName + ".dat", error)) {
-    messages.ShowWarning("File name \"" + fileName + "\" already exists");
-    fileName.clear();
-    return false;
-  }
-  // Names that differ only in letter case are one file on a Windows disk.
+  // Names that differ only in letter case are one file on a Windows disk:
+  // asked first, so that the message is the same on every disk.
   if (const std::optional<std::string> other = OtherSpellingOf(dataDir, fileName)) {
     messages.ShowWarning("File name \"" + fileName + "\" already exists as \"" + *other +
                          "\": names that differ only in capitals are the same project");
+    fileName.clear();
+    return false;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(dataDir + "/" + fileName + ".dat", error)) {
+    messages.ShowWarning("File name \"" + fileName + "\" already exists");
     fileName.clear();
     return false;
   }

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ui/code_page_validator.h"
+#include "ui/key_filter.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -25,6 +26,7 @@ QLineEdit* NewLineEdit(const char* name, Field::TField field, QWidget* parent) {
   edit->setObjectName(name);
   // The code page holds one UTF-16 unit a character, so the count is the same.
   edit->setMaxLength(static_cast<int>(Field::MaxLength(field)));
+  SayWhenFull(edit);
   RefuseCharactersOutsideCodePage(edit);
   return edit;
 }
@@ -49,6 +51,7 @@ QPlainTextEdit* NewTextArea(const char* name, Field::TField field, int lines, QW
       return;
     }
     const int at = std::min(area->textCursor().position(), static_cast<int>(accepted->size()));
+    ShowKeyHint(area, FullFieldHint(static_cast<int>(most)));
     const QSignalBlocker blocker(area);
     area->setPlainText(*accepted);
     QTextCursor cursor = area->textCursor();

@@ -2,6 +2,7 @@
 // and a failure (or a crash) at any of their steps leaves every listed
 // project listed and loadable. Also the word that a save happened, the
 // recent projects and opening a project from its file.
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -163,6 +164,16 @@ TEST_F(ProjectCopiesTest, SaveAsTakesANameOnlyAsNewFileDoes) {
 
 TEST_F(ProjectCopiesTest, NamesThatDifferOnlyInCapitalsAreOneProjectEverywhere) {
   CopyExamples();
+  const auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.File("Data"))) {
+      const std::string extension = entry.path().extension().string();
+      if (extension == ".dat" || extension == ".pjx") names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = files();
   const std::string clash =
       "File name \"warehouse\" already exists as \"Warehouse\": names that differ only in capitals are the same "
       "project";
@@ -189,7 +200,7 @@ TEST_F(ProjectCopiesTest, NamesThatDifferOnlyInCapitalsAreOneProjectEverywhere) 
   EXPECT_FALSE(dialog.Duplicate(NameAs("warehouse", "x"), "03/04/2027"));
   EXPECT_FALSE(dialog.Rename(NameAs("WAREHOUSE", "x")));
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"CornerShop", "Warehouse"}));
-  EXPECT_FALSE(fs::exists(DataFile("warehouse.dat")));
+  EXPECT_EQ(files(), before);  // no project files of another spelling beside them
   // The open project is refused a rename whatever the capitals it is listed in.
   designer.Session().SystemFilesDialog().SetOpenProject("cornershop");
   ShowWithSelected(dialog, "CornerShop");

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
@@ -21,6 +22,7 @@
 #include "calculator/ui/load_calculator_dialog.h"
 #include "model/dialog_host.h"
 #include "model/project_context.h"
+#include "ui/key_filter.h"
 
 namespace voltaris {
 namespace {
@@ -148,6 +150,11 @@ class CalculatorDialogTest : public QObject {
       QCOMPARE(list->topLevelItem(49)->text(0), QStringLiteral("Custom"));
       QVERIFY(custom->isEnabled() && description->isEnabled());
 
+      // A full description says so when one more letter is typed.
+      TypeInto(description, QString(50, QChar('x')));
+      QTest::keyClick(description, Qt::Key_Y);
+      QCOMPARE(description->text().size(), 50);
+      QCOMPARE(QToolTip::text(), QString::fromStdString(FullFieldHint(50)));
       TypeInto(description, QStringLiteral("Bell"));
       TypeInto(Control<QDoubleSpinBox>(dialog, "ceNorm"), QStringLiteral("20"));
       // A current beyond the trade's is kept as typed and refused on OK.
