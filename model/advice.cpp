@@ -10,6 +10,7 @@
 #include "catalogue/format.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
+#include "model/project_context.h"
 #include "model/psu.h"
 #include "model/toolbar_device.h"
 
@@ -92,6 +93,10 @@ TSourceAdvice SourceAdvice(const TPowerModule& module, int32_t saveIndex) {
   advice.StandbyHeadroom = module.StandbyTime - module.RequiredStandby;
   advice.AlarmHeadroom = module.PeakAvailable - module.TotalAlarm() / 1000.0;
   advice.ContinuousHeadroom = module.ContinuousRated - module.TotalQuiescent() / 1000.0;
+  if (module.BatteryIndex != -1) advice.RechargeHours = RechargeHoursOf(module.BatteryCapacity, module.ChargeCurrent);
+  advice.RechargeLimitHours = RechargeLimitOf(module.Grade);
+  if (advice.RechargeHours && advice.RechargeLimitHours)
+    advice.RechargeOk = *advice.RechargeHours <= *advice.RechargeLimitHours;
   return advice;
 }
 
@@ -177,7 +182,8 @@ std::optional<double> MaxCableLengthOf(const TNetDevice& device, const TVolts& m
   return device.CableLength + *metres / device.Impedance;
 }
 
-TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedVolts& unclamped) {
+TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedVolts& unclamped,
+                           double batteryVolts) {
   TDeviceAdvice advice;
   advice.SaveIndex = saveIndex;
   advice.QuiescentMargin = device.SupplyVolts - device.MinVolts;
@@ -189,6 +195,11 @@ TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedV
   const double resistance = device.CableLength * device.Impedance;
   advice.DoubledCoresVolts = {volts.Quiescent + current.Quiescent * resistance / 2000,
                               volts.Alarm + current.Alarm * resistance / 2000};
+  // The currents are fixed figures, so the drops do not follow the source's
+  // voltage: a source at the battery's shifts every voltage alike.
+  const double shortfall = SourceVolts - batteryVolts;
+  advice.OnBatteryVolts = {volts.Quiescent - shortfall, volts.Alarm - shortfall};
+  advice.OnBatteryOk = advice.OnBatteryVolts[0] >= device.MinVolts && advice.OnBatteryVolts[1] >= device.MinVolts;
   return advice;
 }
 
@@ -238,6 +249,17 @@ std::string VoltageRemedy(const TVududa& device, const TDeviceAdvice& advice) {
 
 }  // namespace
 
+std::optional<double> RechargeHoursOf(double capacity, int32_t chargeMilliamps) {
+  if (!(capacity > 0) || chargeMilliamps <= 0) return std::nullopt;
+  return 0.8 * capacity * 1000 / chargeMilliamps;
+}
+
+std::optional<int32_t> RechargeLimitOf(int32_t grade) {
+  if (grade == 1 || grade == 2) return 72;
+  if (grade == 3) return 24;
+  return std::nullopt;
+}
+
 double RoundCapacityUp(double ampHours) { return std::ceil(ampHours * 100 - 1e-6) / 100; }
 double RoundLengthDown(double metres) { return std::floor(metres * 100 + 1e-6) / 100; }
 
@@ -247,11 +269,12 @@ TSourceAdvice WorkOutSourceAdvice(const TPowerModule& module, int32_t saveIndex)
 
 TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex) {
   TUnclampedVolts unclamped;
-  return DeviceAdvice(device, saveIndex, unclamped);
+  return DeviceAdvice(device, saveIndex, unclamped, device.Context().BatteryVolts);
 }
 
 TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas) {
   TDesignAdvice advice;
+  advice.BatteryVolts = canvas.Context().BatteryVolts;
   advice.Sources.push_back(SourceAdvice(panel, -1));
   const auto& tiles = canvas.Tiles();
   for (size_t i = 0; i < tiles.size(); ++i) {
@@ -262,7 +285,7 @@ TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas) {
   for (size_t i = 0; i < tiles.size(); ++i) {
     const auto* device = dynamic_cast<const TVududa*>(tiles[i].get());
     if (device && (device->NetParent || device->Supply))
-      advice.Devices.push_back(DeviceAdvice(*device, static_cast<int32_t>(i), unclamped));
+      advice.Devices.push_back(DeviceAdvice(*device, static_cast<int32_t>(i), unclamped, advice.BatteryVolts));
   }
   return advice;
 }

@@ -30,6 +30,13 @@ struct TSourceAdvice {
   double StandbyHeadroom = 0;          // hours of standby beyond those required
   double AlarmHeadroom = 0;            // amps of peak current beyond the alarm load
   double ContinuousHeadroom = 0;       // amps of continuous rating beyond the quiescent load
+  // Hours to bring the fitted battery back to 80 % of its capacity at the
+  // source's charging current; none without a battery, a capacity or a current.
+  std::optional<double> RechargeHours;
+  // The longest recharge the grade allows: 72 h at grades 1 and 2, 24 h at
+  // grade 3; none at any other grade.
+  std::optional<int32_t> RechargeLimitHours;
+  std::optional<bool> RechargeOk;  // within the limit; none when either is none
 
   bool operator==(const TSourceAdvice&) const = default;
 };
@@ -44,11 +51,17 @@ struct TDeviceAdvice {
   // length does not matter; negative where no length would do.
   std::optional<double> MaxCableLength;
   std::array<double, 2> DoubledCoresVolts = {0, 0};  // quiescent and alarm volts with the cable's resistance halved
+  // Quiescent and alarm volts with the source at the battery's voltage on
+  // mains failure: the cable drops stay, every voltage is lower by 13.6 V
+  // less the battery's. Worked from the voltages before the clamp at 0.
+  std::array<double, 2> OnBatteryVolts = {0, 0};
+  bool OnBatteryOk = false;  // both at or above the device's minimum
 
   bool operator==(const TDeviceAdvice&) const = default;
 };
 
 struct TDesignAdvice {
+  double BatteryVolts = 0;             // the battery's voltage on mains failure the devices were worked at
   std::vector<TSourceAdvice> Sources;  // the control panel, then every remote supply in save order
   std::vector<TDeviceAdvice> Devices;  // in save order
 };
@@ -65,6 +78,12 @@ TSourceAdvice WorkOutSourceAdvice(const TPowerModule& module, int32_t saveIndex 
 // cable powers. A dialog refreshing on every key needs no more. Meant for a
 // device with a network parent or a supply (WorkOutAdvice lists no other).
 TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex = -1);
+
+// The hours a battery of `capacity` Ah takes to come back to 80 % at
+// `chargeMilliamps`; none without a capacity or a current.
+std::optional<double> RechargeHoursOf(double capacity, int32_t chargeMilliamps);
+// The longest recharge a grade allows (72 h at grades 1 and 2, 24 h at 3).
+std::optional<int32_t> RechargeLimitOf(int32_t grade);
 
 // How the advice rounds for the installer: capacities up and lengths down
 // to the hundredth, so that a figure shown is always on the safe side.

@@ -15,6 +15,13 @@ namespace voltaris {
 
 class IDialogHost;
 
+// The battery's voltage once the mains has failed, which the checks on
+// battery work the devices' voltages from: the drops were worked out from
+// the 13.6 V a charging supply gives. The user may set 10.5 V to 13.6 V.
+inline constexpr double DefaultBatteryVolts = 12.0;
+inline constexpr double MinBatteryVolts = 10.5;
+inline constexpr double MaxBatteryVolts = 13.6;
+
 struct TProjectContext {
   // The six settings of the project: new network devices take their cable
   // run and impedance from them, cable runs show their lengths by them.
@@ -36,6 +43,9 @@ struct TProjectContext {
   // The company, engineer, customer, site address and notes of the
   // document; saved in the ".dat"'s extension section.
   TProjectDetails Details;
+  // The battery's voltage on mains failure; kept in the ".dat"'s extension
+  // section when it is not the default.
+  double BatteryVolts = DefaultBatteryVolts;
   // A dialog the user cancelled (the load calculator, a device's set-up) may
   // have changed the project while it was open: whoever ran it puts the
   // project back as it was when the dialog opened, then clears the mark.

@@ -5,6 +5,7 @@
 
 #include "catalogue/format.h"
 #include "catalogue/stream_string.h"
+#include "model/project_context.h"
 
 namespace voltaris {
 
@@ -191,6 +192,11 @@ void WriteProjectExtension(TStream& stream, const TProjectExtension& extension) 
   if (!extension.ChildOrders.empty())
     AppendRecord(records, TExtensionRecord::ChildOrders, ChildOrderRecord(extension.ChildOrders));
   if (extension.HasPalette) AppendRecord(records, TExtensionRecord::Palette, PaletteRecord(extension.Palette));
+  if (extension.BatteryVolts) {
+    TStream record;
+    record.WriteDouble(*extension.BatteryVolts);
+    AppendRecord(records, TExtensionRecord::BatteryVolts, record.TakeBytes());
+  }
   const TBytes bytes = records.TakeBytes();
   stream.WriteBytes(ProjectExtensionTag, sizeof ProjectExtensionTag);
   stream.WriteInt32(ProjectExtensionVersion);
@@ -253,6 +259,13 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
         extension.Palette = ReadPaletteRecord(record);
         extension.HasPalette = true;
         break;
+      case TExtensionRecord::BatteryVolts: {
+        const double volts = record.ReadDouble();
+        if (!(volts >= MinBatteryVolts && volts <= MaxBatteryVolts))
+          throw StreamError(Format("battery volts %f on mains failure are not from 10.5 to 13.6", volts));
+        extension.BatteryVolts = volts;
+        break;
+      }
       default:
         throw StreamError(Format("record kind %d of the extension section is not known to this version", kind));
     }

@@ -33,9 +33,12 @@
 //   5  supply palette: int32 count, then each colour as a short string, when
 //      the control panel's palette is not the one it started from (a
 //      deleted supply's colour moves to the end).
+//   6  battery volts on mains failure: float64, when not 12.0 (a project
+//      without the record reads as 12.0); from 10.5 to 13.6.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +49,8 @@ namespace voltaris {
 
 inline constexpr char ProjectExtensionTag[4] = {'V', 'X', 'S', 'N'};
 inline constexpr int32_t ProjectExtensionVersion = 1;
-// The longest cable the loading dialog accepts, in metres.
+// The longest cable a project file may hold, in metres (the loading dialog
+// takes no more than the trade runs, far less).
 inline constexpr double MaxStoredCableLength = 1000000;
 
 enum class TExtensionRecord : int32_t {
@@ -54,7 +58,8 @@ enum class TExtensionRecord : int32_t {
   ProjectDetails = 2,
   ChargeCurrents = 3,
   ChildOrders = 4,
-  Palette = 5
+  Palette = 5,
+  BatteryVolts = 6
 };
 
 struct TDataCableLength {
@@ -82,8 +87,10 @@ struct TProjectExtension {
   std::vector<TChildOrder> ChildOrders;            // in ascending save index
   bool HasPalette = false;
   std::vector<std::string> Palette;
+  std::optional<double> BatteryVolts;  // written when set
   bool Empty() const {
-    return DataCableLengths.empty() && Details.Empty() && ChargeCurrents.empty() && ChildOrders.empty() && !HasPalette;
+    return DataCableLengths.empty() && Details.Empty() && ChargeCurrents.empty() && ChildOrders.empty() &&
+           !HasPalette && !BatteryVolts;
   }
   bool operator==(const TProjectExtension&) const = default;
 };
@@ -98,7 +105,8 @@ bool AtProjectExtension(const TStream& stream);
 // cut, its checksum or framing is wrong, a record is of an unknown kind or
 // version, or a figure cannot be right (a cable length that is not a number
 // from 0 to MaxStoredCableLength, save indexes out of order, project details
-// that are empty or longer than their fields).
+// that are empty or longer than their fields, battery volts outside 10.5 to
+// 13.6).
 TProjectExtension ReadProjectExtension(TStream& stream);
 
 // The CRC-32 (polynomial 0xEDB88320, as in zip files) of `size` bytes.

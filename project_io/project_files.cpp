@@ -18,6 +18,7 @@
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
+#include "model/project_context.h"
 #include "model/psu.h"
 #include "model/psu_clone.h"
 #include "project_io/project_extension.h"
@@ -113,6 +114,7 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
     extension.ChildOrders.push_back(std::move(order));
   }
   extension.Details = canvas.Context().Details;
+  if (canvas.Context().BatteryVolts != DefaultBatteryVolts) extension.BatteryVolts = canvas.Context().BatteryVolts;
   const bool paletteFits = std::all_of(panel.Colours.begin(), panel.Colours.end(),
                                        [](const std::string& colour) { return colour.size() <= 255; });
   if (panel.Colours != canvas.Context().Palette && paletteFits) {
@@ -382,7 +384,11 @@ class TProjectReader {
   }
 
   // The company, engineer, customer, site address and notes, as saved.
-  void ApplyDetails(TProject& project) const { project.Context().Details = extension_.Details; }
+  // And the battery volts on mains failure.
+  void ApplyDetails(TProject& project) const {
+    project.Context().Details = extension_.Details;
+    project.Context().BatteryVolts = extension_.BatteryVolts.value_or(DefaultBatteryVolts);
+  }
 
   // Charging currents that followed an earlier grade, as they were saved.
   void ApplyChargeCurrents() const {

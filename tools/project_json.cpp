@@ -97,7 +97,8 @@ json Tile(const TDevice& tile) {
 }
 
 // The design advice: each figure under its own name, doubles as they are
-// (they read back exactly), a cable limit that does not apply as null.
+// (they read back exactly), a figure that does not apply (a cable limit, a
+// recharge without a battery) as null.
 json Advice(const TDesignAdvice& advice) {
   json sources = json::array();
   for (const TSourceAdvice& source : advice.Sources) {
@@ -109,6 +110,9 @@ json Advice(const TDesignAdvice& advice) {
         {"StandbyHeadroom", source.StandbyHeadroom},
         {"AlarmHeadroom", source.AlarmHeadroom},
         {"ContinuousHeadroom", source.ContinuousHeadroom},
+        {"RechargeHours", source.RechargeHours ? json(*source.RechargeHours) : json(nullptr)},
+        {"RechargeLimitHours", source.RechargeLimitHours ? json(*source.RechargeLimitHours) : json(nullptr)},
+        {"RechargeOk", source.RechargeOk ? json(*source.RechargeOk) : json(nullptr)},
     });
   }
   json devices = json::array();
@@ -119,9 +123,11 @@ json Advice(const TDesignAdvice& advice) {
         {"AlarmMargin", device.AlarmMargin},
         {"MaxCableLength", device.MaxCableLength ? json(*device.MaxCableLength) : json(nullptr)},
         {"DoubledCoresVolts", json::array({device.DoubledCoresVolts[0], device.DoubledCoresVolts[1]})},
+        {"OnBatteryVolts", json::array({device.OnBatteryVolts[0], device.OnBatteryVolts[1]})},
+        {"OnBatteryOk", device.OnBatteryOk},
     });
   }
-  return {{"Sources", sources}, {"Devices", devices}};
+  return {{"BatteryVolts", advice.BatteryVolts}, {"Sources", sources}, {"Devices", devices}};
 }
 
 }  // namespace

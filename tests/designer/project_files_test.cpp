@@ -585,6 +585,30 @@ TEST_F(DataCableTest, FifteenMetresOfDataCableSurviveSaveAndLoad) {
   EXPECT_EQ(WriteProject(settings, *project.ControlPanel, *project.Canvas).Dat, dat);
 }
 
+// The battery volts on mains failure: kept in the ".dat"'s extension section
+// only when not 12.0, and read back exactly.
+TEST_F(DataCableTest, TheBatteryVoltsOnMainsFailureSurviveSaveAndLoad) {
+  New("Orvane 700", 2);
+  designer.Session().SaveProject();
+  const TBytes plain = ReadBytes("Shop.dat");
+  EXPECT_EQ(ExtensionOffset(plain), plain.size());  // 12.0: nothing written
+  designer.Context().BatteryVolts = 11.4;
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat");
+  const size_t section = ExtensionOffset(dat);
+  ASSERT_EQ(dat.size() - section, 16u + 8 + 8);
+  EXPECT_EQ(dat[section + 16], 6);  // the battery-volts record
+  designer.Context().BatteryVolts = 12.0;
+  Load("Shop");
+  ASSERT_TRUE(host.errors.empty()) << host.errors.front();
+  EXPECT_EQ(designer.Context().BatteryVolts, 11.4);
+  designer.Session().SaveProject();
+  EXPECT_EQ(ReadBytes("Shop.dat"), dat);
+  // A project without the record reads as 12.0.
+  TSettings settings;
+  EXPECT_EQ(ReadProject(plain, ReadBytes("Shop.pjx"), "Shop.dat", "Shop.pjx", settings).Context().BatteryVolts, 12.0);
+}
+
 TEST_F(DataCableTest, ProjectsWithEveryDataCableAtTheCableRunKeepTheirOldBytes) {
   // A supplied device whose data cable is the cable run adds nothing.
   New("Orvane 700", 3);
@@ -705,7 +729,15 @@ TEST(ProjectExtensionTest, RefusesWhatItCannotTrust) {
   EXPECT_NE(ReadError(Section(CableRecord({{3, 1}, {3, 2}}))).find("out of order"), std::string::npos);
   EXPECT_NE(ReadError(Section(CableRecord({{-1, 1}}))).find("out of order"), std::string::npos);
   // A kind of a later version is refused: skipped, it would be lost on saving.
-  EXPECT_NE(ReadError(Section(CableRecord({{2, 1}}, 6))).find("not known"), std::string::npos);
+  EXPECT_NE(ReadError(Section(CableRecord({{2, 1}}, 7))).find("not known"), std::string::npos);
+  // Battery volts on mains failure outside what the Options dialog offers.
+  for (const double volts : {10.4, 13.7, std::nan("")}) {
+    TStream record;
+    record.WriteInt32(6);
+    record.WriteInt32(8);
+    record.WriteDouble(volts);
+    EXPECT_NE(ReadError(Section(record.TakeBytes())).find("not from 10.5 to 13.6"), std::string::npos) << volts;
+  }
   TBytes twice = CableRecord({{2, 1}});
   const TBytes again = CableRecord({{3, 1}});
   twice.insert(twice.end(), again.begin(), again.end());

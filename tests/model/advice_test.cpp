@@ -319,6 +319,106 @@ TEST_F(AdviceTest, ADeviceOnASupplyStartsFromTheSupplyVoltage) {
   EXPECT_EQ(Block().back(), "Not Defined - Orvane K4: shorten the cable to 688.88 m or double its cores");
 }
 
+// ---- beyond the light: on battery, and the recharge ----
+
+// The chain of AChainsCableLimitComesFromItsWeakestDevice on battery: every
+// voltage 1.6 V lower at the default 12.0 V. C, Green on mains at 12.35 /
+// 11.05 V, falls to 10.75 / 9.45 V: below its 10.5 V in alarm. A and B pass.
+TEST_F(AdviceTest, OnBatteryEveryVoltageFallsByTheBatteryShortfall) {
+  NewPanel(6, 2);
+  panel.SetBattery(0);
+  TVududa& a = Keypad(Net(0), 10);
+  TVududa& b = Keypad(a, 10);
+  TVududa& c = Keypad(b, 50, {200, 300});
+  ASSERT_EQ(c.Status, Green);
+  TDesignAdvice advice = Advice();
+  EXPECT_EQ(advice.BatteryVolts, 12.0);
+  EXPECT_NEAR(For(advice, a).OnBatteryVolts[0], 13.295 - 1.6, 1e-12);
+  EXPECT_NEAR(For(advice, a).OnBatteryVolts[1], 13.165 - 1.6, 1e-12);
+  EXPECT_TRUE(For(advice, a).OnBatteryOk);
+  EXPECT_TRUE(For(advice, b).OnBatteryOk);
+  EXPECT_NEAR(For(advice, c).OnBatteryVolts[0], c.SupplyVolts - 1.6, 1e-12);
+  EXPECT_NEAR(For(advice, c).OnBatteryVolts[1], 11.05 - 1.6, 1e-12);
+  EXPECT_FALSE(For(advice, c).OnBatteryOk);
+  EXPECT_EQ(c.Status, Green);  // the light does not change for it
+
+  // 0.01 V either side of C's minimum in alarm: 11.05 - (13.6 - Vb) = 10.51 or 10.49.
+  canvas.Context().BatteryVolts = 13.06;
+  EXPECT_TRUE(For(Advice(), c).OnBatteryOk);
+  EXPECT_NEAR(For(Advice(), c).OnBatteryVolts[1], 10.51, 1e-9);
+  canvas.Context().BatteryVolts = 13.04;
+  EXPECT_FALSE(For(Advice(), c).OnBatteryOk);
+  EXPECT_NEAR(For(Advice(), c).OnBatteryVolts[1], 10.49, 1e-9);
+  // At 13.6 V the battery changes nothing.
+  canvas.Context().BatteryVolts = 13.6;
+  EXPECT_EQ(For(Advice(), c).OnBatteryVolts[1], c.AlarmVolts);
+}
+
+// A device on a supply over 700 m (10.45 V in alarm on mains), one on a clone
+// of it over 10 m (13.6 - 0.045 x 1 = 13.555 V), one with no impedance
+// (13.6 V whatever its cable), and one held at 0 V on mains (3035 / 3045 mA
+// over 5 ohms: -1.575 / -1.625 V before the hold): on battery at 12.0 V each
+// is 1.6 V lower.
+TEST_F(AdviceTest, OnBatteryHoldsForSuppliesClonesNoImpedanceAndClampedRuns) {
+  NewPanel(6, 2);
+  panel.SetBattery(0);
+  TPSU& psu = PlacePSU();
+  FitBattery(psu, 1);
+  TVududa& far = Keypad(Net(0), 10);
+  ASSERT_TRUE(Drop(far, psu));
+  far.SetCableLength(700);
+  TPSUClone& clone = Clone(psu);
+  TVududa& cloned = Keypad(Net(0), 10);
+  ASSERT_TRUE(Drop(cloned, clone));
+  TVududa& bare = Keypad(Net(0), 40, {100, 100});
+  bare.SetImpedance(0);
+  TVududa& held = Keypad(Net(0), 50, {3000, 3000});
+  ASSERT_EQ(held.SupplyVolts, 0);
+  const TDesignAdvice advice = Advice();
+  EXPECT_NEAR(For(advice, far).OnBatteryVolts[1], 10.45 - 1.6, 1e-12);
+  EXPECT_FALSE(For(advice, far).OnBatteryOk);
+  EXPECT_NEAR(For(advice, cloned).OnBatteryVolts[1], cloned.AlarmVolts - 1.6, 1e-12);
+  EXPECT_TRUE(For(advice, cloned).OnBatteryOk);
+  EXPECT_EQ(For(advice, bare).OnBatteryVolts[0], 13.6 - 1.6);
+  EXPECT_TRUE(For(advice, bare).OnBatteryOk);
+  EXPECT_NEAR(For(advice, held).OnBatteryVolts[0], -1.575 - 1.6, 1e-12);
+  EXPECT_NEAR(For(advice, held).OnBatteryVolts[1], -1.625 - 1.6, 1e-12);
+  EXPECT_FALSE(For(advice, held).OnBatteryOk);
+}
+
+// Orvane 400 at grade 2 with the 7.2 Ah battery at 750 mA: 0.8 x 7.2 Ah /
+// 0.75 A = 7.68 h, within 72 h. A supply's 17.0 Ah at 300 mA: 45.33 h, within
+// 72 h at grade 2 and beyond the 24 h of grade 3. No battery: no figure;
+// grade 0 (which a file can hold): no limit and no verdict.
+TEST_F(AdviceTest, TheRechargeTimeAgainstTheGradesLimit) {
+  NewPanel(10, 2);
+  panel.SetBattery(0);
+  TPSU& psu = PlacePSU();
+  TDesignAdvice advice = Advice();
+  ASSERT_EQ(advice.Sources.size(), 2u);
+  EXPECT_NEAR(advice.Sources[0].RechargeHours.value(), 7.68, 1e-12);
+  EXPECT_EQ(advice.Sources[0].RechargeLimitHours, 72);
+  EXPECT_EQ(advice.Sources[0].RechargeOk, true);
+  EXPECT_FALSE(advice.Sources[1].RechargeHours);  // no battery yet
+  EXPECT_FALSE(advice.Sources[1].RechargeOk);
+
+  FitBattery(psu, 1);
+  ASSERT_EQ(psu.Module.BatteryCapacity, 17.0);
+  ASSERT_EQ(psu.Module.ChargeCurrent, 300);
+  advice = Advice();
+  EXPECT_NEAR(advice.Sources[1].RechargeHours.value(), 0.8 * 17000 / 300, 1e-12);
+  EXPECT_EQ(advice.Sources[1].RechargeOk, true);
+  psu.Module.Grade = 3;
+  EXPECT_EQ(WorkOutSourceAdvice(psu.Module, 0).RechargeLimitHours, 24);
+  EXPECT_EQ(WorkOutSourceAdvice(psu.Module, 0).RechargeOk, false);
+  psu.Module.Grade = 0;
+  EXPECT_FALSE(WorkOutSourceAdvice(psu.Module, 0).RechargeLimitHours);
+  EXPECT_FALSE(WorkOutSourceAdvice(psu.Module, 0).RechargeOk);
+  EXPECT_TRUE(WorkOutSourceAdvice(psu.Module, 0).RechargeHours);
+  EXPECT_FALSE(RechargeHoursOf(0, 300));
+  EXPECT_FALSE(RechargeHoursOf(7.2, 0));
+}
+
 // ---- random designs ----
 
 // How often each kind of case came up, so that the seeds are known to reach them all.
@@ -485,6 +585,18 @@ TEST(AdviceRandom, LimitsAndBatteriesHoldOnRandomDesigns) {
     EXPECT_GE(block.size(), 3u);
     design.CheckAloneAsInTheWhole(advice);
     design.CheckCableLimits(advice);
+    // On battery every voltage not held at 0 is the one shown less the
+    // battery's shortfall, at any battery voltage the user may set.
+    design.canvas.Context().BatteryVolts = 10.5 + 0.1 * static_cast<double>(seed % 32);
+    const TDesignAdvice onBattery = WorkOutAdvice(design.panel, design.canvas);
+    const double shortfall = 13.6 - design.canvas.Context().BatteryVolts;
+    for (const TDeviceAdvice& entry : onBattery.Devices) {
+      const TDevice& tile = *design.canvas.Tiles()[static_cast<size_t>(entry.SaveIndex)];
+      if (tile.SupplyVolts > 0) EXPECT_NEAR(entry.OnBatteryVolts[0], tile.SupplyVolts - shortfall, 1e-9);
+      if (tile.AlarmVolts > 0) EXPECT_NEAR(entry.OnBatteryVolts[1], tile.AlarmVolts - shortfall, 1e-9);
+      EXPECT_EQ(entry.OnBatteryOk,
+                entry.OnBatteryVolts[0] >= tile.MinVolts && entry.OnBatteryVolts[1] >= tile.MinVolts);
+    }
     std::vector<TPowerModule*> modules{&design.panel};
     for (const auto& tile : design.canvas.Tiles()) {
       if (auto* psu = dynamic_cast<TPSU*>(tile.get())) modules.push_back(&psu->Module);

@@ -117,7 +117,16 @@ TEST(VoltarisReport, JsonHasTheAdviceOfTheLoadedDesign) {
     EXPECT_EQ(source["StandbyHeadroom"].get<double>(), expected.StandbyHeadroom);
     EXPECT_EQ(source["AlarmHeadroom"].get<double>(), expected.AlarmHeadroom);
     EXPECT_EQ(source["ContinuousHeadroom"].get<double>(), expected.ContinuousHeadroom);
+    // The recharge to 80 %: every source of the warehouse has a battery, at grade 3.
+    const TPowerModule& module =
+        i == 0 ? *project.ControlPanel
+               : dynamic_cast<const TPSU&>(*project.Canvas->Tiles().at(static_cast<size_t>(expected.SaveIndex))).Module;
+    ASSERT_GE(module.BatteryIndex, 0);
+    EXPECT_EQ(source["RechargeHours"].get<double>(), 0.8 * module.BatteryCapacity * 1000 / module.ChargeCurrent);
+    EXPECT_EQ(source["RechargeLimitHours"], 24);
+    EXPECT_EQ(source["RechargeOk"], source["RechargeHours"].get<double>() <= 24);
   }
+  EXPECT_EQ(json["BatteryVolts"].get<double>(), 12.0);
   ASSERT_EQ(json["Devices"].size(), advice.Devices.size());
   EXPECT_GE(advice.Devices.size(), 8u);
   for (size_t i = 0; i < advice.Devices.size(); ++i) {
@@ -135,6 +144,11 @@ TEST(VoltarisReport, JsonHasTheAdviceOfTheLoadedDesign) {
     ASSERT_EQ(device["DoubledCoresVolts"].size(), 2u);
     EXPECT_EQ(device["DoubledCoresVolts"][0].get<double>(), expected.DoubledCoresVolts[0]);
     EXPECT_EQ(device["DoubledCoresVolts"][1].get<double>(), expected.DoubledCoresVolts[1]);
+    // On battery: the voltages shown less 13.6 - 12.0 V.
+    ASSERT_EQ(device["OnBatteryVolts"].size(), 2u);
+    EXPECT_NEAR(device["OnBatteryVolts"][0].get<double>(), tile.SupplyVolts - 1.6, 1e-9);
+    EXPECT_NEAR(device["OnBatteryVolts"][1].get<double>(), tile.AlarmVolts - 1.6, 1e-9);
+    EXPECT_EQ(device["OnBatteryOk"], expected.OnBatteryOk);
   }
 }
 
