@@ -63,10 +63,10 @@ double RequiredCapacityOf(const TPowerModule& module) {
   return std::max(standby, continuous);
 }
 
-// The first battery of the source's list, smallest capacity first, that
-// leaves it with enough backup and neither overload once fitted; -1 for none.
-// Each is tried on a copy of the module's figures, never on the module.
-int32_t RecommendedBatteryOf(const TPowerModule& module, const TStringList& batteries) {
+// The first battery of the source's list, smallest capacity first, with
+// which `holds` holds once fitted; -1 for none. Tried on copies.
+template <class Rule>
+int32_t FirstBatteryWhere(const TPowerModule& module, const TStringList& batteries, Rule holds) {
   std::vector<int32_t> order(batteries.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
@@ -76,9 +76,17 @@ int32_t RecommendedBatteryOf(const TPowerModule& module, const TStringList& batt
     TPowerModule trial;
     CopyFigures(module, trial);
     trial.SetBattery(index);
-    if (!trial.InsufficientBackup && !trial.ContinuousOverload && !trial.AlarmOverload) return index;
+    if (holds(trial)) return index;
   }
   return -1;
+}
+
+// The first battery that leaves the source with enough backup and neither
+// overload once fitted; -1 for none.
+int32_t RecommendedBatteryOf(const TPowerModule& module, const TStringList& batteries) {
+  return FirstBatteryWhere(module, batteries, [](const TPowerModule& trial) {
+    return !trial.InsufficientBackup && !trial.ContinuousOverload && !trial.AlarmOverload;
+  });
 }
 
 TSourceAdvice SourceAdvice(const TPowerModule& module, int32_t saveIndex) {
@@ -221,20 +229,54 @@ std::string DeviceName(const TVududa& device) {
   return Format("%S - %S", device.Location.empty() ? "Not Defined" : device.Location, type);
 }
 
-std::string BatteryLine(const std::string& name, const TPowerModule& module, const TSourceAdvice& advice,
-                        const char* elsewhere) {
-  if (advice.RecommendedBattery >= 0)
-    return Format("%s: fit at least %f Ah; the %s battery is enough", name, RoundCapacityUp(advice.RequiredCapacity),
-                  advice.RecommendedBatteryName);
-  // The battery fitted holds enough: no capacity would help, the current is the trouble.
-  const bool capacityEnough = module.BatteryIndex >= 0 && !module.InsufficientBackup;
-  if (capacityEnough && (module.AlarmOverload || module.ContinuousOverload))
-    return Format("%s: %s; no battery of its list is enough, move load to %s", name,
-                  module.AlarmOverload ? "the alarm load is more than its peak current"
-                                       : "the quiescent load is more than its continuous rating",
-                  elsewhere);
-  return Format("%s: fit at least %f Ah; no battery of its list is enough, move load to %s", name,
-                RoundCapacityUp(advice.RequiredCapacity), elsewhere);
+// The lines of a source that is short of power: one for each rule it fails,
+// naming the rule and its figures, then what puts that rule right.
+void SourceLines(TStringList& list, const std::string& name, const TPowerModule& module, const TSourceAdvice& advice,
+                 const char* elsewhere) {
+  TStringList batteries;
+  FillBatteryList(batteries, module.PanelType);
+  const std::string capacity = Format("fit at least %f Ah", RoundCapacityUp(advice.RequiredCapacity));
+  const auto remedy = [&](int32_t battery, const std::string& otherwise) {
+    return battery >= 0 ? Format("%s, the %s battery is enough", capacity, batteries[static_cast<size_t>(battery)])
+                        : otherwise;
+  };
+  const std::string moveLoad = Format("%s; no battery of its list is enough, move load to %s", capacity, elsewhere);
+  if (module.BatteryIndex == -1) {
+    list.push_back(Format("%s: no battery chosen: %s", name, remedy(advice.RecommendedBattery, moveLoad)));
+    return;
+  }
+  // A battery that puts every rule right is named on each rule's line;
+  // without one, each line names what would put its own rule right.
+  const int32_t overall = advice.RecommendedBattery;
+  if (module.InsufficientBackup) {
+    const int32_t battery =
+        overall >= 0 ? overall
+                     : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) { return !m.InsufficientBackup; });
+    list.push_back(Format("%s: standby %f h against the %d h required: %s", name, module.StandbyTime,
+                          module.RequiredStandby, remedy(battery, moveLoad)));
+  }
+  if (module.ContinuousOverload) {
+    const int32_t battery =
+        overall >= 0 ? overall
+                     : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) { return !m.ContinuousOverload; });
+    list.push_back(Format("%s: quiescent current %f A exceeds the %f A continuous rating: %s", name,
+                          module.TotalQuiescent() / 1000.0, module.ContinuousRated,
+                          remedy(battery, Format("no battery changes that; move quiescent load to %s", elsewhere))));
+  }
+  if (module.AlarmOverload) {
+    // The peak is the supply's output less the battery's charging current.
+    const int32_t battery =
+        overall >= 0 ? overall
+                     : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) { return !m.AlarmOverload; });
+    std::string fix = Format("no battery changes that; move alarm load to %s", elsewhere);
+    if (overall >= 0) {
+      fix = remedy(overall, fix);
+    } else if (battery >= 0) {
+      fix = Format("the %s battery, charging at less, is enough", batteries[static_cast<size_t>(battery)]);
+    }
+    list.push_back(Format("%s: alarm current %f A exceeds the %f A peak available: %s", name,
+                          module.TotalAlarm() / 1000.0, module.PeakAvailable, fix));
+  }
 }
 
 // What would bring a device's voltages up to its minimum.
@@ -302,7 +344,7 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
     if (source.SaveIndex < 0) {
       if (!PowerShort(panel)) continue;
       allGreen = false;
-      list.push_back(BatteryLine(PanelName(panel), panel, source, "a remote supply"));
+      SourceLines(list, PanelName(panel), panel, source, "a remote supply");
       continue;
     }
     const auto* psu = static_cast<size_t>(source.SaveIndex) < tiles.size()
@@ -312,7 +354,7 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
     const std::string name = Format("PSU %d", ++supplyNumber);
     if (psu->Status == Green && !PowerShort(psu->Module)) continue;
     allGreen = false;
-    if (PowerShort(psu->Module)) list.push_back(BatteryLine(name, psu->Module, source, "another remote supply"));
+    if (PowerShort(psu->Module)) SourceLines(list, name, psu->Module, source, "another remote supply");
     if (psu->Module.LowestDeviceGrade < psu->Grade)
       list.push_back(Format("%s: change its load devices to Grade %d", name, psu->Grade));
   }
@@ -338,6 +380,36 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
   }
   if (allGreen && list.size() == start)
     list.push_back("Every power source and device is Green: nothing needs changing");
+  WriteChecksBeyondTheLight(list, panel, canvas, advice);
+}
+
+void WriteChecksBeyondTheLight(TStringList& list, const TControlPanel& panel, const TCanvas& canvas,
+                               const TDesignAdvice& advice) {
+  list.emplace_back();
+  list.push_back(Format("Checks Beyond the Light (battery at %f V on mains failure)", advice.BatteryVolts));
+  const auto verdict = [](bool ok) { return ok ? "pass" : "FAIL"; };
+  int supplyNumber = 0;
+  for (const TSourceAdvice& source : advice.Sources) {
+    const std::string name = source.SaveIndex < 0 ? PanelName(panel) : Format("PSU %d", ++supplyNumber);
+    if (!source.RechargeHours) {
+      list.push_back(name + ": no battery, no recharge time");
+    } else if (!source.RechargeLimitHours) {
+      list.push_back(Format("%s: recharges to 80%% in %f h; its grade sets no limit", name, *source.RechargeHours));
+    } else {
+      list.push_back(Format("%s: recharges to 80%% in %f h, limit %d h: %s", name, *source.RechargeHours,
+                            *source.RechargeLimitHours, verdict(source.RechargeOk.value_or(false))));
+    }
+  }
+  const auto& tiles = canvas.Tiles();
+  for (const TDeviceAdvice& device : advice.Devices) {
+    const auto* tile = static_cast<size_t>(device.SaveIndex) < tiles.size()
+                           ? dynamic_cast<const TVududa*>(tiles[static_cast<size_t>(device.SaveIndex)].get())
+                           : nullptr;
+    if (!tile) continue;
+    list.push_back(Format("%s: on battery %f V quiescent, %f V in alarm, minimum %f V: %s", DeviceName(*tile),
+                          device.OnBatteryVolts[0], device.OnBatteryVolts[1], tile->MinVolts,
+                          verdict(device.OnBatteryOk)));
+  }
 }
 
 }  // namespace voltaris

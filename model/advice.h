@@ -91,8 +91,15 @@ double RoundCapacityUp(double ampHours);
 double RoundLengthDown(double metres);
 
 // Appends the "Design Advice" block: what would put right every source and
-// device that is not Green, or one line saying that all are.
+// device that is not Green (one line for each rule a source fails, naming
+// the rule and its figures), or one line saying that all are; then the
+// checks beyond the light.
 void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCanvas& canvas,
                        const TDesignAdvice& advice);
+// Appends the "Checks Beyond the Light" block: the battery voltage assumed,
+// every source's recharge time against its limit and every device's
+// voltages on battery, each with pass or fail.
+void WriteChecksBeyondTheLight(TStringList& list, const TControlPanel& panel, const TCanvas& canvas,
+                               const TDesignAdvice& advice);
 
 }  // namespace voltaris

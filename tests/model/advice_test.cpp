@@ -57,9 +57,18 @@ class AdviceTest : public DesignTest {
  protected:
   // The figures and the advice block of the design as it stands.
   TDesignAdvice Advice() { return WorkOutAdvice(panel, canvas); }
+  // The "Design Advice" block, up to the checks beyond the light that follow it.
   TStringList Block() {
     TStringList list;
     WriteDesignAdvice(list, panel, canvas, Advice());
+    const auto checks = std::find(list.begin() + 1, list.end(), std::string());
+    list.erase(checks, list.end());
+    return list;
+  }
+  // The "Checks Beyond the Light" block.
+  TStringList Checks() {
+    TStringList list;
+    WriteChecksBeyondTheLight(list, panel, canvas, Advice());
     return list;
   }
   const TDeviceAdvice& For(const TDesignAdvice& advice, const TDevice& device) {
@@ -109,11 +118,17 @@ TEST_F(AdviceTest, APanelShortOfBackupIsToldTheBatteryOfItsListThatIsEnough) {
   // Working the advice out changed nothing of the open design.
   EXPECT_EQ(ModuleFigures(panel), before);
 
+  // One line for each rule it fails, naming the rule and its figures.
   const TStringList block = Block();
-  ASSERT_EQ(block.size(), 3u);
+  ASSERT_EQ(block.size(), 4u);
   EXPECT_EQ(block[0], "");
   EXPECT_EQ(block[1], "Design Advice");
-  EXPECT_EQ(block[2], "Orvane 400: fit at least 7.77 Ah; the 17.0 Ah battery is enough");
+  EXPECT_EQ(block[2],
+            "Orvane 400: standby 11.07 h against the 12 h required: fit at least 7.77 Ah, the 17.0 Ah battery is "
+            "enough");
+  EXPECT_EQ(block[3],
+            "Orvane 400: quiescent current 0.61 A exceeds the 0.60 A continuous rating: fit at least 7.77 Ah, the "
+            "17.0 Ah battery is enough");
   EXPECT_EQ(ModuleFigures(panel), before);
 
   // The required capacity is where the standby rule just holds.
@@ -159,7 +174,9 @@ TEST_F(AdviceTest, ASupplyWhoseLargerBatteryChargesTooHardIsToldTheNextOne) {
   EXPECT_NEAR(source.StandbyHeadroom, 13.665 / 0.643 - 12, 1e-9);
   EXPECT_NEAR(source.ContinuousHeadroom, 1.2 - 0.643, 1e-12);
   EXPECT_EQ(ModuleFigures(psu.Module), before);
-  EXPECT_EQ(Block().back(), "PSU 1: fit at least 8.46 Ah; the 17.0 Ah battery is enough");
+  EXPECT_EQ(Block().back(),
+            "PSU 1: alarm current 1.47 A exceeds the 1.40 A peak available: fit at least 8.46 Ah, the 17.0 Ah battery "
+            "is enough");
 
   // These figures meet the standby rule at exactly the required capacity, and not just below it.
   psu.Module.BatteryCapacity = source.RequiredCapacity;
@@ -189,10 +206,30 @@ TEST_F(AdviceTest, ASourceNoBatteryCanSaveIsToldToMoveLoad) {
   ASSERT_EQ(block.size(), 4u);
   // The battery fitted holds enough: the line names the current, not a capacity.
   EXPECT_EQ(block[2],
-            "Orvane 200: the alarm load is more than its peak current; no battery of its list is enough, move load "
-            "to a remote supply");
+            "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes that; move alarm "
+            "load to a remote supply");
   EXPECT_EQ(block[3].substr(0, 6), "PSU 1:");
-  EXPECT_NE(block[3].find("move load to another remote supply"), std::string::npos);
+  EXPECT_NE(block[3].find("move alarm load to another remote supply"), std::string::npos);
+}
+
+// Orvane 400 at grade 2 (own 70 mA, 750 mA charging of 2.0 A: 1.25 A peak
+// whatever the battery) with 540 / 1280 mA more: 610 mA quiescent, 1.35 A in
+// alarm. On 7.2 Ah: (7.2 - 0.675) / 0.61 = 10.70 h, and 7.2 / 12 = 0.60 A
+// continuous. 17.0 Ah puts the standby and continuous rules right, nothing
+// the alarm one: each line says so of its own rule. Required: 0.675 + 7.32 = 7.995 Ah.
+TEST_F(AdviceTest, EachFailingRuleHasALineNamingItsFiguresAndWhatPutsItRight) {
+  NewPanel(10, 2);
+  panel.SetExtraQuiescent(540);
+  panel.SetExtraAlarm(1280);
+  panel.SetBattery(0);
+  ASSERT_TRUE(panel.InsufficientBackup && panel.ContinuousOverload && panel.AlarmOverload);
+  EXPECT_EQ(Block(), (TStringList{"", "Design Advice",
+                                  "Orvane 400: standby 10.70 h against the 12 h required: fit at least 8.00 Ah, the "
+                                  "17.0 Ah battery is enough",
+                                  "Orvane 400: quiescent current 0.61 A exceeds the 0.60 A continuous rating: fit at "
+                                  "least 8.00 Ah, the 17.0 Ah battery is enough",
+                                  "Orvane 400: alarm current 1.35 A exceeds the 1.25 A peak available: no battery "
+                                  "changes that; move alarm load to a remote supply"}));
 }
 
 // Three keypads in a chain at 0.1 ohm/m; the last powers 200 / 300 mA over 50 m.
@@ -256,7 +293,7 @@ TEST_F(AdviceTest, ADeviceThatFailsWithNoCableAtAllHasANegativeLimit) {
   // The panel, with no battery and the 970 mA through A, comes first.
   const TStringList block = Block();
   ASSERT_EQ(block.size(), 5u);
-  EXPECT_EQ(block[2].substr(0, 22), "Orvane 200: fit at lea");
+  EXPECT_EQ(block[2].substr(0, 34), "Orvane 200: no battery chosen: fit");
   EXPECT_EQ(block[3], "Not Defined - Orvane K4: shorten the cable to 30.85 m or double its cores");
   EXPECT_EQ(block[4], "Not Defined - Orvane K4: power it from a remote supply");
 }
@@ -322,8 +359,9 @@ TEST_F(AdviceTest, ADeviceOnASupplyStartsFromTheSupplyVoltage) {
 // ---- beyond the light: on battery, and the recharge ----
 
 // The chain of AChainsCableLimitComesFromItsWeakestDevice on battery: every
-// voltage 1.6 V lower at the default 12.0 V. C, Green on mains at 12.35 /
-// 11.05 V, falls to 10.75 / 9.45 V: below its 10.5 V in alarm. A and B pass.
+// voltage 1.6 V lower at the default 12.0 V. C, Green on mains at 13.025 -
+// 0.235 x 5 = 11.85 / 11.05 V, falls to 10.25 / 9.45 V: below its 10.5 V.
+// A and B pass.
 TEST_F(AdviceTest, OnBatteryEveryVoltageFallsByTheBatteryShortfall) {
   NewPanel(6, 2);
   panel.SetBattery(0);
@@ -341,6 +379,14 @@ TEST_F(AdviceTest, OnBatteryEveryVoltageFallsByTheBatteryShortfall) {
   EXPECT_NEAR(For(advice, c).OnBatteryVolts[1], 11.05 - 1.6, 1e-12);
   EXPECT_FALSE(For(advice, c).OnBatteryOk);
   EXPECT_EQ(c.Status, Green);  // the light does not change for it
+  // The checks block: the 7.2 Ah battery at 120 mA recharges in 0.8 x 7200 /
+  // 120 = 48 h of the 72 h grade 2 allows; C fails on battery.
+  c.Location = "Till";
+  const TStringList checks = Checks();
+  ASSERT_EQ(checks.size(), 6u);
+  EXPECT_EQ(checks[1], "Checks Beyond the Light (battery at 12.00 V on mains failure)");
+  EXPECT_EQ(checks[2], "Orvane 200: recharges to 80% in 48.00 h, limit 72 h: pass");
+  EXPECT_EQ(checks[5], "Till - Orvane K4: on battery 10.25 V quiescent, 9.45 V in alarm, minimum 10.50 V: FAIL");
 
   // 0.01 V either side of C's minimum in alarm: 11.05 - (13.6 - Vb) = 10.51 or 10.49.
   canvas.Context().BatteryVolts = 13.06;
