@@ -1,6 +1,7 @@
 #include "designer/canvas_controller.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "designer/designer_change.h"
 #include "designer/edit_context.h"
@@ -306,7 +307,21 @@ void TCanvasController::DeleteTile(TDevice& tile) {
 void TCanvasController::PointAtWarning(size_t line) {
   const TControlPanel* panel = editor_.ControlPanel();
   if (!editor_.IsProjectOpen() || !panel) return;
-  std::vector<TDevice*> tiles = WarningTiles(*panel, line);
+  PointAt(WarningTiles(*panel, line), line);
+}
+
+void TCanvasController::PointAtChecks(const std::vector<int32_t>& tiles) {
+  if (!editor_.IsProjectOpen()) return;
+  std::vector<TDevice*> pointed;
+  const auto& all = editor_.Canvas().Tiles();
+  for (const int32_t index : tiles) {
+    if (index >= 0 && static_cast<size_t>(index) < all.size()) pointed.push_back(all[static_cast<size_t>(index)].get());
+  }
+  // Below every warning's line.
+  PointAt(std::move(pointed), std::numeric_limits<size_t>::max());
+}
+
+void TCanvasController::PointAt(std::vector<TDevice*> tiles, size_t line) {
   const bool again = line == pointedLine_ && !tiles.empty() && tiles == pointedTiles_;
   pointedNext_ = again ? (pointedNext_ + 1) % tiles.size() : 0;
   pointedLine_ = line;

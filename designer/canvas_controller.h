@@ -92,6 +92,9 @@ class TCanvasController {
   // become the pointed tiles and the first is selected and scrolled into
   // view; each further click on the same line moves on to the next.
   void PointAtWarning(size_t line);
+  // A click on the line of the checks beyond the light: as a warning's
+  // click, over `tiles` (the checks' save indexes).
+  void PointAtChecks(const std::vector<int32_t>& tiles);
 
   // --- the view ---
   // The view reports its scroll position and height (canvas pixels).
@@ -140,6 +143,8 @@ class TCanvasController {
   int CanvasOffsetLeft() const { return canvasOffsetLeft_; }
 
  private:
+  // Points at `tiles`, the next of them when the same line is clicked again.
+  void PointAt(std::vector<TDevice*> tiles, size_t line);
   void TilesChanged(const TCanvasEvent& event);
   void TidyTiles();
   // Opens the supply menu when a supply tile is right-clicked.

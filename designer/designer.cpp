@@ -56,6 +56,7 @@ void TDesigner::AdoptProject(std::unique_ptr<TProject> project) {
   TProjectContext& context = project_->Context();
   context.DialogHost = dialogHost_;
   options_.BindSettings(context.Settings);
+  options_.BindBatteryVolts(context.BatteryVolts);
   canvas_.FollowCanvas(*project_->Canvas);
   summary_.FollowPanel(*project_->ControlPanel);
   // The views follow the new canvas before anything else is told.
@@ -82,6 +83,7 @@ void TDesigner::ShowLoadedProject(std::unique_ptr<TProject> project, const std::
   summary_.FillAttachedDevices();
   CanvasEnabled = true;
   summary_.Errors = panel.Warnings;
+  summary_.UpdateChecks();
   ShowProject();
   Notify(ChangedProject | ChangedCaption | ChangedLayout | ChangedMenus | ChangedSummary | ChangedErrors |
          ChangedDevices);
@@ -198,6 +200,7 @@ void TDesigner::DiscardCommand() {
 
 void TDesigner::FinishCommand(const std::string& what) {
   history_.Record(what, ProjectImage());
+  summary_.UpdateChecks();
   KeepRecoveryCopy();
   Notify(ChangedMenus | ChangedCaption);
 }
@@ -250,6 +253,7 @@ void TDesigner::StartHistory() {
   DropRecoveryCopy();
   history_.Reset(ProjectImage());
   FollowRecoveryFolder();
+  summary_.UpdateChecks();
   Notify(ChangedMenus | ChangedCaption);
 }
 

@@ -1,8 +1,11 @@
 #include "designer/summary_presenter.h"
 
+#include <algorithm>
+
 #include "catalogue/format.h"
 #include "designer/designer_change.h"
 #include "designer/edit_context.h"
+#include "model/advice.h"
 #include "model/control_panel.h"
 #include "model/load_data.h"
 #include "model/project_context.h"
@@ -62,6 +65,38 @@ void TSummaryPresenter::UpdateSummary() {
     }
   }
   editor_.Notify(ChangedSummary);
+}
+
+void TSummaryPresenter::UpdateChecks() {
+  std::string checks;
+  std::vector<int32_t> tiles;
+  if (editor_.IsProjectOpen()) {
+    const TDesignAdvice advice = WorkOutAdvice(*editor_.ControlPanel(), editor_.Canvas());
+    std::vector<std::string> parts;
+    int failing = 0;
+    for (const TDeviceAdvice& device : advice.Devices) {
+      if (device.OnBatteryOk) continue;
+      ++failing;
+      tiles.push_back(device.SaveIndex);
+    }
+    if (failing == 1) parts.emplace_back("1 device below its minimum on battery");
+    if (failing > 1) parts.push_back(Format("%d devices below their minimum on battery", failing));
+    int supplyNumber = 0;
+    for (const TSourceAdvice& source : advice.Sources) {
+      const std::string name = source.SaveIndex < 0 ? "The panel" : Format("Supply %d", ++supplyNumber);
+      if (!source.RechargeOk || *source.RechargeOk) continue;
+      parts.push_back(Format("%s recharges in %.1f h (limit %d h)", name, *source.RechargeHours,
+                             *source.RechargeLimitHours));
+      // The panel is no tile of the canvas to point at.
+      if (source.SaveIndex >= 0) tiles.push_back(source.SaveIndex);
+    }
+    for (const std::string& part : parts) checks += (checks.empty() ? "Checks beyond the light: " : "; ") + part;
+  }
+  std::sort(tiles.begin(), tiles.end());
+  if (checks == Checks && tiles == ChecksTiles) return;
+  Checks = std::move(checks);
+  ChecksTiles = std::move(tiles);
+  editor_.Notify(ChangedErrors);
 }
 
 void TSummaryPresenter::FillAttachedDevices() {

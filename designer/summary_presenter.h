@@ -77,11 +77,19 @@ class TSummaryPresenter {
   void ChooseDegradation(int index);
   // "Update Panel and Panel Devices": the load calculator on the panel.
   void UpdatePanelAndDevices();
+  // The checks beyond the light, worked out again for the design as it stands.
+  void UpdateChecks();
 
   // --- state (read by the window) ---
   TSummaryView Summary;
   TStringList Errors;  // the warning list lbErrors
   std::vector<TAttachedDevice> AttachedDevices;
+  // The checks beyond the light that fail, as one line under the warnings
+  // ("Checks beyond the light: 2 devices below their minimum on battery;
+  // Supply 2 recharges in 45.3 h (limit 24 h)"); empty when all pass. And
+  // the save indexes of the tiles they are about, for a click to point at.
+  std::string Checks;
+  std::vector<int32_t> ChecksTiles;
 
  private:
   void HandleLoadChanged();

@@ -21,6 +21,7 @@ void TOptionsPresenter::Show() {
   // below 29. A figure no box can show (a damaged file's) shows as 0.
   const double perHundred = settings_->CableImpedance * 100;
   SetImpedance(perHundred >= 0 && perHundred < 1e9 ? static_cast<int>(std::lround(perHundred)) : 0);
+  batteryVoltsShown_ = *batteryVolts_;
   if (settings_->BatteryFactor == 0) {
     ChooseDegrade(0);
   } else {
@@ -40,6 +41,8 @@ std::optional<TOptionsPresenter::TRefusal> TOptionsPresenter::Refusal() const {
   if (!AlarmPeriodRange.Holds(alarmPeriod_)) return TRefusal{TBox::AlarmPeriod, AlarmPeriodRange.Refusal()};
   if (!CableRunRange.Holds(cableRun_)) return TRefusal{TBox::CableRun, CableRunRange.Refusal()};
   if (!ImpedanceRange.Holds(impedance_)) return TRefusal{TBox::Impedance, ImpedanceRange.Refusal()};
+  if (!BatteryVoltsRange.Holds(batteryVoltsShown_))
+    return TRefusal{TBox::BatteryVolts, BatteryVoltsRange.Refusal()};
   return std::nullopt;
 }
 
@@ -65,6 +68,7 @@ bool TOptionsPresenter::Ok() {
   settings_->ShowLength = showLength_;
   settings_->CableRun = cableRun_;
   settings_->CableImpedance = impedance_ / 100.0;
+  *batteryVolts_ = batteryVoltsShown_;
   const int degrade = DegradeIndex();
   if (degrade >= 0) settings_->BatteryFactor = DegradeFactors[static_cast<size_t>(degrade)];
   if (setAsDefaults_) WriteDefaults(store_, *settings_);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "catalogue/figure_range.h"
+#include "model/project_context.h"
 #include "model/settings.h"
 #include "storage/settings_store.h"
 
@@ -26,8 +27,10 @@ class TOptionsPresenter {
   static constexpr TFigureRange AlarmPeriodRange{"an alarm period", MinAlarmPeriod, MaxAlarmPeriod, "minutes"};
   static constexpr TFigureRange CableRunRange{"a default cable run", MinCableRun, MaxCableRun, "metres"};
   static constexpr TFigureRange ImpedanceRange{"a cable impedance", MinImpedance, MaxImpedance, "ohms per 100 m"};
+  static constexpr TFigureRange BatteryVoltsRange{"battery volts on mains failure", MinBatteryVolts, MaxBatteryVolts,
+                                                  "V"};
   // The spin boxes, for a refusal to name the one to put right.
-  enum class TBox { AlarmPeriod, CableRun, Impedance };
+  enum class TBox { AlarmPeriod, CableRun, Impedance, BatteryVolts };
   struct TRefusal {
     TBox Box;
     std::string Text;
@@ -41,6 +44,9 @@ class TOptionsPresenter {
   TOptionsPresenter(ISettingsStore& store, TSettings& settings);
   // The settings record the dialog shows and edits: the open project's.
   void BindSettings(TSettings& settings) { settings_ = &settings; }
+  // And the project's battery volts on mains failure, which is not one of
+  // the settings the store keeps as defaults.
+  void BindBatteryVolts(double& volts) { batteryVolts_ = &volts; }
   TOptionsPresenter(const TOptionsPresenter&) = delete;
   TOptionsPresenter& operator=(const TOptionsPresenter&) = delete;
 
@@ -58,6 +64,8 @@ class TOptionsPresenter {
   void SetCableRun(int metres);
   int Impedance() const { return impedance_; }  // ohms per 100 m
   void SetImpedance(int ohmsPer100m);
+  double BatteryVolts() const { return batteryVoltsShown_; }
+  void SetBatteryVolts(double volts) { batteryVoltsShown_ = volts; }
   bool ShowLength() const { return showLength_; }
   void SetShowLength(bool show) { showLength_ = show; }
   // The degradation box: a list item or typed text.
@@ -88,6 +96,9 @@ class TOptionsPresenter {
   ISettingsStore& store_;
   TSettings own_;
   TSettings* settings_ = &own_;
+  double ownVolts_ = DefaultBatteryVolts;
+  double* batteryVolts_ = &ownVolts_;
+  double batteryVoltsShown_ = DefaultBatteryVolts;
 
   int standard_ = 0;
   int alarmPeriod_ = 15;

@@ -310,6 +310,9 @@ void TMainWindow::CreateSummaryPanel() {
   connect(summary_, &TSummaryPanel::UpdatePanelClicked, this,
           [this, run] { run([this] { designer_->SummaryPanel().UpdatePanelAndDevices(); }); });
   connect(summary_, &TSummaryPanel::WarningClicked, this, &TMainWindow::PointAtWarning);
+  connect(summary_, &TSummaryPanel::ChecksClicked, this, [this] {
+    Run([this] { designer_->CanvasControl().PointAtChecks(designer_->SummaryPanel().ChecksTiles); });
+  });
   connect(summary_, &TSummaryPanel::LegendClicked, this, [this] { ShowUserGuide("lights"); });
 }
 
@@ -521,7 +524,10 @@ void TMainWindow::FlushRefresh() {
   if (all || (changes & ChangedCaption)) ShowCaption();
   if (all || (changes & ChangedStatusText)) statusText_->setText(ToQString(designer_->StatusText));
   if (all || (changes & ChangedSummary)) summary_->ShowSummary(designer_->SummaryPanel().Summary);
-  if (all || (changes & ChangedErrors)) summary_->ShowErrors(designer_->SummaryPanel().Errors);
+  if (all || (changes & ChangedErrors)) {
+    summary_->ShowErrors(designer_->SummaryPanel().Errors);
+    summary_->ShowChecks(designer_->SummaryPanel().Checks);
+  }
   if (all || (changes & ChangedDevices)) summary_->ShowDevices(designer_->SummaryPanel().AttachedDevices);
   if (all || (changes & ChangedScroll)) canvasView_->ShowScroll();
 }

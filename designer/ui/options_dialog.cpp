@@ -47,6 +47,7 @@ TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
       cbShowLength_(new QCheckBox(tr("Show Cabel Lengths"), this)),
       seCableRun_(NewSpinBox("seCableRun", TOptionsPresenter::MinCableRun, TOptionsPresenter::MaxCableRun, this)),
       seImpedence_(NewSpinBox("seImpedence", TOptionsPresenter::MinImpedance, TOptionsPresenter::MaxImpedance, this)),
+      seBatteryVolts_(new TFigureBox(MinBatteryVolts, MaxBatteryVolts, this)),
       cbBattDegrade_(new QComboBox(this)),
       cbDefaults_(new QCheckBox(tr("Set as Defaults"), this)),
       btnOK_(new QPushButton(tr("OK"), this)),
@@ -99,6 +100,15 @@ TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
   grid->addWidget(new QLabel(tr("Ohms/100 M"), parameters), 2, 2);
   grid->addWidget(NewLabel(tr("Battery Degredation %"), cbBattDegrade_, parameters), 3, 0);
   grid->addWidget(cbBattDegrade_, 3, 1);
+  // The checks on battery work every device's voltage from this.
+  seBatteryVolts_->setObjectName(QStringLiteral("seBatteryVolts"));
+  seBatteryVolts_->setDecimals(2);
+  seBatteryVolts_->setSingleStep(0.1);
+  seBatteryVolts_->setAlignment(Qt::AlignRight);
+  seBatteryVolts_->setMinimumWidth(80);
+  grid->addWidget(NewLabel(tr("Battery volts on mains failure"), seBatteryVolts_, parameters), 4, 0);
+  grid->addWidget(seBatteryVolts_, 4, 1);
+  grid->addWidget(new QLabel(tr("V"), parameters), 4, 2);
 
   auto* top = new QHBoxLayout;
   top->addWidget(rgStandard_, 1);
@@ -134,9 +144,10 @@ void TOptionsDialog::Confirm() {
   // takes the focus; the dialog stays open.
   if (const auto refusal = presenter_.Refusal()) {
     QMessageBox::warning(this, windowTitle(), ToQString(refusal->Text));
-    QSpinBox* box = refusal->Box == TOptionsPresenter::TBox::AlarmPeriod ? seAlmTime_
-                    : refusal->Box == TOptionsPresenter::TBox::CableRun  ? seCableRun_
-                                                                         : seImpedence_;
+    QAbstractSpinBox* box = seBatteryVolts_;
+    if (refusal->Box == TOptionsPresenter::TBox::AlarmPeriod) box = seAlmTime_;
+    if (refusal->Box == TOptionsPresenter::TBox::CableRun) box = seCableRun_;
+    if (refusal->Box == TOptionsPresenter::TBox::Impedance) box = seImpedence_;
     box->setFocus();
     box->selectAll();
     return;
@@ -162,6 +173,8 @@ void TOptionsDialog::Refresh() {
   seCableRun_->setValue(presenter_.CableRun());
   const QSignalBlocker impedance(seImpedence_);
   seImpedence_->setValue(presenter_.Impedance());
+  const QSignalBlocker batteryVolts(seBatteryVolts_);
+  seBatteryVolts_->setValue(presenter_.BatteryVolts());
   const QSignalBlocker degrade(cbBattDegrade_);
   cbBattDegrade_->setCurrentIndex(presenter_.DegradeIndex());
   cbBattDegrade_->setEditText(ToQString(presenter_.DegradeText()));
@@ -171,12 +184,15 @@ void TOptionsDialog::Refresh() {
 
 void TOptionsDialog::WriteBack() {
   // A number typed but not yet confirmed counts, as the user sees it.
-  for (QSpinBox* spin : {seAlmTime_, seCableRun_, seImpedence_}) spin->interpretText();
+  for (QAbstractSpinBox* spin : std::initializer_list<QAbstractSpinBox*>{seAlmTime_, seCableRun_, seImpedence_,
+                                                                          seBatteryVolts_})
+    spin->interpretText();
   presenter_.SetStandardIndex(standards_->checkedId());
   presenter_.SetAlarmPeriod(seAlmTime_->value());
   presenter_.SetShowLength(cbShowLength_->isChecked());
   presenter_.SetCableRun(seCableRun_->value());
   presenter_.SetImpedance(seImpedence_->value());
+  presenter_.SetBatteryVolts(seBatteryVolts_->value());
   presenter_.SetDegradeText(ToStdString(cbBattDegrade_->currentText()));
   presenter_.SetSetAsDefaults(cbDefaults_->isChecked());
 }

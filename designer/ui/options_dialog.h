@@ -13,6 +13,7 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QSpinBox;
+class QDoubleSpinBox;
 
 namespace voltaris {
 
@@ -44,6 +45,7 @@ class TOptionsDialog : public QDialog {
   QCheckBox* cbShowLength_;
   QSpinBox* seCableRun_;
   QSpinBox* seImpedence_;
+  QDoubleSpinBox* seBatteryVolts_;
   QComboBox* cbBattDegrade_;
   QCheckBox* cbDefaults_;
   QPushButton* btnOK_;

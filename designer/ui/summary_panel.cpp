@@ -129,6 +129,16 @@ QWidget* TSummaryPanel::CreateNavigation() {
   connect(errors_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { emit WarningClicked(errors_->row(item)); });
   column->addWidget(errors_, 1);
+  // The checks the light does not show: the voltages on battery and the
+  // recharge time. A click points at the tiles concerned.
+  checks_ = new QLabel(block);
+  checks_->setObjectName("lbChecks");
+  checks_->setWordWrap(true);
+  checks_->setTextFormat(Qt::RichText);
+  checks_->setToolTip("Click to show the devices or supplies concerned; click again for the next");
+  checks_->hide();
+  connect(checks_, &QLabel::linkActivated, this, [this] { emit ChecksClicked(); });
+  column->addWidget(checks_);
   return block;
 }
 
@@ -269,6 +279,13 @@ void TSummaryPanel::ShowSummary(const TSummaryView& summary) {
     degrade_->setPlaceholderText(ToQString(summary.DegradeText));
     degrade_->setCurrentIndex(summary.DegradeIndex);
   }
+}
+
+void TSummaryPanel::ShowChecks(const std::string& line) {
+  checks_->setVisible(!line.empty());
+  checks_->setText(line.empty() ? QString()
+                                : QStringLiteral("<a href=\"checks\" style=\"color:#c00000\">%1</a>")
+                                      .arg(ToQString(line).toHtmlEscaped()));
 }
 
 void TSummaryPanel::ShowErrors(const TStringList& lines) {

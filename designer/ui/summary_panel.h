@@ -29,6 +29,9 @@ class TSummaryPanel : public QFrame {
 
   void ShowSummary(const TSummaryView& summary);
   void ShowErrors(const TStringList& lines);
+  // The checks beyond the light that fail, one line under the warnings;
+  // hidden when it is empty.
+  void ShowChecks(const std::string& line);
   void ShowDevices(const std::vector<TAttachedDevice>& devices);
   void ShowNetworkLabels(const std::array<bool, TDesigner::NetworkCountMax>& visible);
 
@@ -41,6 +44,8 @@ class TSummaryPanel : public QFrame {
   void UpdatePanelClicked();
   // A line of the warning list was clicked.
   void WarningClicked(int line);
+  // The line of the checks beyond the light was clicked.
+  void ChecksClicked();
   // The legend of the status lights was clicked: the guide's page on them.
   void LegendClicked();
 
@@ -59,6 +64,7 @@ class TSummaryPanel : public QFrame {
 
   std::array<QLabel*, TDesigner::NetworkCountMax> netLabels_{};
   QListWidget* errors_ = nullptr;
+  QLabel* checks_ = nullptr;
   QLabel* legend_ = nullptr;
   QLabel* panel_ = nullptr;
   QLabel* standBy_ = nullptr;

@@ -349,6 +349,39 @@ TEST_F(DesignerTest, AFailingSettingsStoreStopsNewBeforeTheOpenProjectIsTouched)
   EXPECT_EQ(designer.Canvas().Tiles().size(), 2u);
 }
 
+// A keypad 444 m out: 13.6 - 0.045 A x 44.4 ohm = 11.60 V in alarm, Green;
+// on a 12.0 V battery 10.00 V, below its 10.5 V. The summary's line says so
+// and a click on it points at the keypad; at 13.6 V on battery it goes.
+TEST_F(DesignerTest, TheChecksBeyondTheLightHaveALineUnderTheWarnings) {
+  New("Orvane 200", 2);
+  designer.SummaryPanel().ChooseBattery(0);
+  EXPECT_EQ(designer.SummaryPanel().Checks, "");
+  TVududa& keypad = Place(K4, 300, 200);
+  ASSERT_TRUE(Drag(keypad, Net(0)));
+  host.onSetUp = [](TNetDevice& device, TLoadLines&) {
+    device.SetCableLength(444);
+    return true;
+  };
+  designer.CanvasControl().SetUpTile(keypad);
+  TVududa& shown = dynamic_cast<TVududa&>(*designer.Canvas().Tiles().back());
+  ASSERT_NEAR(shown.AlarmVolts, 11.602, 1e-9);
+  EXPECT_EQ(shown.Status, Green);
+  EXPECT_EQ(designer.SummaryPanel().Checks, "Checks beyond the light: 1 device below its minimum on battery");
+  ASSERT_EQ(designer.SummaryPanel().ChecksTiles,
+            std::vector<int32_t>{static_cast<int32_t>(designer.Canvas().Tiles().size()) - 1});
+  designer.CanvasControl().Select(nullptr);
+  designer.CanvasControl().PointAtChecks(designer.SummaryPanel().ChecksTiles);
+  EXPECT_EQ(designer.CanvasControl().SelectedTile(), &shown);
+  // Undo and Load show the same line.
+  designer.Undo();
+  EXPECT_EQ(designer.SummaryPanel().Checks, "");
+  designer.Redo();
+  EXPECT_EQ(designer.SummaryPanel().Checks, "Checks beyond the light: 1 device below its minimum on battery");
+  designer.RunCommand("Options", [this] { designer.Context().BatteryVolts = 13.6; });
+  EXPECT_EQ(designer.SummaryPanel().Checks, "");
+  EXPECT_TRUE(designer.SummaryPanel().ChecksTiles.empty());
+}
+
 TEST_F(DesignerTest, UpdatePanelAndDevicesEditsThePanelsLoadList) {
   New("Orvane 200", 2);
   host.onEditLoadList = [](TPowerModule& module, TLoadLines& lines) {

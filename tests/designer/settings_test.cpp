@@ -137,6 +137,31 @@ TEST_F(OptionsTest, ControlsShowTheSettingsAndOkRefusesAFigureOutOfItsRange) {
   EXPECT_EQ(dialog.DegradeIndex(), 0);
 }
 
+// The battery volts on mains failure: the project's own, not a default of
+// the store; 10.5 to 13.6 V, refused with the range outside it.
+TEST_F(OptionsTest, TheBatteryVoltsOnMainsFailureAreTheProjectsOwn) {
+  double volts = DefaultBatteryVolts;
+  dialog.BindBatteryVolts(volts);
+  EXPECT_FALSE(Run([](TOptionsPresenter& d) {
+    EXPECT_EQ(d.BatteryVolts(), 12.0);
+    d.SetBatteryVolts(10.4);
+    ASSERT_TRUE(d.Refusal());
+    EXPECT_EQ(d.Refusal()->Box, TOptionsPresenter::TBox::BatteryVolts);
+    EXPECT_EQ(d.Refusal()->Text, "Enter battery volts on mains failure from 10.5 to 13.6 V.");
+  }));
+  EXPECT_EQ(volts, 12.0);
+  EXPECT_TRUE(Run([](TOptionsPresenter& d) {
+    d.SetBatteryVolts(11.4);
+    d.SetSetAsDefaults(true);
+  }));
+  EXPECT_EQ(volts, 11.4);
+  TSettings stored;
+  ReadDefaults(store, stored);
+  EXPECT_EQ(stored, settings);  // the six settings went to the store; the volts did not
+  EXPECT_FALSE(Run([](TOptionsPresenter& d) { d.SetBatteryVolts(13.0); }, false));
+  EXPECT_EQ(volts, 11.4);
+}
+
 TEST_F(OptionsTest, OkAppliesTheControlsAndCancelChangesNothing) {
   const auto edit = [](TOptionsPresenter& d) {
     d.SetStandardIndex(0);

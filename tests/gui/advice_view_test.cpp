@@ -130,6 +130,29 @@ class AdviceViewTest : public QObject {
   // The shipped Corner Shop: its Orvane 200 carries more alarm load than
   // 1.0 A less its charging current, so no battery of its list saves it.
   // The report and the panel's load calculator say so with the same capacity.
+  // A keypad Green on mains and below its minimum on a 12.0 V battery: the
+  // line under the warnings says so, and a click on it selects the keypad.
+  void theSummaryHasALineForTheChecksBeyondTheLight() {
+    Session s;
+    s.New("Orvane 200", 2);
+    auto* checks = s.Summary<QLabel>("lbChecks");
+    QVERIFY(checks->isHidden());
+    TDevice& keypad = s.Place(1, {400, 200});
+    s.Drag(keypad, Centre(s.Net(0)));
+    s.Designer().RunCommand("Set Up", [&] {
+      s.Designer().SummaryPanel().ChooseBattery(0);
+      Device(keypad).SetCableLength(444);
+    });
+    s.Settle();
+    QVERIFY(!checks->isHidden());
+    QVERIFY(checks->text().contains("Checks beyond the light: 1 device below its minimum on battery"));
+    testing::Keep(s.window->grab().toImage(), QStringLiteral("summary_checks.png"));
+    s.Designer().CanvasControl().Select(nullptr);
+    emit checks->linkActivated(QStringLiteral("checks"));
+    s.Settle();
+    QCOMPARE(s.Designer().CanvasControl().SelectedTile(), &s.Last());
+  }
+
   void theCornerShopExampleIsToldToMoveLoad() {
     Session s;
     const QString examples = QStringLiteral(VOLTARIS_EXAMPLES);
