@@ -9,6 +9,13 @@
 
 namespace voltaris {
 
+TValueLabel RechargeLabel(const TSourceAdvice& advice) {
+  if (!advice.RechargeHours) return {"---"};
+  if (!advice.RechargeLimitHours) return {Format("%f h (no limit at this grade)", *advice.RechargeHours)};
+  return {Format("%f h (limit %d h)", *advice.RechargeHours, *advice.RechargeLimitHours),
+          advice.RechargeOk.value_or(false) ? ColourGreen : ColourRed};
+}
+
 namespace {
 
 // `position` when the list has such a line, else -1 (no selection).
@@ -228,6 +235,7 @@ void TLoadCalculator::UpdateDisplay() {
   view_.lbCapacityNeeded = {Format("%f Ah", RoundCapacityUp(advice.RequiredCapacity))};
   view_.lbRecommendedBattery = advice.RecommendedBattery >= 0 ? TValueLabel{advice.RecommendedBatteryName}
                                                               : TValueLabel{NoBatteryEnough, ColourRed};
+  view_.lbRecharge = RechargeLabel(advice);
 }
 
 }  // namespace voltaris

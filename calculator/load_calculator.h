@@ -64,6 +64,9 @@ struct TCalculatorView {
   // module, or red that none does.
   TValueLabel lbCapacityNeeded{"---"};
   TValueLabel lbRecommendedBattery{"---"};
+  // Under the battery choice: the hours the battery takes to come back to
+  // 80 % and the grade's limit, red beyond it; "---" without a battery.
+  TValueLabel lbRecharge{"---"};
 
   bool DevicesEnabled = false;  // lbDevices
   bool AddEnabled = false;
@@ -71,6 +74,11 @@ struct TCalculatorView {
   bool DeleteEnabled = false;
   int SelectedLine = -1;  // in lbDevices; -1 none
 };
+
+struct TSourceAdvice;
+// The recharge label of a source's advice: "7.68 h (limit 72 h)", green
+// within the limit and red beyond it; "---" without a battery.
+TValueLabel RechargeLabel(const TSourceAdvice& advice);
 
 class TLoadCalculator {
  public:

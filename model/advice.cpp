@@ -196,7 +196,8 @@ TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedV
   advice.SaveIndex = saveIndex;
   advice.QuiescentMargin = device.SupplyVolts - device.MinVolts;
   advice.AlarmMargin = device.AlarmVolts - device.MinVolts;
-  advice.MaxCableLength = MaxCableLengthOf(device, SmallestMargins(device, unclamped));
+  const TVolts margins = SmallestMargins(device, unclamped);
+  advice.MaxCableLength = MaxCableLengthOf(device, margins);
   // Twice the cores halve the resistance, and with it the drop.
   const TVolts volts = unclamped.Of(device);
   const TLoad current = device.GetTotalLoad();
@@ -208,6 +209,8 @@ TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedV
   const double shortfall = SourceVolts - batteryVolts;
   advice.OnBatteryVolts = {volts.Quiescent - shortfall, volts.Alarm - shortfall};
   advice.OnBatteryOk = advice.OnBatteryVolts[0] >= device.MinVolts && advice.OnBatteryVolts[1] >= device.MinVolts;
+  advice.MaxCableLengthOnBattery =
+      MaxCableLengthOf(device, {margins.Quiescent - shortfall, margins.Alarm - shortfall});
   return advice;
 }
 

@@ -56,6 +56,8 @@ struct TDeviceAdvice {
   // less the battery's. Worked from the voltages before the clamp at 0.
   std::array<double, 2> OnBatteryVolts = {0, 0};
   bool OnBatteryOk = false;  // both at or above the device's minimum
+  // As MaxCableLength, with the source at the battery's voltage.
+  std::optional<double> MaxCableLengthOnBattery;
 
   bool operator==(const TDeviceAdvice&) const = default;
 };

@@ -149,6 +149,7 @@ QWidget* TfrmCalculator::MakePanelGroup() {
   lbRatedOP_ = MakeValue("lbRatedOP", group);
   lbCapacityNeeded_ = MakeValue("lbCapacityNeeded", group);
   lbRecommendedBattery_ = MakeValue("lbRecommendedBattery", group);
+  lbRecharge_ = MakeValue("lbRecharge", group);
 
   auto* layout = new QGridLayout(group);
   layout->setHorizontalSpacing(8);
@@ -163,6 +164,7 @@ QWidget* TfrmCalculator::MakePanelGroup() {
   };
   addRow("Model/Type:", cbPanelType_);
   addRow("Battery Size:", cbBatteryType_);
+  addRow("Recharge to 80%:", lbRecharge_);
   layout->addWidget(cbSigACFail_, row++, 0, 1, 2);
   addRow("Required Standby Time:", lbPeriod_);
   addRow("Total PSU Output:", lbPSU_);
@@ -318,6 +320,7 @@ void TfrmCalculator::Refresh() {
   ShowValue(lbActPeak_, view.lbActPeak);
   ShowValue(lbCapacityNeeded_, view.lbCapacityNeeded);
   ShowValue(lbRecommendedBattery_, view.lbRecommendedBattery);
+  ShowValue(lbRecharge_, view.lbRecharge);
 
   {
     const QSignalBlocker blocker(lbDevices_);

@@ -75,6 +75,7 @@ class TfrmCalculator : public QDialog, public ILoadCalculatorHost {
   QLabel* lbRatedOP_ = nullptr;
   QLabel* lbCapacityNeeded_ = nullptr;
   QLabel* lbRecommendedBattery_ = nullptr;
+  QLabel* lbRecharge_ = nullptr;
   TColumnList* lbDevices_ = nullptr;
   QPushButton* btnAdd_ = nullptr;
   QPushButton* btnEdit_ = nullptr;

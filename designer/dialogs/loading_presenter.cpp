@@ -191,6 +191,7 @@ void TLoadingPresenter::ShowAdvice() {
   if (!vududa_ || (!device.NetParent && !device.Supply)) {
     const TFigureText none{"N/A", ColourBlack};
     view_.lbQuiescentMargin = view_.lbAlarmMargin = view_.lbLongestCable = view_.lbDoubledCores = none;
+    view_.lbOnBattery = view_.lbLongestOnBattery = none;
     return;
   }
   // Only this device's chain and what its cable powers: cheap enough for every key.
@@ -199,6 +200,9 @@ void TLoadingPresenter::ShowAdvice() {
   view_.lbAlarmMargin = MarginText(advice.AlarmMargin);
   view_.lbLongestCable = LongestCableText(advice.MaxCableLength);
   view_.lbDoubledCores = DoubledCoresText(advice.DoubledCoresVolts, device.MinVolts);
+  view_.OnBatteryCaption = Format("On battery (%f V)", device.Context().BatteryVolts);
+  view_.lbOnBattery = DoubledCoresText(advice.OnBatteryVolts, device.MinVolts);
+  view_.lbLongestOnBattery = LongestCableText(advice.MaxCableLengthOnBattery);
 }
 
 void TLoadingPresenter::SetDetails(bool shown) {

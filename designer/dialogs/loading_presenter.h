@@ -55,7 +55,7 @@ enum class TKeyVerdict {
 
 // The band of design advice under the dialog's figures: the buttons and the
 // details part sit this much lower.
-inline constexpr int LoadingAdviceHeight = 62;
+inline constexpr int LoadingAdviceHeight = 112;
 
 // Everything the dialog shows. The names are those of its controls.
 struct TLoadingView {
@@ -74,6 +74,12 @@ struct TLoadingView {
   TFigureText lbAlarmMargin{"N/A"};
   TFigureText lbLongestCable{"N/A"};
   TFigureText lbDoubledCores{"N/A"};  // quiescent / alarm
+  // With the source at the battery's voltage on mains failure: both
+  // voltages (red below the minimum), the voltage assumed, and the longest
+  // cable that keeps everything above its minimum.
+  TFigureText lbOnBattery{"N/A"};
+  std::string OnBatteryCaption = "On battery (12.00 V)";
+  TFigureText lbLongestOnBattery{"N/A"};
 
   std::string Edit1;  // cable length
   std::string Edit2;  // impedance, ohms per 100 m

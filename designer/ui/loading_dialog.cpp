@@ -201,6 +201,11 @@ constexpr TControlRow Rows[] = {
     {Label, "lbLongestCable", "", AdviceValues, 0, AdviceCaptionTop(0), ToFieldsEnd, 0, Bold},
     {Label, "Label27", "Doubled cores", AdviceCaptions, 0, AdviceCaptionTop(1)},
     {Label, "lbDoubledCores", "", AdviceValues, 0, AdviceCaptionTop(1), ToFieldsEnd, 0, Bold},
+    // On battery: the voltages the checks beyond the light work with.
+    {Label, "lbOnBatteryCaption", "On battery (12.00 V)", Captions, 0, AdviceCaptionTop(2)},
+    {Label, "lbOnBattery", "", Values, 0, AdviceCaptionTop(2), ToFieldsEnd, 0, Bold},
+    {Label, "Label28", "Longest cable on battery", Captions, 0, AdviceCaptionTop(3)},
+    {Label, "lbLongestOnBattery", "", Values, 0, AdviceCaptionTop(3), ToFieldsEnd, 0, Bold},
 
     // Buttons and the details part. RefreshDetails moves OK and Cancel below
     // the list while it shows.
@@ -444,6 +449,9 @@ void TLoadingFrm::BuildControls() {
   lbAlarmMargin_ = Control<QLabel>(*this, "lbAlarmMargin");
   lbLongestCable_ = Control<QLabel>(*this, "lbLongestCable");
   lbDoubledCores_ = Control<QLabel>(*this, "lbDoubledCores");
+  lbOnBatteryCaption_ = Control<QLabel>(*this, "lbOnBatteryCaption");
+  lbOnBattery_ = Control<QLabel>(*this, "lbOnBattery");
+  lbLongestOnBattery_ = Control<QLabel>(*this, "lbLongestOnBattery");
   label1_ = Control<QLabel>(*this, "Label1");
   const char* const editNames[] = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
   for (int k = 0; k < 6; ++k) edits_[k] = Control<QLineEdit>(*this, editNames[k]);
@@ -531,6 +539,9 @@ void TLoadingFrm::Refresh() {
   ShowFigure(lbAlarmMargin_, view.lbAlarmMargin);
   ShowFigure(lbLongestCable_, view.lbLongestCable);
   ShowFigure(lbDoubledCores_, view.lbDoubledCores);
+  lbOnBatteryCaption_->setText(ToQString(view.OnBatteryCaption));
+  ShowFigure(lbOnBattery_, view.lbOnBattery);
+  ShowFigure(lbLongestOnBattery_, view.lbLongestOnBattery);
 
   const std::string* texts[] = {&view.Edit1, &view.Edit2, &view.Edit3, &view.Edit4, &view.Edit5, &view.Edit6};
   for (int k = 0; k < 6; ++k) {

@@ -85,6 +85,9 @@ class TLoadingFrm : public QDialog {
   QLabel* lbQuiescentMargin_ = nullptr;
   QLabel* lbAlarmMargin_ = nullptr;
   QLabel* lbLongestCable_ = nullptr;
+  QLabel* lbOnBatteryCaption_ = nullptr;
+  QLabel* lbOnBattery_ = nullptr;
+  QLabel* lbLongestOnBattery_ = nullptr;
   QLabel* lbDoubledCores_ = nullptr;
   QLabel* label1_ = nullptr;
   QLineEdit* edits_[6] = {};  // Edit1 .. Edit6

@@ -1,4 +1,5 @@
 #include "calculator/load_calculator.h"
+#include "model/advice.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,20 @@ TEST_F(LoadCalculatorTest, TheAdviceFollowsTheLinesAddedAndDeleted) {
   calc.btnDeleteClick();
   EXPECT_EQ(view().lbCapacityNeeded.Text, "0.60 Ah");
   EXPECT_EQ(view().lbRecommendedBattery.Text, "7.2 Ah");
+}
+
+// Under the battery: its recharge to 80 % against the grade's limit. Orvane
+// 300 Metal's 7.2 Ah at 750 mA: 0.8 x 7200 / 750 = 7.68 h, within 72 h at
+// grade 2 and 24 h at grade 3; at 120 mA it would take 48 h, beyond 24 h.
+TEST_F(LoadCalculatorTest, TheRechargeTimeShowsUnderTheBattery) {
+  OpenPanel(9, 2);
+  EXPECT_EQ(view().lbRecharge, (TValueLabel{"7.68 h (limit 72 h)", ColourGreen}));
+  calc.cbGradeChange(2);
+  EXPECT_EQ(view().lbRecharge, (TValueLabel{"7.68 h (limit 24 h)", ColourGreen}));
+  module.ChargeCurrent = 120;
+  calc.UpdateDisplay();
+  EXPECT_EQ(view().lbRecharge, (TValueLabel{"48.00 h (limit 24 h)", ColourRed}));
+  EXPECT_EQ(RechargeLabel(TSourceAdvice{}), (TValueLabel{"---", ColourBlue}));
 }
 
 // Orvane 400 at grade 2 with a 15 minute alarm period: its own 70 mA, three

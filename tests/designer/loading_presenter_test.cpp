@@ -121,6 +121,11 @@ TEST_F(LoadingPresenterTest, TheAdviceFollowsEveryChangeOfTheDialog) {
   EXPECT_EQ(view.lbAlarmMargin, (TFigureText{"-1.80 V", ColourRed}));
   EXPECT_EQ(view.lbLongestCable, (TFigureText{"126.53 m", ColourBlack}));
   EXPECT_EQ(view.lbDoubledCores, (TFigureText{"11.35 / 11.15 V", ColourBlack}));
+  // On a 12.0 V battery each voltage is 1.6 V lower; the longest cable is
+  // 200 + min(-3000 / 225, -3400 / 245) / 0.1 = 61.22 m.
+  EXPECT_EQ(view.OnBatteryCaption, "On battery (12.00 V)");
+  EXPECT_EQ(view.lbOnBattery, (TFigureText{"7.50 / 7.10 V", ColourRed}));
+  EXPECT_EQ(view.lbLongestOnBattery, (TFigureText{"61.22 m", ColourBlack}));
 
   presenter.ApplyField(F::Edit1, "400");
   EXPECT_EQ(view.Label4.Text, "4.60");
@@ -132,6 +137,8 @@ TEST_F(LoadingPresenterTest, TheAdviceFollowsEveryChangeOfTheDialog) {
   EXPECT_EQ(view.lbAlarmMargin, (TFigureText{"3.10 V", ColourBlack}));
   EXPECT_EQ(view.lbLongestCable, (TFigureText{"any length", ColourBlack}));
   EXPECT_EQ(view.lbDoubledCores, (TFigureText{"13.60 / 13.60 V", ColourBlack}));
+  EXPECT_EQ(view.lbOnBattery, (TFigureText{"12.00 / 12.00 V", ColourBlack}));
+  EXPECT_EQ(view.lbLongestOnBattery, (TFigureText{"any length", ColourBlack}));
 
   // The figures are the model's own, as the whole design's advice gives them.
   presenter.ApplyField(F::Edit2, "10");
