@@ -10,6 +10,7 @@
 #include "model/panel_network.h"
 #include "model/psu.h"
 #include "model/status.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris {
 
@@ -93,6 +94,45 @@ TDocTable BatteryWorksheet(const TControlPanel& panel) {
     const TPSU& psu = *panel.PSUs[i];
     table.Rows.push_back(
         WorksheetRow(Format("Supply %d", i + 1), psu.Module, WorkOutSourceAdvice(psu.Module, psu.SaveIndex)));
+  }
+  return table;
+}
+
+TDocTable RechargeRecord(const TControlPanel& panel, const TDesignAdvice& advice) {
+  TDocTable table;
+  table.Columns = {"Source",         "Recharge to 80%",       "Limit",      "Verdict",
+                   "Standby current, mains off (measured)", "Battery volts (measured)", "Battery fitted on",
+                   "Replace by"};
+  int supplyNumber = 0;
+  for (const TSourceAdvice& source : advice.Sources) {
+    const std::string name =
+        source.SaveIndex < 0 ? "Control panel " + PanelName(panel.PanelType) : Format("Supply %d", ++supplyNumber);
+    std::string verdict = "No battery";
+    if (source.RechargeOk) verdict = *source.RechargeOk ? "OK" : "Too slow";
+    if (source.RechargeHours && !source.RechargeLimitHours) verdict = "No limit at this grade";
+    // The last four are filled in on site: empty boxes.
+    table.Rows.push_back({name, source.RechargeHours ? Format("%.2f h", *source.RechargeHours) : "-",
+                          source.RechargeLimitHours ? Format("%d h", *source.RechargeLimitHours) : "-", verdict, "",
+                          "", "", ""});
+  }
+  return table;
+}
+
+TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice) {
+  TDocTable table;
+  table.Columns = {"Device", "On battery (quiescent / alarm)", "Minimum", "Verdict", "Voltage at the device (measured)"};
+  const auto& tiles = canvas.Tiles();
+  for (const TDeviceAdvice& device : advice.Devices) {
+    const auto* tile = static_cast<size_t>(device.SaveIndex) < tiles.size()
+                           ? dynamic_cast<const TVududa*>(tiles[static_cast<size_t>(device.SaveIndex)].get())
+                           : nullptr;
+    if (!tile) continue;
+    const char* type = tile->DeviceType >= 0 && tile->DeviceType < NetDeviceTypeCount
+                           ? NetBitOptsTable[static_cast<size_t>(tile->DeviceType)].Name
+                           : "";
+    table.Rows.push_back({Format("%s - %s", tile->Location.empty() ? "Not Defined" : tile->Location, type),
+                          Format("%.2f / %.2f V", device.OnBatteryVolts[0], device.OnBatteryVolts[1]),
+                          Format("%.2f V", tile->MinVolts), device.OnBatteryOk ? "OK" : "Below minimum", ""});
   }
   return table;
 }
@@ -196,6 +236,22 @@ TDocument BuildDocument(const TDocumentSource& source) {
   TDocBlock worksheet = Block(TDocBlockKind::Table);
   worksheet.Table = BatteryWorksheet(panel);
   document.Blocks.push_back(std::move(worksheet));
+
+  // Beyond the light: the recharge time and the voltages on battery, with
+  // the boxes an inspector expects filled in on site.
+  const TDesignAdvice advice = WorkOutAdvice(panel, source.Canvas);
+  document.Blocks.push_back(Block(TDocBlockKind::Heading, "Checks Beyond the Light and Commissioning Record"));
+  TDocBlock assumed = Block(TDocBlockKind::KeyValues);
+  assumed.Pairs = {{"Battery volts on mains failure (assumed)", Format("%.2f V", advice.BatteryVolts)}};
+  document.Blocks.push_back(std::move(assumed));
+  TDocBlock recharge = Block(TDocBlockKind::Table);
+  recharge.Table = RechargeRecord(panel, advice);
+  document.Blocks.push_back(std::move(recharge));
+  if (!advice.Devices.empty()) {
+    TDocBlock devices = Block(TDocBlockKind::Table);
+    devices.Table = OnBatteryRecord(source.Canvas, advice);
+    document.Blocks.push_back(std::move(devices));
+  }
 
   std::vector<TDocDrawing> parts = DrawingParts(source.Canvas);
   if (!parts.empty()) {

@@ -17,6 +17,7 @@
 namespace voltaris {
 
 class TCanvas;
+struct TDesignAdvice;
 class TControlPanel;
 
 struct TDocTable {
@@ -70,6 +71,14 @@ TDocument BuildDocument(const TDocumentSource& source);
 // The battery worksheet: one row per power source, the control panel first,
 // then every supply in the order the panel lists them.
 TDocTable BatteryWorksheet(const TControlPanel& panel);
+// Per source: the recharge to 80 % against the grade's limit, with empty
+// boxes for what is measured on site (the standby current with the mains
+// off, the battery's voltage, the date the battery was fitted and its
+// replace-by date).
+TDocTable RechargeRecord(const TControlPanel& panel, const TDesignAdvice& advice);
+// Per powered device: its voltages on battery against its minimum, with an
+// empty box for the voltage measured at the device.
+TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice);
 
 // The verdict of page 1: "All Green", or the number of problems by light.
 std::string DesignVerdict(const TControlPanel& panel, const TCanvas& canvas, uint8_t* worst = nullptr);

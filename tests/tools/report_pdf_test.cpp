@@ -15,6 +15,7 @@
 
 #include "catalogue/code_page.h"
 #include "document/document.h"
+#include "model/advice.h"
 #include "project_io/project_files.h"
 #include "project_io/report_file.h"
 #include "tests/designer/test_support.h"
@@ -128,6 +129,20 @@ TEST_F(ReportPdfTest, EachExampleCarriesTheReportTheWorksheetAndItsPages) {
     for (const auto& row : table.Rows) {
       for (size_t c = 1; c + 1 < row.size(); ++c)
         EXPECT_NE(worksheet.find(CodePageToUtf8(row[c])), std::string::npos) << table.Columns[c] << " " << row[c];
+    }
+
+    // Beside it, the checks beyond the light with the commissioning boxes:
+    // the battery volts assumed, each source's recharge and each device's
+    // voltages on battery.
+    EXPECT_NE(worksheet.find("Checks Beyond the Light and Commissioning Record"), std::string::npos);
+    EXPECT_NE(worksheet.find("12.00 V"), std::string::npos);
+    EXPECT_NE(worksheet.find("(measured)"), std::string::npos);
+    const TDesignAdvice advice = WorkOutAdvice(*project.ControlPanel, *project.Canvas);
+    for (const TDocTable& record :
+         {RechargeRecord(*project.ControlPanel, advice), OnBatteryRecord(*project.Canvas, advice)}) {
+      ASSERT_FALSE(record.Rows.empty());
+      for (const auto& row : record.Rows)
+        EXPECT_NE(worksheet.find(Words(row[1])), std::string::npos) << record.Columns[1] << " " << row[1];
     }
 
     // Page 1 holds the verdict, every page its footer; the report starts on
