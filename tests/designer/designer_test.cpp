@@ -1,4 +1,5 @@
 #include "designer_fixture.h"
+#include "model/advice.h"
 
 namespace voltaris::testing {
 namespace {
@@ -380,6 +381,32 @@ TEST_F(DesignerTest, TheChecksBeyondTheLightHaveALineUnderTheWarnings) {
   designer.RunCommand("Options", [this] { designer.Context().BatteryVolts = 13.6; });
   EXPECT_EQ(designer.SummaryPanel().Checks, "");
   EXPECT_TRUE(designer.SummaryPanel().ChecksTiles.empty());
+}
+
+// A supply whose 17.0 Ah battery was fitted at grade 2 charges at 300 mA and
+// keeps it when the grade is raised to 3: 0.8 x 17000 / 300 = 45.33 h, beyond
+// grade 3's 24 h. The charging current is kept through save and load, so the
+// loaded project says the same as the window did.
+TEST_F(DesignerTest, ASuppliesRechargeFollowsTheCurrentItChargesAtThroughSaveAndLoad) {
+  New("Orvane 700", 2);
+  TPSU& psu = PlaceSupply(700, 150);
+  host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.SetBattery(1); };
+  designer.CanvasControl().SetUpTile(psu);
+  host.onEditLoadList = nullptr;
+  designer.SummaryPanel().ChooseGrade(2);
+  const auto supplyAdvice = [this] {
+    for (const auto& tile : designer.Canvas().Tiles())
+      if (auto* supply = dynamic_cast<TPSU*>(tile.get())) return WorkOutSourceAdvice(supply->Module, 0);
+    return TSourceAdvice{};
+  };
+  ASSERT_EQ(designer.ControlPanel()->Grade, 3);
+  EXPECT_NEAR(supplyAdvice().RechargeHours.value(), 0.8 * 17000 / 300, 1e-9);
+  EXPECT_EQ(supplyAdvice().RechargeOk, false);
+  EXPECT_NE(designer.SummaryPanel().Checks.find("Supply 1 recharges in 45.3 h (limit 24 h)"), std::string::npos);
+  designer.Session().SaveProject();
+  Load("Shop");
+  EXPECT_NEAR(supplyAdvice().RechargeHours.value(), 0.8 * 17000 / 300, 1e-9);
+  EXPECT_EQ(supplyAdvice().RechargeOk, false);
 }
 
 TEST_F(DesignerTest, UpdatePanelAndDevicesEditsThePanelsLoadList) {

@@ -356,6 +356,35 @@ TEST_F(AdviceTest, ADeviceOnASupplyStartsFromTheSupplyVoltage) {
   EXPECT_EQ(Block().back(), "Not Defined - Orvane K4: shorten the cable to 688.88 m or double its cores");
 }
 
+// The edges of the advice's rules. Doubled cores that bring a device to
+// exactly its minimum are enough (a voltage equal to the minimum passes, as
+// the light's rule has it); a supply whose lowest load-device grade equals
+// its grade needs no change of them, one below it does.
+TEST_F(AdviceTest, TheAdvicesRulesHoldAtTheirEdges) {
+  NewPanel(6, 2);
+  panel.SetBattery(0);
+  TVududa& keypad = Keypad(Net(0), 200, {200, 265});
+  keypad.Location = "Hall";
+  const double doubled = For(Advice(), keypad).DoubledCoresVolts[1];
+  keypad.MinVolts = doubled;  // the alarm voltage with doubled cores is exactly the minimum
+  keypad.UpdateStatus();
+  ASSERT_NE(keypad.Status, Green);
+  EXPECT_TRUE(Block().back().ends_with("or double its cores")) << Block().back();
+  keypad.MinVolts = std::nextafter(doubled, 20.0);
+  keypad.UpdateStatus();
+  EXPECT_EQ(Block().back().find("double its cores"), std::string::npos);
+  keypad.MinVolts = 10.5;
+  keypad.SetCableLength(10);
+
+  TPSU& psu = PlacePSU();
+  FitBattery(psu, 1, {MakeEntry(1, "Lumen PIR")});  // grade 2 on a grade 2 supply
+  ASSERT_EQ(psu.Module.LowestDeviceGrade, psu.Grade);
+  for (const std::string& line : Block()) EXPECT_EQ(line.find("change its load devices"), std::string::npos) << line;
+  psu.Module.LowestDeviceGrade = psu.Grade - 1;
+  psu.UpdateStatus();
+  EXPECT_EQ(Block().back(), "PSU 1: change its load devices to Grade 2");
+}
+
 // ---- beyond the light: on battery, and the recharge ----
 
 // The chain of AChainsCableLimitComesFromItsWeakestDevice on battery: every
