@@ -85,8 +85,8 @@ void TSummaryPresenter::UpdateChecks() {
     for (const TSourceAdvice& source : advice.Sources) {
       const std::string name = source.SaveIndex < 0 ? "The panel" : Format("Supply %d", ++supplyNumber);
       if (!source.RechargeOk || *source.RechargeOk) continue;
-      parts.push_back(Format("%s recharges in %.1f h (limit %d h)", name, *source.RechargeHours,
-                             *source.RechargeLimitHours));
+      parts.push_back(
+          Format("%s recharges in %.1f h (limit %d h)", name, *source.RechargeHours, *source.RechargeLimitHours));
       // The panel is no tile of the canvas to point at.
       if (source.SaveIndex >= 0) tiles.push_back(source.SaveIndex);
     }

@@ -100,27 +100,33 @@ TDocTable BatteryWorksheet(const TControlPanel& panel) {
 
 TDocTable RechargeRecord(const TControlPanel& panel, const TDesignAdvice& advice) {
   TDocTable table;
-  table.Columns = {"Source",         "Recharge to 80%",       "Limit",      "Verdict",
-                   "Standby current, mains off (measured)", "Battery volts (measured)", "Battery fitted on",
+  table.Columns = {"Source",
+                   "Recharge to 80%",
+                   "Limit",
+                   "Verdict",
+                   "Standby current, mains off (measured)",
+                   "Battery volts (measured)",
+                   "Battery fitted on",
                    "Replace by"};
   int supplyNumber = 0;
   for (const TSourceAdvice& source : advice.Sources) {
-    const std::string name =
-        source.SaveIndex < 0 ? "Control panel " + PanelName(panel.PanelType) : Format("Supply %d", ++supplyNumber);
+    const std::string name = source.SaveIndex < 0 ? "Control panel " + PanelName(panel.PanelType)
+                                                  : Format("Supply %d", ++supplyNumber);
     std::string verdict = "No battery";
     if (source.RechargeOk) verdict = *source.RechargeOk ? "OK" : "Too slow";
     if (source.RechargeHours && !source.RechargeLimitHours) verdict = "No limit at this grade";
     // The last four are filled in on site: empty boxes.
     table.Rows.push_back({name, source.RechargeHours ? Format("%.2f h", *source.RechargeHours) : "-",
-                          source.RechargeLimitHours ? Format("%d h", *source.RechargeLimitHours) : "-", verdict, "",
-                          "", "", ""});
+                          source.RechargeLimitHours ? Format("%d h", *source.RechargeLimitHours) : "-", verdict, "", "",
+                          "", ""});
   }
   return table;
 }
 
 TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice) {
   TDocTable table;
-  table.Columns = {"Device", "On battery (quiescent / alarm)", "Minimum", "Verdict", "Voltage at the device (measured)"};
+  table.Columns = {"Device", "On battery (quiescent / alarm)", "Minimum", "Verdict",
+                   "Voltage at the device (measured)"};
   const auto& tiles = canvas.Tiles();
   for (const TDeviceAdvice& device : advice.Devices) {
     const auto* tile = static_cast<size_t>(device.SaveIndex) < tiles.size()

@@ -190,8 +190,7 @@ std::optional<double> MaxCableLengthOf(const TNetDevice& device, const TVolts& m
   return device.CableLength + *metres / device.Impedance;
 }
 
-TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedVolts& unclamped,
-                           double batteryVolts) {
+TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedVolts& unclamped, double batteryVolts) {
   TDeviceAdvice advice;
   advice.SaveIndex = saveIndex;
   advice.QuiescentMargin = device.SupplyVolts - device.MinVolts;
@@ -209,8 +208,7 @@ TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedV
   const double shortfall = SourceVolts - batteryVolts;
   advice.OnBatteryVolts = {volts.Quiescent - shortfall, volts.Alarm - shortfall};
   advice.OnBatteryOk = advice.OnBatteryVolts[0] >= device.MinVolts && advice.OnBatteryVolts[1] >= device.MinVolts;
-  advice.MaxCableLengthOnBattery =
-      MaxCableLengthOf(device, {margins.Quiescent - shortfall, margins.Alarm - shortfall});
+  advice.MaxCableLengthOnBattery = MaxCableLengthOf(device, {margins.Quiescent - shortfall, margins.Alarm - shortfall});
   return advice;
 }
 
@@ -252,25 +250,25 @@ void SourceLines(TStringList& list, const std::string& name, const TPowerModule&
   // without one, each line names what would put its own rule right.
   const int32_t overall = advice.RecommendedBattery;
   if (module.InsufficientBackup) {
-    const int32_t battery =
-        overall >= 0 ? overall
-                     : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) { return !m.InsufficientBackup; });
+    const int32_t battery = overall >= 0 ? overall : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) {
+      return !m.InsufficientBackup;
+    });
     list.push_back(Format("%s: standby %f h against the %d h required: %s", name, module.StandbyTime,
                           module.RequiredStandby, remedy(battery, moveLoad)));
   }
   if (module.ContinuousOverload) {
-    const int32_t battery =
-        overall >= 0 ? overall
-                     : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) { return !m.ContinuousOverload; });
+    const int32_t battery = overall >= 0 ? overall : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) {
+      return !m.ContinuousOverload;
+    });
     list.push_back(Format("%s: quiescent current %f A exceeds the %f A continuous rating: %s", name,
                           module.TotalQuiescent() / 1000.0, module.ContinuousRated,
                           remedy(battery, Format("no battery changes that; move quiescent load to %s", elsewhere))));
   }
   if (module.AlarmOverload) {
     // The peak is the supply's output less the battery's charging current.
-    const int32_t battery =
-        overall >= 0 ? overall
-                     : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) { return !m.AlarmOverload; });
+    const int32_t battery = overall >= 0 ? overall : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) {
+      return !m.AlarmOverload;
+    });
     std::string fix = Format("no battery changes that; move alarm load to %s", elsewhere);
     if (overall >= 0) {
       fix = remedy(overall, fix);

@@ -17,8 +17,8 @@
 
 #include "calculator/ui/column_list.h"
 #include "ui/code_page_validator.h"
-#include "ui/key_filter.h"
 #include "ui/figure_box.h"
+#include "ui/key_filter.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {

@@ -41,8 +41,7 @@ std::optional<TOptionsPresenter::TRefusal> TOptionsPresenter::Refusal() const {
   if (!AlarmPeriodRange.Holds(alarmPeriod_)) return TRefusal{TBox::AlarmPeriod, AlarmPeriodRange.Refusal()};
   if (!CableRunRange.Holds(cableRun_)) return TRefusal{TBox::CableRun, CableRunRange.Refusal()};
   if (!ImpedanceRange.Holds(impedance_)) return TRefusal{TBox::Impedance, ImpedanceRange.Refusal()};
-  if (!BatteryVoltsRange.Holds(batteryVoltsShown_))
-    return TRefusal{TBox::BatteryVolts, BatteryVoltsRange.Refusal()};
+  if (!BatteryVoltsRange.Holds(batteryVoltsShown_)) return TRefusal{TBox::BatteryVolts, BatteryVoltsRange.Refusal()};
   return std::nullopt;
 }
 

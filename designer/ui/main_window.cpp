@@ -310,9 +310,8 @@ void TMainWindow::CreateSummaryPanel() {
   connect(summary_, &TSummaryPanel::UpdatePanelClicked, this,
           [this, run] { run([this] { designer_->SummaryPanel().UpdatePanelAndDevices(); }); });
   connect(summary_, &TSummaryPanel::WarningClicked, this, &TMainWindow::PointAtWarning);
-  connect(summary_, &TSummaryPanel::ChecksClicked, this, [this] {
-    Run([this] { designer_->CanvasControl().PointAtChecks(designer_->SummaryPanel().ChecksTiles); });
-  });
+  connect(summary_, &TSummaryPanel::ChecksClicked, this,
+          [this] { Run([this] { designer_->CanvasControl().PointAtChecks(designer_->SummaryPanel().ChecksTiles); }); });
   connect(summary_, &TSummaryPanel::LegendClicked, this, [this] { ShowUserGuide("lights"); });
 }
 

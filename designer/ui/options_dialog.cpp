@@ -184,8 +184,8 @@ void TOptionsDialog::Refresh() {
 
 void TOptionsDialog::WriteBack() {
   // A number typed but not yet confirmed counts, as the user sees it.
-  for (QAbstractSpinBox* spin : std::initializer_list<QAbstractSpinBox*>{seAlmTime_, seCableRun_, seImpedence_,
-                                                                          seBatteryVolts_})
+  for (QAbstractSpinBox* spin :
+       std::initializer_list<QAbstractSpinBox*>{seAlmTime_, seCableRun_, seImpedence_, seBatteryVolts_})
     spin->interpretText();
   presenter_.SetStandardIndex(standards_->checkedId());
   presenter_.SetAlarmPeriod(seAlmTime_->value());

@@ -283,9 +283,10 @@ void TSummaryPanel::ShowSummary(const TSummaryView& summary) {
 
 void TSummaryPanel::ShowChecks(const std::string& line) {
   checks_->setVisible(!line.empty());
-  checks_->setText(line.empty() ? QString()
-                                : QStringLiteral("<a href=\"checks\" style=\"color:#c00000\">%1</a>")
-                                      .arg(ToQString(line).toHtmlEscaped()));
+  checks_->setText(
+      line.empty()
+          ? QString()
+          : QStringLiteral("<a href=\"checks\" style=\"color:#c00000\">%1</a>").arg(ToQString(line).toHtmlEscaped()));
 }
 
 void TSummaryPanel::ShowErrors(const TStringList& lines) {

@@ -170,9 +170,10 @@ class AdviceViewTest : public QObject {
       Click(window, "btnDone");
     });
     s.Action("mnuReport")->trigger();
-    QVERIFY(shown.contains("\nDesign Advice\n"
-                           "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes "
-                           "that; move alarm load to a remote supply\n\nChecks Beyond the Light"));
+    QVERIFY(
+        shown.contains("\nDesign Advice\n"
+                       "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes "
+                       "that; move alarm load to a remote supply\n\nChecks Beyond the Light"));
 
     bool checked = false;
     WhenShown<TfrmCalculator>([&checked](TfrmCalculator* d) {

@@ -159,19 +159,20 @@ TEST(VoltarisReport, JsonHasTheAdviceOfTheLoadedDesign) {
 TEST(VoltarisReport, AdviceFollowsTheUnchangedReport) {
   const RunResult result = RunCommand(Tool + " --advice --data " + Examples + " --date 08/12/2026 CornerShop");
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt") +
-                            "\nDesign Advice\n"
-                            "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes "
-                            "that; move alarm load to a remote supply\n"
-                            "\nChecks Beyond the Light (battery at 12.00 V on mains failure)\n"
-                            "Orvane 200: recharges to 80% in 48.00 h, limit 72 h: pass\n"
-                            "Front door - Orvane K8: on battery 11.95 V quiescent, 11.93 V in alarm, minimum 10.50 V: "
-                            "pass\n"
-                            "Office - Orvane D1: on battery 11.93 V quiescent, 11.89 V in alarm, minimum 10.50 V: pass\n"
-                            "Stockroom - Orvane E8: on battery 11.71 V quiescent, 11.69 V in alarm, minimum 10.50 V: "
-                            "pass\n"
-                            "Back door - Orvane K4: on battery 11.67 V quiescent, 11.63 V in alarm, minimum 10.50 V: "
-                            "pass\n");
+  EXPECT_EQ(result.out,
+            Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt") +
+                "\nDesign Advice\n"
+                "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes "
+                "that; move alarm load to a remote supply\n"
+                "\nChecks Beyond the Light (battery at 12.00 V on mains failure)\n"
+                "Orvane 200: recharges to 80% in 48.00 h, limit 72 h: pass\n"
+                "Front door - Orvane K8: on battery 11.95 V quiescent, 11.93 V in alarm, minimum 10.50 V: "
+                "pass\n"
+                "Office - Orvane D1: on battery 11.93 V quiescent, 11.89 V in alarm, minimum 10.50 V: pass\n"
+                "Stockroom - Orvane E8: on battery 11.71 V quiescent, 11.69 V in alarm, minimum 10.50 V: "
+                "pass\n"
+                "Back door - Orvane K4: on battery 11.67 V quiescent, 11.63 V in alarm, minimum 10.50 V: "
+                "pass\n");
 }
 
 TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
