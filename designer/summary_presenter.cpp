@@ -6,6 +6,8 @@
 #include "designer/designer_change.h"
 #include "designer/edit_context.h"
 #include "model/advice.h"
+#include "model/canvas.h"
+#include "model/psu.h"
 #include "model/control_panel.h"
 #include "model/load_data.h"
 #include "model/project_context.h"
@@ -67,28 +69,34 @@ void TSummaryPresenter::UpdateSummary() {
   editor_.Notify(ChangedSummary);
 }
 
+namespace {
+// A supply's number as the advice names it: its place among the supplies, in save order.
+int SupplyNumber(const TCanvas& canvas, int32_t saveIndex) {
+  int number = 0;
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size() && static_cast<int32_t>(i) <= saveIndex; ++i)
+    if (dynamic_cast<const TPSU*>(tiles[i].get())) ++number;
+  return number;
+}
+}  // namespace
+
 void TSummaryPresenter::UpdateChecks() {
   std::string checks;
   std::vector<int32_t> tiles;
   if (editor_.IsProjectOpen()) {
-    const TDesignAdvice advice = WorkOutAdvice(*editor_.ControlPanel(), editor_.Canvas());
+    const TFailedChecks failed = WorkOutFailedChecks(*editor_.ControlPanel(), editor_.Canvas());
     std::vector<std::string> parts;
-    int failing = 0;
-    for (const TDeviceAdvice& device : advice.Devices) {
-      if (device.OnBatteryOk) continue;
-      ++failing;
-      tiles.push_back(device.SaveIndex);
-    }
-    if (failing == 1) parts.emplace_back("1 device below its minimum on battery");
-    if (failing > 1) parts.push_back(Format("%d devices below their minimum on battery", failing));
-    int supplyNumber = 0;
-    for (const TSourceAdvice& source : advice.Sources) {
-      const std::string name = source.SaveIndex < 0 ? "The panel" : Format("Supply %d", ++supplyNumber);
-      if (!source.RechargeOk || *source.RechargeOk) continue;
-      parts.push_back(
-          Format("%s recharges in %.1f h (limit %d h)", name, *source.RechargeHours, *source.RechargeLimitHours));
-      // The panel is no tile of the canvas to point at.
-      if (source.SaveIndex >= 0) tiles.push_back(source.SaveIndex);
+    tiles = failed.DevicesBelowOnBattery;
+    const size_t devices = tiles.size();
+    if (devices == 1) parts.emplace_back("1 device below its minimum on battery");
+    if (devices > 1) parts.push_back(Format("%d devices below their minimum on battery", static_cast<int>(devices)));
+    for (const TFailedChecks::TSlowRecharge& source : failed.SlowRecharges) {
+      std::string name = "The panel";
+      if (source.SaveIndex >= 0) {
+        name = Format("Supply %d", SupplyNumber(editor_.Canvas(), source.SaveIndex));
+        tiles.push_back(source.SaveIndex);  // the panel is no tile of the canvas to point at
+      }
+      parts.push_back(Format("%s recharges in %.1f h (limit %d h)", name, source.Hours, source.LimitHours));
     }
     for (const std::string& part : parts) checks += (checks.empty() ? "Checks beyond the light: " : "; ") + part;
   }

@@ -315,6 +315,33 @@ TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex) {
   return DeviceAdvice(device, saveIndex, unclamped, device.Context().BatteryVolts);
 }
 
+TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& canvas) {
+  TFailedChecks failed;
+  const auto recharge = [&](const TPowerModule& module, int32_t saveIndex) {
+    if (module.BatteryIndex == -1) return;
+    const std::optional<double> hours = RechargeHoursOf(module.BatteryCapacity, module.ChargeCurrent);
+    const std::optional<int32_t> limit = RechargeLimitOf(module.Grade);
+    if (hours && limit && *hours > *limit) failed.SlowRecharges.push_back({saveIndex, *hours, *limit});
+  };
+  recharge(panel, -1);
+  const auto& tiles = canvas.Tiles();
+  const double shortfall = SourceVolts - canvas.Context().BatteryVolts;
+  TUnclampedVolts unclamped;
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    if (const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get())) {
+      recharge(psu->Module, static_cast<int32_t>(i));
+      continue;
+    }
+    const auto* device = dynamic_cast<const TVududa*>(tiles[i].get());
+    if (!device || (!device->NetParent && !device->Supply)) continue;
+    // As DeviceAdvice judges OnBatteryOk.
+    const TVolts volts = unclamped.Of(*device);
+    if (volts.Quiescent - shortfall < device->MinVolts || volts.Alarm - shortfall < device->MinVolts)
+      failed.DevicesBelowOnBattery.push_back(static_cast<int32_t>(i));
+  }
+  return failed;
+}
+
 TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas) {
   TDesignAdvice advice;
   advice.BatteryVolts = canvas.Context().BatteryVolts;

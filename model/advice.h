@@ -68,6 +68,21 @@ struct TDesignAdvice {
   std::vector<TDeviceAdvice> Devices;  // in save order
 };
 
+// The checks beyond the light that fail, worked out alone: far cheaper than
+// the whole advice, for a view that follows every command.
+struct TFailedChecks {
+  std::vector<int32_t> DevicesBelowOnBattery;  // save indexes, ascending
+  // Sources whose recharge takes longer than their grade allows: save index
+  // (-1 for the control panel), hours and limit.
+  struct TSlowRecharge {
+    int32_t SaveIndex = -1;
+    double Hours = 0;
+    int32_t LimitHours = 0;
+  };
+  std::vector<TSlowRecharge> SlowRecharges;
+};
+TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& canvas);
+
 // Works the advice out from the design as it stands; the design is not changed.
 TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas);
 

@@ -680,6 +680,18 @@ TEST(AdviceRandom, LimitsAndBatteriesHoldOnRandomDesigns) {
       EXPECT_EQ(entry.OnBatteryOk,
                 entry.OnBatteryVolts[0] >= tile.MinVolts && entry.OnBatteryVolts[1] >= tile.MinVolts);
     }
+    // The failed checks worked out alone are those of the whole advice.
+    const TFailedChecks failed = WorkOutFailedChecks(design.panel, design.canvas);
+    std::vector<int32_t> below;
+    for (const TDeviceAdvice& entry : onBattery.Devices)
+      if (!entry.OnBatteryOk) below.push_back(entry.SaveIndex);
+    EXPECT_EQ(failed.DevicesBelowOnBattery, below);
+    std::vector<int32_t> slow;
+    for (const TSourceAdvice& entry : onBattery.Sources)
+      if (entry.RechargeOk == false) slow.push_back(entry.SaveIndex);
+    std::vector<int32_t> slowAlone;
+    for (const auto& source : failed.SlowRecharges) slowAlone.push_back(source.SaveIndex);
+    EXPECT_EQ(slowAlone, slow);
     std::vector<TPowerModule*> modules{&design.panel};
     for (const auto& tile : design.canvas.Tiles()) {
       if (auto* psu = dynamic_cast<TPSU*>(tile.get())) modules.push_back(&psu->Module);
