@@ -10,7 +10,9 @@
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/options_dialog.h"
 #include "main_window_support.h"
+#include "designer/undo_history.h"
 #include "model/psu_clone.h"
+#include "model/toolbar_device.h"
 
 namespace voltaris::testing {
 
@@ -100,6 +102,31 @@ class CanvasTest : public QObject {
     QVERIFY(!keypad.NetParent);
     QCOMPARE(s.Widget(keypad)->pos(), QPoint(368, 168));
     QCOMPARE(s.Designer().History().UndoCount(), steps);
+  }
+
+  // Cancel in a device's set-up puts the design back as it was, the tile's
+  // widget included, and leaves no step to undo.
+  void cancellingASetUpPutsTheDeviceBack() {
+    Session s;
+    s.New("Orvane 700", 3);
+    TDevice& placed = s.Place(6, {400, 200});
+    s.Drag(placed, Centre(s.Net(0)));
+    const size_t steps = s.Designer().History().UndoCount();
+    const TProjectBytes before = s.Designer().ProjectImage();
+    WhenShown<TLoadingFrm>([](TLoadingFrm* dialog) {
+      TypeOver(Control<QLineEdit>(dialog, "Location"), "Office");
+      TypeOver(Control<QLineEdit>(dialog, "Edit1"), "300");
+      QTest::keyClick(Control<QLineEdit>(dialog, "Edit1"), Qt::Key_Return);
+      Click(dialog, "Button4");
+    });
+    Session::DoubleClick(s.Widget(placed));
+    s.Settle();
+    QCOMPARE(s.Designer().History().UndoCount(), steps);
+    QVERIFY(TUndoHistory::SameImage(s.Designer().ProjectImage(), before));
+    TNetDevice& keypad = Device(s.Last());
+    QCOMPARE(dynamic_cast<TVududa&>(keypad).Location, std::string());
+    QCOMPARE(keypad.CableLength, 10.0);
+    QCOMPARE(s.Widget(keypad)->toolTip(), QString("Double click to set up"));
   }
 
   void dropsFollowTheRulesOfTheirTarget() {
