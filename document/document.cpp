@@ -127,16 +127,10 @@ TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice) {
   TDocTable table;
   table.Columns = {"Device", "On battery (quiescent / alarm)", "Minimum", "Verdict",
                    "Voltage at the device (measured)"};
-  const auto& tiles = canvas.Tiles();
   for (const TDeviceAdvice& device : advice.Devices) {
-    const auto* tile = static_cast<size_t>(device.SaveIndex) < tiles.size()
-                           ? dynamic_cast<const TVududa*>(tiles[static_cast<size_t>(device.SaveIndex)].get())
-                           : nullptr;
+    const TVududa* tile = DeviceOf(canvas, device);
     if (!tile) continue;
-    const char* type = tile->DeviceType >= 0 && tile->DeviceType < NetDeviceTypeCount
-                           ? NetBitOptsTable[static_cast<size_t>(tile->DeviceType)].Name
-                           : "";
-    table.Rows.push_back({Format("%s - %s", tile->Location.empty() ? "Not Defined" : tile->Location, type),
+    table.Rows.push_back({AdviceDeviceName(*tile),
                           Format("%.2f / %.2f V", device.OnBatteryVolts[0], device.OnBatteryVolts[1]),
                           Format("%.2f V", tile->MinVolts), device.OnBatteryOk ? "OK" : "Below minimum", ""});
   }

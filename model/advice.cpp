@@ -303,6 +303,14 @@ std::optional<int32_t> RechargeLimitOf(int32_t grade) {
   return std::nullopt;
 }
 
+const TVududa* DeviceOf(const TCanvas& canvas, const TDeviceAdvice& advice) {
+  const auto& tiles = canvas.Tiles();
+  if (advice.SaveIndex < 0 || static_cast<size_t>(advice.SaveIndex) >= tiles.size()) return nullptr;
+  return dynamic_cast<const TVududa*>(tiles[static_cast<size_t>(advice.SaveIndex)].get());
+}
+
+std::string AdviceDeviceName(const TVududa& device) { return DeviceName(device); }
+
 double RoundCapacityUp(double ampHours) { return std::ceil(ampHours * 100 - 1e-6) / 100; }
 double RoundLengthDown(double metres) { return std::floor(metres * 100 + 1e-6) / 100; }
 
@@ -428,11 +436,8 @@ void WriteChecksBeyondTheLight(TStringList& list, const TControlPanel& panel, co
                             *source.RechargeLimitHours, verdict(source.RechargeOk.value_or(false))));
     }
   }
-  const auto& tiles = canvas.Tiles();
   for (const TDeviceAdvice& device : advice.Devices) {
-    const auto* tile = static_cast<size_t>(device.SaveIndex) < tiles.size()
-                           ? dynamic_cast<const TVududa*>(tiles[static_cast<size_t>(device.SaveIndex)].get())
-                           : nullptr;
+    const TVududa* tile = DeviceOf(canvas, device);
     if (!tile) continue;
     list.push_back(Format("%s: on battery %f V quiescent, %f V in alarm, minimum %f V: %s", DeviceName(*tile),
                           device.OnBatteryVolts[0], device.OnBatteryVolts[1], tile->MinVolts,

@@ -102,6 +102,11 @@ std::optional<double> RechargeHoursOf(double capacity, int32_t chargeMilliamps);
 // The longest recharge a grade allows (72 h at grades 1 and 2, 24 h at 3).
 std::optional<int32_t> RechargeLimitOf(int32_t grade);
 
+// The device an entry of the advice is about; null when its save index names none.
+const TVududa* DeviceOf(const TCanvas& canvas, const TDeviceAdvice& advice);
+// How the advice names a device: "Hall - Orvane K4" ("Not Defined" without a location).
+std::string AdviceDeviceName(const TVududa& device);
+
 // How the advice rounds for the installer: capacities up and lengths down
 // to the hundredth, so that a figure shown is always on the safe side.
 double RoundCapacityUp(double ampHours);
