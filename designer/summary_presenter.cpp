@@ -7,10 +7,10 @@
 #include "designer/edit_context.h"
 #include "model/advice.h"
 #include "model/canvas.h"
-#include "model/psu.h"
 #include "model/control_panel.h"
 #include "model/load_data.h"
 #include "model/project_context.h"
+#include "model/psu.h"
 
 namespace voltaris {
 

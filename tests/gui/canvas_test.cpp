@@ -9,8 +9,8 @@
 
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/options_dialog.h"
-#include "main_window_support.h"
 #include "designer/undo_history.h"
+#include "main_window_support.h"
 #include "model/psu_clone.h"
 #include "model/toolbar_device.h"
 
