@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogue/alarm_cables.h"
 #include "catalogue/format.h"
 
 namespace voltaris {
@@ -43,6 +44,24 @@ std::optional<TOptionsPresenter::TRefusal> TOptionsPresenter::Refusal() const {
   if (!ImpedanceRange.Holds(impedance_)) return TRefusal{TBox::Impedance, ImpedanceRange.Refusal()};
   if (!BatteryVoltsRange.Holds(batteryVoltsShown_)) return TRefusal{TBox::BatteryVolts, BatteryVoltsRange.Refusal()};
   return std::nullopt;
+}
+
+std::vector<std::string> TOptionsPresenter::CableItems() {
+  std::vector<std::string> items;
+  for (const TAlarmCable& cable : AlarmCables) items.emplace_back(cable.Name);
+  items.emplace_back(OtherCable);
+  return items;
+}
+
+int TOptionsPresenter::CableIndex() const {
+  for (size_t i = 0; i < AlarmCables.size(); ++i)
+    if (WholeLoopOhmsPer100m(AlarmCables[i]) == impedance_) return static_cast<int>(i);
+  return static_cast<int>(AlarmCables.size());
+}
+
+void TOptionsPresenter::ChooseCable(int index) {
+  if (index >= 0 && static_cast<size_t>(index) < AlarmCables.size())
+    impedance_ = WholeLoopOhmsPer100m(AlarmCables[static_cast<size_t>(index)]);
 }
 
 void TOptionsPresenter::ChooseDegrade(int index) {

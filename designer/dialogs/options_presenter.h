@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalogue/figure_range.h"
 #include "model/project_context.h"
@@ -64,6 +65,13 @@ class TOptionsPresenter {
   void SetCableRun(int metres);
   int Impedance() const { return impedance_; }  // ohms per 100 m
   void SetImpedance(int ohmsPer100m);
+  // The cables by name beside the impedance: position i of AlarmCables,
+  // then "Other". Choosing one sets the impedance to its loop resistance,
+  // rounded up to whole ohms; the position shown is the cable the impedance
+  // is, "Other" for none. The choice is not kept apart from the figure.
+  static std::vector<std::string> CableItems();
+  int CableIndex() const;
+  void ChooseCable(int index);
   double BatteryVolts() const { return batteryVoltsShown_; }
   void SetBatteryVolts(double volts) { batteryVoltsShown_ = volts; }
   bool ShowLength() const { return showLength_; }

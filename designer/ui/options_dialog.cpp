@@ -48,6 +48,7 @@ TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
       seCableRun_(NewSpinBox("seCableRun", TOptionsPresenter::MinCableRun, TOptionsPresenter::MaxCableRun, this)),
       seImpedence_(NewSpinBox("seImpedence", TOptionsPresenter::MinImpedance, TOptionsPresenter::MaxImpedance, this)),
       seBatteryVolts_(new TFigureBox(MinBatteryVolts, MaxBatteryVolts, this)),
+      cbCable_(new QComboBox(this)),
       cbBattDegrade_(new QComboBox(this)),
       cbDefaults_(new QCheckBox(tr("Set as Defaults"), this)),
       btnOK_(new QPushButton(tr("OK"), this)),
@@ -98,6 +99,22 @@ TOptionsDialog::TOptionsDialog(TOptionsPresenter& presenter, QWidget* parent)
   grid->addWidget(NewLabel(tr("Cable Impedence"), seImpedence_, parameters), 2, 0);
   grid->addWidget(seImpedence_, 2, 1);
   grid->addWidget(new QLabel(tr("Ohms/100 M"), parameters), 2, 2);
+  // The common cables by name: each fills in its loop resistance.
+  cbCable_->setObjectName(QStringLiteral("cbCable"));
+  for (const std::string& item : TOptionsPresenter::CableItems()) cbCable_->addItem(ToQString(item));
+  cbCable_->setToolTip(tr("The resistance of the whole loop, out and back, per 100 m of the cable"));
+  grid->addWidget(cbCable_, 2, 3);
+  connect(cbCable_, &QComboBox::activated, this, [this](int index) {
+    presenter_.SetImpedance(seImpedence_->value());
+    presenter_.ChooseCable(index);
+    const QSignalBlocker blocker(seImpedence_);
+    seImpedence_->setValue(presenter_.Impedance());
+  });
+  connect(seImpedence_, &QSpinBox::valueChanged, this, [this](int value) {
+    presenter_.SetImpedance(value);
+    const QSignalBlocker blocker(cbCable_);
+    cbCable_->setCurrentIndex(presenter_.CableIndex());
+  });
   grid->addWidget(NewLabel(tr("Battery Degredation %"), cbBattDegrade_, parameters), 3, 0);
   grid->addWidget(cbBattDegrade_, 3, 1);
   // The checks on battery work every device's voltage from this.
@@ -173,6 +190,8 @@ void TOptionsDialog::Refresh() {
   seCableRun_->setValue(presenter_.CableRun());
   const QSignalBlocker impedance(seImpedence_);
   seImpedence_->setValue(presenter_.Impedance());
+  const QSignalBlocker cable(cbCable_);
+  cbCable_->setCurrentIndex(presenter_.CableIndex());
   const QSignalBlocker batteryVolts(seBatteryVolts_);
   seBatteryVolts_->setValue(presenter_.BatteryVolts());
   const QSignalBlocker degrade(cbBattDegrade_);

@@ -46,6 +46,7 @@ class TOptionsDialog : public QDialog {
   QSpinBox* seCableRun_;
   QSpinBox* seImpedence_;
   QDoubleSpinBox* seBatteryVolts_;
+  QComboBox* cbCable_;
   QComboBox* cbBattDegrade_;
   QCheckBox* cbDefaults_;
   QPushButton* btnOK_;

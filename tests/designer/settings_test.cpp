@@ -1,8 +1,10 @@
 // The defaults in the settings store and the Options dialog.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
+#include "catalogue/alarm_cables.h"
 #include "designer/dialogs/options_presenter.h"
 #include "storage/memory_settings_store.h"
 #include "storage/settings_store.h"
@@ -160,6 +162,31 @@ TEST_F(OptionsTest, TheBatteryVoltsOnMainsFailureAreTheProjectsOwn) {
   EXPECT_EQ(stored, settings);  // the six settings went to the store; the volts did not
   EXPECT_FALSE(Run([](TOptionsPresenter& d) { d.SetBatteryVolts(13.0); }, false));
   EXPECT_EQ(volts, 11.4);
+}
+
+// The cables by name fill in their loop resistance per 100 m, out and back,
+// rounded up to the whole ohms the box takes: 7/0.2 mm 2 x 7.84 = 15.68 (16),
+// doubled 7.84 (8), 16/0.2 mm 2 x 3.43 = 6.86 (7), 24 AWG 2 x 8.42 = 16.84
+// (17), 1.0 mm2 2 x 1.724 = 3.448 (4). The default 10 is none of them.
+TEST_F(OptionsTest, TheCablesByNameFillInTheirLoopResistance) {
+  const std::vector<std::string> items = TOptionsPresenter::CableItems();
+  ASSERT_EQ(items.size(), 6u);
+  EXPECT_EQ(items.back(), "Other");
+  const std::array<double, 5> loops = {15.68, 7.84, 6.86, 16.84, 3.448};
+  const std::array<int, 5> whole = {16, 8, 7, 17, 4};
+  dialog.Show();
+  EXPECT_EQ(dialog.CableIndex(), 5);
+  for (size_t i = 0; i < loops.size(); ++i) {
+    SCOPED_TRACE(items[i]);
+    EXPECT_NEAR(LoopOhmsPer100m(AlarmCables[i]), loops[i], 1e-9);
+    dialog.ChooseCable(static_cast<int>(i));
+    EXPECT_EQ(dialog.Impedance(), whole[i]);
+    EXPECT_EQ(dialog.CableIndex(), static_cast<int>(i));
+  }
+  dialog.ChooseCable(5);  // "Other" keeps the figure
+  EXPECT_EQ(dialog.Impedance(), 4);
+  EXPECT_TRUE(Run([](TOptionsPresenter& d) { d.ChooseCable(2); }));
+  EXPECT_DOUBLE_EQ(settings.CableImpedance, 0.07);
 }
 
 TEST_F(OptionsTest, OkAppliesTheControlsAndCancelChangesNothing) {

@@ -121,6 +121,33 @@ class OptionsReportTest : public QObject {
     QCOMPARE(Describe(settings), Describe(expected));
   }
 
+  // A cable chosen by name fills the impedance box with its loop
+  // resistance; a figure typed that is no cable's shows "Other".
+  void optionsOfferTheCablesByName() {
+    TMemorySettingsStore store;
+    TSettings settings{1, 15, 10, 0.1, 1.0, true};
+    TOptionsPresenter presenter(store, settings);
+    TOptionsDialog dialog(presenter);
+    QString first, afterTyping;
+    int chosen = 0;
+    WhileModal(dialog, [&] {
+      auto* cable = Control<QComboBox>(&dialog, "cbCable");
+      first = cable->currentText();
+      Choose(cable, "16/0.2 mm (0.5 mm2)");
+      chosen = Control<QSpinBox>(&dialog, "seImpedence")->value();
+      Keep(dialog.grab().toImage(), QStringLiteral("options_cable.png"));
+      TypeOver(Control<QSpinBox>(&dialog, "seImpedence"), "9");
+      afterTyping = cable->currentText();
+      Choose(cable, "7/0.2 mm (0.22 mm2), one pair");
+      Click(&dialog, "btnOK");
+    });
+    QVERIFY(ExecuteOptions(presenter, [&](TOptionsPresenter&) { return dialog.Run(); }));
+    QCOMPARE(first, QStringLiteral("Other"));
+    QCOMPARE(chosen, 7);
+    QCOMPARE(afterTyping, QStringLiteral("Other"));
+    QCOMPARE(settings.CableImpedance, 0.16);
+  }
+
   // Typed figures are kept whole (Qt's boxes would drop the digits beyond
   // the range), and OK refuses one out of range with its range, box by box,
   // keeping the dialog open until it is put right.
