@@ -6,11 +6,9 @@
 #include "designer/designer_change.h"
 #include "designer/edit_context.h"
 #include "model/advice.h"
-#include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/load_data.h"
 #include "model/project_context.h"
-#include "model/psu.h"
 
 namespace voltaris {
 
@@ -69,17 +67,6 @@ void TSummaryPresenter::UpdateSummary() {
   editor_.Notify(ChangedSummary);
 }
 
-namespace {
-// A supply's number as the advice names it: its place among the supplies, in save order.
-int SupplyNumber(const TCanvas& canvas, int32_t saveIndex) {
-  int number = 0;
-  const auto& tiles = canvas.Tiles();
-  for (size_t i = 0; i < tiles.size() && static_cast<int32_t>(i) <= saveIndex; ++i)
-    if (dynamic_cast<const TPSU*>(tiles[i].get())) ++number;
-  return number;
-}
-}  // namespace
-
 void TSummaryPresenter::UpdateChecks() {
   std::string checks;
   std::vector<int32_t> tiles;
@@ -93,7 +80,7 @@ void TSummaryPresenter::UpdateChecks() {
     for (const TFailedChecks::TSlowRecharge& source : failed.SlowRecharges) {
       std::string name = "The panel";
       if (source.SaveIndex >= 0) {
-        name = Format("Supply %d", SupplyNumber(editor_.Canvas(), source.SaveIndex));
+        name = Format("Supply %d", source.SupplyNumber);
         tiles.push_back(source.SaveIndex);  // the panel is no tile of the canvas to point at
       }
       parts.push_back(Format("%s recharges in %.1f h (limit %d h)", name, source.Hours, source.LimitHours));

@@ -89,6 +89,21 @@ int32_t RecommendedBatteryOf(const TPowerModule& module, const TStringList& batt
   });
 }
 
+// The recharge figures of a source: hours (none without a battery), the
+// grade's limit and whether it is kept.
+struct TRecharge {
+  std::optional<double> Hours;
+  std::optional<int32_t> LimitHours;
+  std::optional<bool> Ok;
+};
+TRecharge RechargeOf(const TPowerModule& module) {
+  TRecharge recharge;
+  if (module.BatteryIndex != -1) recharge.Hours = RechargeHoursOf(module.BatteryCapacity, module.ChargeCurrent);
+  recharge.LimitHours = RechargeLimitOf(module.Grade);
+  if (recharge.Hours && recharge.LimitHours) recharge.Ok = *recharge.Hours <= *recharge.LimitHours;
+  return recharge;
+}
+
 TSourceAdvice SourceAdvice(const TPowerModule& module, int32_t saveIndex) {
   TSourceAdvice advice;
   advice.SaveIndex = saveIndex;
@@ -101,10 +116,10 @@ TSourceAdvice SourceAdvice(const TPowerModule& module, int32_t saveIndex) {
   advice.StandbyHeadroom = module.StandbyTime - module.RequiredStandby;
   advice.AlarmHeadroom = module.PeakAvailable - module.TotalAlarm() / 1000.0;
   advice.ContinuousHeadroom = module.ContinuousRated - module.TotalQuiescent() / 1000.0;
-  if (module.BatteryIndex != -1) advice.RechargeHours = RechargeHoursOf(module.BatteryCapacity, module.ChargeCurrent);
-  advice.RechargeLimitHours = RechargeLimitOf(module.Grade);
-  if (advice.RechargeHours && advice.RechargeLimitHours)
-    advice.RechargeOk = *advice.RechargeHours <= *advice.RechargeLimitHours;
+  const TRecharge recharge = RechargeOf(module);
+  advice.RechargeHours = recharge.Hours;
+  advice.RechargeLimitHours = recharge.LimitHours;
+  advice.RechargeOk = recharge.Ok;
   return advice;
 }
 
@@ -114,6 +129,18 @@ struct TVolts {
   double Quiescent = 0;
   double Alarm = 0;
 };
+
+// A device's voltages with its source at the battery's voltage (the drops
+// follow fixed currents, so every voltage is lower by the same shortfall),
+// and whether both stay at or above its minimum.
+struct TOnBattery {
+  std::array<double, 2> Volts;
+  bool Ok;
+};
+TOnBattery OnBatteryOf(const TNetDevice& device, const TVolts& volts, double shortfall) {
+  const std::array<double, 2> onBattery = {volts.Quiescent - shortfall, volts.Alarm - shortfall};
+  return {onBattery, onBattery[0] >= device.MinVolts && onBattery[1] >= device.MinVolts};
+}
 
 // The voltages the recalculation gives, worked out once more without holding
 // a voltage at 0 when a cable drops more than its source gives: the source's
@@ -203,11 +230,10 @@ TDeviceAdvice DeviceAdvice(const TVududa& device, int32_t saveIndex, TUnclampedV
   const double resistance = device.CableLength * device.Impedance;
   advice.DoubledCoresVolts = {volts.Quiescent + current.Quiescent * resistance / 2000,
                               volts.Alarm + current.Alarm * resistance / 2000};
-  // The currents are fixed figures, so the drops do not follow the source's
-  // voltage: a source at the battery's shifts every voltage alike.
   const double shortfall = SourceVolts - batteryVolts;
-  advice.OnBatteryVolts = {volts.Quiescent - shortfall, volts.Alarm - shortfall};
-  advice.OnBatteryOk = advice.OnBatteryVolts[0] >= device.MinVolts && advice.OnBatteryVolts[1] >= device.MinVolts;
+  const TOnBattery onBattery = OnBatteryOf(device, volts, shortfall);
+  advice.OnBatteryVolts = onBattery.Volts;
+  advice.OnBatteryOk = onBattery.Ok;
   advice.MaxCableLengthOnBattery = MaxCableLengthOf(device, {margins.Quiescent - shortfall, margins.Alarm - shortfall});
   return advice;
 }
@@ -249,26 +275,24 @@ void SourceLines(TStringList& list, const std::string& name, const TPowerModule&
   // A battery that puts every rule right is named on each rule's line;
   // without one, each line names what would put its own rule right.
   const int32_t overall = advice.RecommendedBattery;
+  const auto batteryFor = [&](bool TPowerModule::*flag) {
+    return overall >= 0 ? overall
+                        : FirstBatteryWhere(module, batteries, [flag](const TPowerModule& m) { return !(m.*flag); });
+  };
   if (module.InsufficientBackup) {
-    const int32_t battery = overall >= 0 ? overall : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) {
-      return !m.InsufficientBackup;
-    });
+    const int32_t battery = batteryFor(&TPowerModule::InsufficientBackup);
     list.push_back(Format("%s: standby %f h against the %d h required: %s", name, module.StandbyTime,
                           module.RequiredStandby, remedy(battery, moveLoad)));
   }
   if (module.ContinuousOverload) {
-    const int32_t battery = overall >= 0 ? overall : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) {
-      return !m.ContinuousOverload;
-    });
+    const int32_t battery = batteryFor(&TPowerModule::ContinuousOverload);
     list.push_back(Format("%s: quiescent current %f A exceeds the %f A continuous rating: %s", name,
                           module.TotalQuiescent() / 1000.0, module.ContinuousRated,
                           remedy(battery, Format("no battery changes that; move quiescent load to %s", elsewhere))));
   }
   if (module.AlarmOverload) {
     // The peak is the supply's output less the battery's charging current.
-    const int32_t battery = overall >= 0 ? overall : FirstBatteryWhere(module, batteries, [](const TPowerModule& m) {
-      return !m.AlarmOverload;
-    });
+    const int32_t battery = batteryFor(&TPowerModule::AlarmOverload);
     std::string fix = Format("no battery changes that; move alarm load to %s", elsewhere);
     if (overall >= 0) {
       fix = remedy(overall, fix);
@@ -325,26 +349,23 @@ TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex) {
 
 TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& canvas) {
   TFailedChecks failed;
-  const auto recharge = [&](const TPowerModule& module, int32_t saveIndex) {
-    if (module.BatteryIndex == -1) return;
-    const std::optional<double> hours = RechargeHoursOf(module.BatteryCapacity, module.ChargeCurrent);
-    const std::optional<int32_t> limit = RechargeLimitOf(module.Grade);
-    if (hours && limit && *hours > *limit) failed.SlowRecharges.push_back({saveIndex, *hours, *limit});
+  int supplyNumber = 0;
+  const auto recharge = [&](const TPowerModule& module, int32_t saveIndex, int number) {
+    const TRecharge figures = RechargeOf(module);
+    if (figures.Ok == false) failed.SlowRecharges.push_back({saveIndex, number, *figures.Hours, *figures.LimitHours});
   };
-  recharge(panel, -1);
+  recharge(panel, -1, 0);
   const auto& tiles = canvas.Tiles();
   const double shortfall = SourceVolts - canvas.Context().BatteryVolts;
   TUnclampedVolts unclamped;
   for (size_t i = 0; i < tiles.size(); ++i) {
     if (const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get())) {
-      recharge(psu->Module, static_cast<int32_t>(i));
+      recharge(psu->Module, static_cast<int32_t>(i), ++supplyNumber);
       continue;
     }
     const auto* device = dynamic_cast<const TVududa*>(tiles[i].get());
     if (!device || (!device->NetParent && !device->Supply)) continue;
-    // As DeviceAdvice judges OnBatteryOk.
-    const TVolts volts = unclamped.Of(*device);
-    if (volts.Quiescent - shortfall < device->MinVolts || volts.Alarm - shortfall < device->MinVolts)
+    if (!OnBatteryOf(*device, unclamped.Of(*device), shortfall).Ok)
       failed.DevicesBelowOnBattery.push_back(static_cast<int32_t>(i));
   }
   return failed;

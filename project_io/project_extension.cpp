@@ -262,7 +262,8 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
       case TExtensionRecord::BatteryVolts: {
         const double volts = record.ReadDouble();
         if (!(volts >= MinBatteryVolts && volts <= MaxBatteryVolts))
-          throw StreamError(Format("battery volts %f on mains failure are not from 10.5 to 13.6", volts));
+          throw StreamError(Format("battery volts %f on mains failure are not from %s to %s", volts,
+                                   FloatToStr(MinBatteryVolts), FloatToStr(MaxBatteryVolts)));
         extension.BatteryVolts = volts;
         break;
       }

@@ -87,9 +87,9 @@ TFigureText LongestCableText(const std::optional<double>& metres) {
   return {Format("%.2f m", RoundLengthDown(*metres)), ColourBlack};
 }
 
-// Both voltages with the cable's cores doubled; red when either would still
-// be below the minimum, so that doubling is not enough.
-TFigureText DoubledCoresText(const std::array<double, 2>& volts, double minVolts) {
+// Quiescent and alarm volts side by side (with doubled cores, or on
+// battery); red when either is below the minimum.
+TFigureText BothVoltsText(const std::array<double, 2>& volts, double minVolts) {
   const bool belowMinimum = volts[0] < minVolts || volts[1] < minVolts;
   return {Format("%.2f / %.2f V", volts[0], volts[1]), belowMinimum ? ColourRed : ColourBlack};
 }
@@ -199,9 +199,9 @@ void TLoadingPresenter::ShowAdvice() {
   view_.lbQuiescentMargin = MarginText(advice.QuiescentMargin);
   view_.lbAlarmMargin = MarginText(advice.AlarmMargin);
   view_.lbLongestCable = LongestCableText(advice.MaxCableLength);
-  view_.lbDoubledCores = DoubledCoresText(advice.DoubledCoresVolts, device.MinVolts);
+  view_.lbDoubledCores = BothVoltsText(advice.DoubledCoresVolts, device.MinVolts);
   view_.OnBatteryCaption = Format("On battery (%f V)", device.Context().BatteryVolts);
-  view_.lbOnBattery = DoubledCoresText(advice.OnBatteryVolts, device.MinVolts);
+  view_.lbOnBattery = BothVoltsText(advice.OnBatteryVolts, device.MinVolts);
   view_.lbLongestOnBattery = LongestCableText(advice.MaxCableLengthOnBattery);
 }
 
