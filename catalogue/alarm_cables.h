@@ -8,6 +8,9 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
 
 namespace voltaris {
 
@@ -35,6 +38,26 @@ inline double LoopOhmsPer100m(const TAlarmCable& cable) { return 2 * cable.CoreO
 // up is the safe side (a larger drop).
 inline int WholeLoopOhmsPer100m(const TAlarmCable& cable) {
   return static_cast<int>(std::ceil(LoopOhmsPer100m(cable) - 1e-9));
+}
+
+// What a choice of cables lists: every cable's name, then "Other".
+inline std::vector<std::string> AlarmCableItems() {
+  std::vector<std::string> items;
+  for (const TAlarmCable& cable : AlarmCables) items.emplace_back(cable.Name);
+  items.emplace_back(OtherCable);
+  return items;
+}
+
+// The cable an impedance of `ohmsPer100m` is: the one whose loop resistance
+// it equals, exactly or rounded up to whole ohms; AlarmCables.size() ("Other")
+// for none.
+inline size_t AlarmCableOf(double ohmsPer100m) {
+  for (size_t i = 0; i < AlarmCables.size(); ++i) {
+    if (std::abs(LoopOhmsPer100m(AlarmCables[i]) - ohmsPer100m) < 1e-9 ||
+        WholeLoopOhmsPer100m(AlarmCables[i]) == ohmsPer100m)
+      return i;
+  }
+  return AlarmCables.size();
 }
 
 }  // namespace voltaris

@@ -347,6 +347,15 @@ TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex) {
   return DeviceAdvice(device, saveIndex, unclamped, device.Context().BatteryVolts);
 }
 
+std::string TileHintText(const TDevice& tile) {
+  std::string text = tile.ShowHint() ? tile.Hint() : std::string();
+  const auto* device = dynamic_cast<const TVududa*>(&tile);
+  if (!device || (!device->NetParent && !device->Supply)) return text;
+  TUnclampedVolts unclamped;
+  if (OnBatteryOf(*device, unclamped.Of(*device), SourceVolts - device->Context().BatteryVolts).Ok) return text;
+  return text.empty() ? BelowOnBatteryHint : text + "\n" + BelowOnBatteryHint;
+}
+
 TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& canvas) {
   TFailedChecks failed;
   int supplyNumber = 0;

@@ -18,6 +18,7 @@ namespace voltaris {
 
 class TCanvas;
 class TControlPanel;
+class TDevice;
 class TPowerModule;
 class TVududa;
 
@@ -96,6 +97,13 @@ TSourceAdvice WorkOutSourceAdvice(const TPowerModule& module, int32_t saveIndex 
 // cable powers. A dialog refreshing on every key needs no more. Meant for a
 // device with a network parent or a supply (WorkOutAdvice lists no other).
 TDeviceAdvice WorkOutDeviceAdvice(const TVududa& device, int32_t saveIndex = -1);
+
+// What the tile's hint shows over it: its own hint when it shows one, then
+// "Below minimum on battery" for a network device whose voltages fall below
+// its minimum with its source on battery. The light and the hint a file keeps
+// stay as they are: this line is worked out when the hint is shown.
+inline constexpr const char* BelowOnBatteryHint = "Below minimum on battery";
+std::string TileHintText(const TDevice& tile);
 
 // The hours a battery of `capacity` Ah takes to come back to 80 % at
 // `chargeMilliamps`; none without a capacity or a current.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 
+#include "catalogue/alarm_cables.h"
 #include "catalogue/format.h"
 #include "model/advice.h"
 #include "model/net_device.h"
@@ -159,6 +160,11 @@ void TLoadingPresenter::DoUpdateLabels() {
   view_.Edit5 = view_.Edit1;
   view_.Edit6 = FloatToStr(device.NetCableLength);
   view_.Edit2 = Format("%.0f", device.Impedance * 100);
+  const size_t cable = AlarmCableOf(device.Impedance * 100);
+  view_.CableIndex = static_cast<int>(cable);
+  view_.CableHint = cable < AlarmCables.size()
+                        ? "The whole loop, out and back: " + FloatToStr(LoopOhmsPer100m(AlarmCables[cable])) + " ohms per 100 m"
+                        : std::string("The whole loop, out and back, per 100 m: the figure typed");
 
   const TLoad total = device.GetTotalLoad();
   view_.Label8 = Format("%d mA", device.OwnLoad.Quiescent);
@@ -291,6 +297,14 @@ bool TLoadingPresenter::ApplyField(TLoadingField field, const std::string& text)
   }
   DoUpdateLabels();
   return true;
+}
+
+std::vector<std::string> TLoadingPresenter::CableItems() { return AlarmCableItems(); }
+
+void TLoadingPresenter::ChooseCable(int index) {
+  if (!IsOpen() || index < 0 || static_cast<size_t>(index) >= AlarmCables.size()) return;
+  device_->SetImpedance(LoopOhmsPer100m(AlarmCables[static_cast<size_t>(index)]) / 100);
+  DoUpdateLabels();
 }
 
 void TLoadingPresenter::SetLoadFigure(TLoadingField field, int32_t milliamps) {

@@ -53,9 +53,12 @@ enum class TKeyVerdict {
   Apply,    // dropped, and the field is applied as when the user leaves it
 };
 
-// The band of design advice under the dialog's figures: the buttons and the
-// details part sit this much lower.
+// How much taller the dialog is than its figures alone ask: a row for the
+// cable by name under them and the band of design advice below that. The
+// buttons and the details part sit this much lower.
+inline constexpr int LoadingCableRowHeight = 25;
 inline constexpr int LoadingAdviceHeight = 112;
+inline constexpr int LoadingAddedHeight = LoadingCableRowHeight + LoadingAdviceHeight;
 
 // Everything the dialog shows. The names are those of its controls.
 struct TLoadingView {
@@ -87,6 +90,11 @@ struct TLoadingView {
   std::string Edit4 = "0";
   std::string Edit5;  // "Power" length
   std::string Edit6;  // "Network" length
+  // The cable by name the impedance is: a position of CableItems(), the last
+  // ("Other") for a figure no named cable gives; and what that cable's loop
+  // resistance is.
+  int CableIndex = 0;
+  std::string CableHint;
 
   bool Panel1Enabled = true;   // the plain load figures; off while the list holds devices
   bool Panel2Visible = false;  // Network and Power lengths; Label1 and Edit1 show while it is hidden
@@ -99,9 +107,9 @@ struct TLoadingView {
   bool LocationEnabled = false;
 
   bool DetailsVisible = false;             // lbDevices, "Add" and "Delete"
-  int Height = 357 + LoadingAdviceHeight;  // client height of the window, pixels
+  int Height = 357 + LoadingAddedHeight;     // client height of the window, pixels
   std::string DetailBtnCaption = "Show Details";
-  int ButtonsTop = 301 + LoadingAdviceHeight;  // top of "OK" and "Cancel"
+  int ButtonsTop = 301 + LoadingAddedHeight;  // top of "OK" and "Cancel"
 
   int SelectedLine = -1;  // in lbDevices; -1 none
   // Why the last key typed into a field did not go in; empty once one did.
@@ -127,12 +135,11 @@ class TLoadingPresenter {
   static constexpr const char* NotDefined = "Not Defined";
   static constexpr char KeyEnter = '\r';
   static constexpr char KeyBackspace = '\b';
-  static constexpr int AdviceHeight = LoadingAdviceHeight;
   // Window heights and the top of "OK" and "Cancel", details shown and hidden.
-  static constexpr int DetailsHeight = 672 + AdviceHeight;
-  static constexpr int DetailsButtonsTop = 611 + AdviceHeight;
-  static constexpr int PlainHeight = 357 + AdviceHeight;
-  static constexpr int PlainButtonsTop = 301 + AdviceHeight;
+  static constexpr int DetailsHeight = 672 + LoadingAddedHeight;
+  static constexpr int DetailsButtonsTop = 611 + LoadingAddedHeight;
+  static constexpr int PlainHeight = 357 + LoadingAddedHeight;
+  static constexpr int PlainButtonsTop = 301 + LoadingAddedHeight;
   static constexpr const char* AnyLength = "any length";
   static constexpr const char* NoLength = "no length will do";
 
@@ -175,6 +182,13 @@ class TLoadingPresenter {
   // of range, is reported and changes nothing; the view shows the device's
   // value again. False when the text was refused.
   bool ApplyField(TLoadingField field, const std::string& text);
+  // The cables by name under the impedance: position i of AlarmCables, then
+  // "Other".
+  static std::vector<std::string> CableItems();
+  // The user chose position `index` of them: the impedance becomes that
+  // cable's loop resistance per 100 m, exactly (the field shows it to the
+  // whole ohm, as it shows any figure). "Other" keeps the figure there is.
+  void ChooseCable(int index);
   // The user changed the location text.
   void EditLocation(const std::string& text);
   // The user chose position `position` of the device type list.

@@ -46,18 +46,9 @@ std::optional<TOptionsPresenter::TRefusal> TOptionsPresenter::Refusal() const {
   return std::nullopt;
 }
 
-std::vector<std::string> TOptionsPresenter::CableItems() {
-  std::vector<std::string> items;
-  for (const TAlarmCable& cable : AlarmCables) items.emplace_back(cable.Name);
-  items.emplace_back(OtherCable);
-  return items;
-}
+std::vector<std::string> TOptionsPresenter::CableItems() { return AlarmCableItems(); }
 
-int TOptionsPresenter::CableIndex() const {
-  for (size_t i = 0; i < AlarmCables.size(); ++i)
-    if (WholeLoopOhmsPer100m(AlarmCables[i]) == impedance_) return static_cast<int>(i);
-  return static_cast<int>(AlarmCables.size());
-}
+int TOptionsPresenter::CableIndex() const { return static_cast<int>(AlarmCableOf(impedance_)); }
 
 void TOptionsPresenter::ChooseCable(int index) {
   if (index >= 0 && static_cast<size_t>(index) < AlarmCables.size())

@@ -137,8 +137,9 @@ constexpr int CaptionTop(int row) { return RowTop(row) + 3; }
 
 // The advice band, framed under the figures; what follows it sits lower by
 // the band's height.
-constexpr int Below = TLoadingPresenter::AdviceHeight;
-constexpr int AdviceTop = 114 + 180 + 6;
+constexpr int Below = LoadingAddedHeight;
+constexpr int FiguresHeight = 180 + LoadingCableRowHeight;
+constexpr int AdviceTop = 114 + FiguresHeight + 6;
 constexpr int AdviceCaptionTop(int row) { return AdviceTop + 9 + row * FigureRow; }
 
 namespace controls {
@@ -157,7 +158,7 @@ constexpr TControlRow Rows[] = {
 
     // The figures: what reaches the device on the left, what the user enters
     // on the right.
-    {Bevel, "Bevel1", "", Dialog, 8, 114, DialogWidth - 16, 180},
+    {Bevel, "Bevel1", "", Dialog, 8, 114, DialogWidth - 16, FiguresHeight},
     {Label, "Label2", "Quiescent Voltage", Captions, 0, CaptionTop(0)},
     {Label, "Label3", "Alarm Voltage", Captions, 0, CaptionTop(1)},
     {Label, "Label6", "Quiescent device Current ", Captions, 0, CaptionTop(2)},
@@ -193,10 +194,13 @@ constexpr TControlRow Rows[] = {
     {Field, "Edit3", "", Fields, 0, RowTop(4), EditWidth, FieldHeight, Plain, "Panel1"},
     {Label, "Label13", "Alarm Load (mA)", Column, 0, CaptionTop(5), FitCaption, 0, Plain, "Panel1"},
     {Field, "Edit4", "", Fields, 0, RowTop(5), EditWidth, FieldHeight, Plain, "Panel1"},
+    // The cable by name, which fills in the impedance above.
+    {Label, "Label29", "Cable", Column, 0, CaptionTop(6)},
+    {TypeList, "cbCable", "", AfterPrevious, 6, RowTop(6), ToFieldsEnd, 24},
 
     // The design advice: the margins under the voltages, the cable's figures
     // in the right column.
-    {Bevel, "Bevel3", "", Dialog, 8, AdviceTop, DialogWidth - 16, Below - 6},
+    {Bevel, "Bevel3", "", Dialog, 8, AdviceTop, DialogWidth - 16, LoadingAdviceHeight - 6},
     {Label, "Label26", "Longest cable", AdviceCaptions, 0, AdviceCaptionTop(0)},
     {Label, "lbLongestCable", "", AdviceValues, 0, AdviceCaptionTop(0), ToFieldsEnd, 0, Bold},
     {Label, "Label27", "Doubled cores", AdviceCaptions, 0, AdviceCaptionTop(1)},
@@ -438,6 +442,10 @@ void TLoadingFrm::BuildControls() {
   // user's actions come from.
   label18_ = Control<QLabel>(*this, "Label18");
   cbDevType_ = Control<QComboBox>(*this, "cbDevType");
+  cbCable_ = Control<QComboBox>(*this, "cbCable");
+  for (const std::string& item : TLoadingPresenter::CableItems()) cbCable_->addItem(ToQString(item));
+  // The names are longer than the box: the list opens as wide as they are.
+  cbCable_->view()->setMinimumWidth(cbCable_->view()->sizeHintForColumn(0) + 8);
   location_ = Control<QLineEdit>(*this, "Location");
   label4_ = Control<QLabel>(*this, "Label4");
   label5_ = Control<QLabel>(*this, "Label5");
@@ -473,6 +481,10 @@ void TLoadingFrm::BuildControls() {
   // The user's actions.
   connect(cbDevType_, qOverload<int>(&QComboBox::activated), this, [this](int position) {
     presenter_.ChooseDeviceType(position);
+    Refresh();
+  });
+  connect(cbCable_, qOverload<int>(&QComboBox::activated), this, [this](int position) {
+    presenter_.ChooseCable(position);
     Refresh();
   });
   connect(location_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -547,6 +559,11 @@ void TLoadingFrm::Refresh() {
   for (int k = 0; k < 6; ++k) {
     const QSignalBlocker blockEdit(edits_[k]);
     SetFieldText(edits_[k], *texts[k]);
+  }
+  {
+    const QSignalBlocker blockCable(cbCable_);
+    cbCable_->setCurrentIndex(view.CableIndex);
+    cbCable_->setToolTip(ToQString(view.CableHint));
   }
   panel1_->setEnabled(view.Panel1Enabled);
   panel2_->setVisible(view.Panel2Visible);

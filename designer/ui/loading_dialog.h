@@ -75,6 +75,7 @@ class TLoadingFrm : public QDialog {
 
   QLabel* label18_ = nullptr;
   QComboBox* cbDevType_ = nullptr;
+  QComboBox* cbCable_ = nullptr;
   QLineEdit* location_ = nullptr;
   QLabel* label4_ = nullptr;
   QLabel* label5_ = nullptr;

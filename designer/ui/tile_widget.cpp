@@ -7,12 +7,14 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
+#include <QToolTip>
 #include <algorithm>
 
 #include "designer/canvas_controller.h"
 #include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
 #include "drawing/tile_painter.h"
+#include "model/advice.h"
 #include "model/panel_network.h"
 #include "ui/qt_text.h"
 
@@ -84,11 +86,30 @@ void TTileWidget::FollowTile() {
   const TDevice* tile = Tile();
   if (!tile) return;
   setGeometry(tile->Left(), tile->Top(), tile->Width(), tile->Height());
-  setToolTip(tile->ShowHint() ? ToQString(tile->Hint()) : QString());
+}
+
+QString TTileWidget::HintText() const {
+  const TDevice* tile = Tile();
+  return tile ? ToQString(TileHintText(*tile)) : QString();
+}
+
+bool TTileWidget::event(QEvent* event) {
+  // The hint is worked out when it is asked for: whether the device holds its
+  // minimum on battery follows every figure of its chain, and working that
+  // out on each change would cost every command for a hint seldom shown.
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const QString text = HintText();
+  if (text.isEmpty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, this);
+  }
+  return true;
 }
 
 void TTileWidget::TileChanged(unsigned changes) {
-  if (changes & (ChangedGeometry | ChangedHint)) FollowTile();
+  if (changes & ChangedGeometry) FollowTile();
   if (changes & ChangedGeometry) view_.TileGeometryChanged();
   if (changes & ChangedWires) view_.WiresChanged();
   // A burst of changes (a grade change re-evaluates every device) repaints

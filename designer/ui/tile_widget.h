@@ -39,8 +39,11 @@ class TTileWidget : public QWidget {
   void Bind(TDevice& tile);
   // A press of this widget is being handled.
   bool Pressed() const { return pressing_ > 0; }
+  // The hint shown when the pointer rests on the tile; empty for none.
+  QString HintText() const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

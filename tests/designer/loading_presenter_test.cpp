@@ -84,7 +84,7 @@ TEST_F(LoadingPresenterTest, OpeningShowsTheDeviceAsItStands) {
   EXPECT_EQ(view.DevTypeItems[static_cast<size_t>(view.DevTypeIndex)], "Orvane D1");
   EXPECT_EQ(view.Location, "Not Defined");
   EXPECT_EQ(view.LocationColour, ColourRed);
-  EXPECT_EQ(view.Height, 357 + LoadingAdviceHeight);
+  EXPECT_EQ(view.Height, 357 + LoadingAddedHeight);
 
   // 225 mA over 20 ohms leaves 9.1 V, below the minimum: red.
   presenter.ApplyField(F::Edit1, "200");
@@ -101,6 +101,44 @@ TEST_F(LoadingPresenterTest, OpeningShowsTheDeviceAsItStands) {
   EXPECT_EQ(view.Label4.Text, "N/A");
   presenter.Open(canvas.Create<TNetDevice>());
   EXPECT_FALSE(view.DevTypeEnabled);
+}
+
+// A cable by name fills in its loop resistance exactly; the field shows it
+// to the whole ohm, as it shows any impedance, and the voltages use the exact
+// figure: the reader's 25 mA over 20 m of 1.0 mm2 (3.448 ohms per 100 m)
+// drop 0.017 V, 13.58 V. The figure the Options dialog gives for a cable (its
+// loop rounded up) shows that cable too.
+TEST_F(LoadingPresenterTest, ACableByNameFillsInItsLoopResistance) {
+  TVududa& reader = ReaderOnNetwork();
+  presenter.Open(reader);
+  const TLoadingView& view = presenter.View();
+  const auto other = static_cast<int>(TLoadingPresenter::CableItems().size()) - 1;
+  EXPECT_EQ(TLoadingPresenter::CableItems()[static_cast<size_t>(other)], "Other");
+  EXPECT_EQ(view.CableIndex, other);  // the default 10 ohms is no named cable
+
+  presenter.ChooseCable(4);
+  EXPECT_EQ(TLoadingPresenter::CableItems()[4], "1.0 mm2");
+  EXPECT_NEAR(reader.Impedance, 0.03448, 1e-12);
+  EXPECT_EQ(view.Edit2, "3");
+  EXPECT_EQ(view.CableIndex, 4);
+  EXPECT_EQ(view.CableHint, "The whole loop, out and back: 3.448 ohms per 100 m");
+  EXPECT_EQ(view.Label4.Text, "13.58");
+  // Leaving the field as shown keeps the exact figure.
+  EXPECT_TRUE(presenter.ApplyField(F::Edit2, "3"));
+  EXPECT_NEAR(reader.Impedance, 0.03448, 1e-12);
+
+  presenter.ChooseCable(0);  // 7/0.2 mm on one pair: 2 x 78.4 / 10
+  EXPECT_NEAR(reader.Impedance, 0.1568, 1e-12);
+  EXPECT_EQ(view.Edit2, "16");
+  presenter.ChooseCable(other);  // "Other" keeps the figure there is
+  EXPECT_NEAR(reader.Impedance, 0.1568, 1e-12);
+  EXPECT_EQ(view.CableIndex, 0);
+
+  presenter.ApplyField(F::Edit2, "8");  // doubled pairs, as the Options dialog rounds them
+  EXPECT_EQ(view.CableIndex, 1);
+  presenter.ApplyField(F::Edit2, "9");
+  EXPECT_EQ(view.CableIndex, other);
+  EXPECT_EQ(view.CableHint, "The whole loop, out and back, per 100 m: the figure typed");
 }
 
 // The advice for the reader, at 0.1 ohm/m with its own 25 / 45 mA and 200 mA attached:
@@ -202,8 +240,8 @@ TEST_F(LoadingPresenterTest, TheLoadListReplacesThePlainFigures) {
   presenter.Open(reader);
   presenter.DetailBtnClick();
   EXPECT_TRUE(reader.DetailsShown);
-  EXPECT_EQ(presenter.View().Height, 672 + LoadingAdviceHeight);
-  EXPECT_EQ(presenter.View().ButtonsTop, 611 + LoadingAdviceHeight);
+  EXPECT_EQ(presenter.View().Height, 672 + LoadingAddedHeight);
+  EXPECT_EQ(presenter.View().ButtonsTop, 611 + LoadingAddedHeight);
 
   canvas.Context().Filter.CurrentGrade = -1;
   AddEntry(2, "Halvard S (Normal)");

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QtTest>
 
 #include "calculator/ui/device_picker_dialog.h"
@@ -141,6 +142,7 @@ class AdviceViewTest : public QObject {
     s.Drag(keypad, Centre(s.Net(0)));
     s.Designer().RunCommand("Set Up", [&] {
       s.Designer().SummaryPanel().ChooseBattery(0);
+      Device(keypad).SetupConfirmed = true;
       Device(keypad).SetCableLength(444);
     });
     s.Settle();
@@ -151,6 +153,12 @@ class AdviceViewTest : public QObject {
     emit checks->linkActivated(QStringLiteral("checks"));
     s.Settle();
     QCOMPARE(s.Designer().CanvasControl().SelectedTile(), &s.Last());
+    // Resting the pointer on the keypad, its light still Green, says why.
+    QCOMPARE(keypad.Status, Green);
+    TTileWidget* widget = s.Widget(keypad);
+    QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(widget, &hover);
+    QTRY_COMPARE(QToolTip::text(), QString("Below minimum on battery"));
   }
 
   void theCornerShopExampleIsToldToMoveLoad() {

@@ -40,7 +40,7 @@ class CanvasTest : public QObject {
     const QImage emptyBlock = Picture(s.Widget(s.Net(0)));
     QCOMPARE(s.Drag(keypad, Centre(s.Net(0))), Qt::DragMoveCursor);
     QCOMPARE(keypad.NetParent, static_cast<TNetwork*>(&s.Net(0)));
-    QCOMPARE(s.Widget(keypad)->toolTip(), QString("Double click to set up"));
+    QCOMPARE(s.Widget(keypad)->HintText(), QString("Double click to set up"));
     QCOMPARE(s.Widget(keypad)->pos(), QPoint(368, 168));  // a drop on a network does not move it
     // A double click on the block shows its figures.
     QTest::mouseDClick(s.Widget(s.Net(0)), Qt::LeftButton);
@@ -126,7 +126,7 @@ class CanvasTest : public QObject {
     TNetDevice& keypad = Device(s.Last());
     QCOMPARE(dynamic_cast<TVududa&>(keypad).Location, std::string());
     QCOMPARE(keypad.CableLength, 10.0);
-    QCOMPARE(s.Widget(keypad)->toolTip(), QString("Double click to set up"));
+    QCOMPARE(s.Widget(keypad)->HintText(), QString("Double click to set up"));
   }
 
   void dropsFollowTheRulesOfTheirTarget() {

@@ -121,7 +121,7 @@ class LoadingDialogTest : public QObject {
     WhileModal(*dialog, [&] {
       QVERIFY(QTest::qWaitForWindowActive(d));
       QCOMPARE(d->windowTitle(), QString("LoadingFrm"));
-      QCOMPARE(d->size(), QSize(461, 357 + LoadingAdviceHeight));
+      QCOMPARE(d->size(), QSize(461, 357 + LoadingAddedHeight));
       QCOMPARE(Control<QLabel>(d, "Label18")->text(), QString("Network1"));
       QCOMPARE(Control<QComboBox>(d, "cbDevType")->currentText(), QString("Orvane K4"));
 
@@ -151,6 +151,28 @@ class LoadingDialogTest : public QObject {
       QCOMPARE(keypad.Impedance, 0.2);
       QVERIFY(d->isVisible());
 
+      // The cable by name under the figures fills in its loop resistance:
+      // 16/0.2 mm, 6.86 ohms per 100 m, shown to the whole ohm.
+      auto* cable = Control<QComboBox>(d, "cbCable");
+      QCOMPARE(cable->currentText(), QString("Other"));
+      QVERIFY(cable->isVisible());
+      cable->setFocus();
+      cable->showPopup();
+      if (QWidget* popup = cable->view()->window(); popup->isVisible())
+        testing::Keep(popup->grab().toImage(), QStringLiteral("loading_cable_list.png"));
+      cable->hidePopup();
+      cable->setCurrentIndex(2);
+      emit cable->activated(2);
+      QCOMPARE(keypad.Impedance, 0.0686);
+      QCOMPARE(edit2->text(), QString("7"));
+      QVERIFY(cable->toolTip().contains("6.86 ohms per 100 m"));
+      testing::Keep(d->grab().toImage(), QStringLiteral("loading_cable_choice.png"));
+      edit2->setFocus();
+      edit2->selectAll();
+      QTest::keyClicks(edit2, "20");
+      QTest::keyClick(edit2, Qt::Key_Return);
+      QCOMPARE(cable->currentText(), QString("Other"));
+
       // A lone point is reported in a message box; the field shows the length kept.
       QString error;
       AnswerNextMessageBox(error);
@@ -177,8 +199,8 @@ class LoadingDialogTest : public QObject {
       d->grab().save(QStringLiteral("loading_dialog_plain.png"));
 
       QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
-      QCOMPARE(d->height(), 672 + LoadingAdviceHeight);
-      QCOMPARE(Control<QPushButton>(d, "Button3")->y(), 611 + LoadingAdviceHeight);
+      QCOMPARE(d->height(), 672 + LoadingAddedHeight);
+      QCOMPARE(Control<QPushButton>(d, "Button3")->y(), 611 + LoadingAddedHeight);
       QTest::mouseClick(Control<QPushButton>(d, "Button1"), Qt::LeftButton);
       auto* list = Control<QTreeWidget>(d, "lbDevices");
       QCOMPARE(list->topLevelItemCount(), 1);
@@ -203,7 +225,7 @@ class LoadingDialogTest : public QObject {
     QDialog* d = dialog.get();
     WhileModal(*dialog, [&] {
       QVERIFY(QTest::qWaitForWindowActive(d));
-      QCOMPARE(d->minimumSize(), QSize(461, 357 + LoadingAdviceHeight));
+      QCOMPARE(d->minimumSize(), QSize(461, 357 + LoadingAddedHeight));
       QVERIFY(d->maximumWidth() > 461);
       QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
       auto* list = Control<QTreeWidget>(d, "lbDevices");
@@ -212,16 +234,16 @@ class LoadingDialogTest : public QObject {
       const QRect listAt = list->geometry();
       const QPoint okAt = ok->pos();
       const QPoint addAt = add->pos();
-      d->resize(561, 672 + LoadingAdviceHeight + 120);
+      d->resize(561, 672 + LoadingAddedHeight + 120);
       QCOMPARE(list->geometry(), listAt.adjusted(0, 0, 100, 120));
       QCOMPARE(ok->pos(), okAt + QPoint(100, 120));
       QCOMPARE(add->pos(), addAt + QPoint(0, 120));
       // Hiding the details gives back the plain height; the width the user chose stays.
       QTest::mouseClick(Control<QPushButton>(d, "DetailBtn"), Qt::LeftButton);
-      QCOMPARE(d->size(), QSize(561, 357 + LoadingAdviceHeight));
-      QCOMPARE(d->maximumHeight(), 357 + LoadingAdviceHeight);
+      QCOMPARE(d->size(), QSize(561, 357 + LoadingAddedHeight));
+      QCOMPARE(d->maximumHeight(), 357 + LoadingAddedHeight);
       d->resize(400, 300);  // never smaller than the layout
-      QCOMPARE(d->size(), QSize(461, 357 + LoadingAdviceHeight));
+      QCOMPARE(d->size(), QSize(461, 357 + LoadingAddedHeight));
       QTest::mouseClick(Control<QPushButton>(d, "Button4"), Qt::LeftButton);
     });
     QVERIFY(!dialog->SetUp(*design->keypad, lines));

@@ -412,6 +412,10 @@ TEST_F(AdviceTest, OnBatteryEveryVoltageFallsByTheBatteryShortfall) {
   EXPECT_NEAR(For(advice, c).OnBatteryVolts[1], 11.05 - 1.6, 1e-12);
   EXPECT_FALSE(For(advice, c).OnBatteryOk);
   EXPECT_EQ(c.Status, Green);  // the light does not change for it
+  // Its hint says so, while the hint a file keeps stays untouched.
+  EXPECT_EQ(TileHintText(c), "Below minimum on battery");
+  EXPECT_FALSE(c.ShowHint());
+  EXPECT_EQ(TileHintText(a), "");
   // The checks block: the 7.2 Ah battery at 120 mA recharges in 0.8 x 7200 /
   // 120 = 48 h of the 72 h grade 2 allows; C fails on battery.
   c.Location = "Till";
@@ -463,6 +467,10 @@ TEST_F(AdviceTest, OnBatteryHoldsForSuppliesClonesNoImpedanceAndClampedRuns) {
   EXPECT_NEAR(For(advice, held).OnBatteryVolts[0], -1.575 - 1.6, 1e-12);
   EXPECT_NEAR(For(advice, held).OnBatteryVolts[1], -1.625 - 1.6, 1e-12);
   EXPECT_FALSE(For(advice, held).OnBatteryOk);
+  // A Red device's hint keeps its own line first.
+  EXPECT_EQ(TileHintText(held), "Low Volts\nBelow minimum on battery");
+  EXPECT_EQ(TileHintText(far), "Low Volts in Alarm\nBelow minimum on battery");
+  EXPECT_EQ(TileHintText(psu), psu.ShowHint() ? psu.Hint() : "");
 }
 
 // Orvane 400 at grade 2 with the 7.2 Ah battery at 750 mA: 0.8 x 7.2 Ah /
@@ -679,6 +687,7 @@ TEST(AdviceRandom, LimitsAndBatteriesHoldOnRandomDesigns) {
       }
       EXPECT_EQ(entry.OnBatteryOk,
                 entry.OnBatteryVolts[0] >= tile.MinVolts && entry.OnBatteryVolts[1] >= tile.MinVolts);
+      EXPECT_EQ(TileHintText(tile).ends_with(BelowOnBatteryHint), !entry.OnBatteryOk);
     }
     // The failed checks worked out alone are those of the whole advice.
     const TFailedChecks failed = WorkOutFailedChecks(design.panel, design.canvas);
