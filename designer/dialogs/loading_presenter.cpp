@@ -163,7 +163,8 @@ void TLoadingPresenter::DoUpdateLabels() {
   const size_t cable = AlarmCableOf(device.Impedance * 100);
   view_.CableIndex = static_cast<int>(cable);
   view_.CableHint = cable < AlarmCables.size()
-                        ? "The whole loop, out and back: " + FloatToStr(LoopOhmsPer100m(AlarmCables[cable])) + " ohms per 100 m"
+                        ? "The whole loop, out and back: " + FloatToStr(LoopOhmsPer100m(AlarmCables[cable])) +
+                              " ohms per 100 m"
                         : std::string("The whole loop, out and back, per 100 m: the figure typed");
 
   const TLoad total = device.GetTotalLoad();

@@ -107,7 +107,7 @@ struct TLoadingView {
   bool LocationEnabled = false;
 
   bool DetailsVisible = false;             // lbDevices, "Add" and "Delete"
-  int Height = 357 + LoadingAddedHeight;     // client height of the window, pixels
+  int Height = 357 + LoadingAddedHeight;   // client height of the window, pixels
   std::string DetailBtnCaption = "Show Details";
   int ButtonsTop = 301 + LoadingAddedHeight;  // top of "OK" and "Cancel"
 

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <stdexcept>
 
 #include "catalogue/format.h"
@@ -216,6 +217,18 @@ class TLayout {
     }
     total = 0;
     for (qreal w : widths) total += w;
+    // Boxes filled in on site (a column empty in every row) share what is
+    // still left, so there is room to write in them.
+    std::vector<size_t> boxes;
+    for (size_t c = 0; c < count && !table.Rows.empty(); ++c) {
+      if (std::all_of(table.Rows.begin(), table.Rows.end(),
+                      [c](const auto& row) { return c >= row.size() || row[c].empty(); }))
+        boxes.push_back(c);
+    }
+    if (total < width_ && !boxes.empty()) {
+      for (size_t c : boxes) widths[c] += (width_ - total) / static_cast<qreal>(boxes.size());
+      total = width_;
+    }
     if (total > width_)
       for (qreal& w : widths) w *= width_ / total;
     return widths;
@@ -235,7 +248,9 @@ class TLayout {
     auto paintRow = [&](const std::vector<std::string>& row, const QFont& font, qreal height, bool shaded) {
       if (!painter_) return;
       qreal x = 0;
-      if (shaded) painter_->fillRect(QRectF(0, y_, width_, height), QColor(230, 230, 230));
+      if (shaded)
+        painter_->fillRect(QRectF(0, y_, std::accumulate(widths.begin(), widths.end(), qreal(0)), height),
+                           QColor(230, 230, 230));
       painter_->setPen(QPen(Qt::gray, Pt(0.5)));
       for (size_t c = 0; c < widths.size(); ++c) {
         painter_->drawRect(QRectF(x, y_, widths[c], height));

@@ -159,6 +159,7 @@ class AdviceViewTest : public QObject {
     QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(widget, &hover);
     QTRY_COMPARE(QToolTip::text(), QString("Below minimum on battery"));
+    if (QWidget* tip = testing::ShownTip()) testing::Keep(tip->grab().toImage(), QStringLiteral("tile_hint.png"));
   }
 
   void theCornerShopExampleIsToldToMoveLoad() {
