@@ -56,8 +56,21 @@ void TLoadCalculator::cbPanelTypeChange() {
   const bool remoteSupply = module_->PanelType >= RemotePsuPanelType;
   view_.GradeEnabled = !remoteSupply;
   view_.Title = remoteSupply ? "Distributed PSU" : "  Control Panel";
+  view_.LabelShown = remoteSupply;
+  view_.Label = module_->Label;
   UpdateButtons();
   Recalculate();
+  host_.MarkModified();
+}
+
+void TLoadCalculator::EditLabel(const std::string& text) {
+  if (!IsOpen() || !view_.LabelShown) return;
+  const size_t first = text.find_first_not_of(' ');
+  std::string label = first == std::string::npos ? std::string() : text.substr(first, MaxSupplyLabel);
+  label.erase(label.find_last_not_of(' ') + 1);
+  view_.Label = text.substr(0, MaxSupplyLabel);
+  if (label == module_->Label) return;
+  module_->Label = label;
   host_.MarkModified();
 }
 

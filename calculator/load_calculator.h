@@ -43,6 +43,10 @@ struct TCalculatorView {
   TStringList BatteryItems;  // cbBatteryType: the batteries the panel type allows
   int BatteryIndex = -1;     // -1: no battery chosen
 
+  // A supply's label (edLabel), shown for a remote supply only.
+  bool LabelShown = false;
+  std::string Label;
+
   bool ACFailChecked = false;  // cbSigACFail
   bool ACFailEnabled = false;
 
@@ -117,6 +121,9 @@ class TLoadCalculator {
   void cbBatteryTypeChange(int position);
   // The user clicked the AC-fail box, leaving it `ticked`.
   void cbSigACFailClick(bool ticked);
+  // The user typed `text` as the supply's label; kept to MaxSupplyLabel
+  // characters, leading and trailing blanks dropped.
+  void EditLabel(const std::string& text);
   // The user clicked line `index` of the list (-1 or beyond the lines: none).
   void SelectLine(int index);
   // "Add": a new entry from the device picker, up to MaxLines lines.

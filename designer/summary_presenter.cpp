@@ -80,7 +80,7 @@ void TSummaryPresenter::UpdateChecks() {
     for (const TFailedChecks::TSlowRecharge& source : failed.SlowRecharges) {
       std::string name = "The panel";
       if (source.SaveIndex >= 0) {
-        name = Format("Supply %d", source.SupplyNumber);
+        name = source.SupplyName;
         tiles.push_back(source.SaveIndex);  // the panel is no tile of the canvas to point at
       }
       parts.push_back(Format("%s recharges in %.1f h (limit %d h)", name, source.Hours, source.LimitHours));

@@ -74,6 +74,17 @@ std::vector<std::string> WorksheetRow(const std::string& source, const TPowerMod
           SourceVerdict(module)};
 }
 
+// How the documents name a power source: "Control panel Orvane 700", or the
+// supply at save index `saveIndex` by its number and label.
+std::string SourceName(const TControlPanel& panel, const TCanvas& canvas, int32_t saveIndex) {
+  if (saveIndex < 0) return "Control panel " + PanelName(panel.PanelType);
+  const auto& tiles = canvas.Tiles();
+  const auto* psu = static_cast<size_t>(saveIndex) < tiles.size()
+                        ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(saveIndex)].get())
+                        : nullptr;
+  return psu ? SupplyName(*psu) : "Supply";
+}
+
 TDocBlock Block(TDocBlockKind kind, std::string text = std::string()) {
   TDocBlock block;
   block.Kind = kind;
@@ -92,13 +103,12 @@ TDocTable BatteryWorksheet(const TControlPanel& panel) {
       WorksheetRow("Control panel " + PanelName(panel.PanelType), panel, WorkOutSourceAdvice(panel, -1)));
   for (size_t i = 0; i < panel.PSUs.size(); ++i) {
     const TPSU& psu = *panel.PSUs[i];
-    table.Rows.push_back(
-        WorksheetRow(Format("Supply %d", i + 1), psu.Module, WorkOutSourceAdvice(psu.Module, psu.SaveIndex)));
+    table.Rows.push_back(WorksheetRow(SupplyName(psu), psu.Module, WorkOutSourceAdvice(psu.Module, psu.SaveIndex)));
   }
   return table;
 }
 
-TDocTable RechargeRecord(const TControlPanel& panel, const TDesignAdvice& advice) {
+TDocTable RechargeRecord(const TControlPanel& panel, const TCanvas& canvas, const TDesignAdvice& advice) {
   TDocTable table;
   table.Columns = {"Source",
                    "Recharge to 80%",
@@ -108,10 +118,8 @@ TDocTable RechargeRecord(const TControlPanel& panel, const TDesignAdvice& advice
                    "Battery volts (measured)",
                    "Battery fitted on",
                    "Replace by"};
-  int supplyNumber = 0;
   for (const TSourceAdvice& source : advice.Sources) {
-    const std::string name = source.SaveIndex < 0 ? "Control panel " + PanelName(panel.PanelType)
-                                                  : Format("Supply %d", ++supplyNumber);
+    const std::string name = SourceName(panel, canvas, source.SaveIndex);
     std::string verdict = "No battery";
     if (source.RechargeOk) verdict = *source.RechargeOk ? "OK" : "Too slow";
     if (source.RechargeHours && !source.RechargeLimitHours) verdict = "No limit at this grade";
@@ -245,7 +253,7 @@ TDocument BuildDocument(const TDocumentSource& source) {
   assumed.Pairs = {{"Battery volts on mains failure (assumed)", Format("%.2f V", advice.BatteryVolts)}};
   document.Blocks.push_back(std::move(assumed));
   TDocBlock recharge = Block(TDocBlockKind::Table);
-  recharge.Table = RechargeRecord(panel, advice);
+  recharge.Table = RechargeRecord(panel, source.Canvas, advice);
   document.Blocks.push_back(std::move(recharge));
   if (!advice.Devices.empty()) {
     TDocBlock devices = Block(TDocBlockKind::Table);

@@ -75,7 +75,7 @@ TDocTable BatteryWorksheet(const TControlPanel& panel);
 // boxes for what is measured on site (the standby current with the mains
 // off, the battery's voltage, the date the battery was fitted and its
 // replace-by date).
-TDocTable RechargeRecord(const TControlPanel& panel, const TDesignAdvice& advice);
+TDocTable RechargeRecord(const TControlPanel& panel, const TCanvas& canvas, const TDesignAdvice& advice);
 // Per powered device: its voltages on battery against its minimum, with an
 // empty box for the voltage measured at the device.
 TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice);

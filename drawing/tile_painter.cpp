@@ -39,6 +39,19 @@ void PaintTile(QPainter& painter, const TTileLook& look, QPointF at, const QFont
   if (!look.StatusImage.empty())
     DrawPictureAt(painter, ":/status", look.StatusImage, QRect(w - 18, h - 18, 14, 14), pictures);
 
+  if (!look.Caption.empty()) {
+    // The supply's label across its top, on a pale band so that it reads
+    // over the picture, cut short with an ellipsis where it is too long.
+    QFont small = font;
+    small.setPointSizeF(std::max(6.0, font.pointSizeF() - 2));
+    painter.setFont(small);
+    const QFontMetrics metrics(small);
+    const QRect band(0, 0, w, metrics.height() + 2);
+    painter.fillRect(band, QColor(255, 255, 255, 215));
+    painter.setPen(Qt::black);
+    painter.drawText(band.adjusted(2, 0, -2, 0), Qt::AlignCenter,
+                     metrics.elidedText(ToQString(look.Caption), Qt::ElideRight, w - 4));
+  }
   if (look.NetworkBlock) {
     // The block's outline, then its labels.
     painter.setPen(QColor(150, 140, 120));

@@ -361,7 +361,9 @@ TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& can
   int supplyNumber = 0;
   const auto recharge = [&](const TPowerModule& module, int32_t saveIndex, int number) {
     const TRecharge figures = RechargeOf(module);
-    if (figures.Ok == false) failed.SlowRecharges.push_back({saveIndex, number, *figures.Hours, *figures.LimitHours});
+    if (figures.Ok == false)
+      failed.SlowRecharges.push_back({saveIndex, number == 0 ? std::string() : SupplyName(number, module.Label),
+                                      *figures.Hours, *figures.LimitHours});
   };
   recharge(panel, -1, 0);
   const auto& tiles = canvas.Tiles();
@@ -417,7 +419,7 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
                           ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(source.SaveIndex)].get())
                           : nullptr;
     if (!psu) continue;
-    const std::string name = Format("PSU %d", ++supplyNumber);
+    const std::string name = SupplyName(++supplyNumber, psu->Module.Label);
     if (psu->Status == Green && !PowerShort(psu->Module)) continue;
     allGreen = false;
     if (PowerShort(psu->Module)) SourceLines(list, name, psu->Module, source, "another remote supply");
@@ -455,8 +457,15 @@ void WriteChecksBeyondTheLight(TStringList& list, const TControlPanel& panel, co
   list.push_back(Format("Checks Beyond the Light (battery at %f V on mains failure)", advice.BatteryVolts));
   const auto verdict = [](bool ok) { return ok ? "pass" : "FAIL"; };
   int supplyNumber = 0;
+  const auto& tiles = canvas.Tiles();
   for (const TSourceAdvice& source : advice.Sources) {
-    const std::string name = source.SaveIndex < 0 ? PanelName(panel) : Format("PSU %d", ++supplyNumber);
+    std::string name = PanelName(panel);
+    if (source.SaveIndex >= 0) {
+      const auto* psu = static_cast<size_t>(source.SaveIndex) < tiles.size()
+                            ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(source.SaveIndex)].get())
+                            : nullptr;
+      name = SupplyName(++supplyNumber, psu ? psu->Module.Label : std::string());
+    }
     if (!source.RechargeHours) {
       list.push_back(name + ": no battery, no recharge time");
     } else if (!source.RechargeLimitHours) {

@@ -77,7 +77,7 @@ struct TFailedChecks {
   // (-1 for the control panel), hours and limit.
   struct TSlowRecharge {
     int32_t SaveIndex = -1;
-    int SupplyNumber = 0;  // its place among the supplies, from 1; 0 for the control panel
+    std::string SupplyName;  // as SupplyName gives it; empty for the control panel
     double Hours = 0;
     int32_t LimitHours = 0;
   };

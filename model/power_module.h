@@ -3,6 +3,7 @@
 // carries the system for the time the chosen standard demands.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,8 @@ inline constexpr int32_t StandardPD6662 = 1;
 // The charging current of a stand-alone supply with a battery of `capacity`
 // Ah fitted at `grade`, in mA.
 int32_t StandAloneChargeCurrent(double capacity, int32_t grade);
+
+inline constexpr size_t MaxSupplyLabel = 30;
 
 class TPowerModule {
  public:
@@ -87,6 +90,10 @@ class TPowerModule {
   int32_t LowestDeviceGrade = 3;
   TLoadData LoadData;
   std::string Name;
+  // A supply's name as the user gives it in its set-up ("Plant room"), at
+  // most MaxSupplyLabel characters; empty for none and for the control
+  // panel. Kept in the project's extension section, not in the module's record.
+  std::string Label;
   int32_t RequiredStandby = 0;   // result, hours
   double BatteryCapacity = 0;    // Ah, 0 for none
   int32_t OwnQuiescent = 0;      // mA, the module's own consumption

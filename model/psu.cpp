@@ -72,8 +72,14 @@ void TPSU::RemoveChild(int32_t position) {
 }
 
 void TPSU::DoubleClickAction() {
+  const std::string label = Module.Label;
   Module.EditLoadList(Context());
   UpdateStatus();
+  // The label is drawn on the supply and on every clone of it.
+  if (Module.Label != label) {
+    LabelChanged();
+    for (TPSUClone* clone : Clones) clone->LabelChanged();
+  }
 }
 
 void TPSU::UpdateStatus() {
@@ -143,6 +149,20 @@ void TPSU::RemoveClone(int32_t position) {
       Clones[i]->ClonePosition = static_cast<int32_t>(i);
   }
   RemoveChild(-1);
+}
+
+std::string SupplyName(int number, const std::string& label) {
+  std::string name = "Supply " + std::to_string(number);
+  return label.empty() ? name : name + " (" + label + ")";
+}
+
+std::string SupplyName(const TPSU& supply) {
+  int number = 0;
+  for (const auto& tile : supply.Owner().Tiles()) {
+    if (dynamic_cast<const TPSU*>(tile.get())) ++number;
+    if (tile.get() == &supply) break;
+  }
+  return SupplyName(number, supply.Module.Label);
 }
 
 }  // namespace voltaris

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "model/power_module.h"
@@ -50,5 +51,11 @@ class TPSU : public TPSUBase {
  private:
   void UpdateHint();
 };
+
+// How every view and document names a supply: "Supply 2", numbered from 1
+// in save order among the supplies of its canvas (clones are not counted),
+// with its label when it has one: "Supply 2 (Plant room)".
+std::string SupplyName(int number, const std::string& label);
+std::string SupplyName(const TPSU& supply);
 
 }  // namespace voltaris

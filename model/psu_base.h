@@ -22,6 +22,8 @@ class TPSUBase : public TDevice {
   // The supply's own operations, in order.
   virtual void SetInUse();
   virtual void RecheckInUse();
+  // The supply's label changed: the tile draws it again.
+  void LabelChanged() { Notify(ChangedFigures); }
 
   // The supply powers at least one device that is on a network.
   bool InUse = false;

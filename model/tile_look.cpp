@@ -1,6 +1,8 @@
 #include "model/tile_look.h"
 
 #include "model/device.h"
+#include "model/psu.h"
+#include "model/psu_clone.h"
 
 namespace voltaris {
 
@@ -13,6 +15,9 @@ TTileLook LookOf(const TDevice& tile) {
   look.Color = tile.Color();
   look.Picture = tile.Picture();
   look.StatusImage = tile.StatusImage();
+  if (const auto* supply = dynamic_cast<const TPSU*>(&tile)) look.Caption = supply->Module.Label;
+  if (const auto* clone = dynamic_cast<const TPSUClone*>(&tile); clone && clone->Master)
+    look.Caption = clone->Master->Module.Label;
   if (const auto* network = dynamic_cast<const TPanelNetwork*>(&tile)) {
     look.NetworkBlock = true;
     look.Labels.assign(network->Labels.begin(), network->Labels.end());

@@ -22,6 +22,7 @@ struct TTileLook {
   TColour Color;
   std::string Picture;        // a device picture's name, empty for none
   std::string StatusImage;    // a status light's name, empty for none
+  std::string Caption;        // a supply's label, drawn across the top of it and of its clones
   bool NetworkBlock = false;  // drawn with an outline and its labels
   std::vector<TTileLabel> Labels;
 

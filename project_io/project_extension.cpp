@@ -5,6 +5,7 @@
 
 #include "catalogue/format.h"
 #include "catalogue/stream_string.h"
+#include "model/power_module.h"
 #include "model/project_context.h"
 
 namespace voltaris {
@@ -169,6 +170,36 @@ std::vector<std::string> ReadPaletteRecord(TStream& record) {
   return palette;
 }
 
+TBytes SupplyLabelRecord(const std::vector<TSupplyLabel>& labels) {
+  TStream record;
+  record.WriteInt32(static_cast<int32_t>(labels.size()));
+  for (const TSupplyLabel& label : labels) {
+    record.WriteInt32(label.Tile);
+    record.WriteUInt8(static_cast<uint8_t>(label.Label.size()));
+    record.WriteBytes(label.Label.data(), label.Label.size());
+  }
+  return record.TakeBytes();
+}
+
+std::vector<TSupplyLabel> ReadSupplyLabelRecord(TStream& record) {
+  const int32_t count = record.ReadInt32();
+  record.CheckCount(count, 5, "supply labels");
+  std::vector<TSupplyLabel> labels;
+  for (int32_t i = 0; i < count; ++i) {
+    TSupplyLabel label;
+    label.Tile = record.ReadInt32();
+    CheckAscending(label.Tile, labels.empty() ? 0 : labels.back().Tile, labels.empty(), "supply labels");
+    const uint8_t size = record.ReadUInt8();
+    if (size == 0 || size > MaxSupplyLabel)
+      throw StreamError(Format("the label of tile %d is %d characters long, not 1 to %d", label.Tile,
+                               static_cast<int>(size), static_cast<int>(MaxSupplyLabel)));
+    label.Label.resize(size);
+    record.ReadBytes(label.Label.data(), label.Label.size());
+    labels.push_back(std::move(label));
+  }
+  return labels;
+}
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
@@ -197,6 +228,8 @@ void WriteProjectExtension(TStream& stream, const TProjectExtension& extension) 
     record.WriteDouble(*extension.BatteryVolts);
     AppendRecord(records, TExtensionRecord::BatteryVolts, record.TakeBytes());
   }
+  if (!extension.SupplyLabels.empty())
+    AppendRecord(records, TExtensionRecord::SupplyLabels, SupplyLabelRecord(extension.SupplyLabels));
   const TBytes bytes = records.TakeBytes();
   stream.WriteBytes(ProjectExtensionTag, sizeof ProjectExtensionTag);
   stream.WriteInt32(ProjectExtensionVersion);
@@ -267,6 +300,9 @@ TProjectExtension ReadProjectExtension(TStream& stream) {
         extension.BatteryVolts = volts;
         break;
       }
+      case TExtensionRecord::SupplyLabels:
+        extension.SupplyLabels = ReadSupplyLabelRecord(record);
+        break;
       default:
         throw StreamError(Format("record kind %d of the extension section is not known to this version", kind));
     }

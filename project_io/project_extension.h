@@ -35,6 +35,9 @@
 //      deleted supply's colour moves to the end).
 //   6  battery volts on mains failure: float64, when not 12.0 (a project
 //      without the record reads as 12.0); from 10.5 to 13.6.
+//   7  supply labels: int32 count, then per supply int32 save index
+//      (ascending) and its label as a short string (uint8 length, then the
+//      bytes; 1 to MaxSupplyLabel of them), for every supply with a label.
 #pragma once
 
 #include <cstdint>
@@ -59,7 +62,8 @@ enum class TExtensionRecord : int32_t {
   ChargeCurrents = 3,
   ChildOrders = 4,
   Palette = 5,
-  BatteryVolts = 6
+  BatteryVolts = 6,
+  SupplyLabels = 7
 };
 
 struct TDataCableLength {
@@ -80,6 +84,12 @@ struct TChildOrder {
   bool operator==(const TChildOrder&) const = default;
 };
 
+struct TSupplyLabel {
+  int32_t Tile = 0;  // the supply's save index
+  std::string Label;
+  bool operator==(const TSupplyLabel&) const = default;
+};
+
 struct TProjectExtension {
   std::vector<TDataCableLength> DataCableLengths;  // in ascending save index
   TProjectDetails Details;                         // written when not empty
@@ -87,10 +97,11 @@ struct TProjectExtension {
   std::vector<TChildOrder> ChildOrders;            // in ascending save index
   bool HasPalette = false;
   std::vector<std::string> Palette;
-  std::optional<double> BatteryVolts;  // written when set
+  std::optional<double> BatteryVolts;      // written when set
+  std::vector<TSupplyLabel> SupplyLabels;  // in ascending save index
   bool Empty() const {
     return DataCableLengths.empty() && Details.Empty() && ChargeCurrents.empty() && ChildOrders.empty() &&
-           !HasPalette && !BatteryVolts;
+           !HasPalette && !BatteryVolts && SupplyLabels.empty();
   }
   bool operator==(const TProjectExtension&) const = default;
 };
@@ -106,7 +117,7 @@ bool AtProjectExtension(const TStream& stream);
 // version, or a figure cannot be right (a cable length that is not a number
 // from 0 to MaxStoredCableLength, save indexes out of order, project details
 // that are empty or longer than their fields, battery volts outside 10.5 to
-// 13.6).
+// 13.6, a supply label that is empty or longer than MaxSupplyLabel).
 TProjectExtension ReadProjectExtension(TStream& stream);
 
 // The CRC-32 (polynomial 0xEDB88320, as in zip files) of `size` bytes.

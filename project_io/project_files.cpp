@@ -101,6 +101,10 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
     const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get());
     if (psu && psu->Module.ChargeCurrent != LoadedChargeCurrent(psu->Module))
       extension.ChargeCurrents.push_back({static_cast<int32_t>(i), psu->Module.ChargeCurrent});
+    // The set-up keeps a label within its length; one longer is cut rather
+    // than lost with the whole save.
+    if (psu && !psu->Module.Label.empty())
+      extension.SupplyLabels.push_back({static_cast<int32_t>(i), psu->Module.Label.substr(0, MaxSupplyLabel)});
   }
   for (size_t i = 0; i < tiles.size(); ++i) {
     const std::vector<TNetDevice*>& children = tiles[i]->Children;
@@ -405,6 +409,19 @@ class TProjectReader {
     }
   }
 
+  // Every supply's label, as saved.
+  void ApplySupplyLabels() const {
+    for (const TSupplyLabel& label : extension_.SupplyLabels) {
+      auto* psu = static_cast<size_t>(label.Tile) < tiles_.size()
+                      ? dynamic_cast<TPSU*>(tiles_[static_cast<size_t>(label.Tile)])
+                      : nullptr;
+      if (!psu)
+        throw FileError(Format("%s: the extension section gives a label to tile %d, which is not a power supply",
+                               datName_, label.Tile));
+      psu->Module.Label = label.Label;
+    }
+  }
+
   // Children in the order the user wired them, once the links are replayed:
   // each list must hold exactly the children the links gave.
   void ApplyChildOrders() const {
@@ -600,6 +617,7 @@ TProject ReadProject(const TBytes& datBytes, const TBytes& pjxBytes, const std::
   reader.ApplyDetails(project);
   RestoreUnstoredFigures(*project.ControlPanel, stored);
   reader.ApplyChargeCurrents();
+  reader.ApplySupplyLabels();
   reader.ApplyPalette(*project.ControlPanel);
   reader.AttachClones();
   reader.ReplayLinks();

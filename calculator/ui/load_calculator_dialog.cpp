@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -17,6 +18,7 @@
 
 #include "calculator/ui/column_list.h"
 #include "calculator/ui/device_picker_dialog.h"
+#include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
 
@@ -140,6 +142,12 @@ QWidget* TfrmCalculator::MakePanelGroup() {
   cbPanelType_ = MakeDropDown("cbPanelType", group);
   cbPanelType_->setEnabled(false);  // display only
   cbBatteryType_ = MakeDropDown("cbBatteryType", group);
+  edLabel_ = new QLineEdit(group);
+  edLabel_->setObjectName(QStringLiteral("edLabel"));
+  edLabel_->setMaxLength(static_cast<int>(MaxSupplyLabel));
+  edLabel_->setPlaceholderText(QStringLiteral("where it is, e.g. Plant room"));
+  edLabel_->setToolTip(QStringLiteral("The supply's name on its tile, in the warnings and in the documents"));
+  RefuseCharactersOutsideCodePage(edLabel_);
   cbSigACFail_ = new QCheckBox(QStringLiteral("AC Fail Signalled to ARC"), group);
   cbSigACFail_->setObjectName(QStringLiteral("cbSigACFail"));
   lbPeriod_ = MakeValue("lbPeriod", group);
@@ -162,6 +170,8 @@ QWidget* TfrmCalculator::MakePanelGroup() {
     layout->addWidget(value, row, 1);
     ++row;
   };
+  addRow("Label:", edLabel_);
+  labelCaption_ = static_cast<QLabel*>(layout->itemAtPosition(row - 1, 0)->widget());
   addRow("Model/Type:", cbPanelType_);
   addRow("Battery Size:", cbBatteryType_);
   addRow("Recharge to 80%:", lbRecharge_);
@@ -275,6 +285,9 @@ void TfrmCalculator::ConnectControls() {
           [this](int position) { Forward([&] { calculator_.cbGradeChange(position); }); });
   connect(cbBatteryType_, &QComboBox::currentIndexChanged, this,
           [this](int position) { Forward([&] { calculator_.cbBatteryTypeChange(position); }); });
+  // Refreshed without rewriting the field, so that the cursor stays put.
+  connect(edLabel_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { calculator_.EditLabel(ToStdString(text)); });
   connect(cbSigACFail_, &QCheckBox::clicked, this,
           [this](bool ticked) { Forward([&] { calculator_.cbSigACFailClick(ticked); }); });
   connect(lbDevices_, &QTreeWidget::itemSelectionChanged, this,
@@ -299,6 +312,9 @@ void TfrmCalculator::Refresh() {
   ShowItems(cbGrade_, view.GradeItems, view.GradeIndex);
   cbGrade_->setEnabled(view.GradeEnabled);
   ShowItems(cbBatteryType_, view.BatteryItems, view.BatteryIndex);
+  edLabel_->setVisible(view.LabelShown);
+  labelCaption_->setVisible(view.LabelShown);
+  if (edLabel_->text() != ToQString(view.Label)) edLabel_->setText(ToQString(view.Label));
   {
     const QSignalBlocker blocker(cbSigACFail_);
     cbSigACFail_->setChecked(view.ACFailChecked);

@@ -19,6 +19,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace voltaris {
@@ -67,6 +68,8 @@ class TfrmCalculator : public QDialog, public ILoadCalculatorHost {
   QComboBox* cbGrade_ = nullptr;
   QComboBox* cbPanelType_ = nullptr;
   QComboBox* cbBatteryType_ = nullptr;
+  QLineEdit* edLabel_ = nullptr;
+  QLabel* labelCaption_ = nullptr;
   QCheckBox* cbSigACFail_ = nullptr;
   QLabel* lbPeriod_ = nullptr;
   QLabel* lbPSU_ = nullptr;

@@ -105,6 +105,10 @@ TEST_F(LoadCalculatorTest, OpensOnAControlPanelWithItsFigures) {
   EXPECT_EQ(view().lbActPeak, (TValueLabel{"50 mA", ColourGreen}));
   EXPECT_EQ(view().lbActStandby, (TValueLabel{"144.00 Hours", ColourGreen}));
   EXPECT_TRUE(view().AddEnabled && !view().EditEnabled);
+  // The control panel has no label to give.
+  EXPECT_FALSE(view().LabelShown);
+  calc.EditLabel("Office");
+  EXPECT_EQ(module.Label, "");
 }
 
 TEST_F(LoadCalculatorTest, RemoteSupplyFollowsThePanelAndWaitsForABattery) {
@@ -127,6 +131,17 @@ TEST_F(LoadCalculatorTest, RemoteSupplyFollowsThePanelAndWaitsForABattery) {
   calc.cbBatteryTypeChange(1);  // 17.0 Ah charges at 750 mA at grade 3
   EXPECT_EQ(view().lbBattCurrent.Text, "750 mA");
   EXPECT_TRUE(view().AddEnabled);
+
+  // Its label: blanks around it dropped, no longer than the field takes.
+  EXPECT_TRUE(view().LabelShown);
+  const int modified = host.modified;
+  calc.EditLabel("  Plant room ");
+  EXPECT_EQ(module.Label, "Plant room");
+  EXPECT_EQ(host.modified, modified + 1);
+  calc.EditLabel(std::string(40, 'x'));
+  EXPECT_EQ(module.Label, std::string(MaxSupplyLabel, 'x'));
+  calc.EditLabel("   ");
+  EXPECT_EQ(module.Label, "");
 }
 
 TEST_F(LoadCalculatorTest, EntriesSetTheModulesExtraLoadAndColours) {

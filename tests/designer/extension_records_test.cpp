@@ -143,6 +143,8 @@ TEST(ProjectExtensionRecords, EveryKindReadsBackWhatWasWritten) {
   extension.ChildOrders = {{0, {5, 3}}, {4, {}}};
   extension.HasPalette = true;
   extension.Palette = {"16711680", "", "255"};
+  extension.BatteryVolts = 11.4;
+  extension.SupplyLabels = {{4, "Plant room"}, {6, std::string(MaxSupplyLabel, 'x')}};
   TStream stream;
   WriteProjectExtension(stream, extension);
   stream.Seek(0);

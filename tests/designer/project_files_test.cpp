@@ -6,6 +6,8 @@
 #include "designer/dialogs/loading_host.h"
 #include "designer/dialogs/loading_presenter.h"
 #include "designer_fixture.h"
+#include "model/psu.h"
+#include "model/tile_look.h"
 #include "project_io/project_extension.h"
 
 namespace voltaris::testing {
@@ -609,6 +611,64 @@ TEST_F(DataCableTest, TheBatteryVoltsOnMainsFailureSurviveSaveAndLoad) {
   EXPECT_EQ(ReadProject(plain, ReadBytes("Shop.pjx"), "Shop.dat", "Shop.pjx", settings).Context().BatteryVolts, 12.0);
 }
 
+// A supply's label: typed in its set-up, drawn on it and its clones, kept in
+// the extension section (nothing written without one), back after a load and
+// after Undo, and refused when the section gives it to a tile that is no supply.
+TEST_F(DataCableTest, ASuppliesLabelSurvivesSaveLoadAndUndo) {
+  New("Orvane 700", 2);
+  TPSU& psu = PlaceSupply(700, 150);
+  designer.Session().SaveProject();
+  const TBytes plain = ReadBytes("Shop.dat");
+  EXPECT_EQ(ExtensionOffset(plain), plain.size());
+  host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.Label = "Plant room"; };
+  designer.CanvasControl().SetUpTile(psu);
+  host.onEditLoadList = nullptr;
+  EXPECT_EQ(LookOf(psu).Caption, "Plant room");
+  EXPECT_EQ(SupplyName(psu), "Supply 1 (Plant room)");
+  designer.Session().SaveProject();
+  const TBytes dat = ReadBytes("Shop.dat");
+  const size_t section = ExtensionOffset(dat);
+  ASSERT_EQ(dat.size() - section, 16u + 8 + 4 + 4 + 1 + 10);
+  EXPECT_EQ(dat[section + 16], 7);  // the supply-label record
+  // Only what comes after the tile records changed.
+  EXPECT_TRUE(std::equal(plain.begin(), plain.end(), dat.begin()));
+
+  Load("Shop");
+  ASSERT_TRUE(host.errors.empty()) << host.errors.front();
+  const auto supply = [this]() -> TPSU& {
+    for (const auto& tile : designer.Canvas().Tiles())
+      if (auto* found = dynamic_cast<TPSU*>(tile.get())) return *found;
+    throw std::logic_error("no supply");
+  };
+  EXPECT_EQ(supply().Module.Label, "Plant room");
+  designer.Session().SaveProject();
+  EXPECT_EQ(ReadBytes("Shop.dat"), dat);
+  host.onEditLoadList = [](TPowerModule& module, TLoadLines&) { module.Label = "Loft"; };
+  designer.CanvasControl().SetUpTile(supply());
+  EXPECT_EQ(supply().Module.Label, "Loft");
+  designer.Undo();
+  EXPECT_EQ(supply().Module.Label, "Plant room");
+  designer.Redo();
+  EXPECT_EQ(supply().Module.Label, "Loft");
+
+  // The label record naming a network block (save index 0) is refused with the file's name.
+  TBytes wrong(dat.begin(), dat.begin() + static_cast<std::ptrdiff_t>(section));
+  TProjectExtension extension;
+  extension.SupplyLabels = {{0, "Plant room"}};
+  TStream stream;
+  WriteProjectExtension(stream, extension);
+  wrong.insert(wrong.end(), stream.Bytes().begin(), stream.Bytes().end());
+  TSettings settings;
+  try {
+    ReadProject(wrong, ReadBytes("Shop.pjx"), "Shop.dat", "Shop.pjx", settings);
+    ADD_FAILURE() << "a label on a network block was read";
+  } catch (const std::exception& error) {
+    EXPECT_NE(std::string(error.what()).find("Shop.dat: the extension section gives a label to tile 0"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 TEST_F(DataCableTest, ProjectsWithEveryDataCableAtTheCableRunKeepTheirOldBytes) {
   // A supplied device whose data cable is the cable run adds nothing.
   New("Orvane 700", 3);
@@ -729,7 +789,19 @@ TEST(ProjectExtensionTest, RefusesWhatItCannotTrust) {
   EXPECT_NE(ReadError(Section(CableRecord({{3, 1}, {3, 2}}))).find("out of order"), std::string::npos);
   EXPECT_NE(ReadError(Section(CableRecord({{-1, 1}}))).find("out of order"), std::string::npos);
   // A kind of a later version is refused: skipped, it would be lost on saving.
-  EXPECT_NE(ReadError(Section(CableRecord({{2, 1}}, 7))).find("not known"), std::string::npos);
+  EXPECT_NE(ReadError(Section(CableRecord({{2, 1}}, 8))).find("not known"), std::string::npos);
+  // A supply label that is empty or longer than the set-up takes.
+  for (const size_t length : {size_t{0}, MaxSupplyLabel + 1}) {
+    TStream record;
+    record.WriteInt32(7);
+    record.WriteInt32(static_cast<int32_t>(9 + length));
+    record.WriteInt32(1);
+    record.WriteInt32(8);
+    record.WriteUInt8(static_cast<uint8_t>(length));
+    const std::string label(length, 'x');
+    record.WriteBytes(label.data(), label.size());
+    EXPECT_NE(ReadError(Section(record.TakeBytes())).find("characters long, not 1 to 30"), std::string::npos) << length;
+  }
   // Battery volts on mains failure outside what the Options dialog offers.
   for (const double volts : {10.4, 13.7, std::nan("")}) {
     TStream record;

@@ -3,6 +3,7 @@
 // errors and closing. Modal dialogs are answered as they show.
 #include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +15,7 @@
 #include "designer/ui/report_window.h"
 #include "designer/ui/system_files_dialog.h"
 #include "main_window_support.h"
+#include "model/tile_look.h"
 
 namespace voltaris::testing {
 
@@ -179,6 +181,22 @@ class MainWindowTest : public QObject {
     auto* devices = s.Summary<QTreeWidget>("lmdDevices");
     QCOMPARE(devices->topLevelItemCount(), 1);
     QCOMPARE(Cells(devices, 0), (QStringList{"1", QString::fromStdString(s.Panel().LoadData.Entries.at(0)->Name)}));
+
+    // A supply's set-up takes its label, which its tile then shows.
+    TDevice& supply = s.Place(20, {600, 200});
+    WhenShown<TfrmCalculator>([](TfrmCalculator* calculator) {
+      auto* label = Control<QLineEdit>(calculator, "edLabel");
+      QVERIFY(label->isVisible());
+      label->setFocus();
+      QTest::keyClicks(label, "Plant room");
+      Pick(Control<QComboBox>(calculator, "cbBatteryType"), "7.2 Ah");
+      testing::Keep(calculator->grab().toImage(), QStringLiteral("supply_label_setup.png"));
+      Click(calculator, "Button1");
+    });
+    QTest::mouseDClick(s.Widget(supply), Qt::LeftButton);
+    s.Settle();
+    QCOMPARE(LookOf(supply).Caption, std::string("Plant room"));
+    testing::Keep(s.Widget(supply)->grab().toImage(), QStringLiteral("supply_label_tile.png"));
 
     // A device's set-up dialog: its Add runs the picker captioned "Add Devices".
     TDevice& keypad = s.Place(6, {400, 200});

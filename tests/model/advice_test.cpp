@@ -174,9 +174,10 @@ TEST_F(AdviceTest, ASupplyWhoseLargerBatteryChargesTooHardIsToldTheNextOne) {
   EXPECT_NEAR(source.StandbyHeadroom, 13.665 / 0.643 - 12, 1e-9);
   EXPECT_NEAR(source.ContinuousHeadroom, 1.2 - 0.643, 1e-12);
   EXPECT_EQ(ModuleFigures(psu.Module), before);
-  EXPECT_EQ(Block().back(),
-            "PSU 1: alarm current 1.47 A exceeds the 1.40 A peak available: fit at least 8.46 Ah, the 17.0 Ah battery "
-            "is enough");
+  EXPECT_EQ(
+      Block().back(),
+      "Supply 1: alarm current 1.47 A exceeds the 1.40 A peak available: fit at least 8.46 Ah, the 17.0 Ah battery "
+      "is enough");
 
   // These figures meet the standby rule at exactly the required capacity, and not just below it.
   psu.Module.BatteryCapacity = source.RequiredCapacity;
@@ -208,7 +209,7 @@ TEST_F(AdviceTest, ASourceNoBatteryCanSaveIsToldToMoveLoad) {
   EXPECT_EQ(block[2],
             "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes that; move alarm "
             "load to a remote supply");
-  EXPECT_EQ(block[3].substr(0, 6), "PSU 1:");
+  EXPECT_EQ(block[3].substr(0, 9), "Supply 1:");
   EXPECT_NE(block[3].find("move alarm load to another remote supply"), std::string::npos);
 }
 
@@ -386,7 +387,7 @@ TEST_F(AdviceTest, TheAdvicesRulesHoldAtTheirEdges) {
   for (const std::string& line : Block()) EXPECT_EQ(line.find("change its load devices"), std::string::npos) << line;
   psu.Module.LowestDeviceGrade = psu.Grade - 1;
   psu.UpdateStatus();
-  EXPECT_EQ(Block().back(), "PSU 1: change its load devices to Grade 2");
+  EXPECT_EQ(Block().back(), "Supply 1: change its load devices to Grade 2");
 }
 
 // ---- beyond the light: on battery, and the recharge ----

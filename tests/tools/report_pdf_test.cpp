@@ -139,7 +139,7 @@ TEST_F(ReportPdfTest, EachExampleCarriesTheReportTheWorksheetAndItsPages) {
     EXPECT_NE(worksheet.find("(measured)"), std::string::npos);
     const TDesignAdvice advice = WorkOutAdvice(*project.ControlPanel, *project.Canvas);
     for (const TDocTable& record :
-         {RechargeRecord(*project.ControlPanel, advice), OnBatteryRecord(*project.Canvas, advice)}) {
+         {RechargeRecord(*project.ControlPanel, *project.Canvas, advice), OnBatteryRecord(*project.Canvas, advice)}) {
       ASSERT_FALSE(record.Rows.empty());
       for (const auto& row : record.Rows)
         EXPECT_NE(worksheet.find(Words(row[1])), std::string::npos) << record.Columns[1] << " " << row[1];
