@@ -1,6 +1,9 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <unordered_map>
 
 #include "catalogue/format.h"
 #include "model/advice.h"
@@ -9,12 +12,16 @@
 #include "model/net_device.h"
 #include "model/panel_network.h"
 #include "model/psu.h"
+#include "model/psu_clone.h"
 #include "model/status.h"
 #include "model/toolbar_device.h"
 
 namespace voltaris {
 
 namespace {
+
+// The canvas pixels the notes under a tile take: two lines of small type.
+constexpr int NoteHeight = 22;
 
 const char* StatusWord(uint8_t status) {
   const char* name = StatusImageName(status);
@@ -145,6 +152,171 @@ TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice) {
   return table;
 }
 
+std::vector<std::pair<std::string, std::string>> WorksheetWorking(const TPowerModule& module,
+                                                                  const TSourceAdvice& advice) {
+  std::vector<std::pair<std::string, std::string>> lines;
+  const double quiescent = module.TotalQuiescent() / 1000.0;
+  const double alarm = module.TotalAlarm() / 1000.0;
+  const double alarmHours = 2.0 * module.AlarmPeriod / 60.0;
+  const double reserve = alarm * alarmHours;
+  const double factor = module.BatteryFactor;
+  const char* standard = module.Standard == StandardPD6662 ? "PD6662" : "EN50131-1";
+  const char* signalled = module.ACFailSignalled ? "with AC fail signalled to an ARC" : "without AC fail signalling";
+  if (module.Grade >= 1 && module.Grade <= 3) {
+    lines.emplace_back("Required standby", Format("%d h: what %s asks at grade %d %s", module.RequiredStandby, standard,
+                                                  module.Grade, signalled));
+  } else {
+    lines.emplace_back("Required standby", Format("%d h: no grade chosen", module.RequiredStandby));
+  }
+  lines.emplace_back("Alarm reserve",
+                     Format("%.3f A alarm current x 2 x %d min alarm period = %.2f Ah (the alarm load is reserved "
+                            "for twice the alarm period)",
+                            alarm, module.AlarmPeriod, reserve));
+  lines.emplace_back("Battery factor", Format("%.2f: %s %% degradation, applied to the hours the battery gives", factor,
+                                              FloatToStr(std::round((1 - factor) * 1000) / 10)));
+  if (module.BatteryIndex < 0 || module.BatteryCapacity <= 0) {
+    lines.emplace_back("Standby time", "no battery fitted");
+  } else if (module.TotalQuiescent() == 0) {
+    lines.emplace_back("Standby time", "no quiescent load: not worked out");
+  } else if (module.BatteryCapacity < reserve) {
+    lines.emplace_back("Standby time",
+                       Format("0 h: the %.1f Ah battery is less than the alarm reserve", module.BatteryCapacity));
+  } else {
+    lines.emplace_back("Standby time", Format("(%.1f Ah - %.2f Ah) / %.3f A x %.2f = %.2f h, against %d h required",
+                                              module.BatteryCapacity, reserve, quiescent, factor, module.StandbyTime,
+                                              module.RequiredStandby));
+  }
+  lines.emplace_back("Capacity required",
+                     Format("the larger of %.2f Ah + %d h x %.3f A / %.2f and %d h x %.3f A: %.2f Ah", reserve,
+                            module.RequiredStandby, quiescent, factor, module.RequiredStandby, quiescent,
+                            RoundCapacityUp(advice.RequiredCapacity)));
+  const double output = module.PeakAvailable + module.ChargeCurrent / 1000.0;
+  lines.emplace_back("Peak available", Format("%.2f A output - %.3f A charging current = %.2f A, against %.3f A in "
+                                              "alarm",
+                                              output, module.ChargeCurrent / 1000.0, module.PeakAvailable, alarm));
+  if (module.RequiredStandby > 0) {
+    lines.emplace_back("Continuous rated",
+                       Format("%.1f Ah / %d h = %.2f A, at most the %.2f A peak: %.2f A, against %.3f A quiescent",
+                              module.BatteryCapacity, module.RequiredStandby,
+                              module.BatteryCapacity / module.RequiredStandby, module.PeakAvailable,
+                              module.ContinuousRated, quiescent));
+  }
+  return lines;
+}
+
+namespace {
+
+// A figure pair as the device table shows it, quiescent then alarm: "35/45".
+std::string Pair(int32_t quiescent, int32_t alarm) { return Format("%d/%d", quiescent, alarm); }
+
+}  // namespace
+
+TDocTable DeviceTable(const TCanvas& canvas, const TDesignAdvice& advice) {
+  TDocTable table;
+  table.Columns = {"No.",    "Device", "Network",         "Wired behind", "Fed from",  "Cable m",  "Ohms/100m",
+                   "Data m", "Own mA", "Down- stream mA", "Mains V",      "Battery V", "Margin V", "Light"};
+  std::unordered_map<const TDevice*, const TDeviceAdvice*> adviceOf;
+  for (const TDeviceAdvice& device : advice.Devices) {
+    if (const TVududa* tile = DeviceOf(canvas, device)) adviceOf.emplace(tile, &device);
+  }
+  std::unordered_map<const TDevice*, size_t> rowOf;
+  // A parent's name as the table gives it: a network by its name, a device by its row.
+  const auto nameOf = [&](const TNetwork* parent) -> std::string {
+    if (!parent) return "-";
+    if (const auto found = rowOf.find(parent); found != rowOf.end()) return Format("No. %d", found->second);
+    return parent->Name();
+  };
+  // A device's row, then the rows of what hangs on it.
+  std::function<void(const TNetDevice&)> add = [&](const TNetDevice& child) {
+    if (rowOf.count(&child)) return;
+    const auto found = adviceOf.find(&child);
+    if (found == adviceOf.end()) {
+      // A device the advice does not list (on no network, fed by nothing)
+      // has no row, but what hangs on it may.
+      for (const TNetDevice* next : child.Children) add(*next);
+      return;
+    }
+    const auto& device = static_cast<const TVududa&>(child);
+    const TDeviceAdvice& entry = *found->second;
+    rowOf.emplace(&device, table.Rows.size() + 1);
+    std::string fedFrom = nameOf(device.NetParent);
+    if (const auto* supply = dynamic_cast<const TPSU*>(device.Supply)) fedFrom = SupplyName(*supply);
+    if (const auto* clone = dynamic_cast<const TPSUClone*>(device.Supply); clone && clone->Master)
+      fedFrom = SupplyName(*clone->Master);
+    const TPanelNetwork* network = device.GetNetwork();
+    table.Rows.push_back(
+        {Format("%d", table.Rows.size() + 1), AdviceDeviceName(device), network ? network->Name() : "-",
+         nameOf(device.NetParent), fedFrom, FloatToStr(device.CableLength), FloatToStr(device.Impedance * 100),
+         FloatToStr(device.Supply ? device.NetCableLength : device.CableLength),
+         Pair(device.OwnLoad.Quiescent, device.OwnLoad.Alarm),
+         Pair(device.DownstreamLoad.Quiescent, device.DownstreamLoad.Alarm),
+         Format("%.2f/%.2f", device.SupplyVolts, device.AlarmVolts),
+         Format("%.2f/%.2f", entry.OnBatteryVolts[0], entry.OnBatteryVolts[1]),
+         Format("%.2f", std::min(entry.QuiescentMargin, entry.AlarmMargin)), StatusWord(device.Status & 127)});
+    for (const TNetDevice* next : device.Children) add(*next);
+  };
+  // Each network's chains in turn, then chains that start on no network.
+  for (const auto& tile : canvas.Tiles()) {
+    if (dynamic_cast<const TPanelNetwork*>(tile.get()))
+      for (const TNetDevice* child : tile->Children) add(*child);
+  }
+  for (const auto& tile : canvas.Tiles()) {
+    const TNetDevice* device = tile->AsNetDevice();
+    if (device && !device->NetParent) add(*device);
+  }
+  return table;
+}
+
+TStringList TableText(const TDocTable& table) {
+  std::vector<size_t> widths(table.Columns.size(), 0);
+  const auto measure = [&](const std::vector<std::string>& row) {
+    for (size_t c = 0; c < widths.size() && c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+  };
+  measure(table.Columns);
+  for (const auto& row : table.Rows) measure(row);
+  const auto line = [&](const std::vector<std::string>& row) {
+    std::string text;
+    for (size_t c = 0; c < widths.size(); ++c) {
+      const std::string cell = c < row.size() ? row[c] : std::string();
+      text += cell;
+      if (c + 1 < widths.size()) text += std::string(widths[c] - cell.size() + 2, ' ');
+    }
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+  };
+  TStringList lines{line(table.Columns)};
+  for (const auto& row : table.Rows) lines.push_back(line(row));
+  return lines;
+}
+
+std::vector<size_t> ReportRuns(const TStringList& lines) {
+  std::vector<size_t> runs;
+  size_t start = 0;
+  bool inEntry = false;
+  const auto blank = [](const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; };
+  const auto ruled = [&](const std::string& text) {
+    return !blank(text) && text.find_first_not_of(" _-") == std::string::npos;
+  };
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& text = lines[i];
+    const size_t first = text.find_first_not_of(' ');
+    if (!inEntry && first != std::string::npos && text.compare(first, 5, "Name:") == 0) {
+      // An entry starts a run of its own.
+      if (i > start) runs.push_back(i - start);
+      start = i;
+      inEntry = true;
+    }
+    const bool ends = inEntry ? ruled(text) : blank(text);
+    if (ends) {
+      runs.push_back(i + 1 - start);
+      start = i + 1;
+      inEntry = false;
+    }
+  }
+  if (start < lines.size()) runs.push_back(lines.size() - start);
+  return runs;
+}
+
 std::string DesignVerdict(const TControlPanel& panel, const TCanvas& canvas, uint8_t* worst) {
   // Every light the installer answers for: the control panel's (by the
   // rules of a supply's), every supply's and every network device's. A
@@ -171,7 +343,7 @@ std::string DesignVerdict(const TControlPanel& panel, const TCanvas& canvas, uin
   return Format(problems == 1 ? "%d problem: %s" : "%d problems: %s", problems, byLight);
 }
 
-std::vector<TDocDrawing> DrawingParts(const TCanvas& canvas) {
+std::vector<TDocDrawing> DrawingParts(const TCanvas& canvas, TStringList* unused) {
   std::vector<int> tops;
   int width = 1;
   int bottom = 0;
@@ -201,10 +373,34 @@ std::vector<TDocDrawing> DrawingParts(const TCanvas& canvas) {
       }
     }
     if (part.Tiles.empty() && part.Wires.empty()) continue;
+    const bool onlyBlocks = part.Wires.empty() && std::all_of(part.Tiles.begin(), part.Tiles.end(),
+                                                              [](const TTileLook& look) { return look.NetworkBlock; });
+    if (onlyBlocks) {
+      for (const auto& tile : canvas.Tiles()) {
+        if (unused && dynamic_cast<const TPanelNetwork*>(tile.get()) && reaches(tile->Top(), tile->Height()))
+          unused->push_back(tile->Name());
+      }
+      continue;
+    }
+    for (const auto& tile : canvas.Tiles()) {
+      if (!reaches(tile->Top(), tile->Height())) continue;
+      if (const auto* device = dynamic_cast<const TVududa*>(tile.get())) {
+        part.Notes.push_back({tile->Left(), tile->Width(), tile->Top() + tile->Height(),
+                              device->Location.empty() ? "Not Defined" : device->Location,
+                              StatusWord(tile->Status & 127)});
+      } else if (const auto* psu = dynamic_cast<const TPSU*>(tile.get())) {
+        part.Notes.push_back({tile->Left(), tile->Width(), tile->Top() + tile->Height(), SupplyName(*psu),
+                              StatusWord(tile->Status & 127)});
+      } else if (const auto* clone = dynamic_cast<const TPSUClone*>(tile.get()); clone && clone->Master) {
+        part.Notes.push_back({tile->Left(), tile->Width(), tile->Top() + tile->Height(),
+                              SupplyName(*clone->Master) + ", again", StatusWord(tile->Status & 127)});
+      }
+    }
     // Only as tall as what it holds.
     int used = part.Top;
     for (const TTileLook& look : part.Tiles) used = std::max(used, look.Top + look.Height);
     for (const TWire& wire : part.Wires) used = std::max(used, wire.Top + wire.Height);
+    for (const TDocDrawing::TNote& note : part.Notes) used = std::max(used, note.Top + NoteHeight);
     part.Bottom = std::min(part.Bottom, used);
     parts.push_back(std::move(part));
   }
@@ -244,6 +440,17 @@ TDocument BuildDocument(const TDocumentSource& source) {
   TDocBlock worksheet = Block(TDocBlockKind::Table);
   worksheet.Table = BatteryWorksheet(panel);
   document.Blocks.push_back(std::move(worksheet));
+  // How each source's figures are worked out, each source on one page.
+  const auto working = [&](const std::string& name, const TPowerModule& module, int32_t saveIndex) {
+    TDocBlock block = Block(TDocBlockKind::KeyValues);
+    block.KeepTogether = true;
+    block.Pairs = {{name, ""}};
+    for (auto& line : WorksheetWorking(module, WorkOutSourceAdvice(module, saveIndex))) block.Pairs.push_back(line);
+    document.Blocks.push_back(std::move(block));
+  };
+  document.Blocks.push_back(Block(TDocBlockKind::Heading, "How the Worksheet Is Worked Out"));
+  working("Control panel " + PanelName(panel.PanelType), panel, -1);
+  for (const TPSU* psu : panel.PSUs) working(SupplyName(*psu), psu->Module, psu->SaveIndex);
 
   // Beyond the light: the recharge time and the voltages on battery, with
   // the boxes an inspector expects filled in on site.
@@ -261,8 +468,23 @@ TDocument BuildDocument(const TDocumentSource& source) {
     document.Blocks.push_back(std::move(devices));
   }
 
-  std::vector<TDocDrawing> parts = DrawingParts(source.Canvas);
-  if (!parts.empty()) {
+  if (!advice.Devices.empty()) {
+    document.Blocks.push_back(Block(TDocBlockKind::Heading, "Device Table"));
+    TDocBlock how = Block(TDocBlockKind::KeyValues);
+    how.Pairs = {{"How to check it",
+                  "Every network and supply gives 13.60 V. A device's voltage is what it is fed from (a network, "
+                  "a supply or the row named) less its cable's current, own plus downstream, x the cable's length "
+                  "x its ohms per 100 m / 100 (mA x ohms / 1000 = V). On battery every voltage is lower by 13.60 V "
+                  "less the battery's voltage. Pairs of figures are quiescent/alarm."}};
+    document.Blocks.push_back(std::move(how));
+    TDocBlock table = Block(TDocBlockKind::Table);
+    table.Table = DeviceTable(source.Canvas, advice);
+    document.Blocks.push_back(std::move(table));
+  }
+
+  TStringList unused;
+  std::vector<TDocDrawing> parts = DrawingParts(source.Canvas, &unused);
+  if (!parts.empty() || !unused.empty()) {
     document.Blocks.push_back(Block(TDocBlockKind::PageBreak));
     document.Blocks.push_back(Block(TDocBlockKind::Heading, "Drawing"));
     for (TDocDrawing& part : parts) {
@@ -270,12 +492,20 @@ TDocument BuildDocument(const TDocumentSource& source) {
       drawing.Drawing = std::move(part);
       document.Blocks.push_back(std::move(drawing));
     }
+    if (!unused.empty()) {
+      std::string names = unused.front();
+      for (size_t i = 1; i < unused.size(); ++i) names += ", " + unused[i];
+      TDocBlock none = Block(TDocBlockKind::KeyValues);
+      none.Pairs = {{"Nothing connected", names}};
+      document.Blocks.push_back(std::move(none));
+    }
   }
 
   document.Blocks.push_back(Block(TDocBlockKind::PageBreak));
   document.Blocks.push_back(Block(TDocBlockKind::Heading, "System Report"));
   TDocBlock report = Block(TDocBlockKind::Preformatted);
   report.Lines = source.Report;
+  report.Runs = ReportRuns(report.Lines);
   document.Blocks.push_back(std::move(report));
 
   TDocBlock signature = Block(TDocBlockKind::Signature);

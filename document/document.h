@@ -19,6 +19,8 @@ namespace voltaris {
 class TCanvas;
 struct TDesignAdvice;
 class TControlPanel;
+class TPowerModule;
+struct TSourceAdvice;
 
 struct TDocTable {
   std::vector<std::string> Columns;
@@ -33,6 +35,16 @@ struct TDocDrawing {
   int Width = 0;  // the canvas width every part is scaled by
   std::vector<TTileLook> Tiles;
   std::vector<TWire> Wires;
+  // What a printed page may show only in colour, in words under each tile:
+  // a device's location and light, a supply's name and light.
+  struct TNote {
+    int Left = 0;  // the tile's left edge, width and bottom edge
+    int Width = 0;
+    int Top = 0;
+    std::string Name;
+    std::string Status;
+  };
+  std::vector<TNote> Notes;
 };
 
 enum class TDocBlockKind { Title, Heading, KeyValues, Verdict, Table, Preformatted, Drawing, Signature, PageBreak };
@@ -44,6 +56,10 @@ struct TDocBlock {
   std::vector<std::pair<std::string, std::string>> Pairs;  // key and value lines; signature roles
   TDocTable Table;
   TStringList Lines;  // preformatted text, in a fixed-pitch font
+  // The lines in runs kept on one page (a device's entry of the report):
+  // each the number of lines of its run, in order. Empty: none kept together.
+  std::vector<size_t> Runs;
+  bool KeepTogether = false;  // key and value lines that stay on one page
   TDocDrawing Drawing;
 };
 
@@ -80,11 +96,30 @@ TDocTable RechargeRecord(const TControlPanel& panel, const TCanvas& canvas, cons
 // empty box for the voltage measured at the device.
 TDocTable OnBatteryRecord(const TCanvas& canvas, const TDesignAdvice& advice);
 
+// How the battery worksheet's figures of one source are worked out: one
+// line each, as key and figures, so that an inspector can redo them.
+std::vector<std::pair<std::string, std::string>> WorksheetWorking(const TPowerModule& module,
+                                                                  const TSourceAdvice& advice);
+
+// One row per network device, parents before what hangs on them: where it
+// is, what feeds it, its cable and currents and the voltages they leave it.
+// Every voltage is what feeds it less (own + downstream current) x length x
+// ohms per 100 m / 100.
+TDocTable DeviceTable(const TCanvas& canvas, const TDesignAdvice& advice);
+// The table as plain text in columns, for the report tool.
+TStringList TableText(const TDocTable& table);
+
+// The report's lines in runs kept on one page: a device's entry from its
+// "Name:" line to the line under it, every other run up to a blank line.
+std::vector<size_t> ReportRuns(const TStringList& lines);
+
 // The verdict of page 1: "All Green", or the number of problems by light.
 std::string DesignVerdict(const TControlPanel& panel, const TCanvas& canvas, uint8_t* worst = nullptr);
 
 // The canvas in bands, one per network section (from a network block's top
-// to the next one's), each with the tiles and runs it reaches.
-std::vector<TDocDrawing> DrawingParts(const TCanvas& canvas);
+// to the next one's), each with the tiles and runs it reaches and the notes
+// under them. A band holding nothing but its network block is left out and
+// the network's name added to `unused` (when given).
+std::vector<TDocDrawing> DrawingParts(const TCanvas& canvas, TStringList* unused = nullptr);
 
 }  // namespace voltaris

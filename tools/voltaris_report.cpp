@@ -19,13 +19,13 @@
 #include <string>
 
 #include "catalogue/code_page.h"
+#include "document/document.h"
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "project_io/file_index.h"
 #include "project_io/project_files.h"
 #include "tools/project_json.h"
 #ifdef VOLTARIS_REPORT_PDF
-#include "document/document.h"
 #include "project_io/report_file.h"
 #include "tools/report_pdf.h"
 #endif
@@ -126,7 +126,17 @@ int main(int argc, char** argv) {
       voltaris::TStringList lines;
       panel.WriteSystemReport(lines, SiteRefOf(dataDir, name), dateGiven ? date : Today());
       if (advice) {
-        voltaris::WriteDesignAdvice(lines, panel, *project.Canvas, voltaris::WorkOutAdvice(panel, *project.Canvas));
+        const voltaris::TDesignAdvice figures = voltaris::WorkOutAdvice(panel, *project.Canvas);
+        voltaris::WriteDesignAdvice(lines, panel, *project.Canvas, figures);
+        // Every device's cable and currents, so that each voltage can be checked by hand.
+        const voltaris::TDocTable table = voltaris::DeviceTable(*project.Canvas, figures);
+        if (!table.Rows.empty()) {
+          lines.emplace_back();
+          lines.emplace_back(
+              "Device Table (each voltage: what feeds it less (own + downstream mA) x metres x ohms "
+              "per 100 m / 100000)");
+          for (std::string& line : voltaris::TableText(table)) lines.push_back(std::move(line));
+        }
       }
       // The files' text is in their code page; the terminal gets UTF-8.
       for (const std::string& line : lines) std::cout << voltaris::CodePageToUtf8(line) << "\n";

@@ -130,7 +130,7 @@ class TLayout {
         Table(block.Table);
         break;
       case TDocBlockKind::Preformatted:
-        Preformatted(block.Lines);
+        Preformatted(block.Lines, block.Runs);
         break;
       case TDocBlockKind::Drawing:
         Drawing(block.Drawing);
@@ -159,6 +159,13 @@ class TLayout {
     const qreal keyWidth = Pt(120);
     const qreal valueWidth = width_ - keyWidth;
     const QFont key = Font(10, true);
+    if (block.KeepTogether) {
+      qreal total = 0;
+      for (const auto& [name, value] : block.Pairs)
+        total += std::max(TextHeight(key, keyWidth, ToQString(name)), TextHeight(body_, valueWidth, ToQString(value))) +
+                 Pt(3);
+      if (total <= bottom_) Need(total);
+    }
     for (const auto& [name, value] : block.Pairs) {
       const QString shown = ToQString(value);
       const qreal height = std::max(TextHeight(key, keyWidth, ToQString(name)), TextHeight(body_, valueWidth, shown));
@@ -187,14 +194,15 @@ class TLayout {
 
   // Columns share the width by what their cells need, each at least as wide
   // as its longest word; cells wrap at word ends.
-  std::vector<qreal> ColumnWidths(const TDocTable& table, const QFont& header, const QFont& cell) const {
+  std::vector<qreal> ColumnWidths(const TDocTable& table, const QFont& header, const QFont& cell,
+                                  bool* fits = nullptr) const {
     const size_t count = table.Columns.size();
     std::vector<qreal> want(count, 0), least(count, 0);
     auto measure = [&](size_t column, const QFont& font, const std::string& text) {
       const QString shown = ToQString(text);
       want[column] = std::max(want[column], std::min(Metrics(font).horizontalAdvance(shown), Pt(90)));
       // A figure and its unit stay on one line; other text breaks at its words.
-      const bool figure = shown.size() <= 12 && shown.contains(QRegularExpression("[0-9]"));
+      const bool figure = shown.size() <= 15 && shown.contains(QRegularExpression("[0-9]"));
       for (const QString& word : figure ? QStringList{shown} : shown.split(' ', Qt::SkipEmptyParts))
         least[column] = std::max(least[column], Metrics(font).horizontalAdvance(word));
     };
@@ -229,6 +237,7 @@ class TLayout {
       for (size_t c : boxes) widths[c] += (width_ - total) / static_cast<qreal>(boxes.size());
       total = width_;
     }
+    if (fits) *fits = total <= width_ + 0.5;
     if (total > width_)
       for (qreal& w : widths) w *= width_ / total;
     return widths;
@@ -236,8 +245,17 @@ class TLayout {
 
   void Table(const TDocTable& table) {
     if (table.Columns.empty()) return;
-    const QFont header = Font(7.5, true);
-    const std::vector<qreal> widths = ColumnWidths(table, header, small_);
+    // A table too wide for the page in the usual type takes a smaller one
+    // before any column is made narrower than its longest word or figure.
+    QFont header = Font(7.5, true);
+    QFont cell = small_;
+    bool fits = true;
+    std::vector<qreal> widths = ColumnWidths(table, header, cell, &fits);
+    for (qreal points = 7; !fits && points >= 5.5; points -= 0.5) {
+      header = Font(points, true);
+      cell = Font(points);
+      widths = ColumnWidths(table, header, cell, &fits);
+    }
     const qreal pad = Pt(3);
     auto rowHeight = [&](const std::vector<std::string>& row, const QFont& font) {
       qreal height = 0;
@@ -261,28 +279,40 @@ class TLayout {
       }
     };
     const qreal headerHeight = rowHeight(table.Columns, header);
-    Need(headerHeight + rowHeight(table.Rows.empty() ? table.Columns : table.Rows.front(), small_));
+    Need(headerHeight + rowHeight(table.Rows.empty() ? table.Columns : table.Rows.front(), cell));
     paintRow(table.Columns, header, headerHeight, true);
     y_ += headerHeight;
     for (const auto& row : table.Rows) {
-      const qreal height = rowHeight(row, small_);
+      const qreal height = rowHeight(row, cell);
       if (y_ + height > bottom_) {
         // The header again at the top of the next page.
         NewPage();
         paintRow(table.Columns, header, headerHeight, true);
         y_ += headerHeight;
       }
-      paintRow(row, small_, height, false);
+      paintRow(row, cell, height, false);
       y_ += height;
     }
     y_ += Pt(8);
   }
 
-  void Preformatted(const TStringList& lines) {
+  void Preformatted(const TStringList& lines, const std::vector<size_t>& runs) {
     const QFontMetricsF metrics = Metrics(mono_);
     const qreal lineHeight = metrics.lineSpacing();
     const int columns = std::max(20, static_cast<int>(width_ / metrics.horizontalAdvance(QChar('M'))));
-    for (const std::string& line : lines) {
+    // A run that fits on a page starts on a new one rather than be split.
+    std::vector<size_t> runStarts;
+    for (size_t start = 0, k = 0; k < runs.size(); start += runs[k++]) runStarts.push_back(start);
+    size_t nextRun = 0;
+    for (size_t index = 0; index < lines.size(); ++index) {
+      const std::string& line = lines[index];
+      if (nextRun < runStarts.size() && runStarts[nextRun] == index) {
+        qreal height = 0;
+        for (size_t k = index; k < std::min(lines.size(), index + runs[nextRun]); ++k)
+          height += lineHeight * static_cast<qreal>(1 + lines[k].size() / static_cast<size_t>(columns));
+        if (height <= bottom_) Need(height);
+        ++nextRun;
+      }
       QString rest = ToQString(line);
       // A line longer than the page goes on below, indented, not cut.
       do {
@@ -332,6 +362,22 @@ class TLayout {
         for (const TTileLook& look : part.Tiles) {
           if (look.Top < to && look.Top + look.Height > from)
             PaintTile(*painter_, look, QPointF(look.Left, look.Top), canvasFont, {true, 1.0});
+        }
+        // Under each tile what a black and white page cannot show by colour.
+        QFont noteFont = canvasFont;
+        noteFont.setPointSizeF(CanvasPointSize * 0.8);
+        painter_->setFont(noteFont);
+        painter_->setPen(Qt::black);
+        const QFontMetricsF noteMetrics(noteFont, &device_);
+        for (const TDocDrawing::TNote& note : part.Notes) {
+          if (note.Top >= to || note.Top + noteMetrics.lineSpacing() * 2 <= from) continue;
+          const qreal room = note.Width + 24;
+          const qreal left = note.Left + note.Width / 2.0 - room / 2;
+          const QString name = noteMetrics.elidedText(ToQString(note.Name), Qt::ElideRight, room);
+          painter_->drawText(QRectF(left, note.Top, room, noteMetrics.lineSpacing()), Qt::AlignHCenter | Qt::AlignTop,
+                             name);
+          painter_->drawText(QRectF(left, note.Top + noteMetrics.lineSpacing(), room, noteMetrics.lineSpacing()),
+                             Qt::AlignHCenter | Qt::AlignTop, ToQString(note.Status));
         }
         painter_->restore();
       }

@@ -2,6 +2,11 @@
 // the worksheet rows and their figures, the verdict by light, the drawing's
 // parts and the report as the report window shows it.
 #include "document/document.h"
+
+#include <filesystem>
+#include <map>
+#include <random>
+
 #include "catalogue/format.h"
 #include "designer/designer_document.h"
 #include "model/advice.h"
@@ -94,11 +99,17 @@ TEST_F(DocumentTest, TheDrawingHasAPartPerNetworkHoldingItsTilesAndRuns) {
   New("Orvane 700", 3, "Shop", "Unit 4");
   TVududa& device = Place(D1, 300, 150);
   ASSERT_TRUE(Drag(device, Net(0)));
-  const std::vector<TDocDrawing> parts = DrawingParts(designer.Canvas());
-  ASSERT_EQ(parts.size(), designer.ControlPanel()->Networks.size());
-  for (size_t k = 1; k < parts.size(); ++k) EXPECT_GE(parts[k].Top, parts[k - 1].Bottom);
-  // Every tile is drawn in the part of its network section.
+  device.Location = "Hall";
+  designer.CanvasControl().Select(&device);  // no selection reaches the page
+  TStringList unused;
+  const std::vector<TDocDrawing> parts = DrawingParts(designer.Canvas(), &unused);
+  // The seven networks with nothing on them are named in one line, not drawn.
+  ASSERT_EQ(parts.size(), 1u);
+  EXPECT_EQ(unused, (TStringList{"Network2", "Network3", "Network4", "Network5", "Network6", "Network7", "Network8"}));
+  // Every tile of the first section is drawn, as the canvas shows it bar
+  // the selection, and a device carries its location and light in words.
   for (const auto& tile : designer.Canvas().Tiles()) {
+    if (tile->Top() >= parts[0].Bottom) continue;
     const bool drawn = std::any_of(parts.begin(), parts.end(), [&](const TDocDrawing& part) {
       return std::any_of(part.Tiles.begin(), part.Tiles.end(),
                          [&](const TTileLook& look) { return look.Left == tile->Left() && look.Top == tile->Top(); });
@@ -110,6 +121,116 @@ TEST_F(DocumentTest, TheDrawingHasAPartPerNetworkHoldingItsTilesAndRuns) {
   const TTileLook& look = parts[0].Tiles[0];
   EXPECT_TRUE(look.NetworkBlock);
   EXPECT_FALSE(look.Labels.empty());
+  ASSERT_EQ(parts[0].Notes.size(), 1u);
+  EXPECT_EQ(parts[0].Notes[0].Name, "Hall");
+  EXPECT_EQ(parts[0].Notes[0].Status, StatusImageName(device.Status));
+  EXPECT_GE(parts[0].Bottom, parts[0].Notes[0].Top);
+}
+
+// An inspector's check of every row: what feeds it (a network or a supply at
+// 13.60 V, or the row it names) less (own + downstream mA) x metres x ohms
+// per 100 m / 100000 gives its voltages, to the rounding of the figures
+// shown. Both examples and random designs of chains, supplies and clones.
+TEST_F(DocumentTest, EveryVoltageOfTheDeviceTableCanBeWorkedOutFromTheRowsAboveIt) {
+  const auto check = [](const TDocTable& table, const std::string& what) {
+    SCOPED_TRACE(what);
+    const auto number = [](const std::string& text) { return std::stod(text); };
+    const auto pair = [&](const std::string& text) {
+      const size_t slash = text.find('/');
+      return std::pair<double, double>(number(text.substr(0, slash)), number(text.substr(slash + 1)));
+    };
+    for (size_t r = 0; r < table.Rows.size(); ++r) {
+      const auto& row = table.Rows[r];
+      EXPECT_EQ(row[0], Format("%d", r + 1));
+      std::pair<double, double> from{13.6, 13.6};
+      if (row[4].rfind("No. ", 0) == 0) {
+        const size_t parent = std::stoul(row[4].substr(4));
+        ASSERT_LT(parent, r + 1) << "a row is fed from one below it";
+        from = pair(table.Rows[parent - 1][10]);
+      }
+      const auto own = pair(row[8]);
+      const auto down = pair(row[9]);
+      const double ohms = number(row[5]) * number(row[6]) / 100;
+      const auto shown = pair(row[10]);
+      const double quiescent = from.first - (own.first + down.first) * ohms / 1000;
+      const double alarm = from.second - (own.second + down.second) * ohms / 1000;
+      if (quiescent > 0) EXPECT_NEAR(shown.first, quiescent, 0.0101) << "row " << r + 1;
+      if (alarm > 0) EXPECT_NEAR(shown.second, alarm, 0.0101) << "row " << r + 1;
+    }
+  };
+  for (const char* example : {"Warehouse", "CornerShop"}) {
+    for (const char* extension : {".dat", ".pjx"})
+      std::filesystem::copy_file(std::string(VOLTARIS_EXAMPLES) + "/" + example + extension,
+                                 DataFile(std::string(example) + extension),
+                                 std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(std::string(VOLTARIS_EXAMPLES) + "/Accounts.db", DataFile("Accounts.db"),
+                               std::filesystem::copy_options::overwrite_existing);
+    Load(example);
+    const TDocTable table = DeviceTable(designer.Canvas(), WorkOutAdvice(*designer.ControlPanel(), designer.Canvas()));
+    EXPECT_FALSE(table.Rows.empty());
+    check(table, example);
+  }
+  std::mt19937 random(7);
+  for (int design = 0; design < 40; ++design) {
+    New("Orvane 700", 2);
+    std::vector<TDevice*> feeds{&Net(0), &Net(1), &Net(2)};
+    std::vector<TPSU*> supplies;
+    for (int k = 0; k < 12; ++k) {
+      TVududa& device = Place(1 + static_cast<int>(random() % 8), 300 + 60 * k, 150);
+      Drag(device, *feeds[random() % feeds.size()]);
+      device.SetCableLength(static_cast<double>(random() % 120));
+      device.SetImpedance(static_cast<double>(random() % 20) / 100);
+      device.SetAttachedLoad({static_cast<int32_t>(random() % 200), static_cast<int32_t>(random() % 400)});
+      if (random() % 4 == 0) {
+        if (supplies.empty() || random() % 2 == 0) supplies.push_back(&PlaceSupply(300 + 60 * k, 400));
+        Drag(device, *supplies[random() % supplies.size()]);
+      }
+      if (device.GetNetwork()) feeds.push_back(&device);
+    }
+    check(DeviceTable(designer.Canvas(), WorkOutAdvice(*designer.ControlPanel(), designer.Canvas())),
+          Format("design %d", design));
+  }
+}
+
+// The worksheet's working: each figure with what it is made of.
+TEST_F(DocumentTest, TheWorksheetSaysHowEachFigureIsWorkedOut) {
+  New("Orvane 700", 3);
+  TPowerModule& panel = *designer.ControlPanel();
+  panel.SetBattery(2);
+  panel.SetExtraQuiescent(500);
+  panel.SetExtraAlarm(1000);
+  const auto lines = WorksheetWorking(panel, WorkOutSourceAdvice(panel));
+  std::map<std::string, std::string> by(lines.begin(), lines.end());
+  const double alarm = panel.TotalAlarm() / 1000.0;
+  EXPECT_EQ(by["Alarm reserve"],
+            Format("%.3f A alarm current x 2 x 15 min alarm period = %.2f Ah (the alarm load is reserved for twice "
+                   "the alarm period)",
+                   alarm, alarm * 0.5));
+  EXPECT_NE(by["Required standby"].find(Format("%d h: what ", panel.RequiredStandby)), std::string::npos);
+  EXPECT_NE(by["Standby time"].find(Format("= %.2f h", panel.StandbyTime)), std::string::npos);
+  EXPECT_NE(by["Peak available"].find(Format("= %.2f A", panel.PeakAvailable)), std::string::npos);
+  EXPECT_NE(by["Continuous rated"].find(Format(": %.2f A", panel.ContinuousRated)), std::string::npos);
+  EXPECT_EQ(by["Battery factor"].substr(0, 8), "1.00: 0 ");
+}
+
+// The report's entries are kept whole on a page: a device's entry runs from
+// its "Name:" line to the rule under it, blank lines inside included.
+TEST(ReportRuns, ADevicesEntryIsOneRun) {
+  const TStringList lines = {"System Report",
+                             "",
+                             "Network1",
+                             "1 Keypads",
+                             "",
+                             "    Name: Hall - K4",
+                             "    Quiescent Current 35mA",
+                             "",
+                             "    PIR (1 off)",
+                             "    This Device is Satisfactory",
+                             "    ______",
+                             "",
+                             "Network2 - not used"};
+  EXPECT_EQ(ReportRuns(lines), (std::vector<size_t>{2, 3, 6, 1, 1}));
+  EXPECT_EQ(ReportRuns({}), std::vector<size_t>{});
 }
 
 TEST_F(DocumentTest, TheDocumentCarriesTheProjectTheDetailsAndTheReportAsShown) {

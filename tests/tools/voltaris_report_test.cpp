@@ -159,20 +159,36 @@ TEST(VoltarisReport, JsonHasTheAdviceOfTheLoadedDesign) {
 TEST(VoltarisReport, AdviceFollowsTheUnchangedReport) {
   const RunResult result = RunCommand(Tool + " --advice --data " + Examples + " --date 08/12/2026 CornerShop");
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out,
-            Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt") +
-                "\nDesign Advice\n"
-                "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes "
-                "that; move alarm load to a remote supply\n"
-                "\nChecks Beyond the Light (battery at 12.00 V on mains failure)\n"
-                "Orvane 200: recharges to 80% in 48.00 h, limit 72 h: pass\n"
-                "Front door - Orvane K8: on battery 11.95 V quiescent, 11.93 V in alarm, minimum 10.50 V: "
-                "pass\n"
-                "Office - Orvane D1: on battery 11.93 V quiescent, 11.89 V in alarm, minimum 10.50 V: pass\n"
-                "Stockroom - Orvane E8: on battery 11.71 V quiescent, 11.69 V in alarm, minimum 10.50 V: "
-                "pass\n"
-                "Back door - Orvane K4: on battery 11.67 V quiescent, 11.63 V in alarm, minimum 10.50 V: "
-                "pass\n");
+  EXPECT_EQ(
+      result.out,
+      Read(std::string(VOLTARIS_TOOLS_TESTS) + "/corner_shop_report.txt") +
+          "\nDesign Advice\n"
+          "Orvane 200: alarm current 1.00 A exceeds the 0.88 A peak available: no battery changes "
+          "that; move alarm load to a remote supply\n"
+          "\nChecks Beyond the Light (battery at 12.00 V on mains failure)\n"
+          "Orvane 200: recharges to 80% in 48.00 h, limit 72 h: pass\n"
+          "Front door - Orvane K8: on battery 11.95 V quiescent, 11.93 V in alarm, minimum 10.50 V: "
+          "pass\n"
+          "Office - Orvane D1: on battery 11.93 V quiescent, 11.89 V in alarm, minimum 10.50 V: pass\n"
+          "Stockroom - Orvane E8: on battery 11.71 V quiescent, 11.69 V in alarm, minimum 10.50 V: "
+          "pass\n"
+          "Back door - Orvane K4: on battery 11.67 V quiescent, 11.63 V in alarm, minimum 10.50 V: "
+          "pass\n"
+          // The back door, behind the stockroom: 13.31 - 35 mA x 12 m x 10 / 100000 = 13.268
+          // (13.27) quiescent, 13.29 - 45 x 12 x 10 / 100000 = 13.236 (13.23 from the stockroom's
+          // unrounded 13.2905) in alarm.
+          "\n"
+          "Device Table (each voltage: what feeds it less (own + downstream mA) x metres x ohms per 100 m / 100000)\n"
+          "No.  Device                  Network   Wired behind  Fed from  Cable m  Ohms/100m  Data m  Own mA  Down- "
+          "stream mA  Mains V      Battery V    Margin V  Light\n"
+          "1    Front door - Orvane K8  Network1  Network1      Network1  15       10         15      35/45   0/0      "
+          "        13.55/13.53  11.95/11.93  3.03      Green\n"
+          "2    Office - Orvane D1      Network1  Network1      Network1  20       10         20      25/45   9/9      "
+          "        13.53/13.49  11.93/11.89  2.99      Green\n"
+          "3    Stockroom - Orvane E8   Network1  Network1      Network1  25       10         25      35/35   80/90    "
+          "        13.31/13.29  11.71/11.69  2.79      Green\n"
+          "4    Back door - Orvane K4   Network1  No. 3         No. 3     12       10         12      35/45   0/0      "
+          "        13.27/13.23  11.67/11.63  2.73      Green\n");
 }
 
 TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
