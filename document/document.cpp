@@ -412,6 +412,10 @@ TDocument BuildDocument(const TDocumentSource& source) {
   const TProjectDetails& details = source.Canvas.Context().Details;
   TDocument document;
   document.FooterText = source.SiteRef;
+  document.Title = "Power Supply Design Record: " + source.SiteRef;
+  document.Author = details.Company;
+  document.Subject = Format("%s: %s, grade %d, %s", source.FileName, PanelName(panel.PanelType), panel.Grade,
+                            panel.Standard == StandardPD6662 ? "PD6662" : "EN50131-1");
 
   document.Blocks.push_back(Block(TDocBlockKind::Title, "Power Supply Design Record"));
   TDocBlock project = Block(TDocBlockKind::KeyValues);

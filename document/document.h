@@ -65,6 +65,10 @@ struct TDocBlock {
 
 struct TDocument {
   std::string FooterText;  // on every page, beside "Page n of m"
+  // What the file says of itself (a PDF's title, author and subject).
+  std::string Title;
+  std::string Author;
+  std::string Subject;
   std::vector<TDocBlock> Blocks;
 };
 

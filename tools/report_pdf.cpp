@@ -19,7 +19,7 @@ void WriteReportPdf(int& argc, char** argv, const TDocument& document, const std
 #endif
   QGuiApplication application(argc, argv);
   InitPictureResources();
-  SaveDocumentPdf(document, path, DocumentPageLayout(QLocale()), document.FooterText);
+  SaveDocumentPdf(document, path, DocumentPageLayout(), document.FooterText);
 }
 
 }  // namespace voltaris

@@ -1,5 +1,6 @@
 #include "designer/ui/document_commands.h"
 
+#include <QDate>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -42,7 +43,9 @@ void TDocumentCommands::Preview() {
   preview.exec();
 }
 
-void TDocumentCommands::ExportPdf(const std::string& directory, const std::string& fileName) {
+void TDocumentCommands::ExportPdf(const std::string& directory, const std::string& project) {
+  // Dated, so that the PDFs of one project over the years sort by date.
+  const std::string fileName = project + " " + ToStdString(QDate::currentDate().toString(Qt::ISODate)) + ".pdf";
   std::string path;
   if (ChoosePdfFile) {
     path = ChoosePdfFile(directory, fileName);

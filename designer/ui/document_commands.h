@@ -24,9 +24,9 @@ class TDocumentCommands {
   // The pages in Qt's print preview; the preview can print them too.
   void Preview();
   // Asks for a file (".pdf" added to a name without an extension),
-  // starting in `directory` with `fileName`, and writes the PDF there. A
-  // failure is a FileError naming the file.
-  void ExportPdf(const std::string& directory, const std::string& fileName);
+  // starting in `directory` with "<project> <yyyy-mm-dd>.pdf" (today's
+  // date), and writes the PDF there. A failure is a FileError naming the file.
+  void ExportPdf(const std::string& directory, const std::string& project);
 
   // Where to save the PDF: the chosen path, or empty when the user
   // cancelled. By default the file-save dialog; tests replace it.

@@ -11,8 +11,12 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
+#include <string>
 
 #include "catalogue/format.h"
 #include "drawing/pictures.h"
@@ -421,11 +425,81 @@ class TLayout {
 
 }  // namespace
 
-QPageLayout DocumentPageLayout(const QLocale& locale) {
-  const bool letter = locale.measurementSystem() == QLocale::ImperialUSSystem;
-  return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+QPageLayout DocumentPageLayout() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                     QPageLayout::Millimeter);
 }
+
+namespace {
+
+// A text as a PDF string: UTF-16 with its byte-order mark, in hex, which
+// holds any character and needs no escapes.
+std::string PdfText(const std::string& text) {
+  std::string hex = "<FEFF";
+  for (const char16_t unit : ToQString(text).toStdU16String()) {
+    char digits[5];
+    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(unit));
+    hex += digits;
+  }
+  return hex + ">";
+}
+
+std::string XmlText(const std::string& text) { return ToQString(text).toHtmlEscaped().toUtf8().toStdString(); }
+
+// The document's title, author and subject as XMP, which a viewer reads first.
+QByteArray XmpOf(const TDocument& document) {
+  const std::string xmp =
+      "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
+      "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+      "<rdf:Description rdf:about='' xmlns:dc='http://purl.org/dc/elements/1.1/' "
+      "xmlns:pdf='http://ns.adobe.com/pdf/1.3/'>"
+      "<dc:title><rdf:Alt><rdf:li xml:lang='x-default'>" +
+      XmlText(document.Title) +
+      "</rdf:li></rdf:Alt></dc:title>"
+      "<dc:creator><rdf:Seq><rdf:li>" +
+      XmlText(document.Author) +
+      "</rdf:li></rdf:Seq></dc:creator>"
+      "<dc:description><rdf:Alt><rdf:li xml:lang='x-default'>" +
+      XmlText(document.Subject) +
+      "</rdf:li></rdf:Alt></dc:description>"
+      "<pdf:Producer>Voltaris</pdf:Producer>"
+      "</rdf:Description></rdf:RDF></x:xmpmeta>\n<?xpacket end='w'?>";
+  return QByteArray::fromStdString(xmp);
+}
+
+// Appends to a finished PDF an update whose information dictionary holds the
+// document's title, author and subject, which the writer cannot set itself:
+// the file keeps every byte it had, and a reader takes the newest
+// dictionary. Left as it is where its trailer cannot be read.
+void AddInformation(QByteArray& pdf, const TDocument& document) {
+  const qsizetype startxref = pdf.lastIndexOf("startxref");
+  const qsizetype trailer = pdf.lastIndexOf("trailer");
+  if (startxref < 0 || trailer < 0 || trailer > startxref) return;
+  const QByteArray dictionary = pdf.mid(trailer, startxref - trailer);
+  const auto numberAfter = [&dictionary](const char* key) -> long {
+    const qsizetype at = dictionary.indexOf(key);
+    if (at < 0) return -1;
+    return std::strtol(dictionary.constData() + at + std::strlen(key), nullptr, 10);
+  };
+  const long size = numberAfter("/Size");
+  const long root = numberAfter("/Root");
+  const long previous = std::strtol(pdf.constData() + startxref + 9, nullptr, 10);
+  if (size <= 0 || root <= 0 || previous <= 0) return;
+  if (!pdf.endsWith('\n')) pdf.append('\n');
+  const qsizetype object = pdf.size();
+  std::string update = std::to_string(size) + " 0 obj\n<< /Title " + PdfText(document.Title) + " /Author " +
+                       PdfText(document.Author) + " /Subject " + PdfText(document.Subject) +
+                       " /Creator (Voltaris) /Producer (Voltaris) >>\nendobj\n";
+  const qsizetype xref = object + static_cast<qsizetype>(update.size());
+  char entry[32];
+  std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(object));
+  update += "xref\n" + std::to_string(size) + " 1\n" + entry + "trailer\n<< /Size " + std::to_string(size + 1) +
+            " /Root " + std::to_string(root) + " 0 R /Info " + std::to_string(size) + " 0 R /Prev " +
+            std::to_string(previous) + " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  pdf.append(update.data(), static_cast<qsizetype>(update.size()));
+}
+
+}  // namespace
 
 int PaintDocument(const TDocument& document, QPagedPaintDevice& device) {
   const int pages = TLayout(device, nullptr, 0).Run(document);
@@ -454,10 +528,12 @@ TBytes DocumentPdf(const TDocument& document, const QPageLayout& layout, const s
     QPdfWriter writer(&buffer);
     writer.setPageLayout(layout);
     writer.setResolution(DocumentResolution);
-    writer.setTitle(ToQString(title));
+    writer.setTitle(ToQString(document.Title.empty() ? title : document.Title));
     writer.setCreator("Voltaris");
+    writer.setDocumentXmpMetadata(XmpOf(document));
     PaintDocument(document, writer);
   }
+  AddInformation(bytes, document);
   return TBytes(bytes.begin(), bytes.end());
 }
 

@@ -15,10 +15,9 @@ class QPagedPaintDevice;
 
 namespace voltaris {
 
-// The paper of the user's locale (Letter where the locale measures in the
-// US system, A4 elsewhere), upright, with margins every office printer
-// reaches.
-QPageLayout DocumentPageLayout(const QLocale& locale = QLocale());
+// A4 upright, with margins every office printer reaches; the print dialog
+// offers Letter and every other paper.
+QPageLayout DocumentPageLayout();
 
 // The resolution the document is laid out at on every device, so that the
 // printer and the PDF break the pages at the same places.

@@ -11,6 +11,7 @@
 #include "designer/designer_document.h"
 #include "model/advice.h"
 #include "model/load_data.h"
+#include "model/psu.h"
 #include "tests/designer/designer_fixture.h"
 
 namespace voltaris::testing {
@@ -39,7 +40,7 @@ class DocumentTest : public DesignerTest {
 
 TEST_F(DocumentTest, TheWorksheetHasThePanelThenEverySupplyWithTheModelsFigures) {
   New("Orvane 700", 3, "Shop", "Unit 4");
-  TPSU& first = PlaceSupply(700, 150);
+  PlaceSupply(700, 150);
   PlaceSupply(700, 300);
   host.onEditLoadList = [this](TPowerModule& module, TLoadLines&) {
     module.SetBattery(static_cast<int32_t>(Batteries(module.PanelType).size()) - 1);
@@ -190,6 +191,36 @@ TEST_F(DocumentTest, EveryVoltageOfTheDeviceTableCanBeWorkedOutFromTheRowsAboveI
     check(DeviceTable(designer.Canvas(), WorkOutAdvice(*designer.ControlPanel(), designer.Canvas())),
           Format("design %d", design));
   }
+}
+
+// A supply is named the same way wherever the document names it: the
+// worksheet, the recharge record, the device table and the drawing, its
+// clone included.
+TEST_F(DocumentTest, ASupplyHasOneNameThroughoutTheDocument) {
+  New("Orvane 700", 2);
+  PlaceSupply(700, 150);
+  TPSU& second = PlaceSupply(700, 400);
+  second.Module.Label = "Plant room";
+  TVududa& device = Place(D1, 300, 150);
+  device.Location = "Hall";
+  ASSERT_TRUE(Drag(device, Net(0)));
+  ASSERT_TRUE(Drag(device, second));
+  const TDesignAdvice advice = WorkOutAdvice(*designer.ControlPanel(), designer.Canvas());
+  const TDocTable worksheet = BatteryWorksheet(*designer.ControlPanel());
+  ASSERT_EQ(worksheet.Rows.size(), 3u);
+  EXPECT_EQ(worksheet.Rows[1][0], "Supply 1");
+  EXPECT_EQ(worksheet.Rows[2][0], "Supply 2 (Plant room)");
+  EXPECT_EQ(RechargeRecord(*designer.ControlPanel(), designer.Canvas(), advice).Rows[2][0], "Supply 2 (Plant room)");
+  const TDocTable devices = DeviceTable(designer.Canvas(), advice);
+  ASSERT_EQ(devices.Rows.size(), 1u);
+  EXPECT_EQ(devices.Rows[0][1], "Hall - Orvane D1");
+  EXPECT_EQ(devices.Rows[0][3], "Network1");
+  EXPECT_EQ(devices.Rows[0][4], "Supply 2 (Plant room)");
+  std::vector<std::string> named;
+  for (const TDocDrawing& part : DrawingParts(designer.Canvas()))
+    for (const auto& note : part.Notes) named.push_back(note.Name);
+  EXPECT_NE(std::find(named.begin(), named.end(), "Supply 2 (Plant room)"), named.end());
+  EXPECT_NE(std::find(named.begin(), named.end(), "Supply 1"), named.end());
 }
 
 // The worksheet's working: each figure with what it is made of.

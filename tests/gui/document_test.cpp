@@ -79,7 +79,8 @@ class DocumentTest : public QObject {
       return s.DataPath("Shop").toStdString();  // ".pdf" is added
     };
     s.Action("mnuExportPdf")->trigger();
-    QCOMPARE(QString::fromStdString(proposed), s.DataPath("Shop"));
+    QCOMPARE(QString::fromStdString(proposed),
+             s.DataPath("Shop " + QDate::currentDate().toString(Qt::ISODate) + ".pdf"));
     QFile pdf(s.DataPath("Shop.pdf"));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.readAll().startsWith("%PDF-"));

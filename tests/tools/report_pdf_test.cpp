@@ -189,10 +189,29 @@ TEST_F(ReportPdfTest, TheProjectDetailsAreOnPageOne) {
                                  "Keyholder: caf\xe9 owner"};
     SaveProjectFiles(data, "CornerShop", settings, *project.ControlPanel, *project.Canvas);
   }
-  const std::string page1 = Words(Text(WritePdf(data, "CornerShop"), 1, 1));
+  const std::string pdf = WritePdf(data, "CornerShop");
+  const std::string page1 = Words(Text(pdf, 1, 1));
   for (const char* text : {"Brightwell Alarms", "J. Carter", "Mr A. Patel", "12 Station Road Lowton",
                            "Keyholder: caf\xc3\xa9 owner", "Orvane", "CornerShop", "08/12/2026"})
     EXPECT_NE(page1.find(text), std::string::npos) << text;
+  // The file says what it is: its title, the installer company as author,
+  // the project as subject; A4, with every font in it.
+  const Output info = Shell("pdfinfo " + Quote(pdf), true);
+  EXPECT_EQ(info.status, 0);
+  EXPECT_EQ(info.text.find("Syntax Error"), std::string::npos) << info.text;
+  for (const char* line :
+       {"Title:           Power Supply Design Record: Corner Shop, 12 High Street",
+        "Author:          Brightwell Alarms", "Subject:         CornerShop: Orvane 200, grade 2", "(A4)"})
+    EXPECT_NE(info.text.find(line), std::string::npos) << line << "\n" << info.text;
+  const Output fonts = Shell("pdffonts " + Quote(pdf));
+  std::istringstream rows(fonts.text);
+  int listed = 0;
+  for (std::string row; std::getline(rows, row);) {
+    if (row.rfind("name", 0) == 0 || row.rfind("---", 0) == 0 || row.empty()) continue;
+    ++listed;
+    EXPECT_NE(row.find(" yes "), std::string::npos) << "a font not embedded: " << row;
+  }
+  EXPECT_GT(listed, 0);
 }
 
 TEST_F(ReportPdfTest, ATargetThatCannotBeWrittenIsAClearErrorAndLeavesNoFile) {
