@@ -40,7 +40,7 @@ class DocumentTest : public DesignerTest {
 
 TEST_F(DocumentTest, TheWorksheetHasThePanelThenEverySupplyWithTheModelsFigures) {
   New("Orvane 700", 3, "Shop", "Unit 4");
-  PlaceSupply(700, 150);
+  TPSU& first = PlaceSupply(700, 150);
   PlaceSupply(700, 300);
   host.onEditLoadList = [this](TPowerModule& module, TLoadLines&) {
     module.SetBattery(static_cast<int32_t>(Batteries(module.PanelType).size()) - 1);
@@ -155,8 +155,12 @@ TEST_F(DocumentTest, EveryVoltageOfTheDeviceTableCanBeWorkedOutFromTheRowsAboveI
       const auto shown = pair(row[10]);
       const double quiescent = from.first - (own.first + down.first) * ohms / 1000;
       const double alarm = from.second - (own.second + down.second) * ohms / 1000;
-      if (quiescent > 0) EXPECT_NEAR(shown.first, quiescent, 0.0101) << "row " << r + 1;
-      if (alarm > 0) EXPECT_NEAR(shown.second, alarm, 0.0101) << "row " << r + 1;
+      if (quiescent > 0) {
+        EXPECT_NEAR(shown.first, quiescent, 0.0101) << "row " << r + 1;
+      }
+      if (alarm > 0) {
+        EXPECT_NEAR(shown.second, alarm, 0.0101) << "row " << r + 1;
+      }
     }
   };
   for (const char* example : {"Warehouse", "CornerShop"}) {
