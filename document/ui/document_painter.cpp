@@ -312,8 +312,11 @@ class TLayout {
       const std::string& line = lines[index];
       if (nextRun < runStarts.size() && runStarts[nextRun] == index) {
         qreal height = 0;
-        for (size_t k = index; k < std::min(lines.size(), index + runs[nextRun]); ++k)
-          height += lineHeight * static_cast<qreal>(1 + lines[k].size() / static_cast<size_t>(columns));
+        for (size_t k = index; k < std::min(lines.size(), index + runs[nextRun]); ++k) {
+          // The pieces a line is broken into, at most one per page width.
+          const size_t pieces = 1 + lines[k].size() / static_cast<size_t>(columns);
+          height += lineHeight * static_cast<qreal>(pieces);
+        }
         if (height <= bottom_) Need(height);
         ++nextRun;
       }
