@@ -109,7 +109,10 @@ wine "C:\\Program Files\\Voltaris\\bin\\voltaris-report.exe" --data "$data" --da
 pdf="$profile/Documents/CornerShop.pdf"
 pages=$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')
 [ "${pages:-0}" -ge 3 ] || fail "the PDF has ${pages:-no} pages"
-pdftotext "$pdf" - | grep -q "Corner Shop, 12 High Street" || fail "the PDF does not name the project's site"
+# Read whole first: grep -q stops reading at its match, which under pipefail
+# would fail a long document's pdftotext.
+text=$(pdftotext "$pdf" -)
+grep -q "Corner Shop, 12 High Street" <<< "$text" || fail "the PDF does not name the project's site"
 cp "$pdf" "$build/windows-CornerShop.pdf"
 step "the PDF has $pages pages ($build/windows-CornerShop.pdf)"
 
