@@ -7,7 +7,11 @@
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <map>
 
 #include "designer/designer_document.h"
 #include "designer/ui/document_commands.h"
@@ -112,6 +116,62 @@ class DocumentTest : public QObject {
     QCOMPARE(pages, CountDocumentPages(document, DocumentPageLayout()));
     QVERIFY(pages >= 4);
     QVERIFY2(openedIn >= 0 && openedIn < 1000, qPrintable(QString("preview took %1 ms").arg(openedIn)));
+  }
+
+  // A table longer than a page breaks between its rows, each row whole on
+  // one page, the header again above the rest; a report entry longer than
+  // what is left of a page starts the next.
+  void PageBreaksFallBetweenRowsAndEntries() {
+    TDocument document;
+    document.FooterText = "Unit 4";
+    TDocBlock table;
+    table.Kind = TDocBlockKind::Table;
+    table.Table.Columns = {"First", "Middle", "Last"};
+    for (int row = 1; row <= 150; ++row) {
+      const std::string n = std::to_string(row);
+      table.Table.Rows.push_back({"start" + n, "a cell long enough to wrap over two or three lines of its column " + n,
+                                  "end" + n});
+    }
+    document.Blocks.push_back(table);
+    TDocBlock report;
+    report.Kind = TDocBlockKind::Preformatted;
+    for (int entry = 1; entry <= 40; ++entry) {
+      report.Lines.push_back("    Name: entry" + std::to_string(entry));
+      for (int line = 0; line < 6; ++line) report.Lines.push_back("    figures");
+      report.Lines.push_back("    finish" + std::to_string(entry));
+      report.Lines.push_back("    ______");
+    }
+    report.Runs = ReportRuns(report.Lines);
+    document.Blocks.push_back(report);
+
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("long.pdf").toStdString();
+    SaveDocumentPdf(document, path, DocumentPageLayout(), "Long");
+    const int pages = CountDocumentPages(document, DocumentPageLayout());
+    QVERIFY(pages >= 4);
+    std::map<std::string, int> pageOf;
+    for (int page = 1; page <= pages; ++page) {
+      QProcess text;
+      text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page),
+                               QString::fromStdString(path), "-"});
+      if (!text.waitForStarted()) QSKIP("pdftotext (poppler-utils) is not on this system");
+      QVERIFY(text.waitForFinished());
+      const QStringList words = QString::fromUtf8(text.readAllStandardOutput()).split(QRegularExpression("\\s+"));
+      for (const QString& word : words) {
+        if (word.startsWith("start") || word.startsWith("end") || word.startsWith("entry") ||
+            word.startsWith("finish"))
+          pageOf[word.toStdString()] = page;
+      }
+      if (page > 1 && words.contains("start" + QString::number(150))) QVERIFY(words.contains("First"));
+    }
+    for (int row = 1; row <= 150; ++row) {
+      const std::string n = std::to_string(row);
+      QVERIFY2(pageOf.count("start" + n) && pageOf["start" + n] == pageOf["end" + n], ("row " + n).c_str());
+    }
+    for (int entry = 1; entry <= 40; ++entry) {
+      const std::string n = std::to_string(entry);
+      QVERIFY2(pageOf.count("entry" + n) && pageOf["entry" + n] == pageOf["finish" + n], ("entry " + n).c_str());
+    }
   }
 };
 
