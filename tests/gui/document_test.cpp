@@ -129,8 +129,8 @@ class DocumentTest : public QObject {
     table.Table.Columns = {"First", "Middle", "Last"};
     for (int row = 1; row <= 150; ++row) {
       const std::string n = std::to_string(row);
-      table.Table.Rows.push_back({"start" + n, "a cell long enough to wrap over two or three lines of its column " + n,
-                                  "end" + n});
+      table.Table.Rows.push_back(
+          {"start" + n, "a cell long enough to wrap over two or three lines of its column " + n, "end" + n});
     }
     document.Blocks.push_back(table);
     TDocBlock report;
@@ -152,14 +152,13 @@ class DocumentTest : public QObject {
     std::map<std::string, int> pageOf;
     for (int page = 1; page <= pages; ++page) {
       QProcess text;
-      text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page),
-                               QString::fromStdString(path), "-"});
+      text.start("pdftotext",
+                 {"-f", QString::number(page), "-l", QString::number(page), QString::fromStdString(path), "-"});
       if (!text.waitForStarted()) QSKIP("pdftotext (poppler-utils) is not on this system");
       QVERIFY(text.waitForFinished());
       const QStringList words = QString::fromUtf8(text.readAllStandardOutput()).split(QRegularExpression("\\s+"));
       for (const QString& word : words) {
-        if (word.startsWith("start") || word.startsWith("end") || word.startsWith("entry") ||
-            word.startsWith("finish"))
+        if (word.startsWith("start") || word.startsWith("end") || word.startsWith("entry") || word.startsWith("finish"))
           pageOf[word.toStdString()] = page;
       }
       if (page > 1 && words.contains("start" + QString::number(150))) QVERIFY(words.contains("First"));

@@ -168,9 +168,12 @@ TEST_F(ReportPdfTest, EachExampleCarriesTheReportTheWorksheetAndItsPages) {
       EXPECT_NE(on.find("Page " + std::to_string(page) + " of " + std::to_string(pages)), std::string::npos) << page;
       EXPECT_GT(on.size(), 40u) << "page " << page << " holds no more than its footer";
       // Nor a page of nothing but empty network blocks: those are named in one line.
-      const std::string rest = std::regex_replace(
-          on, std::regex("Network[0-9]+|Drawing|Page [0-9]+ of [0-9]+|" + std::string(name == "CornerShop" ? "Corner Shop, 12 High Street" : "Unit 7 Riverside Trading Estate")),
-          "");
+      const std::string rest = std::regex_replace(on,
+                                                  std::regex("Network[0-9]+|Drawing|Page [0-9]+ of [0-9]+|" +
+                                                             std::string(name == "CornerShop"
+                                                                             ? "Corner Shop, 12 High Street"
+                                                                             : "Unit 7 Riverside Trading Estate")),
+                                                  "");
       EXPECT_NE(rest.find_first_not_of(' '), std::string::npos) << "page " << page << " holds only network blocks";
     }
     const std::string last = Words(Text(pdf, pages, pages));
