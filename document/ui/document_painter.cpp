@@ -8,7 +8,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -202,17 +201,21 @@ class TLayout {
                                   bool* fits = nullptr) const {
     const size_t count = table.Columns.size();
     std::vector<qreal> want(count, 0), least(count, 0);
-    auto measure = [&](size_t column, const QFont& font, const std::string& text) {
+    // Measured with one set of metrics per type: a long table has thousands of cells.
+    const QFontMetricsF headerMetrics = Metrics(header);
+    const QFontMetricsF cellMetrics = Metrics(cell);
+    auto measure = [&](size_t column, const QFontMetricsF& metrics, const std::string& text) {
       const QString shown = ToQString(text);
-      want[column] = std::max(want[column], std::min(Metrics(font).horizontalAdvance(shown), Pt(90)));
+      want[column] = std::max(want[column], std::min(metrics.horizontalAdvance(shown), Pt(90)));
       // A figure and its unit stay on one line; other text breaks at its words.
-      const bool figure = shown.size() <= 15 && shown.contains(QRegularExpression("[0-9]"));
+      const bool figure = shown.size() <= 15 &&
+                          std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.isDigit(); });
       for (const QString& word : figure ? QStringList{shown} : shown.split(' ', Qt::SkipEmptyParts))
-        least[column] = std::max(least[column], Metrics(font).horizontalAdvance(word));
+        least[column] = std::max(least[column], metrics.horizontalAdvance(word));
     };
-    for (size_t c = 0; c < count; ++c) measure(c, header, table.Columns[c]);
+    for (size_t c = 0; c < count; ++c) measure(c, headerMetrics, table.Columns[c]);
     for (const auto& row : table.Rows)
-      for (size_t c = 0; c < count && c < row.size(); ++c) measure(c, cell, row[c]);
+      for (size_t c = 0; c < count && c < row.size(); ++c) measure(c, cellMetrics, row[c]);
     const qreal pad = Pt(6);
     std::vector<qreal> widths(count);
     qreal total = 0, spare = 0;
@@ -262,9 +265,14 @@ class TLayout {
     }
     const qreal pad = Pt(3);
     auto rowHeight = [&](const std::vector<std::string>& row, const QFont& font) {
+      const QFontMetricsF metrics = Metrics(font);
       qreal height = 0;
-      for (size_t c = 0; c < widths.size() && c < row.size(); ++c)
-        height = std::max(height, TextHeight(font, widths[c] - 2 * pad, ToQString(row[c])));
+      for (size_t c = 0; c < widths.size() && c < row.size(); ++c) {
+        const QString shown = ToQString(row[c]);
+        // A cell on one line is as high as a line; only one that wraps is laid out.
+        const bool oneLine = !shown.contains('\n') && metrics.horizontalAdvance(shown) <= widths[c] - 2 * pad;
+        height = std::max(height, oneLine ? metrics.height() : TextHeight(font, widths[c] - 2 * pad, shown));
+      }
       return height + 2 * pad;
     };
     auto paintRow = [&](const std::vector<std::string>& row, const QFont& font, qreal height, bool shaded) {
