@@ -85,10 +85,7 @@ std::vector<std::string> WorksheetRow(const std::string& source, const TPowerMod
 // supply at save index `saveIndex` by its number and label.
 std::string SourceName(const TControlPanel& panel, const TCanvas& canvas, int32_t saveIndex) {
   if (saveIndex < 0) return "Control panel " + PanelName(panel.PanelType);
-  const auto& tiles = canvas.Tiles();
-  const auto* psu = static_cast<size_t>(saveIndex) < tiles.size()
-                        ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(saveIndex)].get())
-                        : nullptr;
+  const TPSU* psu = SupplyAt(canvas, saveIndex);
   return psu ? SupplyName(*psu) : "Supply";
 }
 

@@ -415,9 +415,7 @@ void WriteDesignAdvice(TStringList& list, const TControlPanel& panel, const TCan
       SourceLines(list, PanelName(panel), panel, source, "a remote supply");
       continue;
     }
-    const auto* psu = static_cast<size_t>(source.SaveIndex) < tiles.size()
-                          ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(source.SaveIndex)].get())
-                          : nullptr;
+    const TPSU* psu = SupplyAt(canvas, source.SaveIndex);
     if (!psu) continue;
     const std::string name = SupplyName(++supplyNumber, psu->Module.Label);
     if (psu->Status == Green && !PowerShort(psu->Module)) continue;
@@ -457,13 +455,10 @@ void WriteChecksBeyondTheLight(TStringList& list, const TControlPanel& panel, co
   list.push_back(Format("Checks Beyond the Light (battery at %f V on mains failure)", advice.BatteryVolts));
   const auto verdict = [](bool ok) { return ok ? "pass" : "FAIL"; };
   int supplyNumber = 0;
-  const auto& tiles = canvas.Tiles();
   for (const TSourceAdvice& source : advice.Sources) {
     std::string name = PanelName(panel);
     if (source.SaveIndex >= 0) {
-      const auto* psu = static_cast<size_t>(source.SaveIndex) < tiles.size()
-                            ? dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(source.SaveIndex)].get())
-                            : nullptr;
+      const TPSU* psu = SupplyAt(canvas, source.SaveIndex);
       name = SupplyName(++supplyNumber, psu ? psu->Module.Label : std::string());
     }
     if (!source.RechargeHours) {

@@ -156,6 +156,12 @@ std::string SupplyName(int number, const std::string& label) {
   return label.empty() ? name : name + " (" + label + ")";
 }
 
+const TPSU* SupplyAt(const TCanvas& canvas, int32_t saveIndex) {
+  const auto& tiles = canvas.Tiles();
+  if (saveIndex < 0 || static_cast<size_t>(saveIndex) >= tiles.size()) return nullptr;
+  return dynamic_cast<const TPSU*>(tiles[static_cast<size_t>(saveIndex)].get());
+}
+
 std::string SupplyName(const TPSU& supply) {
   int number = 0;
   for (const auto& tile : supply.Owner().Tiles()) {

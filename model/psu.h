@@ -57,5 +57,7 @@ class TPSU : public TPSUBase {
 // with its label when it has one: "Supply 2 (Plant room)".
 std::string SupplyName(int number, const std::string& label);
 std::string SupplyName(const TPSU& supply);
+// The supply at save index `saveIndex` of `canvas`; null when the index names none.
+const TPSU* SupplyAt(const TCanvas& canvas, int32_t saveIndex);
 
 }  // namespace voltaris
