@@ -34,15 +34,42 @@ std::string LineName(const std::string& line) {
 }
 
 void TDevicePicker::BuildList(int32_t panelType) {
+  panelType_ = panelType;
   lines_.clear();
   for (const TDeviceType& row : DeviceTypeTable) {
     if (InSet(row.Panels, panelType) && CurrentGrade <= row.Grade) {
       lines_.push_back(Format("%s\t%d\t%d mA\t%d mA", row.Name, row.Grade, row.Quiescent, row.Alarm));
     }
   }
+  // The user's own devices suit every panel; the grade filter holds for them
+  // as for a catalogue row.
+  myFirst_ = static_cast<int>(lines_.size());
+  myDevices_.clear();
+  myDevicesProblem_.clear();
+  if (MyDevices) {
+    TMyDevicesLibrary library = MyDevices->Read();
+    myDevicesProblem_ = std::move(library.Problem);
+    for (TMyDevice& device : library.Devices) {
+      if (CurrentGrade > device.Grade) continue;
+      lines_.push_back(Format("%s\t%d\t%d mA\t%d mA", device.Name, device.Grade, device.Quiescent, device.Alarm));
+      myDevices_.push_back(std::move(device));
+    }
+  }
   lines_.emplace_back(CustomLine);
   customIndex_ = static_cast<int>(lines_.size()) - 1;
   selected_ = -1;
+}
+
+void TDevicePicker::ReloadMyDevices() {
+  const std::string selectedLine =
+      selected_ >= 0 && selected_ < static_cast<int>(lines_.size()) ? lines_[static_cast<size_t>(selected_)] : "";
+  const bool wasCustom = selected_ >= 0 && selected_ == customIndex_;
+  BuildList(panelType_);
+  const auto found = std::find(lines_.begin(), lines_.end(), selectedLine);
+  if (wasCustom) selected_ = customIndex_;
+  else if (found != lines_.end()) selected_ = static_cast<int>(found - lines_.begin());
+  else selected_ = lines_.empty() ? -1 : 0;
+  UpdateCustomState();
 }
 
 void TDevicePicker::UpdateCustomState() { customEnabled_ = selected_ >= 0 && selected_ == customIndex_; }
@@ -78,7 +105,41 @@ void TDevicePicker::SetCustomAlarm(double milliamps) {
   if (customEnabled_) customAlarm_ = TypedMilliamps(milliamps);
 }
 
+void TDevicePicker::SetAddToMyDevices(bool add) {
+  if (customEnabled_) addToMyDevices_ = add;
+}
+
+TMyDevice TDevicePicker::CustomAsMyDevice() const {
+  TMyDevice device;
+  const size_t first = description_.find_first_not_of(' ');
+  const size_t last = description_.find_last_not_of(' ');
+  device.Name = first == std::string::npos ? std::string() : description_.substr(first, last - first + 1);
+  device.Grade = std::clamp(std::min(CurrentGrade, editedGrade_), MinMyDeviceGrade, MaxMyDeviceGrade);
+  device.Quiescent = WholeMilliamps(customQuiescent_);
+  device.Alarm = WholeMilliamps(customAlarm_);
+  return device;
+}
+
+TDevicePicker::TOkResult TDevicePicker::PressOk() {
+  const std::string refusal = Refusal();
+  if (!refusal.empty()) return {false, refusal};
+  if (!MyDevices || !addToMyDevices_ || selected_ != customIndex_ || !customEnabled_) return {true, ""};
+  const TMyDevice device = CustomAsMyDevice();
+  TMyDevicesLibrary library = MyDevices->Read();
+  // Kept already, exactly so: nothing to add.
+  if (std::find(library.Devices.begin(), library.Devices.end(), device) != library.Devices.end()) return {true, ""};
+  const std::string notMine = MyDeviceRefusal(device, library.Devices);
+  if (!notMine.empty())
+    return {false, notMine + "\nChange it, or clear \"Add to my devices\" to use it in this load list only."};
+  library.Devices.push_back(device);
+  const std::string failure = MyDevices->Write(library.Devices);
+  if (!failure.empty())
+    return {true, "The device goes into the load list, but it could not be added to my devices:\n" + failure};
+  return {true, ""};
+}
+
 bool TDevicePicker::ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPickerRun& run) {
+  editedGrade_ = MaxMyDeviceGrade;
   BuildList(panelType);
   // The first line is selected without updating the custom controls: when no
   // catalogue row passes, "Custom" is selected but stays disabled until clicked.
@@ -90,7 +151,8 @@ bool TDevicePicker::ExecuteAdd(int32_t panelType, TDeviceData& entry, const TPic
 bool TDevicePicker::ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPickerRun& run) {
   BuildList(panelType);
   SetQuantity(entry.Qty);
-  SelectFirstByName(entry.Name);
+  editedGrade_ = entry.Grade;
+  SelectLineOf(entry);
   // Anything but a catalogue line is shown as the custom device it is, so
   // that OK without a change gives the entry back as it was (an entry with
   // an empty name matches the "Custom" line itself).
@@ -106,10 +168,22 @@ bool TDevicePicker::ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPi
   return true;
 }
 
-void TDevicePicker::SelectFirstByName(const std::string& name) {
-  const auto found = std::find_if(lines_.begin(), lines_.end(),
-                                  [&](const std::string& line) { return LineName(line) == name; });
-  selected_ = found == lines_.end() ? customIndex_ : static_cast<int>(found - lines_.begin());
+void TDevicePicker::SelectLineOf(const TDeviceData& entry) {
+  selected_ = customIndex_;
+  for (int k = 0; k < static_cast<int>(lines_.size()); ++k) {
+    if (LineName(lines_[static_cast<size_t>(k)]) != entry.Name) continue;
+    if (IsMyDeviceLine(k)) {
+      // One of my devices stands for the entry only while its figures are
+      // the entry's: the load list keeps its own copy, and OK without a
+      // change must give it back as it was, whatever became of my devices.
+      const TMyDevice& device = myDevices_[static_cast<size_t>(k - myFirst_)];
+      if (device.Grade != entry.Grade || MultiplyMilliamps(device.Quiescent, entry.Qty) != entry.Quiescent ||
+          MultiplyMilliamps(device.Alarm, entry.Qty) != entry.Alarm)
+        continue;
+    }
+    selected_ = k;
+    return;
+  }
 }
 
 void TDevicePicker::PresetCustom(const TDeviceData& entry) {
@@ -124,7 +198,14 @@ void TDevicePicker::PresetCustom(const TDeviceData& entry) {
 
 bool TDevicePicker::FillEntry(TDeviceData& entry) const {
   if (selected_ < 0 || selected_ >= static_cast<int>(lines_.size())) return false;
-  if (selected_ != customIndex_) {
+  if (IsMyDeviceLine(selected_)) {
+    const TMyDevice& device = myDevices_[static_cast<size_t>(selected_ - myFirst_)];
+    entry.Name = device.Name;
+    entry.Qty = quantity_;
+    entry.Grade = device.Grade;
+    entry.Quiescent = MultiplyMilliamps(device.Quiescent, entry.Qty);
+    entry.Alarm = MultiplyMilliamps(device.Alarm, entry.Qty);
+  } else if (selected_ != customIndex_) {
     entry.Name = LineName(lines_[static_cast<size_t>(selected_)]);
     entry.Qty = quantity_;
     for (const TDeviceType& row : DeviceTypeTable) {

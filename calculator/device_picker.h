@@ -15,6 +15,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/device_data.h"
 #include "catalogue/figure_range.h"
+#include "catalogue/my_devices.h"
 
 namespace voltaris {
 
@@ -46,6 +47,9 @@ class TDevicePicker {
   // The grade the catalogue lines are offered for (the project's
   // CurrentGrade); the caller sets it before running.
   int32_t CurrentGrade = 0;
+  // Where the user's own devices are kept; none offers none. The caller
+  // sets it before running.
+  IMyDevicesStore* MyDevices = nullptr;
 
   // Lists the load devices offered for `panelType` at CurrentGrade, then
   // selects the first line and runs the dialog. On OK fills `entry` and
@@ -56,8 +60,14 @@ class TDevicePicker {
   // A custom result keeps the entry's grade when CurrentGrade is higher.
   bool ExecuteEdit(int32_t panelType, TDeviceData& entry, const TPickerRun& run);
 
-  // The catalogue lines for `panelType` at CurrentGrade, then "Custom".
+  // The catalogue lines for `panelType` at CurrentGrade, then the user's own
+  // devices of CurrentGrade and above (read afresh from MyDevices), then
+  // "Custom".
   void BuildList(int32_t panelType);
+  // Reads the user's devices again (after they were managed) and rebuilds
+  // the list for the same panel type, keeping the selected line where it
+  // still is.
+  void ReloadMyDevices();
   // Enables the custom controls exactly while the "Custom" line is selected.
   void UpdateCustomState();
 
@@ -74,6 +84,21 @@ class TDevicePicker {
   void SetDescription(const std::string& text);
   void SetCustomQuiescent(double milliamps);
   void SetCustomAlarm(double milliamps);
+  // "Add to my devices": keep the custom device among the user's own when
+  // the dialog closes with OK. Ignored while the custom controls are disabled.
+  void SetAddToMyDevices(bool add);
+
+  // What OK does. A refusal keeps the dialog open (Close false, Message
+  // says why): a figure out of its range, or a custom device to be added to
+  // my devices that cannot be one of them (its name is a catalogue
+  // device's, or another of my devices' with other figures). Otherwise the
+  // custom device is added when asked, and the dialog closes; Message then
+  // says so when it could not be kept (the load list still gets it).
+  struct TOkResult {
+    bool Close = false;
+    std::string Message;
+  };
+  TOkResult PressOk();
 
   // The message that refuses OK: a quantity, or a custom device's current,
   // outside its range. Empty when OK may close the dialog; a run closed
@@ -92,13 +117,24 @@ class TDevicePicker {
   double CustomQuiescent() const { return customQuiescent_; }
   double CustomAlarm() const { return customAlarm_; }
   bool CustomEnabled() const { return customEnabled_; }
+  bool AddToMyDevices() const { return addToMyDevices_; }
+  // Whether line `index` is one of the user's own devices.
+  bool IsMyDeviceLine(int index) const {
+    return index >= myFirst_ && index < myFirst_ + static_cast<int>(myDevices_.size());
+  }
+  // Why the user's devices could not be read whole; "" when they could.
+  const std::string& MyDevicesProblem() const { return myDevicesProblem_; }
 
  private:
   // Fills `entry` from the selected line, the quantity and the custom fields;
   // false, leaving it alone, when no line is selected.
   bool FillEntry(TDeviceData& entry) const;
-  void SelectFirstByName(const std::string& name);
+  // Selects the first line that stands for `entry`: a catalogue line of its
+  // name, or one of my devices of its name and figures; else "Custom".
+  void SelectLineOf(const TDeviceData& entry);
   void PresetCustom(const TDeviceData& entry);
+  // The custom device as my devices would keep it.
+  TMyDevice CustomAsMyDevice() const;
 
   std::string caption_ = "frmDevices";
   TStringList lines_;
@@ -109,6 +145,13 @@ class TDevicePicker {
   double customQuiescent_ = 0;  // mA per device
   double customAlarm_ = 0;      // mA per device; its fraction is dropped
   bool customEnabled_ = false;
+  bool addToMyDevices_ = false;
+  int32_t panelType_ = 0;
+  // The grade of the entry being edited, which a custom result never rises above.
+  int32_t editedGrade_ = MaxMyDeviceGrade;
+  TMyDeviceList myDevices_;  // those listed, from line myFirst_ on
+  int myFirst_ = 0;
+  std::string myDevicesProblem_;
 };
 
 // The text of a picker line before its first tab: the device name of a

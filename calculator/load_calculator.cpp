@@ -124,6 +124,7 @@ void TLoadCalculator::btnAddClick() {
     // also for a remote supply's list.
     filter.CurrentGrade = host_.DesignerGrade();
     picker.CurrentGrade = filter.CurrentGrade;
+    picker.MyDevices = host_.MyDevices();
     auto entry = std::make_shared<TDeviceData>();
     if (picker.ExecuteAdd(filter.CurrentPanelType, *entry, PickerRun())) {
       lines_->push_back({LoadListLine(*entry), entry});
@@ -141,6 +142,7 @@ void TLoadCalculator::btnEditClick() {
   TDevicePicker picker;
   picker.SetCaption("Edit Devices");
   picker.CurrentGrade = filter_->CurrentGrade;
+  picker.MyDevices = host_.MyDevices();
   if (picker.ExecuteEdit(filter_->CurrentPanelType, copy, PickerRun())) {
     // The entry object stays the same: the module's load list shares it.
     *line.Entry = copy;

@@ -8,6 +8,7 @@
 
 namespace voltaris {
 
+class IMyDevicesStore;
 class TDevicePicker;
 
 // The look of a Yes/No message box.
@@ -27,6 +28,9 @@ class ILoadCalculatorHost {
   virtual void MarkModified() = 0;
   // Shows the device picker modally, bound to `picker`; true for OK.
   virtual bool RunDevicePicker(TDevicePicker& picker) = 0;
+  // Where the user's own devices are kept, offered by the device picker;
+  // none offers none.
+  virtual IMyDevicesStore* MyDevices() { return nullptr; }
   // Asks `question` with the buttons Yes and No; true for Yes.
   virtual bool AskYesNo(const std::string& question, TQuestionKind kind) = 0;
 };

@@ -1,0 +1,87 @@
+#include "storage/my_devices_file.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "catalogue/byte_stream.h"
+#include "catalogue/format.h"
+
+namespace voltaris {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Describe(const TMyDevicesRead& read) {
+  return DescribeProblems(read.Problems, 3);
+}
+
+// The first free name for a damaged file's copy beside it.
+fs::path DamagedCopyPath(const fs::path& file) {
+  const fs::path folder = file.parent_path();
+  const std::string stem = file.stem().string() + "-damaged";
+  fs::path copy = folder / (stem + ".csv");
+  std::error_code error;
+  for (int n = 2; fs::exists(copy, error) && n < 1000; ++n) copy = folder / Format("%s-%d.csv", stem, n);
+  return copy;
+}
+
+}  // namespace
+
+std::string MyDevicesPath(const std::string& home) { return (fs::path(home) / MyDevicesFileName).string(); }
+
+TMyDevicesLibrary TMyDevicesFile::Read() {
+  TMyDevicesLibrary library;
+  std::error_code error;
+  const fs::file_status status = fs::status(path_, error);
+  if (status.type() == fs::file_type::not_found) return library;
+  // A pipe or a device would never end, or never answer: only a plain file is read.
+  if (error || status.type() != fs::file_type::regular) {
+    library.Problem = path_ + ": not a file that can be read.";
+    return library;
+  }
+  const uintmax_t size = fs::file_size(path_, error);
+  if (error || size > MaxMyDevicesFileBytes) {
+    library.Problem = Format("%s: the file is larger than %d KB, too large for a list of devices.", path_,
+                             static_cast<int>(MaxMyDevicesFileBytes / 1024));
+    return library;
+  }
+  try {
+    const TStream stream = TStream::LoadFromFile(path_);
+    const TBytes& bytes = stream.Bytes();
+    if (bytes.size() > MaxMyDevicesFileBytes) throw FileError(path_ + ": the file grew while it was read");
+    const TMyDevicesRead read =
+        ReadMyDevicesCsv(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    library.Devices = read.Devices;
+    SortMyDevices(library.Devices);
+    if (!read.Problems.empty())
+      library.Problem = path_ + " could not be read whole:\n" + Describe(read) +
+                        "\nSaving my devices keeps this file as it is, beside them, as " +
+                        DamagedCopyPath(path_).filename().string() + ".";
+  } catch (const FileError& failure) {
+    library.Problem = failure.what();
+  }
+  return library;
+}
+
+std::string TMyDevicesFile::Write(const TMyDeviceList& devices) {
+  TMyDeviceList sorted = devices;
+  SortMyDevices(sorted);
+  const std::string text = MyDevicesCsv(sorted);
+  try {
+    std::error_code error;
+    if (fs::exists(path_, error) && !Read().Problem.empty()) {
+      const fs::path copy = DamagedCopyPath(path_);
+      fs::copy_file(path_, copy, error);
+      if (error)
+        return Format("%s could not be kept as %s (%s); my devices were not saved.", path_, copy.string(),
+                      error.message());
+    }
+    TStream(TBytes(text.begin(), text.end())).ReplaceFile(path_);
+  } catch (const FileError& failure) {
+    return failure.what();
+  }
+  return std::string();
+}
+
+}  // namespace voltaris
