@@ -75,6 +75,21 @@ void TColumnList::SetLines(const TStringList& lines) {
   addTopLevelItems(items);
 }
 
+void TColumnList::MarkLines(int first, int count, const QString& tip) {
+  for (int row = 0; row < topLevelItemCount(); ++row) {
+    QTreeWidgetItem* item = topLevelItem(row);
+    const bool marked = row >= first && row < first + count;
+    for (int c = 0; c < columnCount(); ++c) {
+      QFont font = item->font(c);
+      if (font.italic() != marked) {
+        font.setItalic(marked);
+        item->setFont(c, font);
+      }
+      item->setToolTip(c, marked ? tip : item->text(c));
+    }
+  }
+}
+
 void TColumnList::SelectLine(int index) {
   QTreeWidgetItem* item = index >= 0 ? topLevelItem(index) : nullptr;
   if (!item) {

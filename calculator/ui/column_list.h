@@ -27,6 +27,10 @@ class TColumnList : public QTreeWidget {
   // last column stays in it). Leaves the list alone when it shows them
   // already, so that refreshing keeps the scroll position.
   void SetLines(const TStringList& lines);
+  // Shows lines `first` to `first + count - 1` in italics, each with
+  // `tip` when the pointer rests on it; every other line upright, with its
+  // cells' own tips. Lines shown afresh start upright.
+  void MarkLines(int first, int count, const QString& tip);
   // Selects line `index` and scrolls it into view; -1 (or a line that does
   // not exist) clears the selection.
   void SelectLine(int index);

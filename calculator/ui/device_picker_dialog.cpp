@@ -1,5 +1,6 @@
 #include "calculator/ui/device_picker_dialog.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -16,6 +17,7 @@
 #include <cmath>
 
 #include "calculator/ui/column_list.h"
+#include "calculator/ui/my_devices_dialog.h"
 #include "ui/code_page_validator.h"
 #include "ui/figure_box.h"
 #include "ui/key_filter.h"
@@ -94,7 +96,19 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
   // The field takes milliamps like the quiescent one (its fraction is
   // dropped), so its unit reads mA too.
   custom->addWidget(MakeLabel("lbAmps2", "mA", gbCustom_), 2, 2);
+  cbAddToMine_ = new QCheckBox(QStringLiteral("Add to my devices"), gbCustom_);
+  cbAddToMine_->setObjectName(QStringLiteral("cbAddToMine"));
+  cbAddToMine_->setToolTip(
+      QStringLiteral("Keep this device among your own, offered in every project after the catalogue's"));
+  custom->addWidget(cbAddToMine_, 3, 1, 1, 3);
   custom->setColumnStretch(3, 1);
+  // Without a place to keep them there is nothing to add to.
+  cbAddToMine_->setVisible(picker_.MyDevices != nullptr);
+
+  lbMyDevicesProblem_ = new QLabel(this);
+  lbMyDevicesProblem_->setObjectName(QStringLiteral("lbMyDevicesProblem"));
+  lbMyDevicesProblem_->setWordWrap(true);
+  lbMyDevicesProblem_->setStyleSheet(QStringLiteral("color: #a00000"));
 
   seQty_ = new TWholeFigureBox(TDevicePicker::MinQuantity, TDevicePicker::MaxQuantity, this);
   seQty_->setObjectName(QStringLiteral("seQty"));
@@ -111,12 +125,20 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
   bottom->addWidget(qtyLabel);
   bottom->addWidget(seQty_);
   bottom->addStretch(1);
+  if (picker_.MyDevices) {
+    auto* manage = new QPushButton(QStringLiteral("My Devices..."), this);
+    manage->setObjectName(QStringLiteral("btnMyDevices"));
+    manage->setAutoDefault(false);
+    bottom->addWidget(manage);
+    connect(manage, &QPushButton::clicked, this, &TfrmDevices::ManageMyDevices);
+  }
   bottom->addWidget(buttons);
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(12, 12, 12, 12);
   root->setSpacing(10);
   root->addWidget(lbDevice_, 1);
+  root->addWidget(lbMyDevicesProblem_);
   root->addWidget(gbCustom_);
   root->addLayout(bottom);
 
@@ -139,6 +161,10 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
     picker_.SetCustomAlarm(value);
     Refresh();
   });
+  connect(cbAddToMine_, &QCheckBox::toggled, this, [this](bool ticked) {
+    picker_.SetAddToMyDevices(ticked);
+    Refresh();
+  });
   connect(seQty_, &QSpinBox::valueChanged, this, [this](int value) {
     picker_.SetQuantity(value);
     Refresh();
@@ -149,7 +175,16 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
       box->interpretText();
     const std::string refusal = picker_.Refusal();
     if (refusal.empty()) {
-      accept();
+      // The device may still be refused as one of my devices, or be taken
+      // while my devices could not be written: either is said.
+      const TDevicePicker::TOkResult ok = picker_.PressOk();
+      if (!ok.Message.empty()) QMessageBox::warning(this, windowTitle(), ToQString(ok.Message));
+      if (ok.Close) {
+        accept();
+      } else {
+        edDesc_->setFocus();
+        edDesc_->selectAll();
+      }
       return;
     }
     QMessageBox::warning(this, windowTitle(), ToQString(refusal));
@@ -166,6 +201,14 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
   lbDevice_->setFocus();
 }
 
+void TfrmDevices::ManageMyDevices() {
+  if (!picker_.MyDevices) return;
+  if (RunMyDevicesDialog(*picker_.MyDevices, this)) {
+    picker_.ReloadMyDevices();
+    Refresh();
+  }
+}
+
 void TfrmDevices::LineClicked(int index) {
   picker_.ClickLine(index);
   Refresh();
@@ -177,6 +220,16 @@ void TfrmDevices::Refresh() {
     const QSignalBlocker blocker(lbDevice_);
     lbDevice_->SetLines(picker_.Lines());
     if (lbDevice_->SelectedLine() != picker_.Selected()) lbDevice_->SelectLine(picker_.Selected());
+    int mine = 0;
+    while (picker_.IsMyDeviceLine(picker_.CustomIndex() - 1 - mine)) ++mine;
+    lbDevice_->MarkLines(picker_.CustomIndex() - mine, mine, QStringLiteral("My device"));
+  }
+  const QString problem = ToQString(picker_.MyDevicesProblem());
+  lbMyDevicesProblem_->setText(problem.isEmpty() ? QString() : QStringLiteral("My devices are not all offered: ") + problem);
+  lbMyDevicesProblem_->setVisible(!problem.isEmpty());
+  if (cbAddToMine_->isChecked() != picker_.AddToMyDevices()) {
+    const QSignalBlocker blocker(cbAddToMine_);
+    cbAddToMine_->setChecked(picker_.AddToMyDevices());
   }
   gbCustom_->setEnabled(picker_.CustomEnabled());
   const QString description = ToQString(picker_.Description());

@@ -7,8 +7,10 @@
 
 #include "calculator/device_picker.h"
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -26,6 +28,8 @@ class TfrmDevices : public QDialog {
 
  private:
   void LineClicked(int index);
+  // The My Devices dialog, then the list again with what it kept.
+  void ManageMyDevices();
   // Sets every control from the picker without running the handlers meant
   // for the user's changes.
   void Refresh();
@@ -37,6 +41,8 @@ class TfrmDevices : public QDialog {
   QDoubleSpinBox* ceNorm_ = nullptr;
   QDoubleSpinBox* ceAlarm_ = nullptr;
   QSpinBox* seQty_ = nullptr;
+  QCheckBox* cbAddToMine_ = nullptr;
+  QLabel* lbMyDevicesProblem_ = nullptr;
 };
 
 // Shows the device picker modally, bound to `picker`; true when the user

@@ -43,6 +43,9 @@ class TfrmCalculator : public QDialog, public ILoadCalculatorHost {
   int32_t DesignerGrade() const override;
   void MarkModified() override;
   bool RunDevicePicker(TDevicePicker& picker) override;
+  IMyDevicesStore* MyDevices() override { return myDevices_; }
+  // Where the user's own devices are kept, offered by the picker; none by default.
+  void SetMyDevices(IMyDevicesStore* store) { myDevices_ = store; }
   bool AskYesNo(const std::string& question, TQuestionKind kind) override;
 
  private:
@@ -62,6 +65,7 @@ class TfrmCalculator : public QDialog, public ILoadCalculatorHost {
 
   std::function<int32_t()> designerGrade_;
   std::function<void()> markModified_;
+  IMyDevicesStore* myDevices_ = nullptr;
   TLoadCalculator calculator_{*this};
 
   QLabel* Label14_ = nullptr;

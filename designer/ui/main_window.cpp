@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "calculator/ui/my_devices_dialog.h"
 #include "designer/designer_document.h"
 #include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
@@ -68,12 +69,14 @@ TMainWindow::TMainWindow(ISettingsStore& store, const std::string& workingDir, Q
     : QMainWindow(parent),
       messages_(std::make_unique<TMessageBoxSink>(this)),
       designerChanged_([this](TDesigner&, const unsigned& changes) { Changed(changes); }),
-      store_(store) {
+      store_(store),
+      myDevices_(MyDevicesPath(workingDir)) {
   InitResources();
   setObjectName("Form1");
   designer_ = std::make_unique<TDesigner>(*this, store, workingDir);
   dialogHost_ = std::make_unique<TQtDialogHost>(*designer_, this);
   designer_->SetDialogHost(dialogHost_.get());
+  dialogHost_->SetMyDevices(&myDevices_);
   designer_->OnChanged.Attach(designerChanged_);
   documents_ = std::make_unique<TDocumentCommands>(this, [this] { return DesignerDocument(*designer_); });
 
@@ -184,8 +187,13 @@ void TMainWindow::CreateMenus() {
   deleteAction_ = named(command(edit->addAction("Delete"), [this] { designer_->CanvasControl().DeleteSelected(); }),
                         "mnuDelete", {QKeySequence(Qt::Key_Delete)});
 
-  optionsAction_ = command(bar->addAction("Options"), [this] { designer_->Options(); });
-  optionsAction_->setObjectName("mnuOptions");
+  // The project's options, and the user's own devices that every project is offered.
+  optionsMenu_ = bar->addMenu("Options");
+  optionsMenu_->setObjectName("mnuOptionsMenu");
+  optionsAction_ = named(command(optionsMenu_->addAction("Options..."), [this] { designer_->Options(); }),
+                         "mnuOptions", {});
+  named(command(optionsMenu_->addAction("My Devices..."), [this] { RunMyDevicesDialog(myDevices_, this); }),
+        "mnuMyDevices", {});
 
   arrangeMenu_ = bar->addMenu("Arrange");
   arrangeMenu_->setObjectName("mnuArrange");
@@ -558,6 +566,7 @@ void TMainWindow::ShowMenus() {
   const TDevice* selected = designer_->CanvasControl().SelectedTile();
   deleteAction_->setEnabled(designer_->ProjectOpen && selected && !selected->FixedOnCanvas());
   optionsAction_->setEnabled(designer_->OptionsEnabled);
+  optionsMenu_->menuAction()->setEnabled(designer_->OptionsEnabled);
   arrangeMenu_->menuAction()->setEnabled(designer_->ArrangeEnabled);
   reportAction_->setEnabled(designer_->ReportEnabled);
   detailsAction_->setEnabled(designer_->ProjectOpen);

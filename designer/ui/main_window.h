@@ -13,6 +13,7 @@
 #include <string>
 
 #include "designer/designer.h"
+#include "storage/my_devices_file.h"
 
 class QAction;
 class QLabel;
@@ -133,10 +134,13 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   THelpWindow* helpWindow_ = nullptr;
 
   ISettingsStore& store_;
+  // The user's own devices, kept beside the projects in the working folder.
+  TMyDevicesFile myDevices_;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
   QAction* optionsAction_ = nullptr;
+  QMenu* optionsMenu_ = nullptr;
   QMenu* arrangeMenu_ = nullptr;
   QAction* snapAction_ = nullptr;
   QAction* reportAction_ = nullptr;

@@ -20,10 +20,11 @@ void TQtDialogHost::CreateLoadingDialog() {
   if (loading_) return;
   QWidget* parent = parent_;
   loading_ = new TLoadingFrm(
-      [parent](int32_t panelType, int32_t grade, TDeviceData& entry) {
+      [this, parent](int32_t panelType, int32_t grade, TDeviceData& entry) {
         TDevicePicker picker;
         picker.SetCaption("Add Devices");
         picker.CurrentGrade = grade;
+        picker.MyDevices = myDevices_;
         return picker.ExecuteAdd(panelType, entry, [parent](TDevicePicker& p) { return RunDevicePicker(p, parent); });
       },
       [this] { return designer_.ControlPanel()->PanelType; }, [this] { return designer_.ControlPanel()->GetGrade(); },
@@ -35,6 +36,12 @@ void TQtDialogHost::CreateLoadCalculatorDialog() {
   // The calculator runs as one command of the undo history, which says
   // afterwards whether the project changed; its own mark is not needed.
   calculator_ = new TfrmCalculator([this] { return designer_.ControlPanel()->GetGrade(); }, [] {}, parent_);
+  calculator_->SetMyDevices(myDevices_);
+}
+
+void TQtDialogHost::SetMyDevices(IMyDevicesStore* store) {
+  myDevices_ = store;
+  if (calculator_) calculator_->SetMyDevices(store);
 }
 
 void TQtDialogHost::DestroyDialogs() {

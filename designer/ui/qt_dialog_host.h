@@ -12,6 +12,7 @@ class QWidget;
 
 namespace voltaris {
 
+class IMyDevicesStore;
 class TDesigner;
 class TfrmCalculator;
 class TLoadingFrm;
@@ -33,6 +34,8 @@ class TQtDialogHost : public IDialogHost {
   // Destroys both dialogs before the designer they refer to.
   void DestroyDialogs();
 
+  // Where the user's own devices are kept: both dialogs' pickers offer them.
+  void SetMyDevices(IMyDevicesStore* store);
   TLoadingFrm* LoadingDialog() const { return loading_; }
   TfrmCalculator* LoadCalculatorDialog() const { return calculator_; }
 
@@ -46,6 +49,7 @@ class TQtDialogHost : public IDialogHost {
   QWidget* parent_;
   TLoadingFrm* loading_ = nullptr;
   TfrmCalculator* calculator_ = nullptr;
+  IMyDevicesStore* myDevices_ = nullptr;
 };
 
 }  // namespace voltaris

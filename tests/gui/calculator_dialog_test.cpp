@@ -13,16 +13,20 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolTip>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
 #include "calculator/ui/device_picker_dialog.h"
+#include "calculator/ui/my_devices_dialog.h"
 #include "calculator/ui/load_calculator_dialog.h"
 #include "model/dialog_host.h"
 #include "model/project_context.h"
 #include "ui/key_filter.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 namespace {
@@ -93,6 +97,22 @@ void Answer(int& answered, std::function<void(W*)> user) {
     user(dialog);
   });
   timer->start(10);
+}
+
+// My devices kept in memory.
+struct MemoryStore : IMyDevicesStore {
+  TMyDevicesLibrary Kept;
+  TMyDevicesLibrary Read() override { return Kept; }
+  std::string Write(const TMyDeviceList& devices) override {
+    Kept.Devices = devices;
+    SortMyDevices(Kept.Devices);
+    return "";
+  }
+};
+
+void KeepPicture(QWidget* widget, const QString& name) {
+  if (qEnvironmentVariableIsSet("VOLTARIS_SCREENSHOTS"))
+    widget->grab().save(qEnvironmentVariable("VOLTARIS_SCREENSHOTS") + "/" + name);
 }
 
 // The load calculator's designer-side host for a module's EditLoadList.
@@ -230,6 +250,145 @@ class CalculatorDialogTest : public QObject {
 
   // An Orvane 100 control panel at grade 2, opened through its module's
   // EditLoadList before a battery is chosen.
+  void pickerShowsMyDevicesAsTheUsersAndKeepsANewOne() {
+    MemoryStore store;
+    store.Kept.Devices = {{"Bell box", 2, 20, 450}, {"Gate beam", 3, 35, 35}};
+    TDevicePicker picker(3);
+    picker.MyDevices = &store;
+    TDeviceData entry;
+    int answered = 0;
+    Answer<TfrmDevices>(answered, [&](TfrmDevices* dialog) {
+      auto* list = Control<QTreeWidget>(dialog, "lbDevice");
+      // 13 catalogue lines of panel type 16 at grade 3, my grade-3 device, Custom.
+      QCOMPARE(list->topLevelItemCount(), 15);
+      QCOMPARE(Cells(list, 13), (QStringList{"Gate beam", "3", "35 mA", "35 mA"}));
+      QVERIFY(list->topLevelItem(13)->font(0).italic());
+      QCOMPARE(list->topLevelItem(13)->toolTip(2), QStringLiteral("My device"));
+      QVERIFY(!list->topLevelItem(12)->font(0).italic());
+      QVERIFY(!list->topLevelItem(14)->font(0).italic());
+      QVERIFY(!Control<QLabel>(dialog, "lbMyDevicesProblem")->isVisible());
+
+      auto* add = Control<QCheckBox>(dialog, "cbAddToMine");
+      QVERIFY(!add->isEnabled());
+      ClickLine(list, 14);
+      QVERIFY(add->isEnabled());
+      TypeInto(Control<QLineEdit>(dialog, "edDesc"), QStringLiteral("Shock sensor"));
+      TypeInto(Control<QDoubleSpinBox>(dialog, "ceNorm"), QStringLiteral("12"));
+      TypeInto(Control<QDoubleSpinBox>(dialog, "ceAlarm"), QStringLiteral("60"));
+      QTest::mouseClick(add, Qt::LeftButton, {}, QPoint(8, add->height() / 2));
+      QVERIFY(add->isChecked());
+      KeepPicture(dialog, "picker_my_devices.png");
+      Click(dialog, "BitBtn1");
+    });
+    QVERIFY(picker.ExecuteAdd(16, entry, [](TDevicePicker& p) { return RunDevicePicker(p, nullptr); }));
+    QCOMPARE(answered, 1);
+    QCOMPARE(Line(entry), QStringLiteral("1\tShock sensor\t3\t12 mA\t60 mA"));
+    QCOMPARE(store.Kept.Devices.size(), size_t{3});
+    QCOMPARE(store.Kept.Devices[2], (TMyDevice{"Shock sensor", 3, 12, 60}));
+
+    // A damaged list: the catalogue is offered all the same, and the picker says why mine are not.
+    store.Kept = {{}, "MyDevices.csv could not be read whole:\nLine 3: a quoted field is not closed."};
+    TDevicePicker damaged(3);
+    damaged.MyDevices = &store;
+    Answer<TfrmDevices>(answered, [&](TfrmDevices* dialog) {
+      QCOMPARE(Control<QTreeWidget>(dialog, "lbDevice")->topLevelItemCount(), 14);
+      auto* problem = Control<QLabel>(dialog, "lbMyDevicesProblem");
+      QVERIFY(problem->isVisible());
+      QVERIFY(problem->text().contains("Line 3: a quoted field is not closed."));
+      KeepPicture(dialog, "picker_my_devices_damaged.png");
+      Click(dialog, "BitBtn2");
+    });
+    QVERIFY(!damaged.ExecuteAdd(16, entry, [](TDevicePicker& p) { return RunDevicePicker(p, nullptr); }));
+    QCOMPARE(answered, 2);
+  }
+
+  void myDevicesDialogAddsImportsExportsAndKeepsOnOk() {
+    MemoryStore store;
+    store.Kept.Devices = {{"Bell box", 2, 20, 450}};
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString import = folder.filePath("from a colleague.csv");
+    {
+      QFile file(import);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      // In the user's code page, as a spreadsheet saves it: "é" is one byte.
+      file.write("Name;Grade;Quiescent mA;Alarm mA\r\nD\xE9tecteur;3;15;30\r\nBell box;2;25;450\r\nBad;7;1;1\r\n");
+    }
+    TfrmMyDevices dialog(store, nullptr);
+    auto* table = Control<QTableWidget>(&dialog, "lbMyDevices");
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("20 mA"));
+
+    // Edit in the device dialog itself.
+    table->selectRow(0);
+    int edited = 0;
+    Answer<QDialog>(edited, [](QDialog* device) {
+      QCOMPARE(device->windowTitle(), QStringLiteral("Edit My Device"));
+      QCOMPARE(Control<QLineEdit>(device, "edName")->text(), QStringLiteral("Bell box"));
+      TypeInto(Control<QSpinBox>(device, "seQuiescent"), QStringLiteral("25"));
+      KeepPicture(device, "my_device_edit.png");
+      device->accept();
+    });
+    dialog.Edit();
+    QCOMPARE(edited, 1);
+    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("25 mA"));
+
+    // Add: a name the catalogue has is refused with the reason, and the device comes back to be mended.
+    QStringList names = {"16 Ohm Speaker", "Strobe"};
+    int asked = 0;
+    QStringList shown;
+    dialog.AskDevice = [&](TMyDevice& device, const QString& title) -> bool {
+      shown << title + ": " + ToQString(device.Name);
+      if (asked++ == static_cast<int>(names.size())) return false;
+      device = {ToStdString(names[asked - 1]), 2, 0, 120};
+      return true;
+    };
+    int warned = 0;
+    QString warning;
+    Answer<QMessageBox>(warned, [&](QMessageBox* box) {
+      warning = box->text();
+      box->accept();
+    });
+    dialog.Add();
+    QCOMPARE(shown, (QStringList{"Add My Device: ", "Add My Device: 16 Ohm Speaker"}));
+    QCOMPARE(warned, 1);
+    QVERIFY(warning.contains("is the name of a catalogue device"));
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(table->item(1, 0)->text(), QStringLiteral("Strobe"));
+    QCOMPARE(table->currentRow(), 1);
+
+    // Import: the bad line is named, and the good device comes in only when the user says so.
+    dialog.AskImportFile = [&] { return import; };
+    QString question;
+    Answer<QMessageBox>(warned, [&](QMessageBox* box) {
+      question = box->text();
+      KeepPicture(box, "my_devices_import.png");
+      box->button(QMessageBox::Yes)->click();
+    });
+    dialog.Import();
+    QCOMPARE(question, QString::fromUtf8("from a colleague.csv holds 1 device to import (and 1 device already in my "
+                                         "devices).\n\n1 line cannot be read:\nLine 4: the grade \"7\" is not 1, 2, 3 "
+                                         "or 4.\n\nImport the good device and skip the lines that cannot be read?"));
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->item(1, 0)->text(), QString::fromUtf8("Détecteur"));
+    QVERIFY(store.Kept.Devices.size() == 1);  // nothing kept before OK
+    KeepPicture(&dialog, "my_devices_dialog.png");
+
+    const QString exported = folder.filePath("mine.csv");
+    dialog.AskExportFile = [&] { return exported; };
+    dialog.Export();
+    QFile file(exported);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBFName,Grade,Quiescent mA,Alarm mA\r\nBell box,2,25,450\r\n"
+                                        "D\xC3\xA9tecteur,3,15,30\r\nStrobe,2,0,120\r\n"));
+
+    table->selectRow(0);
+    dialog.Delete();
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(store.Kept.Devices, (TMyDeviceList{{"D\xE9tecteur", 3, 15, 30}, {"Strobe", 2, 0, 120}}));
+  }
+
   void calculatorEditsAControlPanelsBatteryAndLoadList() {
     TPowerModule module;
     module.Name = "Orvane 100";
