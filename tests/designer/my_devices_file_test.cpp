@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "calculator/device_picker.h"
 #include "storage/my_devices_file.h"
 #include "test_support.h"
 
@@ -34,6 +35,37 @@ TEST(MyDevicesFileTest, KeepsWhatItIsGivenAndAFailedWriteLeavesTheOldFile) {
   const std::string failure = file.Write({{"Other", 2, 1, 1}});
   EXPECT_NE(failure.find(dir.File("MyDevices.csv")), std::string::npos) << failure;
   EXPECT_EQ(dir.Read("MyDevices.csv"), written);
+}
+
+TEST(MyDevicesFileTest, ACustomDeviceKeptInOneProjectIsOfferedInTheNext) {
+  TempDir dir;
+  TMyDevicesFile first(MyDevicesPath(dir.Path()));
+  TDevicePicker picker(2);
+  picker.MyDevices = &first;
+  TDeviceData entry;
+  ASSERT_TRUE(picker.ExecuteAdd(5, entry, [](TDevicePicker& p) {
+    p.ClickLine(p.CustomIndex());
+    p.SetDescription("Door contact");
+    p.SetCustomQuiescent(2);
+    p.SetCustomAlarm(2);
+    p.SetAddToMyDevices(true);
+    return p.PressOk().Close;
+  }));
+
+  // Another session of the designer, another project at another grade.
+  TMyDevicesFile later(MyDevicesPath(dir.Path()));
+  TDevicePicker next(2);
+  next.MyDevices = &later;
+  TDeviceData other;
+  ASSERT_TRUE(next.ExecuteAdd(7, other, [](TDevicePicker& p) {
+    const auto line = std::find(p.Lines().begin(), p.Lines().end(), "Door contact\t2\t2 mA\t2 mA");
+    EXPECT_NE(line, p.Lines().end());
+    p.ClickLine(static_cast<int>(line - p.Lines().begin()));
+    p.SetQuantity(6);
+    return true;
+  }));
+  EXPECT_EQ(other.Name, "Door contact");
+  EXPECT_EQ(other.Quiescent, 12);
 }
 
 TEST(MyDevicesFileTest, ADamagedFileGivesItsGoodLinesAndIsKeptBesideTheNewOne) {

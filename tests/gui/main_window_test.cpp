@@ -10,10 +10,12 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include "calculator/ui/my_devices_dialog.h"
 #include "calculator/ui/load_calculator_dialog.h"
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/system_files_dialog.h"
+#include "calculator/ui/my_devices_dialog.h"
 #include "main_window_support.h"
 #include "model/tile_look.h"
 
@@ -216,6 +218,38 @@ class MainWindowTest : public QObject {
     QCOMPARE(caption, QString("Add Devices"));
     QCOMPARE(Device(keypad).LoadData.Entries.size(), size_t{1});
     QVERIFY(!keypad.SetupConfirmed);
+  }
+
+  void myDevicesKeptInTheWorkingFolderAreOfferedInTheNextProject() {
+    Session s;
+    s.New("Orvane 500", 3);
+    WhenShown<TfrmMyDevices>([](TfrmMyDevices* dialog) {
+      dialog->AskDevice = [n = 0](TMyDevice& device, const QString&) mutable {
+        device = {"Vault seismic", 3, 9, 9};
+        return n++ == 0;
+      };
+      dialog->Add();
+      dialog->accept();
+    });
+    s.Action("mnuMyDevices")->trigger();
+    QVERIFY(QFile::exists(s.dir.path() + "/MyDevices.csv"));
+
+    s.New("Orvane 300 Poly", 2, "Bank");
+    Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");
+    QStringList offered;
+    WhenShown<TfrmCalculator>([&offered](TfrmCalculator* calculator) {
+      WhenShown<QDialog>([&offered](QDialog* picker) {
+        auto* list = Control<QTreeWidget>(picker, "lbDevice");
+        for (int row = 0; row < list->topLevelItemCount(); ++row)
+          if (list->topLevelItem(row)->font(0).italic()) offered << list->topLevelItem(row)->text(0);
+        Click(picker, "BitBtn2");
+      }, "frmDevices");
+      Click(calculator, "btnAdd");
+      Click(calculator, "Button2");
+    });
+    QTest::mouseClick(s.Summary<QPushButton>("btnUpdatePanel"), Qt::LeftButton);
+    s.Settle();
+    QCOMPARE(offered, QStringList{"Vault seismic"});
   }
 
   void saveThenLoadShowsTheSameDesign() {
