@@ -61,14 +61,18 @@ void TDevicePicker::BuildList(int32_t panelType) {
 }
 
 void TDevicePicker::ReloadMyDevices() {
-  const std::string selectedLine =
-      selected_ >= 0 && selected_ < static_cast<int>(lines_.size()) ? lines_[static_cast<size_t>(selected_)] : "";
+  const std::string selectedLine = selected_ >= 0 && selected_ < static_cast<int>(lines_.size())
+                                       ? lines_[static_cast<size_t>(selected_)]
+                                       : "";
   const bool wasCustom = selected_ >= 0 && selected_ == customIndex_;
   BuildList(panelType_);
   const auto found = std::find(lines_.begin(), lines_.end(), selectedLine);
-  if (wasCustom) selected_ = customIndex_;
-  else if (found != lines_.end()) selected_ = static_cast<int>(found - lines_.begin());
-  else selected_ = lines_.empty() ? -1 : 0;
+  if (wasCustom)
+    selected_ = customIndex_;
+  else if (found != lines_.end())
+    selected_ = static_cast<int>(found - lines_.begin());
+  else
+    selected_ = lines_.empty() ? -1 : 0;
   UpdateCustomState();
 }
 

@@ -44,10 +44,14 @@ bool LooksLikeUtf8(std::string_view bytes) {
   for (size_t i = 0; i < bytes.size();) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
     size_t length = 1;
-    if (byte >= 0xF0 && byte <= 0xF4) length = 4;
-    else if (byte >= 0xE0) length = byte <= 0xEF ? 3 : 0;
-    else if (byte >= 0xC2) length = 2;
-    else if (byte >= 0x80) length = 0;
+    if (byte >= 0xF0 && byte <= 0xF4)
+      length = 4;
+    else if (byte >= 0xE0)
+      length = byte <= 0xEF ? 3 : 0;
+    else if (byte >= 0xC2)
+      length = 2;
+    else if (byte >= 0x80)
+      length = 0;
     if (length == 0 || i + length > bytes.size()) return false;
     for (size_t k = 1; k < length; ++k) {
       if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
@@ -136,7 +140,8 @@ std::string CharacterCode(std::string_view utf8) {
   const auto lead = static_cast<unsigned char>(utf8[0]);
   const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
   char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-  for (size_t k = 1; k < length && k < utf8.size(); ++k) code = (code << 6) | (static_cast<unsigned char>(utf8[k]) & 0x3F);
+  for (size_t k = 1; k < length && k < utf8.size(); ++k)
+    code = (code << 6) | (static_cast<unsigned char>(utf8[k]) & 0x3F);
   return Format("U+%04X", static_cast<unsigned>(code));
 }
 
@@ -155,9 +160,8 @@ std::string CsvField(const std::string& text) {
 bool SameDeviceName(std::string_view a, std::string_view b) {
   a = Trimmed(a);
   b = Trimmed(b);
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return Lower(x) == Lower(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::string MyDeviceRefusal(const TMyDevice& device, const TMyDeviceList& devices, ptrdiff_t self) {
@@ -223,7 +227,8 @@ TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& hel
       line = *inCodePage;
     }
     const bool first = separator == 0;
-    if (first) separator = line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos ? ';' : ',';
+    if (first)
+      separator = line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos ? ';' : ',';
     std::optional<std::vector<std::string>> fields = SplitFields(line, separator);
     if (!fields) {
       problem("a quoted field is not closed");
@@ -233,8 +238,9 @@ TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& hel
     // A spreadsheet may end a line with empty cells; those are not fields.
     while (fields->size() > 4 && Trimmed(fields->back()).empty()) fields->pop_back();
     if (fields->size() != 4) {
-      problem(Format(fields->size() == 1 ? "it has %d field where a device has 4 (name, grade, quiescent mA, alarm mA)"
-                                         : "it has %d fields where a device has 4 (name, grade, quiescent mA, alarm mA)",
+      problem(Format(fields->size() == 1
+                         ? "it has %d field where a device has 4 (name, grade, quiescent mA, alarm mA)"
+                         : "it has %d fields where a device has 4 (name, grade, quiescent mA, alarm mA)",
                      static_cast<int>(fields->size())));
       continue;
     }
@@ -249,7 +255,8 @@ TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& hel
     device.Grade = grade[0] - '0';
     std::string what;
     const std::optional<int32_t> quiescent = ReadMilliamps((*fields)[2], separator, "quiescent", what);
-    const std::optional<int32_t> alarm = quiescent ? ReadMilliamps((*fields)[3], separator, "alarm", what) : std::nullopt;
+    const std::optional<int32_t> alarm = quiescent ? ReadMilliamps((*fields)[3], separator, "alarm", what)
+                                                   : std::nullopt;
     if (!quiescent || !alarm) {
       problem(what);
       continue;

@@ -12,9 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Describe(const TMyDevicesRead& read) {
-  return DescribeProblems(read.Problems, 3);
-}
+std::string Describe(const TMyDevicesRead& read) { return DescribeProblems(read.Problems, 3); }
 
 // The first free name for a damaged file's copy beside it.
 fs::path DamagedCopyPath(const fs::path& file) {
@@ -50,8 +48,8 @@ TMyDevicesLibrary TMyDevicesFile::Read() {
     const TStream stream = TStream::LoadFromFile(path_);
     const TBytes& bytes = stream.Bytes();
     if (bytes.size() > MaxMyDevicesFileBytes) throw FileError(path_ + ": the file grew while it was read");
-    const TMyDevicesRead read =
-        ReadMyDevicesCsv(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const TMyDevicesRead read = ReadMyDevicesCsv(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     library.Devices = read.Devices;
     SortMyDevices(library.Devices);
     if (!read.Problems.empty())

@@ -225,7 +225,8 @@ void TfrmDevices::Refresh() {
     lbDevice_->MarkLines(picker_.CustomIndex() - mine, mine, QStringLiteral("My device"));
   }
   const QString problem = ToQString(picker_.MyDevicesProblem());
-  lbMyDevicesProblem_->setText(problem.isEmpty() ? QString() : QStringLiteral("My devices are not all offered: ") + problem);
+  lbMyDevicesProblem_->setText(problem.isEmpty() ? QString()
+                                                 : QStringLiteral("My devices are not all offered: ") + problem);
   lbMyDevicesProblem_->setVisible(!problem.isEmpty());
   if (cbAddToMine_->isChecked() != picker_.AddToMyDevices()) {
     const QSignalBlocker blocker(cbAddToMine_);

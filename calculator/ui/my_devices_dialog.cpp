@@ -98,8 +98,8 @@ TfrmMyDevices::TfrmMyDevices(IMyDevicesStore& store, QWidget* parent) : QDialog(
 
   table_ = new QTableWidget(0, 4, this);
   table_->setObjectName(QStringLiteral("lbMyDevices"));
-  table_->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Grade"), QStringLiteral("Quiescent"),
-                                     QStringLiteral("Alarm")});
+  table_->setHorizontalHeaderLabels(
+      {QStringLiteral("Name"), QStringLiteral("Grade"), QStringLiteral("Quiescent"), QStringLiteral("Alarm")});
   table_->verticalHeader()->hide();
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -178,8 +178,10 @@ void TfrmMyDevices::Refresh(int select) {
     table_->setItem(row, 3, Cell(QStringLiteral("%1 mA").arg(device.Alarm), true));
   }
   if (select >= table_->rowCount()) select = table_->rowCount() - 1;
-  if (select >= 0) table_->selectRow(select);
-  else table_->clearSelection();
+  if (select >= 0)
+    table_->selectRow(select);
+  else
+    table_->clearSelection();
   edit_->setEnabled(SelectedRow() >= 0);
   delete_->setEnabled(SelectedRow() >= 0);
   export_->setEnabled(!devices.empty());
@@ -239,7 +241,8 @@ void TfrmMyDevices::Import() {
     return;
   }
   const QByteArray bytes = file.read(static_cast<qint64>(MaxMyDevicesFileBytes) + 1);
-  const TMyDevicesRead read = editor_.ReadImport(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  const TMyDevicesRead read = editor_.ReadImport(
+      std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
   const QString summary = ToQString(ImportSummary(read, ToStdString(info.fileName())));
   if (read.Devices.empty()) {
     QMessageBox::information(this, title, summary + QStringLiteral("\n\nNothing was imported."));
@@ -265,12 +268,11 @@ void TfrmMyDevices::Export() {
   const std::string csv = editor_.ExportCsv();
   // Written beside the file and renamed over it: a failure leaves any old file whole.
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(csv.data(), static_cast<qint64>(csv.size())) !=
-                                               static_cast<qint64>(csv.size()) ||
-      !file.commit()) {
-    QMessageBox::warning(this, QStringLiteral("Export My Devices"),
-                         QStringLiteral("%1 could not be written: %2.")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size()) || !file.commit()) {
+    QMessageBox::warning(
+        this, QStringLiteral("Export My Devices"),
+        QStringLiteral("%1 could not be written: %2.").arg(QDir::toNativeSeparators(path), file.errorString()));
   }
 }
 

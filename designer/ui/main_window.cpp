@@ -190,8 +190,8 @@ void TMainWindow::CreateMenus() {
   // The project's options, and the user's own devices that every project is offered.
   optionsMenu_ = bar->addMenu("Options");
   optionsMenu_->setObjectName("mnuOptionsMenu");
-  optionsAction_ = named(command(optionsMenu_->addAction("Options..."), [this] { designer_->Options(); }),
-                         "mnuOptions", {});
+  optionsAction_ = named(command(optionsMenu_->addAction("Options..."), [this] { designer_->Options(); }), "mnuOptions",
+                         {});
   named(command(optionsMenu_->addAction("My Devices..."), [this] { RunMyDevicesDialog(myDevices_, this); }),
         "mnuMyDevices", {});
 

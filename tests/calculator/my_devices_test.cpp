@@ -67,21 +67,21 @@ TEST(MyDevicesCsvTest, NamesEveryLineItCannotTakeAndKeepsTheOthers) {
   const TMyDeviceList held = {{"Bell box", 2, 20, 450}, {"Keyfob", 2, 1, 1}};
   const std::string csv =
       "Name,Grade,Quiescent mA,Alarm mA\n"
-      "Good one,2,10,20\n"                                                  // 2
-      "This name is far too long for a load list line, truly,2,1,1\n"       // 3: the comma makes 5 fields
-      "\"This name is far too long for a load list line, truly\",2,1,1\n"   // 4
-      "halvard s (normal),3,18,545\n"                                       // 5
-      "good ONE,2,10,20\n"                                                  // 6
-      "Bell box,2,20,450\n"                                                 // 7: held already, same
-      "Keyfob,2,2,2\n"                                                      // 8: held, other figures
-      "Minus,2,-1,5\n"                                                      // 9
-      "Huge,2,5,10001\n"                                                    // 10
-      "Half,2,12.5,20\n"                                                    // 11
-      "Words,2,ten,20\n"                                                    // 12
-      "Grade five,5,1,1\n"                                                  // 13
-      "\"Open,2,1,1\n"                                                      // 14
-      "Snow \xE2\x98\x83,2,1,1\n"                                           // 15: U+2603
-      "Last good,4,0,0\n";                                                  // 16
+      "Good one,2,10,20\n"                                                 // 2
+      "This name is far too long for a load list line, truly,2,1,1\n"      // 3: the comma makes 5 fields
+      "\"This name is far too long for a load list line, truly\",2,1,1\n"  // 4
+      "halvard s (normal),3,18,545\n"                                      // 5
+      "good ONE,2,10,20\n"                                                 // 6
+      "Bell box,2,20,450\n"                                                // 7: held already, same
+      "Keyfob,2,2,2\n"                                                     // 8: held, other figures
+      "Minus,2,-1,5\n"                                                     // 9
+      "Huge,2,5,10001\n"                                                   // 10
+      "Half,2,12.5,20\n"                                                   // 11
+      "Words,2,ten,20\n"                                                   // 12
+      "Grade five,5,1,1\n"                                                 // 13
+      "\"Open,2,1,1\n"                                                     // 14
+      "Snow \xE2\x98\x83,2,1,1\n"                                          // 15: U+2603
+      "Last good,4,0,0\n";                                                 // 16
   const TMyDevicesRead read = ReadMyDevicesCsv(csv, held);
   EXPECT_EQ(read.Devices, (TMyDeviceList{{"Good one", 2, 10, 20}, {"Last good", 4, 0, 0}}));
   EXPECT_EQ(read.AlreadyHeld, 1u);
@@ -89,13 +89,15 @@ TEST(MyDevicesCsvTest, NamesEveryLineItCannotTakeAndKeepsTheOthers) {
   for (const TCsvProblem& problem : read.Problems) lines.push_back(problem.Line);
   EXPECT_EQ(lines, (std::vector<size_t>{3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15})) << Lines(read.Problems);
   const std::string said = DescribeProblems(read.Problems, 20);
-  for (const char* part : {"Line 3: it has 5 fields", "Line 4: the name \"This name", "longer than 50 characters",
-                           "Line 5: \"Halvard S (Normal)\" is the name of a catalogue device",
-                           "Line 6: my devices already hold \"Good one\"", "Line 8: my devices already hold \"Keyfob\" with other figures",
-                           "Line 9: the quiescent current cannot be below 0 mA", "Line 10: the alarm current of 10001 mA is more than 10 A",
-                           "Line 11: the quiescent current 12.5 mA is not a whole number", "Line 12: the quiescent current \"ten\" is not a number",
-                           "Line 13: the grade \"5\" is not 1, 2, 3 or 4", "Line 14: a quoted field is not closed",
-                           "Line 15: it holds the character U+2603"})
+  for (const char* part :
+       {"Line 3: it has 5 fields", "Line 4: the name \"This name", "longer than 50 characters",
+        "Line 5: \"Halvard S (Normal)\" is the name of a catalogue device",
+        "Line 6: my devices already hold \"Good one\"", "Line 8: my devices already hold \"Keyfob\" with other figures",
+        "Line 9: the quiescent current cannot be below 0 mA",
+        "Line 10: the alarm current of 10001 mA is more than 10 A",
+        "Line 11: the quiescent current 12.5 mA is not a whole number",
+        "Line 12: the quiescent current \"ten\" is not a number", "Line 13: the grade \"5\" is not 1, 2, 3 or 4",
+        "Line 14: a quoted field is not closed", "Line 15: it holds the character U+2603"})
     EXPECT_NE(said.find(part), std::string::npos) << part << "\n" << said;
   EXPECT_NE(DescribeProblems(read.Problems, 3).find("... and 9 more."), std::string::npos);
 }
@@ -124,9 +126,9 @@ class MyDevicesPickerTest : public ::testing::Test {
   }
   int LineOf(const std::string& name) const {
     const TStringList& lines = picker.Lines();
-    return static_cast<int>(std::find_if(lines.begin(), lines.end(),
-                                         [&](const std::string& l) { return LineName(l) == name; }) -
-                            lines.begin());
+    return static_cast<int>(
+        std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return LineName(l) == name; }) -
+        lines.begin());
   }
   TMemoryStore store;
   TDevicePicker picker;
@@ -194,9 +196,8 @@ TEST_F(MyDevicesPickerTest, AddToMyDevicesKeepsTheCustomDeviceForEveryLaterPicke
   TDevicePicker next(3);
   next.MyDevices = &store;
   next.BuildList(7);
-  EXPECT_TRUE(next.IsMyDeviceLine(static_cast<int>(std::find(next.Lines().begin(), next.Lines().end(),
-                                                             "Shock sensor\t3\t12 mA\t60 mA") -
-                                                   next.Lines().begin())));
+  EXPECT_TRUE(next.IsMyDeviceLine(static_cast<int>(
+      std::find(next.Lines().begin(), next.Lines().end(), "Shock sensor\t3\t12 mA\t60 mA") - next.Lines().begin())));
 
   // The same device again is nothing new; a catalogue name or another
   // figure under a kept name keeps the dialog open and writes nothing.
@@ -263,7 +264,8 @@ TEST(MyDevicesEditorTest, ChangesAreCheckedKeptInOrderAndWrittenOnlyOnSave) {
   EXPECT_EQ(editor.Devices(), (TMyDeviceList{{"Zone lamp", 3, 5, 5}}));
   EXPECT_EQ(store.Writes, 0);
 
-  const TMyDevicesRead read = editor.ReadImport("Name,Grade,Quiescent mA,Alarm mA\nZone lamp,3,5,5\nA,2,1,1\nB,9,1,1\n");
+  const TMyDevicesRead read = editor.ReadImport(
+      "Name,Grade,Quiescent mA,Alarm mA\nZone lamp,3,5,5\nA,2,1,1\nB,9,1,1\n");
   const std::string summary = ImportSummary(read, "list.csv");
   EXPECT_EQ(summary,
             "list.csv holds 1 device to import (and 1 device already in my devices).\n\n"

@@ -11,18 +11,18 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTimer>
-#include <QToolTip>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 #include <memory>
 
 #include "calculator/ui/device_picker_dialog.h"
-#include "calculator/ui/my_devices_dialog.h"
 #include "calculator/ui/load_calculator_dialog.h"
+#include "calculator/ui/my_devices_dialog.h"
 #include "model/dialog_host.h"
 #include "model/project_context.h"
 #include "ui/key_filter.h"

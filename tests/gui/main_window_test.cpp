@@ -10,12 +10,11 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
-#include "calculator/ui/my_devices_dialog.h"
 #include "calculator/ui/load_calculator_dialog.h"
+#include "calculator/ui/my_devices_dialog.h"
 #include "designer/ui/loading_dialog.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/system_files_dialog.h"
-#include "calculator/ui/my_devices_dialog.h"
 #include "main_window_support.h"
 #include "model/tile_look.h"
 
@@ -238,12 +237,14 @@ class MainWindowTest : public QObject {
     Pick(s.Summary<QComboBox>("cbBatteryType"), "7.2 Ah");
     QStringList offered;
     WhenShown<TfrmCalculator>([&offered](TfrmCalculator* calculator) {
-      WhenShown<QDialog>([&offered](QDialog* picker) {
-        auto* list = Control<QTreeWidget>(picker, "lbDevice");
-        for (int row = 0; row < list->topLevelItemCount(); ++row)
-          if (list->topLevelItem(row)->font(0).italic()) offered << list->topLevelItem(row)->text(0);
-        Click(picker, "BitBtn2");
-      }, "frmDevices");
+      WhenShown<QDialog>(
+          [&offered](QDialog* picker) {
+            auto* list = Control<QTreeWidget>(picker, "lbDevice");
+            for (int row = 0; row < list->topLevelItemCount(); ++row)
+              if (list->topLevelItem(row)->font(0).italic()) offered << list->topLevelItem(row)->text(0);
+            Click(picker, "BitBtn2");
+          },
+          "frmDevices");
       Click(calculator, "btnAdd");
       Click(calculator, "Button2");
     });
