@@ -61,6 +61,9 @@ TEST(MyDevicesCsvTest, ReadsBackWhatItWritesAndWhatSpreadsheetsWrite) {
   read = ReadMyDevicesCsv("Name;Grade;Quiescent mA;Alarm mA\n\n  PIR 1 ; 2 ;12,0;25;;\n");
   ASSERT_EQ(read.Devices.size(), 1u) << Lines(read.Problems);
   EXPECT_EQ(read.Devices[0], (TMyDevice{"PIR 1", 2, 12, 25}));
+  // With no header, a device may be called "Name".
+  read = ReadMyDevicesCsv("Name,2,1,1\n");
+  EXPECT_EQ(read.Devices, (TMyDeviceList{{"Name", 2, 1, 1}}));
 }
 
 TEST(MyDevicesCsvTest, NamesEveryLineItCannotTakeAndKeepsTheOthers) {
