@@ -94,9 +94,10 @@ TEST(MyDevicesFileTest, ADamagedFileGivesItsGoodLinesAndIsKeptBesideTheNewOne) {
 TEST(MyDevicesFileTest, NeitherAnEndlessNorAnOversizedFileIsRead) {
   TempDir dir;
   TMyDevicesFile file(MyDevicesPath(dir.Path()));
+  TMyDevicesLibrary library;
 #ifndef _WIN32
   ASSERT_EQ(mkfifo(dir.File("MyDevices.csv").c_str(), 0600), 0);
-  TMyDevicesLibrary library = file.Read();  // would block for ever were it opened
+  library = file.Read();  // would block for ever were it opened
   EXPECT_TRUE(library.Devices.empty());
   EXPECT_NE(library.Problem.find("not a file that can be read"), std::string::npos);
   std::filesystem::remove(dir.File("MyDevices.csv"));
