@@ -26,7 +26,12 @@ fs::path DamagedCopyPath(const fs::path& file) {
 
 }  // namespace
 
-std::string MyDevicesPath(const std::string& home) { return (fs::path(home) / MyDevicesFileName).string(); }
+// Joined with "/" as the project files' names are, so that messages name it alike.
+std::string MyDevicesPath(const std::string& home) {
+  if (home.empty()) return MyDevicesFileName;
+  const char last = home.back();
+  return home + (last == '/' || last == '\\' ? "" : "/") + MyDevicesFileName;
+}
 
 TMyDevicesLibrary TMyDevicesFile::Read() {
   TMyDevicesLibrary library;
