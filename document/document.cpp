@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "catalogue/format.h"
+#include "document/parts_list.h"
 #include "model/advice.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
@@ -469,7 +470,15 @@ TDocument BuildDocument(const TDocumentSource& source) {
     document.Blocks.push_back(std::move(devices));
   }
 
+  // What to order, on a page of its own after the worksheet and its records.
+  document.Blocks.push_back(Block(TDocBlockKind::PageBreak));
+  document.Blocks.push_back(Block(TDocBlockKind::Heading, "Parts List"));
+  TDocBlock partsList = Block(TDocBlockKind::Table);
+  partsList.Table = PartsListTable(BuildPartsList(panel, source.Canvas));
+  document.Blocks.push_back(std::move(partsList));
+
   if (!advice.Devices.empty()) {
+    document.Blocks.push_back(Block(TDocBlockKind::PageBreak));
     document.Blocks.push_back(Block(TDocBlockKind::Heading, "Device Table"));
     TDocBlock how = Block(TDocBlockKind::KeyValues);
     how.Pairs = {{"How to check it",

@@ -84,8 +84,8 @@ struct TDocumentSource {
 };
 
 // The document of the open design: page 1 with the project and the verdict,
-// the battery worksheet, the drawing of every network, the report and the
-// signature block. Figures come from the model as it stands; nothing changes.
+// the battery worksheet, the parts list, the drawing of every network, the
+// report and the signature block. Figures come from the model as it stands; nothing changes.
 TDocument BuildDocument(const TDocumentSource& source);
 
 // The battery worksheet: one row per power source, the control panel first,

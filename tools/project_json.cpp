@@ -1,6 +1,7 @@
 #include "tools/project_json.h"
 
 #include "catalogue/code_page.h"
+#include "document/parts_list.h"
 #include "model/advice.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -130,6 +131,24 @@ json Advice(const TDesignAdvice& advice) {
   return {{"BatteryVolts", advice.BatteryVolts}, {"Sources", sources}, {"Devices", devices}};
 }
 
+json Counts(const std::vector<TPartCount>& parts) {
+  json list = json::array();
+  for (const TPartCount& part : parts) list.push_back({{"Name", Text(part.Name)}, {"Count", part.Count}});
+  return list;
+}
+
+// The parts list: counts by name, metres as they are summed.
+json Parts(const TPartsList& parts) {
+  return {
+      {"Panel", Text(parts.Panel)},
+      {"Devices", Counts(parts.Devices)},
+      {"Supplies", parts.Supplies},
+      {"Batteries", Counts(parts.Batteries)},
+      {"Equipment", Counts(parts.Equipment)},
+      {"CableMetres", {{"Networks", parts.NetworkCable}, {"Total", parts.TotalCable}}},
+  };
+}
+
 }  // namespace
 
 nlohmann::json ProjectJson(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
@@ -153,6 +172,7 @@ nlohmann::json ProjectJson(const TSettings& settings, TControlPanel& panel, TCan
       {"Warnings", Texts(panel.Warnings)},
       {"Tiles", tileList},
       {"Advice", Advice(WorkOutAdvice(panel, canvas))},
+      {"Parts", Parts(BuildPartsList(panel, canvas))},
   };
 }
 

@@ -1,6 +1,6 @@
 // A loaded project as one JSON object: the settings, the control panel's
 // figures, the live warnings, every tile with what the designer shows of it,
-// and the design advice.
+// the design advice and the parts list.
 #pragma once
 
 #include <nlohmann/json.hpp>

@@ -1,13 +1,15 @@
-// voltaris-report: prints the system report of a saved project, or the whole
-// project as JSON, using the designer's own loading code. Both come out in
-// UTF-8, the text of the files decoded from their code page.
+// voltaris-report: prints the system report of a saved project, its parts
+// list, or the whole project as JSON, using the designer's own loading code.
+// All come out in UTF-8, the text of the files decoded from their code page.
 //
-//   voltaris-report [--data DIR] [--json] [--advice] [--date TEXT] [--pdf FILE] NAME
+//   voltaris-report [--data DIR] [--json] [--advice] [--parts] [--date TEXT] [--pdf FILE] NAME
 //
 // With --advice the report is followed by the design advice block (the JSON
-// carries the advice figures always). With --pdf the document of the design
-// (page 1, battery worksheet, drawing, report with the advice, signature
-// block) goes to FILE as a PDF instead, laid out without a display.
+// carries the advice figures always). With --parts the parts list is printed
+// instead of the report (the JSON carries it always). With --pdf the
+// document of the design (page 1, battery worksheet, parts list, drawing,
+// report with the advice, signature block) goes to FILE as a PDF instead,
+// laid out without a display.
 //
 // Exit status: 0 on success, 1 when the project cannot be loaded, 2 on a
 // usage error.
@@ -20,6 +22,7 @@
 
 #include "catalogue/code_page.h"
 #include "document/document.h"
+#include "document/parts_list.h"
 #include "model/advice.h"
 #include "model/load_data.h"
 #include "project_io/file_index.h"
@@ -32,7 +35,8 @@
 
 namespace {
 
-constexpr const char* Usage = "usage: voltaris-report [--data DIR] [--json] [--date TEXT] [--pdf FILE] NAME";
+constexpr const char* Usage =
+    "usage: voltaris-report [--data DIR] [--json] [--advice] [--parts] [--date TEXT] [--pdf FILE] NAME";
 
 std::string Today() {
   std::setlocale(LC_TIME, "");
@@ -60,13 +64,15 @@ int main(int argc, char** argv) {
   std::string name;
   std::string date;
   std::string pdf;
-  bool json = false, advice = false, dateGiven = false;
+  bool json = false, advice = false, parts = false, dateGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--json") {
       json = true;
     } else if (arg == "--advice") {
       advice = true;
+    } else if (arg == "--parts") {
+      parts = true;
     } else if ((arg == "--data" || arg == "--date") && i + 1 < argc) {
       (arg == "--data" ? dataDir : date) = argv[++i];
       dateGiven = dateGiven || arg == "--date";
@@ -122,6 +128,9 @@ int main(int argc, char** argv) {
     if (json) {
       const nlohmann::json object = voltaris::ProjectJson(settings, panel, *project.Canvas);
       std::cout << object.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else if (parts) {
+      const voltaris::TDocTable table = voltaris::PartsListTable(voltaris::BuildPartsList(panel, *project.Canvas));
+      for (const std::string& line : voltaris::TableText(table)) std::cout << voltaris::CodePageToUtf8(line) << "\n";
     } else {
       voltaris::TStringList lines;
       panel.WriteSystemReport(lines, SiteRefOf(dataDir, name), dateGiven ? date : Today());

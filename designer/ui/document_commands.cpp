@@ -46,25 +46,39 @@ void TDocumentCommands::Preview() {
 void TDocumentCommands::ExportPdf(const std::string& directory, const std::string& project) {
   // Dated, so that the PDFs of one project over the years sort by date.
   const std::string fileName = project + " " + ToStdString(QDate::currentDate().toString(Qt::ISODate)) + ".pdf";
-  std::string path;
-  if (ChoosePdfFile) {
-    path = ChoosePdfFile(directory, fileName);
-  } else {
-    QFileDialog dialog(parent_, "Export PDF");
-    dialog.setObjectName("PdfFileDialog");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter("PDF Document (*.pdf)");
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.setDirectory(ToQString(directory));
-    dialog.selectFile(ToQString(fileName));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-      path = ToStdString(dialog.selectedFiles().front());
-  }
+  std::string path = ChoosePdfFile ? ChoosePdfFile(directory, fileName)
+                                   : AskSaveFile("Export PDF", "PdfFileDialog", "PDF Document (*.pdf)",
+                                                 QStringLiteral("pdf"), directory, fileName);
   if (path.empty()) return;
   if (!std::filesystem::path(path).has_extension()) path += ".pdf";
   const TDocument document = document_();
   SaveDocumentPdf(document, path, DocumentPageLayout(), document.FooterText);
+}
+
+void TDocumentCommands::ExportPartsList(const std::string& directory, const std::string& project,
+                                        const TPartsList& parts) {
+  const std::string fileName = project + " parts.csv";
+  std::string path = ChooseCsvFile ? ChooseCsvFile(directory, fileName)
+                                   : AskSaveFile("Export Parts List", "CsvFileDialog", "CSV File (*.csv)",
+                                                 QStringLiteral("csv"), directory, fileName);
+  if (path.empty()) return;
+  if (!std::filesystem::path(path).has_extension()) path += ".csv";
+  SavePartsListCsv(parts, path);
+}
+
+std::string TDocumentCommands::AskSaveFile(const QString& title, const char* name, const QString& filter,
+                                           const QString& suffix, const std::string& directory,
+                                           const std::string& fileName) {
+  QFileDialog dialog(parent_, title);
+  dialog.setObjectName(name);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(filter);
+  dialog.setDefaultSuffix(suffix);
+  dialog.setDirectory(ToQString(directory));
+  dialog.selectFile(ToQString(fileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return ToStdString(dialog.selectedFiles().front());
 }
 
 }  // namespace voltaris

@@ -1,6 +1,7 @@
 // Print, Print Preview and Export PDF of the design's document: Qt's print
 // dialog, its preview and a file-save dialog around the one document
-// painter, so that paper, preview and PDF show the same pages.
+// painter, so that paper, preview and PDF show the same pages. And Export
+// Parts List, the parts list as a CSV file for a spreadsheet.
 #pragma once
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "document/document.h"
+#include "document/parts_list.h"
 
 class QPrinter;
 class QWidget;
@@ -27,10 +29,17 @@ class TDocumentCommands {
   // starting in `directory` with "<project> <yyyy-mm-dd>.pdf" (today's
   // date), and writes the PDF there. A failure is a FileError naming the file.
   void ExportPdf(const std::string& directory, const std::string& project);
+  // Asks for a file (".csv" added to a name without an extension), starting
+  // in `directory` with "<project> parts.csv", and writes the parts list
+  // there as CSV. A failure is a FileError naming the file; an old file
+  // stays as it was.
+  void ExportPartsList(const std::string& directory, const std::string& project, const TPartsList& parts);
 
   // Where to save the PDF: the chosen path, or empty when the user
   // cancelled. By default the file-save dialog; tests replace it.
   std::function<std::string(const std::string& directory, const std::string& fileName)> ChoosePdfFile;
+  // The same for the parts list's CSV file.
+  std::function<std::string(const std::string& directory, const std::string& fileName)> ChooseCsvFile;
   // Opened and about to run (tests close it here).
   std::function<void(QWidget* preview)> PreviewOpened;
 
@@ -41,6 +50,10 @@ class TDocumentCommands {
  private:
   QWidget* parent_;
   std::function<TDocument()> document_;
+
+  // The file-save dialog: the chosen path, or empty when the user cancelled.
+  std::string AskSaveFile(const QString& title, const char* name, const QString& filter, const QString& suffix,
+                          const std::string& directory, const std::string& fileName);
 };
 
 }  // namespace voltaris

@@ -29,12 +29,14 @@
 #include "designer/ui/message_box_sink.h"
 #include "designer/ui/new_file_dialog.h"
 #include "designer/ui/options_dialog.h"
+#include "designer/ui/parts_list_window.h"
 #include "designer/ui/project_details_dialog.h"
 #include "designer/ui/project_name_dialog.h"
 #include "designer/ui/qt_dialog_host.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/summary_panel.h"
 #include "designer/ui/system_files_dialog.h"
+#include "document/parts_list.h"
 #include "drawing/pictures.h"
 #include "ui/qt_text.h"
 
@@ -116,6 +118,7 @@ TMainWindow::~TMainWindow() {
   designer_->SetDialogHost(nullptr);
   delete projectDetailsDialog_;
   delete reportWindow_;
+  delete partsListWindow_;
   delete optionsDialog_;
   delete systemFilesDialog_;
   delete saveAsDialog_;
@@ -166,6 +169,8 @@ void TMainWindow::CreateMenus() {
                                                            designer_->Session().FileName);
                                    }),
                            "mnuExportPdf", {});
+  exportPartsAction_ = named(command(file->addAction("Export Parts List..."), [this] { ExportPartsList(); }),
+                             "mnuExportPartsList", {});
   file->addSeparator();
   named(command(file->addAction("Exit"), [this] { designer_->Session().ExitProgram(); }), "mnuExit",
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
@@ -205,8 +210,12 @@ void TMainWindow::CreateMenus() {
     canvasView_->Batch([this] { designer_->CanvasControl().TidyUp(); });
   })->setObjectName("mnuTidyUp");
 
-  reportAction_ = command(bar->addAction("Report"), [this] { designer_->Report(); });
+  reportMenu_ = bar->addMenu("Report");
+  reportMenu_->setObjectName("mnuReportMenu");
+  reportAction_ = command(reportMenu_->addAction("System Report"), [this] { designer_->Report(); });
   reportAction_->setObjectName("mnuReport");
+  partsListAction_ = command(reportMenu_->addAction("Parts List"), [this] { ShowPartsList(); });
+  partsListAction_->setObjectName("mnuPartsList");
   CreateHelpMenu();
 }
 
@@ -339,7 +348,7 @@ void TMainWindow::CreateSupplyMenu() {
 
 // The windows of the program, created once in their start-up order after
 // the main window: loading, New File, System Files, Options, load
-// calculator, report.
+// calculator, report, parts list.
 void TMainWindow::CreateDialogs() {
   dialogHost_->CreateLoadingDialog();
   newFileDialog_ = new TNewFileDialog(designer_->Session().NewFileDialog(), this);
@@ -349,6 +358,8 @@ void TMainWindow::CreateDialogs() {
   reportWindow_ = new TReportWindow(this);
   saveAsDialog_ = new TProjectNameDialog(designer_->Session().SaveAsDialog(), this);
   projectDetailsDialog_ = new TProjectDetailsDialog(designer_->ProjectDetailsDialog(), this);
+  partsListWindow_ = new TPartsListWindow(this);
+  partsListWindow_->SetExportCommand([this] { Run([this] { ExportPartsList(); }); });
   reportWindow_->SetDocumentCommands([this] { Run([this] { documents_->Print(); }); },
                                      [this] {
                                        Run([this] {
@@ -356,6 +367,16 @@ void TMainWindow::CreateDialogs() {
                                                                designer_->Session().FileName);
                                        });
                                      });
+}
+
+void TMainWindow::ShowPartsList() {
+  partsListWindow_->ShowPartsList("Parts List: " + designer_->Session().SiteRef,
+                                  BuildPartsList(*designer_->ControlPanel(), designer_->Canvas()));
+}
+
+void TMainWindow::ExportPartsList() {
+  documents_->ExportPartsList(designer_->Session().DataDir + "/", designer_->Session().FileName,
+                              BuildPartsList(*designer_->ControlPanel(), designer_->Canvas()));
 }
 
 void TMainWindow::ShowRecentProjects() {
@@ -568,9 +589,11 @@ void TMainWindow::ShowMenus() {
   optionsAction_->setEnabled(designer_->OptionsEnabled);
   optionsMenu_->menuAction()->setEnabled(designer_->OptionsEnabled);
   arrangeMenu_->menuAction()->setEnabled(designer_->ArrangeEnabled);
-  reportAction_->setEnabled(designer_->ReportEnabled);
+  for (QAction* action : {reportMenu_->menuAction(), reportAction_, partsListAction_})
+    action->setEnabled(designer_->ReportEnabled);
   detailsAction_->setEnabled(designer_->ProjectOpen);
-  for (QAction* action : {printAction_, previewAction_, exportPdfAction_}) action->setEnabled(designer_->ReportEnabled);
+  for (QAction* action : {printAction_, previewAction_, exportPdfAction_, exportPartsAction_})
+    action->setEnabled(designer_->ReportEnabled);
   {
     const QSignalBlocker blocker(snapAction_);
     snapAction_->setChecked(designer_->Canvas().SnapToGrid);

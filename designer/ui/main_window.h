@@ -28,6 +28,7 @@ class THelpWindow;
 class TMessageBoxSink;
 class TNewFileDialog;
 class TOptionsDialog;
+class TPartsListWindow;
 class TProjectNameDialog;
 class TProjectDetailsDialog;
 class TQtDialogHost;
@@ -48,7 +49,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
 
   TDesigner& Designer() const { return *designer_; }
   TCanvasView& CanvasView() const { return *canvasView_; }
-  // Print, Print Preview and Export PDF of the open design.
+  // Print, Print Preview, Export PDF and Export Parts List of the open design.
   TDocumentCommands& Documents() const { return *documents_; }
   // Help > User Guide (F1), at the heading `anchor` when one is given.
   void ShowUserGuide(const QString& anchor = {});
@@ -106,6 +107,10 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   void CreateDialogs();
   // File > Recent Projects, filled afresh each time it opens.
   void ShowRecentProjects();
+  // Report > Parts List and File > Export Parts List...: the parts list of
+  // the design as it stands.
+  void ShowPartsList();
+  void ExportPartsList();
 
   // Part of the designer's state changed: refreshed on the next turn of the
   // event loop, a burst of changes at once.
@@ -128,6 +133,7 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   TSystemFilesDialog* systemFilesDialog_ = nullptr;
   TOptionsDialog* optionsDialog_ = nullptr;
   TReportWindow* reportWindow_ = nullptr;
+  TPartsListWindow* partsListWindow_ = nullptr;
   TProjectNameDialog* saveAsDialog_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   TProjectDetailsDialog* projectDetailsDialog_ = nullptr;
@@ -143,11 +149,14 @@ class TMainWindow : public QMainWindow, public IDesignerHost {
   QMenu* optionsMenu_ = nullptr;
   QMenu* arrangeMenu_ = nullptr;
   QAction* snapAction_ = nullptr;
+  QMenu* reportMenu_ = nullptr;
   QAction* reportAction_ = nullptr;
+  QAction* partsListAction_ = nullptr;
   QAction* detailsAction_ = nullptr;
   QAction* printAction_ = nullptr;
   QAction* previewAction_ = nullptr;
   QAction* exportPdfAction_ = nullptr;
+  QAction* exportPartsAction_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   std::array<QAction*, TDesigner::ToolButtonCount> toolActions_{};
   TSummaryPanel* summary_ = nullptr;

@@ -185,6 +185,21 @@ TEST_F(ReportPdfTest, EachExampleCarriesTheReportTheWorksheetAndItsPages) {
   EXPECT_GT(Pages(dir.File("Warehouse.pdf")), Pages(dir.File("CornerShop.pdf")));
 }
 
+// The parts list has a page of its own after the worksheet and its records.
+TEST_F(ReportPdfTest, ThePartsListHasItsOwnPageAfterTheWorksheet) {
+  const std::string pdf = WritePdf(Examples, "Warehouse");
+  int page = 1;
+  while (page < Pages(pdf) && Words(Text(pdf, page, page)).find("Parts List") == std::string::npos) ++page;
+  const std::string on = Words(Text(pdf, page, page));
+  for (const char* text : {"Parts List", "Control panel Orvane 700 1 pcs", "Remote supplies Orvane PSU10 2 pcs",
+                           "Batteries 17.0 Ah 2 pcs", "Total 355.0 m"})
+    EXPECT_NE(on.find(text), std::string::npos) << text << "\n" << on;
+  EXPECT_EQ(on.find("Device Table"), std::string::npos);
+  const std::string all = Words(Text(pdf));
+  EXPECT_LT(all.find("Battery Worksheet"), all.find("Commissioning Record"));
+  EXPECT_LT(all.find("Commissioning Record"), all.find("Parts List"));
+}
+
 TEST_F(ReportPdfTest, TheProjectDetailsAreOnPageOne) {
   const std::string data = dir.File("Data");
   fs::create_directories(data);

@@ -152,6 +152,25 @@ TEST(VoltarisReport, JsonHasTheAdviceOfTheLoadedDesign) {
   }
 }
 
+// The parts list under its own member names in the JSON, and as text with
+// --parts (the figures are worked out by hand in tests/document).
+TEST(VoltarisReport, PrintsThePartsListAndCarriesItInTheJson) {
+  const RunResult result = RunCommand(Tool + " --json --data " + Examples + " Warehouse");
+  const nlohmann::json parts = nlohmann::json::parse(result.out)["Parts"];
+  EXPECT_EQ(parts["Panel"], "Orvane 700");
+  EXPECT_EQ(parts["Devices"][0], nlohmann::json::parse(R"({"Name": "Orvane D1", "Count": 2})"));
+  EXPECT_EQ(parts["Supplies"], 2);
+  EXPECT_EQ(parts["Batteries"][1], nlohmann::json::parse(R"({"Name": "17.0 Ah", "Count": 2})"));
+  EXPECT_EQ(parts["Equipment"][7], nlohmann::json::parse(R"({"Name": "Sovra AMQD Plus PIR", "Count": 8})"));
+  EXPECT_EQ(parts["CableMetres"],
+            nlohmann::json::parse(R"({"Networks": [145, 150, 60, 0, 0, 0, 0, 0], "Total": 355})"));
+  const RunResult text = RunCommand(Tool + " --parts --data " + Examples + " Warehouse");
+  EXPECT_EQ(text.status, 0);
+  EXPECT_EQ(text.out.rfind("Section            Item                   Quantity  Unit\n", 0), 0u) << text.out;
+  EXPECT_NE(text.out.find("\nCable per network  Total                  355.0     m\n"), std::string::npos);
+  EXPECT_NE(RunCommand(Tool + " --help").out.find("[--parts]"), std::string::npos);
+}
+
 // The Orvane 200 of the corner shop needs 1005 mA in alarm of its 0.88 A:
 // 1.005 A x 0.5 h + 12 h x 0.363 A = 4.8585 Ah, and no battery helps. Its
 // 7.2 Ah at 120 mA recharges in 48 h; each device on battery is its mains
