@@ -237,7 +237,8 @@ TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& hel
     }
     // The header names the columns; a device called "Name" has a grade beside it.
     if (first && SameDeviceName((*fields)[0], "Name") &&
-        (fields->size() < 2 || Trimmed((*fields)[1]).size() != 1 || !std::isdigit(static_cast<unsigned char>(Trimmed((*fields)[1])[0]))))
+        (fields->size() < 2 || Trimmed((*fields)[1]).size() != 1 ||
+         !std::isdigit(static_cast<unsigned char>(Trimmed((*fields)[1])[0]))))
       continue;
     // A spreadsheet may end a line with empty cells; those are not fields.
     while (fields->size() > 4 && Trimmed(fields->back()).empty()) fields->pop_back();
