@@ -77,7 +77,9 @@ fuzz: build-fuzz
 	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # The benchmarks on generated designs of 10, 100 and 1000 devices: a table
-# of medians with the model's work beside the times (see docs/PERFORMANCE.md).
+# of medians with the model's work beside the times, then the actions at
+# 1000 devices against the same benchmarks built from the tree before undo
+# came in, alternated in one run (scripts/bench-ab.sh; see docs/PERFORMANCE.md).
 BENCH_BUILD ?= build-bench
 BENCH_REPETITIONS ?= 5
 
@@ -88,6 +90,7 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target model_bench window_bench
 	@$(BENCH_BUILD)/bench/model_bench --benchmark_repetitions=$(BENCH_REPETITIONS)
 	@QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/window_bench --benchmark_repetitions=$(BENCH_REPETITIONS) 2>/dev/null
+	@scripts/bench-ab.sh $(BENCH_BUILD)
 
 # clang-format and clang-tidy on the C++ changed since .ci/lint-base (see
 # scripts/lint.sh), with the compile commands of $(BUILD).
