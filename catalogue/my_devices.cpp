@@ -14,7 +14,9 @@ namespace voltaris {
 
 namespace {
 
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+// A character array, so that it stays read-only data in every build.
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr size_t ByteOrderMarkSize = sizeof ByteOrderMark - 1;
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -206,8 +208,8 @@ std::string MyDevicesCsv(const TMyDeviceList& devices) {
 
 TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& held) {
   TMyDevicesRead read;
-  bool utf8 = bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark;
-  if (utf8) bytes.remove_prefix(ByteOrderMark.size());
+  bool utf8 = bytes.substr(0, ByteOrderMarkSize) == ByteOrderMark;
+  if (utf8) bytes.remove_prefix(ByteOrderMarkSize);
   utf8 = utf8 || LooksLikeUtf8(bytes);
   const std::vector<std::string_view> lines = SplitLines(bytes);
 
