@@ -25,7 +25,7 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     sanitizers) packages+=(clang llvm libclang-rt-dev) ;;
-    bench) packages+=(libbenchmark-dev) ;;
+    bench) packages+=(libbenchmark-dev git python3) ;;
     lint) packages+=(clang-format clang-tidy) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis xdotool imagemagick fonts-wine fonts-dejavu-core fonts-liberation2) ;;
     package) packages+=(dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db) ;;
