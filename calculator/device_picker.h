@@ -118,10 +118,11 @@ class TDevicePicker {
   double CustomAlarm() const { return customAlarm_; }
   bool CustomEnabled() const { return customEnabled_; }
   bool AddToMyDevices() const { return addToMyDevices_; }
-  // Whether line `index` is one of the user's own devices.
-  bool IsMyDeviceLine(int index) const {
-    return index >= myFirst_ && index < myFirst_ + static_cast<int>(myDevices_.size());
-  }
+  // The lines of the user's own devices: MyDeviceCount() of them from
+  // FirstMyDeviceLine() on.
+  int FirstMyDeviceLine() const { return myFirst_; }
+  int MyDeviceCount() const { return static_cast<int>(myDevices_.size()); }
+  bool IsMyDeviceLine(int index) const { return index >= myFirst_ && index < myFirst_ + MyDeviceCount(); }
   // Why the user's devices could not be read whole; "" when they could.
   const std::string& MyDevicesProblem() const { return myDevicesProblem_; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/byte_stream.h"
 #include "catalogue/format.h"
 
 namespace voltaris {
@@ -45,6 +46,12 @@ void TMyDevicesEditor::Delete(size_t index) {
   if (index >= devices_.size()) return;
   devices_.erase(devices_.begin() + static_cast<ptrdiff_t>(index));
   modified_ = true;
+}
+
+TMyDevicesRead TMyDevicesEditor::ReadImportFile(const std::string& path) const {
+  const TStream stream = TStream::LoadFromFile(path, MaxMyDevicesFileBytes);
+  const TBytes& bytes = stream.Bytes();
+  return ReadImport(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void TMyDevicesEditor::TakeImport(const TMyDevicesRead& read) {

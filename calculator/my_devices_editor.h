@@ -31,6 +31,9 @@ class TMyDevicesEditor {
   // An import in two steps: what a file holds, checked against the list
   // (nothing changes yet), then taking its good devices.
   TMyDevicesRead ReadImport(std::string_view bytes) const { return ReadMyDevicesCsv(bytes, devices_); }
+  // The same from the file at `path`: a plain file of at most the size of a
+  // list of devices, or FileError naming it and what is wrong.
+  TMyDevicesRead ReadImportFile(const std::string& path) const;
   void TakeImport(const TMyDevicesRead& read);
 
   std::string ExportCsv() const { return MyDevicesCsv(devices_); }

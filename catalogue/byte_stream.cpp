@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -172,6 +173,25 @@ TStream TStream::LoadFromFile(const std::string& path) {
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
   if (std::ferror(file.get())) throw FileError(path + ": cannot read the file (" + Reason() + ")");
   return TStream(std::move(bytes));
+}
+
+TStream TStream::LoadFromFile(const std::string& path, size_t maxBytes) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error || status.type() != std::filesystem::file_type::regular)
+    throw FileError(path + ": not a file that can be read (" +
+                    (status.type() == std::filesystem::file_type::not_found
+                         ? std::string("it is not there")
+                         : std::string("a folder, a pipe or a device")) +
+                    ")");
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  const std::string limit = std::to_string(maxBytes / 1024) + " KB";
+  if (error || size > maxBytes)
+    throw FileError(path + ": the file is larger than " + limit + ", more than it can hold");
+  TStream stream = LoadFromFile(path);
+  if (stream.Size() > maxBytes)
+    throw FileError(path + ": the file is larger than " + limit + ", more than it can hold");
+  return stream;
 }
 
 void TStream::SaveToFile(const std::string& path) const {

@@ -73,6 +73,11 @@ class TStream {
 
   // The whole content of a file, or FileError naming it.
   static TStream LoadFromFile(const std::string& path);
+  // The same for a file that must be a plain file of at most `maxBytes`
+  // bytes: a folder, a pipe or a device (which may never end, or never
+  // answer) is refused unopened, as is a larger file, with a FileError
+  // naming the file and saying which.
+  static TStream LoadFromFile(const std::string& path, size_t maxBytes);
   // Writes the content to a file, replacing it; FileError naming it on failure.
   void SaveToFile(const std::string& path) const;
   // The same, written beside the file first and renamed over it only when

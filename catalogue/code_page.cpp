@@ -1,5 +1,6 @@
 #include "catalogue/code_page.h"
 
+#include <algorithm>
 #include <array>
 
 namespace voltaris {
@@ -124,6 +125,34 @@ std::optional<std::string> FirstCharacterOutsideCodePage(std::string_view utf8) 
     return character;
   }
   return std::nullopt;
+}
+
+unsigned char FoldCase(unsigned char byte) {
+  if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte - 'A' + 'a');
+  if (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7) return static_cast<unsigned char>(byte + 0x20);
+  if (byte == 0x8A || byte == 0x8C || byte == 0x8E) return static_cast<unsigned char>(byte + 0x10);
+  if (byte == 0x9F) return 0xFF;
+  return byte;
+}
+
+namespace {
+
+bool FoldedLess(char x, char y) {
+  return FoldCase(static_cast<unsigned char>(x)) < FoldCase(static_cast<unsigned char>(y));
+}
+
+}  // namespace
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldCase(static_cast<unsigned char>(x)) == FoldCase(static_cast<unsigned char>(y));
+         });
+}
+
+bool NameBefore(std::string_view a, std::string_view b) {
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), FoldedLess)) return true;
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), FoldedLess)) return false;
+  return a < b;
 }
 
 }  // namespace voltaris

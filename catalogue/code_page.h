@@ -35,4 +35,14 @@ std::string Utf8ToCodePageOr(std::string_view utf8, char replacement);
 // (a byte that is not sound UTF-8 is given as "\uFFFD"); none when it holds all.
 std::optional<std::string> FirstCharacterOutsideCodePage(std::string_view utf8);
 
+// A code-page letter in small type: the ASCII letters, the accented ones of
+// 0xC0-0xDE (not the multiplication sign) and the four of 0x80-0x9F that
+// have a small letter (Š, Œ, Ž, Ÿ); any other byte as it is.
+unsigned char FoldCase(unsigned char byte);
+// Whether two code-page texts are the same, capitals aside.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+// Names in the order a reader looks them up: capitals ignored, then by their
+// bytes, so that the order never depends on where the names came from.
+bool NameBefore(std::string_view a, std::string_view b);
+
 }  // namespace voltaris

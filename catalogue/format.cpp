@@ -152,4 +152,10 @@ std::string FormatList(std::string_view format, std::span<const FormatArg> args)
   return out;
 }
 
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace voltaris

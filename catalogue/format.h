@@ -59,6 +59,9 @@ std::string Format(std::string_view format, const Args&... args) {
 // Fixed-point text with `decimals` places, "." as separator in every locale.
 std::string FormatFixed(double value, int decimals);
 
+// The text without the spaces at either end.
+std::string_view TrimSpaces(std::string_view text);
+
 // A number in its general form with up to 15 significant digits and no
 // trailing zeros: 10 gives "10", 12.5 gives "12.5", 100 - 100 * 0.9 gives "10".
 std::string FloatToStr(double value);

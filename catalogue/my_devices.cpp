@@ -8,23 +8,12 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/code_page.h"
+#include "catalogue/csv.h"
 #include "catalogue/format.h"
 
 namespace voltaris {
 
 namespace {
-
-// A character array, so that it stays read-only data in every build.
-constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr size_t ByteOrderMarkSize = sizeof ByteOrderMark - 1;
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
 
 bool HoldsControlCharacter(std::string_view text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
@@ -108,7 +97,7 @@ std::optional<std::vector<std::string>> SplitFields(std::string_view line, char 
 // A whole number of milliamps as a spreadsheet writes it ("12", "12.0",
 // "12,0" beside semicolons); the text of the problem otherwise.
 std::optional<int32_t> ReadMilliamps(const std::string& text, char separator, const char* which, std::string& problem) {
-  const std::string shown(Trimmed(text));
+  const std::string shown(TrimSpaces(text));
   std::string field = shown;
   if (separator == ';') std::replace(field.begin(), field.end(), ',', '.');
   double value = 0;
@@ -132,7 +121,7 @@ std::optional<int32_t> ReadMilliamps(const std::string& text, char separator, co
 
 // A refusal as part of a line's problem: "The name ..." becomes "the name ...".
 std::string AsPartOfLine(std::string text) {
-  if (!text.empty()) text[0] = Lower(text[0]);
+  if (!text.empty()) text[0] = static_cast<char>(FoldCase(static_cast<unsigned char>(text[0])));
   if (!text.empty() && text.back() == '.') text.pop_back();
   return text;
 }
@@ -148,27 +137,12 @@ std::string CharacterCode(std::string_view utf8) {
   return Format("U+%04X", static_cast<unsigned>(code));
 }
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",;\"") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
-
 }  // namespace
 
-bool SameDeviceName(std::string_view a, std::string_view b) {
-  a = Trimmed(a);
-  b = Trimmed(b);
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
+bool SameDeviceName(std::string_view a, std::string_view b) { return SameIgnoringCase(TrimSpaces(a), TrimSpaces(b)); }
 
 std::string MyDeviceRefusal(const TMyDevice& device, const TMyDeviceList& devices, ptrdiff_t self) {
-  const std::string_view name = Trimmed(device.Name);
+  const std::string_view name = TrimSpaces(device.Name);
   if (name.empty()) return "A device needs a name.";
   if (name.size() > MaxMyDeviceName)
     return Format("The name %s is longer than %d characters.", Quoted(std::string(name)).c_str(),
@@ -189,34 +163,31 @@ std::string MyDeviceRefusal(const TMyDevice& device, const TMyDeviceList& device
 }
 
 void SortMyDevices(TMyDeviceList& devices) {
-  std::stable_sort(devices.begin(), devices.end(), [](const TMyDevice& a, const TMyDevice& b) {
-    return std::lexicographical_compare(a.Name.begin(), a.Name.end(), b.Name.begin(), b.Name.end(),
-                                        [](char x, char y) { return Lower(x) < Lower(y); });
-  });
+  std::stable_sort(devices.begin(), devices.end(),
+                   [](const TMyDevice& a, const TMyDevice& b) { return NameBefore(a.Name, b.Name); });
 }
 
 std::string MyDevicesCsv(const TMyDeviceList& devices) {
-  std::string text(ByteOrderMark);
+  std::string text(Utf8ByteOrderMark);
   text += MyDevicesHeader;
   text += "\r\n";
-  for (const TMyDevice& device : devices) {
-    text += CsvField(CodePageToUtf8(device.Name));
-    text += Format(",%d,%d,%d\r\n", device.Grade, device.Quiescent, device.Alarm);
-  }
+  for (const TMyDevice& device : devices)
+    text += CsvLine(
+        {device.Name, std::to_string(device.Grade), std::to_string(device.Quiescent), std::to_string(device.Alarm)});
   return text;
 }
 
 TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& held) {
   TMyDevicesRead read;
-  bool utf8 = bytes.substr(0, ByteOrderMarkSize) == ByteOrderMark;
-  if (utf8) bytes.remove_prefix(ByteOrderMarkSize);
+  bool utf8 = bytes.substr(0, Utf8ByteOrderMarkSize) == Utf8ByteOrderMark;
+  if (utf8) bytes.remove_prefix(Utf8ByteOrderMarkSize);
   utf8 = utf8 || LooksLikeUtf8(bytes);
   const std::vector<std::string_view> lines = SplitLines(bytes);
 
   char separator = 0;
   for (size_t index = 0; index < lines.size(); ++index) {
     const size_t lineNumber = index + 1;
-    if (Trimmed(lines[index]).empty()) continue;
+    if (TrimSpaces(lines[index]).empty()) continue;
     const auto problem = [&](const std::string& what) { read.Problems.push_back({lineNumber, what}); };
     // Everything below works in the project files' code page.
     std::string line(lines[index]);
@@ -239,11 +210,11 @@ TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& hel
     }
     // The header names the columns; a device called "Name" has a grade beside it.
     if (first && SameDeviceName((*fields)[0], "Name") &&
-        (fields->size() < 2 || Trimmed((*fields)[1]).size() != 1 ||
-         !std::isdigit(static_cast<unsigned char>(Trimmed((*fields)[1])[0]))))
+        (fields->size() < 2 || TrimSpaces((*fields)[1]).size() != 1 ||
+         !std::isdigit(static_cast<unsigned char>(TrimSpaces((*fields)[1])[0]))))
       continue;
     // A spreadsheet may end a line with empty cells; those are not fields.
-    while (fields->size() > 4 && Trimmed(fields->back()).empty()) fields->pop_back();
+    while (fields->size() > 4 && TrimSpaces(fields->back()).empty()) fields->pop_back();
     if (fields->size() != 4) {
       problem(Format(fields->size() == 1
                          ? "it has %d field where a device has 4 (name, grade, quiescent mA, alarm mA)"
@@ -253,8 +224,8 @@ TMyDevicesRead ReadMyDevicesCsv(std::string_view bytes, const TMyDeviceList& hel
     }
 
     TMyDevice device;
-    device.Name = std::string(Trimmed((*fields)[0]));
-    const std::string grade(Trimmed((*fields)[1]));
+    device.Name = std::string(TrimSpaces((*fields)[0]));
+    const std::string grade(TrimSpaces((*fields)[1]));
     if (grade.size() != 1 || grade[0] < '0' + MinMyDeviceGrade || grade[0] > '0' + MaxMyDeviceGrade) {
       problem(Format("the grade \"%s\" is not 1, 2, 3 or 4", grade.c_str()));
       continue;

@@ -4,6 +4,7 @@
 
 #include "catalogue/byte_stream.h"
 #include "catalogue/code_page.h"
+#include "catalogue/csv.h"
 #include "catalogue/format.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
@@ -25,34 +26,6 @@ void Add(std::vector<TPartCount>& parts, const std::string& name, int64_t count)
   } else {
     found->Count += count;
   }
-}
-
-// A letter of the code page in lower case: the ASCII letters, the accented
-// ones of 0xC0-0xDE (not the multiplication sign) and the four of 0x80-0x9F
-// that have a small letter (Š, Œ, Ž, Ÿ).
-unsigned char Lower(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c - 'A' + 'a');
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 0x20);
-  if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 0x10);
-  if (c == 0x9F) return 0xFF;
-  return c;
-}
-
-// Names in the order a reader looks them up: capitals ignored, then by
-// their bytes so that the order never depends on where the names came from.
-bool NameBefore(const std::string& a, const std::string& b) {
-  const auto folded = [](char x, char y) {
-    return Lower(static_cast<unsigned char>(x)) < Lower(static_cast<unsigned char>(y));
-  };
-  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) return true;
-  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) return false;
-  return a < b;
-}
-
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(' ') + 1 - first);
 }
 
 // The battery a module has fitted, as its battery list names it; empty for none.
@@ -83,18 +56,6 @@ size_t BatteryRank(const std::string& name) {
   return static_cast<size_t>(found - BatteryNames.begin());
 }
 
-std::string CsvCell(const std::string& text) {
-  const bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
-                      (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-  if (!quoted) return text;
-  std::string cell = "\"";
-  for (char c : text) {
-    if (c == '"') cell += '"';
-    cell += c;
-  }
-  return cell + "\"";
-}
-
 }  // namespace
 
 TPartCount BatteryUnits(const std::string& batteryName) {
@@ -104,8 +65,8 @@ TPartCount BatteryUnits(const std::string& batteryName) {
     const std::string inside = batteryName.substr(open + 1, batteryName.size() - open - 2);
     const size_t times = inside.find('x');
     if (times != std::string::npos) {
-      const std::string count = Trimmed(inside.substr(0, times));
-      const std::string size = Trimmed(inside.substr(times + 1));
+      const std::string count(TrimSpaces(std::string_view(inside).substr(0, times)));
+      const std::string size(TrimSpaces(std::string_view(inside).substr(times + 1)));
       const bool digits = !count.empty() && count.size() <= 3 &&
                           std::all_of(count.begin(), count.end(), [](char c) { return c >= '0' && c <= '9'; });
       if (digits && std::stoi(count) > 0 && !size.empty()) return {size + " Ah", std::stoi(count)};
@@ -198,16 +159,8 @@ TDocTable PartsListTable(const TPartsList& parts) {
 
 std::string PartsListCsv(const TPartsList& parts) {
   const TDocTable table = PartsListTable(parts);
-  std::string csv = "\xEF\xBB\xBF";
-  const auto line = [&](const std::vector<std::string>& cells) {
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (c > 0) csv += ',';
-      csv += CsvCell(CodePageToUtf8(cells[c]));
-    }
-    csv += "\r\n";
-  };
-  line(table.Columns);
-  for (const auto& row : table.Rows) line(row);
+  std::string csv = Utf8ByteOrderMark + CsvLine(table.Columns);
+  for (const auto& row : table.Rows) csv += CsvLine(row);
   return csv;
 }
 

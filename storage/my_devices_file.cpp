@@ -12,8 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Describe(const TMyDevicesRead& read) { return DescribeProblems(read.Problems, 3); }
-
 // The first free name for a damaged file's copy beside it.
 fs::path DamagedCopyPath(const fs::path& file) {
   const fs::path folder = file.parent_path();
@@ -36,29 +34,16 @@ std::string MyDevicesPath(const std::string& home) {
 TMyDevicesLibrary TMyDevicesFile::Read() {
   TMyDevicesLibrary library;
   std::error_code error;
-  const fs::file_status status = fs::status(path_, error);
-  if (status.type() == fs::file_type::not_found) return library;
-  // A pipe or a device would never end, or never answer: only a plain file is read.
-  if (error || status.type() != fs::file_type::regular) {
-    library.Problem = path_ + ": not a file that can be read.";
-    return library;
-  }
-  const uintmax_t size = fs::file_size(path_, error);
-  if (error || size > MaxMyDevicesFileBytes) {
-    library.Problem = Format("%s: the file is larger than %d KB, too large for a list of devices.", path_,
-                             static_cast<int>(MaxMyDevicesFileBytes / 1024));
-    return library;
-  }
+  if (fs::status(path_, error).type() == fs::file_type::not_found) return library;
   try {
-    const TStream stream = TStream::LoadFromFile(path_);
+    const TStream stream = TStream::LoadFromFile(path_, MaxMyDevicesFileBytes);
     const TBytes& bytes = stream.Bytes();
-    if (bytes.size() > MaxMyDevicesFileBytes) throw FileError(path_ + ": the file grew while it was read");
     const TMyDevicesRead read = ReadMyDevicesCsv(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     library.Devices = read.Devices;
     SortMyDevices(library.Devices);
     if (!read.Problems.empty())
-      library.Problem = path_ + " could not be read whole:\n" + Describe(read) +
+      library.Problem = path_ + " could not be read whole:\n" + DescribeProblems(read.Problems, 3) +
                         "\nSaving my devices keeps this file as it is, beside them, as " +
                         DamagedCopyPath(path_).filename().string() + ".";
   } catch (const FileError& failure) {

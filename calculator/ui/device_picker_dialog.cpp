@@ -220,9 +220,7 @@ void TfrmDevices::Refresh() {
     const QSignalBlocker blocker(lbDevice_);
     lbDevice_->SetLines(picker_.Lines());
     if (lbDevice_->SelectedLine() != picker_.Selected()) lbDevice_->SelectLine(picker_.Selected());
-    int mine = 0;
-    while (picker_.IsMyDeviceLine(picker_.CustomIndex() - 1 - mine)) ++mine;
-    lbDevice_->MarkLines(picker_.CustomIndex() - mine, mine, QStringLiteral("My device"));
+    lbDevice_->MarkLines(picker_.FirstMyDeviceLine(), picker_.MyDeviceCount(), QStringLiteral("My device"));
   }
   const QString problem = ToQString(picker_.MyDevicesProblem());
   lbMyDevicesProblem_->setText(problem.isEmpty() ? QString()

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -17,6 +16,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "catalogue/byte_stream.h"
 #include "ui/code_page_validator.h"
 #include "ui/figure_box.h"
 #include "ui/key_filter.h"
@@ -227,23 +227,16 @@ void TfrmMyDevices::Import() {
   const QString path = AskImportFile();
   if (path.isEmpty()) return;
   const QString title = QStringLiteral("Import My Devices");
-  const QFileInfo info(path);
-  QFile file(path);
   // Only a plain file of a list's size is read: a pipe or a device would never end.
-  if (!info.isFile() || info.size() > static_cast<qint64>(MaxMyDevicesFileBytes) || !file.open(QIODevice::ReadOnly)) {
+  TMyDevicesRead read;
+  try {
+    read = editor_.ReadImportFile(path.toLocal8Bit().toStdString());
+  } catch (const FileError& failure) {
     QMessageBox::warning(this, title,
-                         QStringLiteral("%1 cannot be imported: %2.")
-                             .arg(QDir::toNativeSeparators(path),
-                                  !info.isFile() ? QStringLiteral("it is not a file that can be read")
-                                  : info.size() > static_cast<qint64>(MaxMyDevicesFileBytes)
-                                      ? QStringLiteral("it is too large for a list of devices")
-                                      : file.errorString()));
+                         QStringLiteral("The file cannot be imported.\n\n") + QString::fromLocal8Bit(failure.what()));
     return;
   }
-  const QByteArray bytes = file.read(static_cast<qint64>(MaxMyDevicesFileBytes) + 1);
-  const TMyDevicesRead read = editor_.ReadImport(
-      std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-  const QString summary = ToQString(ImportSummary(read, ToStdString(info.fileName())));
+  const QString summary = ToQString(ImportSummary(read, ToStdString(QFileInfo(path).fileName())));
   if (read.Devices.empty()) {
     QMessageBox::information(this, title, summary + QStringLiteral("\n\nNothing was imported."));
     return;
