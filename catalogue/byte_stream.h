@@ -44,6 +44,8 @@ class TStream {
   const TBytes& Bytes() const { return data_; }
   TBytes TakeBytes() { position_ = 0; return std::move(data_); }
   size_t Size() const { return data_.size(); }
+  // Room for `size` bytes in all, so that writing up to them moves nothing.
+  void Reserve(size_t size) { data_.reserve(size); }
   size_t Position() const { return position_; }
   void Seek(size_t position);
   size_t Remaining() const { return data_.size() - position_; }

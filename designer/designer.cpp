@@ -246,7 +246,9 @@ void TDesigner::KeepRecoveryCopy() {
   if (!error.empty()) lastRecoveryError_ = std::move(error);
 }
 
-TProjectBytes TDesigner::ProjectImage() { return WriteProject(Context().Settings, *ControlPanel(), Canvas()); }
+TProjectBytes TDesigner::ProjectImage() {
+  return WriteProject(Context().Settings, *ControlPanel(), Canvas(), &layoutCache_);
+}
 
 void TDesigner::StartHistory() {
   // The project before this one was saved or its changes discarded.

@@ -167,6 +167,8 @@ class TDesigner : public ISessionContext {
   TProjectDetailsPresenter details_;
   std::unique_ptr<TProject> project_;
   TUndoHistory history_;
+  // The tiles' layout records as the last image wrote them.
+  TLayoutRecordCache layoutCache_;
   int commandDepth_ = 0;
   std::string recoveryRoot_;
   std::string recoveryFolder_;

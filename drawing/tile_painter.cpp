@@ -2,7 +2,10 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QHash>
+#include <QPaintEngine>
 #include <QPixmap>
+#include <QStaticText>
 #include <algorithm>
 
 #include "drawing/pictures.h"
@@ -84,15 +87,57 @@ void PaintTile(QPainter& painter, const TTileLook& look, QPointF at, const QFont
   painter.restore();
 }
 
+namespace {
+
+// The laid-out label of a run, for painting on screen: a canvas shows the
+// same few lengths in the same type many times over, and laying the text
+// out again on every repaint costs more than drawing it.
+const QStaticText& LaidOutLabel(const std::string& label, const QFont& font) {
+  static QHash<QString, QStaticText> laidOut;
+  static QFont laidOutFont;
+  if (font != laidOutFont) {
+    laidOut.clear();
+    laidOutFont = font;
+  }
+  if (laidOut.size() > 1000) laidOut.clear();
+  const QString text = ToQString(label);
+  auto found = laidOut.find(text);
+  if (found == laidOut.end()) {
+    QStaticText staticText(text);
+    staticText.setTextFormat(Qt::PlainText);
+    staticText.setPerformanceHint(QStaticText::AggressiveCaching);
+    staticText.prepare(QTransform(), font);
+    found = laidOut.insert(text, staticText);
+  }
+  return *found;
+}
+
+}  // namespace
+
 void PaintWire(QPainter& painter, const TWire& wire) {
   const QRect bounds(wire.Left, wire.Top, wire.Width, wire.Height);
   painter.save();
-  painter.setClipRect(bounds, Qt::IntersectClip);
+  // The line stays inside the run's rectangle by its construction; it is
+  // clipped only should an end lie outside (a clip per run is costly).
+  const QRect inside(0, 0, wire.Width, wire.Height);
+  const bool clipLine = !inside.contains(wire.X1, wire.Y1) || !inside.contains(wire.X2, wire.Y2);
+  if (clipLine) painter.setClipRect(bounds, Qt::IntersectClip);
   painter.setPen(QPen(ToQColor(wire.Pen), 1));
   painter.drawLine(wire.Left + wire.X1, wire.Top + wire.Y1, wire.Left + wire.X2, wire.Top + wire.Y2);
   if (!wire.Label.empty()) {
+    // The label from its corner to the rectangle's, cut off at its edges.
     const QPoint at(wire.Left + wire.LabelX, wire.Top + wire.LabelY);
-    painter.drawText(QRect(at, bounds.bottomRight()), Qt::AlignLeft | Qt::AlignTop, ToQString(wire.Label));
+    const QRect room(at, bounds.bottomRight());
+    if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster) {
+      const QStaticText& text = LaidOutLabel(wire.Label, painter.font());
+      const bool fits = QRectF(room).contains(QRectF(QPointF(at), text.size()));
+      if (!fits && !clipLine) painter.setClipRect(room, Qt::IntersectClip);
+      painter.drawStaticText(at, text);
+    } else {
+      // Paper and PDF: the text itself, sharp at any scale.
+      if (!clipLine) painter.setClipRect(bounds, Qt::IntersectClip);
+      painter.drawText(room, Qt::AlignLeft | Qt::AlignTop, ToQString(wire.Label));
+    }
   }
   painter.restore();
 }

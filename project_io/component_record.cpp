@@ -160,6 +160,21 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// Where in a record the reader is, for its error messages; the text is
+// only put together when there is an error to tell (a project is read back
+// on every Undo, and most of its fields are a few bytes).
+struct TPlace {
+  const char* What;                         // "a class name", "the property list", ...
+  const std::string* Self = nullptr;        // the record's class name
+  const std::string* Property = nullptr;    // the property whose value is read
+  std::string Text() const {
+    std::string text = What;
+    if (Property) text += " " + Quoted(*Property);
+    if (Self) text += " of " + Quoted(*Self);
+    return text;
+  }
+};
+
 class TRecordReader {
  public:
   TRecordReader(TStream& stream, const std::vector<std::string>& classNames)
@@ -182,21 +197,21 @@ class TRecordReader {
   }
 
  private:
-  [[noreturn]] void Truncated(const std::string& where) const {
-    throw ComponentRecordError("truncated component record: the data ends inside " + where + " at offset " +
+  [[noreturn]] void Truncated(const TPlace& where) const {
+    throw ComponentRecordError("truncated component record: the data ends inside " + where.Text() + " at offset " +
                                std::to_string(stream_.Position()));
   }
 
-  void Need(size_t size, const std::string& where) const {
+  void Need(size_t size, const TPlace& where) const {
     if (stream_.Remaining() < size) Truncated(where);
   }
 
-  uint8_t Byte(const std::string& where) {
+  uint8_t Byte(const TPlace& where) {
     Need(1, where);
     return stream_.ReadUInt8();
   }
 
-  std::string ShortString(const std::string& where) {
+  std::string ShortString(const TPlace& where) {
     const uint8_t length = Byte(where);
     Need(length, where);
     std::string text(length, '\0');
@@ -212,12 +227,12 @@ class TRecordReader {
     }
     TComponentRecord record;
     const size_t classOffset = stream_.Position();
-    record.ClassName = ShortString("a class name");
+    record.ClassName = ShortString({"a class name"});
     CheckClass(record.ClassName, depth, classOffset);
-    const std::string self = Quoted(record.ClassName);
-    record.Name = ShortString("the component name of " + self);
+    const std::string& self = record.ClassName;
+    record.Name = ShortString({"the component name", &self});
 
-    const std::string propertyList = "the property list of " + self;
+    const TPlace propertyList{"the property list", &self};
     for (;;) {
       std::string name = ShortString(propertyList);
       if (name.empty()) break;
@@ -225,7 +240,7 @@ class TRecordReader {
       record.Properties.push_back(TProperty{std::move(name), std::move(value)});
     }
 
-    const std::string childList = "the child list of " + self;
+    const TPlace childList{"the child list", &self};
     for (;;) {
       Need(1, childList);
       if (stream_.Bytes()[stream_.Position()] == 0) {
@@ -251,7 +266,7 @@ class TRecordReader {
   }
 
   TPropertyValue Value(const std::string& self, const std::string& property) {
-    const std::string where = "the value of property " + Quoted(property) + " of " + self;
+    const TPlace where{"the value of property", &self, &property};
     const size_t typeOffset = stream_.Position();
     const uint8_t type = Byte(where);
     switch (static_cast<TValueType>(type)) {
@@ -288,7 +303,7 @@ class TRecordReader {
         Need(4, where);
         const int32_t length = stream_.ReadInt32();
         if (length < 0) {
-          throw ComponentRecordError("negative text length " + std::to_string(length) + " in " + where + " at offset " +
+          throw ComponentRecordError("negative text length " + std::to_string(length) + " in " + where.Text() + " at offset " +
                                      std::to_string(typeOffset + 1));
         }
         Need(static_cast<size_t>(length), where);
@@ -298,7 +313,7 @@ class TRecordReader {
       }
     }
     throw ComponentRecordError("unknown value type " + std::to_string(type) + " for property " + Quoted(property) +
-                               " of " + self + " at offset " + std::to_string(typeOffset));
+                               " of " + Quoted(self) + " at offset " + std::to_string(typeOffset));
   }
 
   TStream& stream_;

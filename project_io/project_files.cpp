@@ -130,21 +130,66 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
 
 }  // namespace
 
-TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
+namespace {
+
+void WriteLayoutRecord(TStream& pjx, const TDevice& tile) {
+  TComponentRecord record =
+      TileRecord(tile.ClassName(), tile.Name(), {tile.Left(), tile.Top(), tile.Width(), tile.Height()}, tile.Hint());
+  if (const auto* network = dynamic_cast<const TPanelNetwork*>(&tile)) AddLabelRecords(record, *network);
+  WriteComponentRecord(pjx, record);
+}
+
+}  // namespace
+
+void TLayoutRecordCache::Write(TStream& pjx, size_t index, const TDevice& tile) {
+  // A panel network's record holds its labels too: written afresh each time
+  // (a design has a handful).
+  if (dynamic_cast<const TPanelNetwork*>(&tile)) {
+    WriteLayoutRecord(pjx, tile);
+    return;
+  }
+  if (entries_.size() <= index) entries_.resize(index + 1);
+  TEntry& entry = entries_[index];
+  const TBounds bounds{tile.Left(), tile.Top(), tile.Width(), tile.Height()};
+  if (entry.Bytes.empty() || entry.Bounds != bounds || entry.Name != tile.Name() || entry.Hint != tile.Hint() ||
+      entry.ClassName != tile.ClassName()) {
+    TStream record;
+    WriteLayoutRecord(record, tile);
+    entry = TEntry{tile.ClassName(), tile.Name(), bounds, tile.Hint(), record.TakeBytes()};
+  }
+  pjx.WriteBytes(entry.Bytes.data(), entry.Bytes.size());
+}
+
+void TLayoutRecordCache::Trim(size_t count) {
+  if (entries_.size() > count) entries_.resize(count);
+}
+
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas,
+                           TLayoutRecordCache* cache) {
   const auto& tiles = canvas.Tiles();
   for (size_t i = 0; i < tiles.size(); ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
   TStream dat;
   TStream pjx;
+  if (cache) {
+    dat.Reserve(cache->DatSize + cache->DatSize / 8);
+    pjx.Reserve(cache->PjxSize + cache->PjxSize / 8);
+  }
   WriteSettingsHeader(dat, settings);
   panel.WriteRecord(dat);
-  for (const auto& tile : tiles) {
-    TComponentRecord record = TileRecord(tile->ClassName(), tile->Name(),
-                                         {tile->Left(), tile->Top(), tile->Width(), tile->Height()}, tile->Hint());
-    if (const auto* network = dynamic_cast<const TPanelNetwork*>(tile.get())) AddLabelRecords(record, *network);
-    WriteComponentRecord(pjx, record);
-    tile->WriteRecord(dat);
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    if (cache) {
+      cache->Write(pjx, i, *tiles[i]);
+    } else {
+      WriteLayoutRecord(pjx, *tiles[i]);
+    }
+    tiles[i]->WriteRecord(dat);
   }
   WriteProjectExtension(dat, CollectExtension(settings, panel, canvas));
+  if (cache) {
+    cache->Trim(tiles.size());
+    cache->DatSize = dat.Size();
+    cache->PjxSize = pjx.Size();
+  }
   return {dat.TakeBytes(), pjx.TakeBytes()};
 }
 

@@ -36,7 +36,33 @@ struct TProjectBytes {
   TBytes Dat;
   TBytes Pjx;
 };
-TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas);
+// The layout records of the tiles as last written, kept by position, for a
+// caller that writes the image again and again (the undo history takes one
+// after every command): a tile whose class, name, place and hint are those
+// its position last had gets the same bytes without laying them out again.
+class TLayoutRecordCache {
+ public:
+  // Appends the layout record of `tile`, number `index` in the save order.
+  void Write(TStream& pjx, size_t index, const TDevice& tile);
+  // The tiles are `count` now; the positions beyond them are let go.
+  void Trim(size_t count);
+  // The sizes of the last image's files, for the next one's room.
+  size_t DatSize = 0;
+  size_t PjxSize = 0;
+
+ private:
+  struct TEntry {
+    std::string ClassName;
+    std::string Name;
+    TBounds Bounds;
+    std::string Hint;
+    TBytes Bytes;
+  };
+  std::vector<TEntry> entries_;
+};
+
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas,
+                           TLayoutRecordCache* cache = nullptr);
 
 // The file operations a save needs, so that tests can make them fail.
 class IProjectFileSystem {

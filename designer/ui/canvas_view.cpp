@@ -43,8 +43,20 @@ class TCanvasContent : public QWidget {
     setFont(small);
   }
 
+  // Paints `area` again. The areas asked for before the next paint are
+  // painted as the one rectangle around them: a region of many scattered
+  // rectangles (the tiles a grade change or an Undo touches) makes every
+  // cable run and label beneath them slow to clip, which costs more than
+  // painting what lies between them.
+  void Repaint(const QRect& area) {
+    if (area.isEmpty()) return;
+    pending_ |= area;
+    update(pending_);
+  }
+
  protected:
   void paintEvent(QPaintEvent* event) override {
+    pending_ = QRect();
     QPainter painter(this);
     painter.setClipRegion(event->region());
     const QRect dirty = event->rect();
@@ -64,6 +76,7 @@ class TCanvasContent : public QWidget {
 
  private:
   TCanvasView& view_;
+  QRect pending_;
 };
 
 }  // namespace
@@ -216,17 +229,17 @@ void TCanvasView::ShowChangedWires() {
     if (i < now.size()) {
       matched[i] = true;
     } else {
-      content_->update(RectOf(gone));
+      RepaintArea(RectOf(gone));
     }
   }
   for (size_t i = 0; i < now.size(); ++i) {
-    if (!matched[i]) content_->update(RectOf(*now[i]));
+    if (!matched[i]) RepaintArea(RectOf(*now[i]));
   }
   goneWires_.clear();
 }
 
 void TCanvasView::WipeGoneWires() {
-  for (const TWire& gone : goneWires_) content_->update(RectOf(gone));
+  for (const TWire& gone : goneWires_) RepaintArea(RectOf(gone));
   goneWires_.clear();
 }
 
@@ -290,20 +303,30 @@ void TCanvasView::ShowSelection() {
   // The tiles of the warning clicked last are framed too.
   std::vector<const TDevice*> pointed(control_.PointedTiles().begin(), control_.PointedTiles().end());
   if (pointed != pointed_) {
-    for (const TDevice* tile : pointed_) {
-      if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
-    }
+    RepaintTiles(pointed_);
     pointed_ = std::move(pointed);
-    for (const TDevice* tile : pointed_) {
-      if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
-    }
+    RepaintTiles(pointed_);
   }
   const TDevice* selected = control_.SelectedTile();
   if (selected == framed_) return;
-  if (TTileWidget* old = framed_ ? WidgetOf(*framed_) : nullptr) old->update();
+  if (TTileWidget* old = framed_ ? WidgetOf(*framed_) : nullptr) old->Repaint();
   framed_ = selected;
-  if (TTileWidget* now = selected ? WidgetOf(*selected) : nullptr) now->update();
+  if (TTileWidget* now = selected ? WidgetOf(*selected) : nullptr) now->Repaint();
 }
+
+void TCanvasView::RepaintTiles(const std::vector<const TDevice*>& tiles) {
+  // One area for all of them, within the view: a region of many scattered
+  // rectangles costs Qt more to build than painting what lies between them.
+  const QRect visible = VisibleRect();
+  QRect area;
+  for (const TDevice* tile : tiles) {
+    const QRect rect = QRect(tile->Left(), tile->Top(), tile->Width(), tile->Height()) & visible;
+    if (!rect.isEmpty()) area |= rect;
+  }
+  RepaintArea(area);
+}
+
+void TCanvasView::RepaintArea(const QRect& area) { static_cast<TCanvasContent*>(content_)->Repaint(area); }
 
 TTileWidget* TCanvasView::WidgetOf(const TDevice& tile) const {
   auto found = widgets_.find(&tile);
@@ -360,19 +383,6 @@ void TCanvasView::ScheduleFit() {
 
 void TCanvasView::WiresChanged() { content_->update(VisibleRect()); }
 
-void TCanvasView::Batch(const std::function<void()>& command) {
-  // Moving a tile that shows makes Qt work out what it uncovers against every
-  // other tile; with the canvas's updates held the moves cost little, and
-  // letting them go paints it once. (Hiding the canvas instead would show
-  // every tile again one by one afterwards, which costs more.)
-  content_->setUpdatesEnabled(false);
-  struct Resume {
-    QWidget* content;
-    ~Resume() { content->setUpdatesEnabled(true); }
-  } resume{content_};
-  command();
-}
-
 bool TCanvasView::Escape() {
   for (const auto& [tile, widget] : widgets_) {
     if (widget->CancelDrag()) {
@@ -394,9 +404,7 @@ void TCanvasView::BeginDragFeedback(TDevice& source) {
   std::vector<TDevice*> targets;
   Run([&] { targets = control_.DropTargets(source); });
   targets_.assign(targets.begin(), targets.end());
-  for (const TDevice* tile : targets_) {
-    if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
-  }
+  RepaintTiles(targets_);
   dragLine_->setGeometry(content_->rect());
   dragLine_->raise();
 }
@@ -413,9 +421,7 @@ void TCanvasView::EndDragFeedback() {
   dragLine_->hide();
   std::vector<const TDevice*> targets;
   targets.swap(targets_);
-  for (const TDevice* tile : targets) {
-    if (TTileWidget* widget = WidgetOf(*tile)) widget->update();
-  }
+  RepaintTiles(targets);
   ShowHint({});
 }
 

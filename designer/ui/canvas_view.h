@@ -61,6 +61,10 @@ class TCanvasView : public QScrollArea {
   // The tile under a screen point, or null for the background.
   TDevice* TileAt(const QPoint& global) const;
   TTileWidget* WidgetOf(const TDevice& tile) const;
+  // Paints these tiles again where they show in the view.
+  void RepaintTiles(const std::vector<const TDevice*>& tiles);
+  // Paints this part of the canvas again.
+  void RepaintArea(const QRect& area);
   // Escape: ends a drag without a drop, or else lets go of the device
   // chosen for placing. False when there was neither.
   bool Escape();
@@ -71,9 +75,6 @@ class TCanvasView : public QScrollArea {
   // The part of the canvas the view shows, in canvas coordinates: a tile
   // outside it needs no repaint now (it is painted when scrolled into view).
   QRect VisibleRect() const;
-  // Runs a command that moves many tiles (Tidy-Up) with the canvas's
-  // repaints held until it ends, so that the canvas is painted once.
-  void Batch(const std::function<void()>& command);
 
   // Tells the designer the view's height and where the canvas starts in the
   // window (the window's other parts may have moved it since the last report).

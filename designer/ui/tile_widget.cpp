@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QToolTip>
 #include <algorithm>
@@ -57,6 +58,7 @@ TTileWidget::TTileWidget(TDevice& tile, TCanvasView& view, QWidget* parent)
 TTileWidget::~TTileWidget() {
   // The view may be going too: only the cursor is put back.
   if (dragging_) QGuiApplication::restoreOverrideCursor();
+  QPixmapCache::remove(drawn_);
 }
 
 void TTileWidget::TileRemoved() {
@@ -79,7 +81,7 @@ void TTileWidget::Bind(TDevice& tile) {
   // Out of view it is painted when scrolled into view. In view, a project
   // read back whole (Undo, Redo) mostly puts the same tile where it was:
   // only a widget that would show something else is painted again.
-  if (geometry().intersects(view_.VisibleRect()) && (paintedMarks_ || !(LookOf(tile) == painted_))) update();
+  if (geometry().intersects(view_.VisibleRect()) && (paintedMarks_ || !(LookOf(tile) == painted_))) Repaint();
 }
 
 void TTileWidget::FollowTile() {
@@ -114,8 +116,10 @@ void TTileWidget::TileChanged(unsigned changes) {
   if (changes & ChangedWires) view_.WiresChanged();
   // A burst of changes (a grade change re-evaluates every device) repaints
   // only the tiles in view: asking for the others would cost without showing.
-  if (geometry().intersects(view_.VisibleRect())) update();
+  if (geometry().intersects(view_.VisibleRect())) Repaint();
 }
+
+void TTileWidget::Repaint() { view_.RepaintArea(geometry()); }
 
 void TTileWidget::paintEvent(QPaintEvent*) {
   const TDevice* tile = Tile();
@@ -124,9 +128,29 @@ void TTileWidget::paintEvent(QPaintEvent*) {
     paintedMarks_ = false;
     return;
   }
-  QPainter painter(this);
   painted_ = LookOf(*tile);
-  PaintTile(painter, painted_, QPointF(0, 0), font(), {false, devicePixelRatioF()});
+  TTileLook look = painted_;
+  look.Left = look.Top = 0;  // where it stands does not change its pixels
+  const qreal ratio = devicePixelRatioF();
+  QPixmap drawn;
+  if (look.Width <= 0 || look.Height <= 0) {
+    // Nothing of the tile shows.
+  } else if (!(look == drawnLook_) || ratio != drawnRatio_ || !QPixmapCache::find(drawn_, &drawn)) {
+    // Every tile fills its whole rectangle with its opaque colour first, so
+    // the copy shows exactly what painting it here would.
+    drawn = QPixmap(QSize(look.Width, look.Height) * ratio);
+    drawn.setDevicePixelRatio(ratio);
+    {
+      QPainter painter(&drawn);
+      PaintTile(painter, look, QPointF(0, 0), font(), {false, ratio});
+    }
+    QPixmapCache::remove(drawn_);
+    drawn_ = QPixmapCache::insert(drawn);
+    drawnLook_ = std::move(look);
+    drawnRatio_ = ratio;
+  }
+  QPainter painter(this);
+  if (!drawn.isNull()) painter.drawPixmap(0, 0, drawn);
   paintedMarks_ = PaintSelection(painter);
 }
 

@@ -5,6 +5,7 @@
 // drop rules of the model decide every step and a test can drive it.
 #pragma once
 
+#include <QPixmapCache>
 #include <QWidget>
 
 #include "model/device.h"
@@ -41,6 +42,10 @@ class TTileWidget : public QWidget {
   bool Pressed() const { return pressing_ > 0; }
   // The hint shown when the pointer rests on the tile; empty for none.
   QString HintText() const;
+  // Paints the tile again, asked of the canvas for the tile's area: a tile
+  // widget marked for painting on its own makes Qt check it against every
+  // tile stacked above it, a walk of the whole canvas per tile.
+  void Repaint();
 
  protected:
   bool event(QEvent* event) override;
@@ -70,6 +75,12 @@ class TTileWidget : public QWidget {
   // frame or mark was drawn over it.
   TTileLook painted_;
   bool paintedMarks_ = false;
+  // The tile as last drawn, kept in Qt's pixmap cache (which lets it go when
+  // full): a tile that only moved (Tidy-Up, a scroll) is copied, not drawn
+  // again with its picture and labels.
+  QPixmapCache::Key drawn_;
+  TTileLook drawnLook_;  // at the widget's origin
+  qreal drawnRatio_ = 0;
 };
 
 }  // namespace voltaris
