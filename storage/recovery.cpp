@@ -334,12 +334,16 @@ TRecoveryWriter::~TRecoveryWriter() {
 
 uint64_t TRecoveryWriter::Offer(const std::string& folder, const TRecoveryInfo& info, TProjectBytes bytes) {
   uint64_t number = 0;
+  bool waiting = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     number = ++offered_;
+    // With a copy already waiting, the thread waits for its interval and
+    // takes whichever copy is offered last: it need not wake for this one.
+    waiting = pending_.has_value();
     pending_ = TPending{folder, info, std::move(bytes), number};
   }
-  wake_.notify_all();
+  if (!waiting) wake_.notify_all();
   return number;
 }
 
