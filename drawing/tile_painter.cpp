@@ -1,9 +1,9 @@
 #include "drawing/tile_painter.h"
 
 #include <QFontMetrics>
-#include <QPainter>
 #include <QHash>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPixmap>
 #include <QStaticText>
 #include <algorithm>

@@ -164,9 +164,9 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // only put together when there is an error to tell (a project is read back
 // on every Undo, and most of its fields are a few bytes).
 struct TPlace {
-  const char* What;                         // "a class name", "the property list", ...
-  const std::string* Self = nullptr;        // the record's class name
-  const std::string* Property = nullptr;    // the property whose value is read
+  const char* What;                       // "a class name", "the property list", ...
+  const std::string* Self = nullptr;      // the record's class name
+  const std::string* Property = nullptr;  // the property whose value is read
   std::string Text() const {
     std::string text = What;
     if (Property) text += " " + Quoted(*Property);
@@ -303,8 +303,8 @@ class TRecordReader {
         Need(4, where);
         const int32_t length = stream_.ReadInt32();
         if (length < 0) {
-          throw ComponentRecordError("negative text length " + std::to_string(length) + " in " + where.Text() + " at offset " +
-                                     std::to_string(typeOffset + 1));
+          throw ComponentRecordError("negative text length " + std::to_string(length) + " in " + where.Text() +
+                                     " at offset " + std::to_string(typeOffset + 1));
         }
         Need(static_cast<size_t>(length), where);
         std::string text(static_cast<size_t>(length), '\0');

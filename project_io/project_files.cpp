@@ -133,8 +133,8 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
 namespace {
 
 void WriteLayoutRecord(TStream& pjx, const TDevice& tile) {
-  TComponentRecord record =
-      TileRecord(tile.ClassName(), tile.Name(), {tile.Left(), tile.Top(), tile.Width(), tile.Height()}, tile.Hint());
+  TComponentRecord record = TileRecord(tile.ClassName(), tile.Name(),
+                                       {tile.Left(), tile.Top(), tile.Width(), tile.Height()}, tile.Hint());
   if (const auto* network = dynamic_cast<const TPanelNetwork*>(&tile)) AddLabelRecords(record, *network);
   WriteComponentRecord(pjx, record);
 }

@@ -209,8 +209,9 @@ void TMainWindow::CreateMenus() {
   // The tiles move with their repaints left to Qt: a tile out of view costs
   // nothing to move, and holding the canvas's repaints instead would make
   // Qt mark every tile for painting when they resume.
-  command(arrangeMenu_->addAction("Tidy-Up"), [this] { designer_->CanvasControl().TidyUp(); })
-      ->setObjectName("mnuTidyUp");
+  command(arrangeMenu_->addAction("Tidy-Up"), [this] {
+    designer_->CanvasControl().TidyUp();
+  })->setObjectName("mnuTidyUp");
 
   reportMenu_ = bar->addMenu("Report");
   reportMenu_->setObjectName("mnuReportMenu");

@@ -291,13 +291,15 @@ TEST_F(UndoProperty, TheImageOfEveryStepIsTheOneWrittenAfresh) {
       } else {
         RandomCommand(op);
       }
-      const TProjectBytes fresh = WriteProject(designer.Context().Settings, *designer.ControlPanel(), designer.Canvas());
+      const TProjectBytes fresh = WriteProject(designer.Context().Settings, *designer.ControlPanel(),
+                                               designer.Canvas());
       ASSERT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), fresh)) << "seed " << seed << " step " << step;
     }
     // A tile that keeps its place and takes another name.
     if (TVududa* device = PickOf(TilesOf<TVududa>())) {
       device->SetName(device->Name() + "x");
-      const TProjectBytes fresh = WriteProject(designer.Context().Settings, *designer.ControlPanel(), designer.Canvas());
+      const TProjectBytes fresh = WriteProject(designer.Context().Settings, *designer.ControlPanel(),
+                                               designer.Canvas());
       ASSERT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), fresh)) << "seed " << seed << " renamed";
     }
   }
