@@ -1,5 +1,6 @@
 #include "drawing/tile_painter.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHash>
 #include <QPaintEngine>
@@ -92,22 +93,35 @@ namespace {
 // The laid-out label of a run, for painting on screen: a canvas shows the
 // same few lengths in the same type many times over, and laying the text
 // out again on every repaint costs more than drawing it.
+struct TLaidOutLabels {
+  QFont Font;
+  QHash<QString, QStaticText> Texts;
+};
+TLaidOutLabels* laidOutLabels = nullptr;
+
 const QStaticText& LaidOutLabel(const std::string& label, const QFont& font) {
-  static QHash<QString, QStaticText> laidOut;
-  static QFont laidOutFont;
-  if (font != laidOutFont) {
-    laidOut.clear();
-    laidOutFont = font;
+  if (!laidOutLabels) {
+    // Laid-out text holds on to the application's fonts: it goes with the
+    // application, not after it.
+    laidOutLabels = new TLaidOutLabels;
+    qAddPostRoutine([] {
+      delete laidOutLabels;
+      laidOutLabels = nullptr;
+    });
   }
-  if (laidOut.size() > 1000) laidOut.clear();
+  auto& texts = laidOutLabels->Texts;
+  if (font != laidOutLabels->Font || texts.size() > 1000) {
+    texts.clear();
+    laidOutLabels->Font = font;
+  }
   const QString text = ToQString(label);
-  auto found = laidOut.find(text);
-  if (found == laidOut.end()) {
+  auto found = texts.find(text);
+  if (found == texts.end()) {
     QStaticText staticText(text);
     staticText.setTextFormat(Qt::PlainText);
     staticText.setPerformanceHint(QStaticText::AggressiveCaching);
     staticText.prepare(QTransform(), font);
-    found = laidOut.insert(text, staticText);
+    found = texts.insert(text, staticText);
   }
   return *found;
 }
