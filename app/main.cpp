@@ -19,6 +19,7 @@
 
 #include "storage/registry_settings_store.h"
 #include "storage/working_folder.h"
+#include "ui/plain_message.h"
 #endif
 
 namespace {
@@ -36,7 +37,7 @@ bool EnterWorkingFolder() {
                                                            installed.filePath("examples").toStdWString(),
                                                            installed.filePath("Colors.dat").toStdWString());
   if (!error.empty() || !QDir::setCurrent(home)) {
-    QMessageBox::critical(nullptr, "Voltaris",
+    voltaris::PlainMessage(QMessageBox::Critical, nullptr, "Voltaris",
                           QString("Cannot prepare the working folder %1.\n%2")
                               .arg(QDir::toNativeSeparators(home), QString::fromLocal8Bit(error)));
     return false;

@@ -78,6 +78,11 @@ int main(int argc, char** argv) {
       dateGiven = dateGiven || arg == "--date";
     } else if (arg == "--pdf" && i + 1 < argc) {
       pdf = argv[++i];
+      // An empty name would print the text report and seem to succeed.
+      if (pdf.empty()) {
+        std::cerr << "voltaris-report: --pdf needs the name of the file to write\n";
+        return 2;
+      }
 #ifndef VOLTARIS_REPORT_PDF
       std::cerr << "voltaris-report: this build has no PDF output (it was built without Qt)\n";
       return 2;

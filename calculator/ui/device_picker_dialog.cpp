@@ -22,6 +22,7 @@
 #include "ui/figure_box.h"
 #include "ui/key_filter.h"
 #include "ui/qt_text.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -178,7 +179,7 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
       // The device may still be refused as one of my devices, or be taken
       // while my devices could not be written: either is said.
       const TDevicePicker::TOkResult ok = picker_.PressOk();
-      if (!ok.Message.empty()) QMessageBox::warning(this, windowTitle(), ToQString(ok.Message));
+      if (!ok.Message.empty()) PlainMessage(QMessageBox::Warning, this, windowTitle(), ToQString(ok.Message));
       if (ok.Close) {
         accept();
       } else {
@@ -187,7 +188,7 @@ TfrmDevices::TfrmDevices(TDevicePicker& picker, QWidget* parent) : QDialog(paren
       }
       return;
     }
-    QMessageBox::warning(this, windowTitle(), ToQString(refusal));
+    PlainMessage(QMessageBox::Warning, this, windowTitle(), ToQString(refusal));
     QAbstractSpinBox* box = seQty_;
     if (TDevicePicker::QuantityRange.Holds(picker_.Quantity()))
       box = TDevicePicker::CurrentRange.Holds(picker_.CustomQuiescent()) ? ceAlarm_ : ceNorm_;

@@ -21,6 +21,7 @@
 #include "ui/code_page_validator.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -387,6 +388,7 @@ bool TfrmCalculator::AskYesNo(const std::string& question, TQuestionKind kind) {
   QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Question,
                   error ? QStringLiteral("Error") : QStringLiteral("Confirm"), text,
                   QMessageBox::Yes | QMessageBox::No, this);
+  MakePlain(box);
   return box.exec() == QMessageBox::Yes;
 }
 

@@ -21,6 +21,7 @@
 #include "ui/figure_box.h"
 #include "ui/key_filter.h"
 #include "ui/qt_text.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -197,7 +198,7 @@ void TfrmMyDevices::AskUntilTaken(TMyDevice device, const QString& title,
       Refresh(static_cast<int>(place));
       return;
     }
-    QMessageBox::warning(this, title, ToQString(refusal));
+    PlainMessage(QMessageBox::Warning, this, title, ToQString(refusal));
   }
 }
 
@@ -232,17 +233,17 @@ void TfrmMyDevices::Import() {
   try {
     read = editor_.ReadImportFile(path.toLocal8Bit().toStdString());
   } catch (const FileError& failure) {
-    QMessageBox::warning(this, title,
+    PlainMessage(QMessageBox::Warning, this, title,
                          QStringLiteral("The file cannot be imported.\n\n") + QString::fromLocal8Bit(failure.what()));
     return;
   }
   const QString summary = ToQString(ImportSummary(read, ToStdString(QFileInfo(path).fileName())));
   if (read.Devices.empty()) {
-    QMessageBox::information(this, title, summary + QStringLiteral("\n\nNothing was imported."));
+    PlainMessage(QMessageBox::Information, this, title, summary + QStringLiteral("\n\nNothing was imported."));
     return;
   }
   if (!read.Problems.empty()) {
-    const auto answer = QMessageBox::question(
+    const auto answer = PlainMessage(QMessageBox::Question, 
         this, title,
         summary + (read.Devices.size() == 1
                        ? QStringLiteral("\n\nImport the good device and skip the lines that cannot be read?")
@@ -263,7 +264,7 @@ void TfrmMyDevices::Export() {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size()) || !file.commit()) {
-    QMessageBox::warning(
+    PlainMessage(QMessageBox::Warning, 
         this, QStringLiteral("Export My Devices"),
         QStringLiteral("%1 could not be written: %2.").arg(QDir::toNativeSeparators(path), file.errorString()));
   }
@@ -272,7 +273,7 @@ void TfrmMyDevices::Export() {
 void TfrmMyDevices::accept() {
   const std::string failure = editor_.Save();
   if (!failure.empty()) {
-    QMessageBox::warning(this, windowTitle(),
+    PlainMessage(QMessageBox::Warning, this, windowTitle(),
                          QStringLiteral("My devices could not be saved; they are still here to try again.\n\n") +
                              ToQString(failure));
     return;

@@ -27,6 +27,7 @@
 #include "ui/key_filter.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -412,7 +413,7 @@ class TLoadingFrm::Host : public ILoadingHost {
     return addDevice_ && addDevice_(panelType, grade, entry);
   }
   void ShowError(const std::string& text) override {
-    QMessageBox::critical(&dialog_, QStringLiteral("Error"), ToQString(text));
+    PlainMessage(QMessageBox::Critical, &dialog_, QStringLiteral("Error"), ToQString(text));
   }
 
  private:

@@ -39,6 +39,7 @@
 #include "document/parts_list.h"
 #include "drawing/pictures.h"
 #include "ui/qt_text.h"
+#include "ui/plain_message.h"
 
 // The pictures are compiled into the static ui library: register them.
 static void InitResources() { Q_INIT_RESOURCE(resources); }
@@ -470,6 +471,7 @@ bool TMainWindow::RunProjectDetailsDialog(TProjectDetailsPresenter&) { return pr
 TAnswer TMainWindow::AskSave(const std::string& question) {
   QMessageBox box(QMessageBox::Question, "Confirm", ToQString(question),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+  MakePlain(box);
   box.setObjectName("SaveQuestion");
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::Cancel);
@@ -518,6 +520,7 @@ std::string TMainWindow::ShortTime() {
 
 TRecoveryAnswer TMainWindow::AskRecovery(const std::string& question) {
   QMessageBox box(QMessageBox::Question, "Recovery", ToQString(question), QMessageBox::NoButton, this);
+  MakePlain(box);
   box.setObjectName("RecoveryQuestion");
   QPushButton* recover = box.addButton("Recover", QMessageBox::AcceptRole);
   QPushButton* discard = box.addButton("Discard", QMessageBox::DestructiveRole);

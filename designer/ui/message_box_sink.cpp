@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "ui/qt_text.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -21,15 +22,16 @@ QWidget* TMessageBoxSink::Parent() const {
 }
 
 void TMessageBoxSink::ShowError(const std::string& text) {
-  QMessageBox::critical(Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
+  PlainMessage(QMessageBox::Critical, Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
 }
 
 void TMessageBoxSink::ShowWarning(const std::string& text) {
-  QMessageBox::warning(Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
+  PlainMessage(QMessageBox::Warning, Parent(), BoxTitle(), ToQString(text), QMessageBox::Ok);
 }
 
 bool TMessageBoxSink::Confirm(const std::string& question) {
   QMessageBox box(QMessageBox::Question, BoxTitle(), ToQString(question), QMessageBox::Yes | QMessageBox::No, Parent());
+  MakePlain(box);
   box.setObjectName(QStringLiteral("ConfirmQuestion"));
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);

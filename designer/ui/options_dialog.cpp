@@ -17,6 +17,7 @@
 #include "ui/code_page_validator.h"
 #include "ui/figure_box.h"
 #include "ui/qt_text.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -160,7 +161,7 @@ void TOptionsDialog::Confirm() {
   // A figure out of its range is refused, with the range, and its box
   // takes the focus; the dialog stays open.
   if (const auto refusal = presenter_.Refusal()) {
-    QMessageBox::warning(this, windowTitle(), ToQString(refusal->Text));
+    PlainMessage(QMessageBox::Warning, this, windowTitle(), ToQString(refusal->Text));
     QAbstractSpinBox* box = seBatteryVolts_;
     if (refusal->Box == TOptionsPresenter::TBox::AlarmPeriod) box = seAlmTime_;
     if (refusal->Box == TOptionsPresenter::TBox::CableRun) box = seCableRun_;

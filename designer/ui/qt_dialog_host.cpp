@@ -8,6 +8,7 @@
 #include "designer/designer.h"
 #include "designer/ui/loading_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/plain_message.h"
 
 namespace voltaris {
 
@@ -63,8 +64,8 @@ bool TQtDialogHost::SetUpDevice(TNetDevice& device, TLoadLines& lines) {
 
 bool TQtDialogHost::AskYesNo(const std::string& question) {
   const QString text = ToQString(question);
-  return QMessageBox::question(parent_, QString(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-         QMessageBox::Yes;
+  return PlainMessage(QMessageBox::Question, parent_, QString(), text, QMessageBox::Yes | QMessageBox::No,
+                      QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace voltaris

@@ -13,10 +13,12 @@
 #include "calculator/ui/load_calculator_dialog.h"
 #include "calculator/ui/my_devices_dialog.h"
 #include "designer/ui/loading_dialog.h"
+#include "designer/ui/message_box_sink.h"
 #include "designer/ui/report_window.h"
 #include "designer/ui/system_files_dialog.h"
 #include "main_window_support.h"
 #include "model/tile_look.h"
+#include "ui/qt_text.h"
 
 namespace voltaris::testing {
 
@@ -25,6 +27,28 @@ class MainWindowTest : public QObject {
 
  private slots:
   void cleanup() { StopScripts(); }
+
+  // Text from a file (a name in the index, who holds a lock, a line of an
+  // imported list) is shown as it is: markup in it is neither a live link
+  // nor a heading, in an error, a warning and a question alike.
+  void textFromFilesIsShownAsPlainText() {
+    const QString markup = QStringLiteral("<a href=\"https://example.invalid/\">Warehouse</a> <h1>held</h1>");
+    TMessageBoxSink sink;
+    for (int kind = 0; kind < 3; ++kind) {
+      Qt::TextFormat format = Qt::AutoText;
+      QString shown;
+      WhenShown<QMessageBox>([&](QMessageBox* box) {
+        format = box->textFormat();
+        shown = box->text();
+        QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+      });
+      if (kind == 0) sink.ShowError(ToStdString(markup));
+      if (kind == 1) sink.ShowWarning(ToStdString(markup));
+      if (kind == 2) sink.Confirm(ToStdString(markup));
+      QCOMPARE(format, Qt::PlainText);
+      QCOMPARE(shown, markup);
+    }
+  }
 
   void startUpWithoutIndexOpensNewFileAndCancelEnds() {
     Session s;

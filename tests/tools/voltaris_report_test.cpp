@@ -214,6 +214,10 @@ TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
   EXPECT_EQ(RunCommand(Tool).status, 2);
   EXPECT_EQ(RunCommand(Tool + " --bogus CornerShop").status, 2);
   EXPECT_EQ(RunCommand(Tool + " ../CornerShop").status, 2);
+  // An empty PDF name is a usage error, not the text report with success.
+  const auto emptyPdf = RunCommand(Tool + " --data " + Examples + " --pdf '' CornerShop");
+  EXPECT_EQ(emptyPdf.status, 2);
+  EXPECT_EQ(emptyPdf.out, "");
   EXPECT_EQ(RunCommand(Tool + " --data " + Examples + " NoSuchProject").status, 1);
   const auto broken = std::filesystem::temp_directory_path() / ("voltaris-report-broken-" + std::to_string(getpid()));
   std::filesystem::create_directories(broken);
