@@ -38,8 +38,8 @@ bool EnterWorkingFolder() {
                                                            installed.filePath("Colors.dat").toStdWString());
   if (!error.empty() || !QDir::setCurrent(home)) {
     voltaris::PlainMessage(QMessageBox::Critical, nullptr, "Voltaris",
-                          QString("Cannot prepare the working folder %1.\n%2")
-                              .arg(QDir::toNativeSeparators(home), QString::fromLocal8Bit(error)));
+                           QString("Cannot prepare the working folder %1.\n%2")
+                               .arg(QDir::toNativeSeparators(home), QString::fromLocal8Bit(error)));
     return false;
   }
   return true;

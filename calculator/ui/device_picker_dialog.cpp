@@ -21,8 +21,8 @@
 #include "ui/code_page_validator.h"
 #include "ui/figure_box.h"
 #include "ui/key_filter.h"
-#include "ui/qt_text.h"
 #include "ui/plain_message.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

@@ -19,9 +19,9 @@
 #include "calculator/ui/column_list.h"
 #include "calculator/ui/device_picker_dialog.h"
 #include "ui/code_page_validator.h"
+#include "ui/plain_message.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
-#include "ui/plain_message.h"
 
 namespace voltaris {
 

@@ -20,8 +20,8 @@
 #include "ui/code_page_validator.h"
 #include "ui/figure_box.h"
 #include "ui/key_filter.h"
-#include "ui/qt_text.h"
 #include "ui/plain_message.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 
@@ -234,7 +234,7 @@ void TfrmMyDevices::Import() {
     read = editor_.ReadImportFile(path.toLocal8Bit().toStdString());
   } catch (const FileError& failure) {
     PlainMessage(QMessageBox::Warning, this, title,
-                         QStringLiteral("The file cannot be imported.\n\n") + QString::fromLocal8Bit(failure.what()));
+                 QStringLiteral("The file cannot be imported.\n\n") + QString::fromLocal8Bit(failure.what()));
     return;
   }
   const QString summary = ToQString(ImportSummary(read, ToStdString(QFileInfo(path).fileName())));
@@ -243,8 +243,8 @@ void TfrmMyDevices::Import() {
     return;
   }
   if (!read.Problems.empty()) {
-    const auto answer = PlainMessage(QMessageBox::Question, 
-        this, title,
+    const auto answer = PlainMessage(
+        QMessageBox::Question, this, title,
         summary + (read.Devices.size() == 1
                        ? QStringLiteral("\n\nImport the good device and skip the lines that cannot be read?")
                        : QStringLiteral("\n\nImport the %1 good devices and skip the lines that cannot be read?")
@@ -264,8 +264,8 @@ void TfrmMyDevices::Export() {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size()) || !file.commit()) {
-    PlainMessage(QMessageBox::Warning, 
-        this, QStringLiteral("Export My Devices"),
+    PlainMessage(
+        QMessageBox::Warning, this, QStringLiteral("Export My Devices"),
         QStringLiteral("%1 could not be written: %2.").arg(QDir::toNativeSeparators(path), file.errorString()));
   }
 }
@@ -274,8 +274,8 @@ void TfrmMyDevices::accept() {
   const std::string failure = editor_.Save();
   if (!failure.empty()) {
     PlainMessage(QMessageBox::Warning, this, windowTitle(),
-                         QStringLiteral("My devices could not be saved; they are still here to try again.\n\n") +
-                             ToQString(failure));
+                 QStringLiteral("My devices could not be saved; they are still here to try again.\n\n") +
+                     ToQString(failure));
     return;
   }
   QDialog::accept();

@@ -25,9 +25,9 @@
 #include "model/net_device.h"
 #include "ui/code_page_validator.h"
 #include "ui/key_filter.h"
+#include "ui/plain_message.h"
 #include "ui/qt_text.h"
 #include "ui/widget_values.h"
-#include "ui/plain_message.h"
 
 namespace voltaris {
 

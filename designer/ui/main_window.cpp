@@ -38,8 +38,8 @@
 #include "designer/ui/system_files_dialog.h"
 #include "document/parts_list.h"
 #include "drawing/pictures.h"
-#include "ui/qt_text.h"
 #include "ui/plain_message.h"
+#include "ui/qt_text.h"
 
 // The pictures are compiled into the static ui library: register them.
 static void InitResources() { Q_INIT_RESOURCE(resources); }

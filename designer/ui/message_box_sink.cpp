@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/qt_text.h"
 #include "ui/plain_message.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

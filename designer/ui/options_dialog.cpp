@@ -16,8 +16,8 @@
 
 #include "ui/code_page_validator.h"
 #include "ui/figure_box.h"
-#include "ui/qt_text.h"
 #include "ui/plain_message.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 

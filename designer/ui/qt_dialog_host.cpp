@@ -7,8 +7,8 @@
 #include "calculator/ui/load_calculator_dialog.h"
 #include "designer/designer.h"
 #include "designer/ui/loading_dialog.h"
-#include "ui/qt_text.h"
 #include "ui/plain_message.h"
+#include "ui/qt_text.h"
 
 namespace voltaris {
 
