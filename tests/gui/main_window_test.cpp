@@ -40,6 +40,7 @@ class MainWindowTest : public QObject {
       WhenShown<QMessageBox>([&](QMessageBox* box) {
         format = box->textFormat();
         shown = box->text();
+        Keep(box->grab().toImage(), QStringLiteral("plain_text_message_%1.png").arg(kind));
         QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
       });
       if (kind == 0) sink.ShowError(ToStdString(markup));
