@@ -212,10 +212,26 @@ void TDesigner::SetRecoveryWriter(std::unique_ptr<TRecoveryWriter> writer) {
   copyOffered_ = copyOffered_ && recovery_;
 }
 
-void TDesigner::FollowRecoveryFolder() {
-  recoveryFolder_ = ProjectOpen && !session_.FileName.empty()
-                        ? voltaris::RecoveryFolder(recoveryRoot_, session_.DataDir, session_.FileName)
-                        : std::string();
+void TDesigner::FollowRecoveryFolder(const std::string& copyFolder) {
+  if (!ProjectOpen || session_.FileName.empty()) {
+    recoveryFolder_.clear();
+    recoveryOf_.clear();
+    return;
+  }
+  const std::string of = session_.DataDir + "\n" + session_.FileName;
+  if (!copyFolder.empty()) {
+    recoveryFolder_ = copyFolder;
+  } else if (of != recoveryOf_ || recoveryFolder_.empty()) {
+    // A copy already there is another session's, kept for later: this
+    // session's copies go beside it, never over it.
+    recoveryFolder_ = FreeRecoveryFolder(recoveryRoot_, session_.DataDir, session_.FileName);
+  }
+  recoveryOf_ = of;
+}
+
+void TDesigner::NoteSaving(const std::optional<TProjectBytes>& bytes) {
+  if (!copyOffered_ || !recovery_ || recoveryFolder_.empty()) return;
+  recovery_->NoteSaving(recoveryFolder_, bytes ? std::optional(TSaveStamp::Of(*bytes)) : std::nullopt);
 }
 
 void TDesigner::DropRecoveryCopy() {
@@ -259,10 +275,10 @@ void TDesigner::StartHistory() {
   Notify(ChangedMenus | ChangedCaption);
 }
 
-void TDesigner::StartRecoveredHistory(TProjectBytes saved) {
+void TDesigner::StartRecoveredHistory(TProjectBytes saved, const std::string& copyFolder) {
   DropRecoveryCopy();
   history_.Reset(ProjectImage(), std::move(saved));
-  FollowRecoveryFolder();
+  FollowRecoveryFolder(copyFolder);
   // The recovered copy stays until the project is saved or discarded.
   copyOffered_ = true;
   KeepRecoveryCopy();
