@@ -5,6 +5,7 @@
 
 #include "catalogue/format.h"
 #include "designer/designer_change.h"
+#include "designer/dialogs/options_presenter.h"
 #include "designer/session_context.h"
 #include "model/project_context.h"
 #include "project_io/file_index.h"
@@ -298,6 +299,8 @@ void TProjectSession::NewProject() {
     // The defaults first: should the store fail, the open project is untouched.
     TSettings defaults = context_.Context().Settings;
     ReadDefaults(store_, defaults);
+    const std::string putBack = TOptionsPresenter::SettleDefaults(defaults);
+    if (!putBack.empty() && !std::exchange(toldOfDefaults_, true)) host_.ShowWarning(putBack);
     std::unique_ptr<TProjectLock> lock;
     if (!LockForNew(DataDir, newFile_.FileName(), lock)) {
       context_.ShowStatus(IEditContext::SelectComponentText);

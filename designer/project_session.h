@@ -159,6 +159,7 @@ class TProjectSession {
   TProjectNamePresenter saveAs_;
   const TProjectSteps* steps_ = nullptr;
   std::unique_ptr<TProjectLock> lock_;
+  bool toldOfDefaults_ = false;  // defaults out of range are told once a run
 };
 
 // The status bar's word that a save happened: "Saved Shop at 08:15".
