@@ -252,11 +252,23 @@ void TDesigner::KeepRecoveryCopy() {
                            session_.PendingIndexEntry,
                            session_.Unlisted,
                            0};
+  // The writer writes on its own thread and tells a failure only at the
+  // next command: a folder that cannot take a copy is found before the
+  // first, so that the first change is not left without one unsaid.
+  std::string error;
+  if (probedFolder_ != recoveryFolder_) {
+    probedFolder_ = recoveryFolder_;
+    error = RecoveryFolderProblem(recoveryFolder_);
+  }
   recovery_->Offer(recoveryFolder_, info, history_.Current());
   copyOffered_ = true;
-  // A copy that could not be written is told once, not after every command.
-  std::string error = recovery_->TakeError();
-  if (!error.empty() && error != lastRecoveryError_) {
+  if (std::string written = recovery_->TakeError(); !written.empty()) error = std::move(written);
+  // A copy that could not be written is told once, not after every command,
+  // until copies are written again.
+  const uint64_t copies = recovery_->Written();
+  if (copies != copiesWritten_ && error.empty()) lastRecoveryError_.clear();
+  copiesWritten_ = copies;
+  if (!error.empty() && lastRecoveryError_.empty()) {
     host_.ShowWarning("The recovery copy of " + session_.FileName + " could not be written: " + error);
   }
   if (!error.empty()) lastRecoveryError_ = std::move(error);

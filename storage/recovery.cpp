@@ -84,6 +84,19 @@ std::string FreeRecoveryFolder(const std::string& root, const std::string& dataD
   }
 }
 
+std::string RecoveryFolderProblem(const std::string& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) return folder + ": cannot create the directory (" + error.message() + ")";
+  // A folder rather than a file: making one follows no link left in its place.
+  const std::string probe = folder + "/.writable";
+  fs::remove(probe, error);
+  if (!fs::create_directory(probe, error) || error)
+    return folder + ": cannot write in the directory (" + (error ? error.message() : "something is in the way") + ")";
+  fs::remove(probe, error);
+  return {};
+}
+
 bool IsOneOfFolders(const std::string& folder, const std::vector<std::string>& folders) {
   auto settled = [](const std::string& path) {
     std::error_code error;

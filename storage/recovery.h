@@ -69,6 +69,10 @@ std::string FreeRecoveryFolder(const std::string& root, const std::string& dataD
 // into; only folders the designer itself knows are taken from it.
 bool IsOneOfFolders(const std::string& folder, const std::vector<std::string>& folders);
 
+// Why copies cannot be kept in `folder` (made when missing, and a folder
+// made and removed in it); "" when they can.
+std::string RecoveryFolderProblem(const std::string& folder);
+
 // The manifest's text, and reading it back (FileError naming `name` when it
 // is not sound).
 struct TRecoveryManifest {

@@ -472,5 +472,28 @@ TEST_F(RecoveryTest, ACopyNamingAFolderOutsideTheDesignersOwnIsRefusedAndLeftAlo
   EXPECT_TRUE(offering.warnings.empty());
 }
 
+// Copies are written on the writer's thread; a folder that cannot take one
+// is still told at the first change, once, and again only after copies
+// were written in between.
+TEST_F(RecoveryTest, AFolderThatCannotTakeACopyIsToldAtTheFirstChangeAndOnlyOnce) {
+  dir.Write("Recovery", "a file where the folder of the copies should be");
+  New("Orvane 700", 3);
+  PlaceKeypad();
+  ASSERT_EQ(host.warnings.size(), 1u);
+  EXPECT_EQ(host.warnings[0].rfind("The recovery copy of Shop could not be written: " + designer.RecoveryFolder() +
+                                       ": cannot create the directory (",
+                                   0),
+            0u)
+      << host.warnings[0];
+  PlaceKeypad();
+  designer.RecoveryWriter().Flush();
+  PlaceKeypad();
+  EXPECT_EQ(host.warnings.size(), 1u);
+  fs::remove(dir.File("Recovery"));
+  PlaceKeypad();
+  EXPECT_TRUE(HasCopy());
+  EXPECT_EQ(host.warnings.size(), 1u);
+}
+
 }  // namespace
 }  // namespace voltaris::testing
