@@ -104,6 +104,7 @@ bool TProjectSession::OfferRecoveryCopies() {
     }
     // Saved since (the removal of the copy was cut off): nothing to recover.
     if (!NewerThanProject(copy)) {
+      ListSavedCopy(copy.Info);
       RemoveRecoveryCopy(folder);
       continue;
     }
@@ -129,6 +130,23 @@ std::vector<std::string> TProjectSession::KnownProjectFolders() const {
     // Without the list, only the Data folder is known.
   }
   return folders;
+}
+
+void TProjectSession::ListSavedCopy(const TRecoveryInfo& info) {
+  // A new project's first save that the end cut off before its index line
+  // was added (and finished at this start) still gets its line.
+  if (!info.PendingIndexEntry || info.Unlisted) return;
+  try {
+    TFileIndex index(info.DataDir);
+    if (index.Exists()) {
+      for (const std::string& line : index.ReadLines()) {
+        if (SameProjectName(SplitIndexLine(line).FileName, info.FileName)) return;
+      }
+    }
+    index.Append(IndexLine({info.PanelTypeName, info.FileName, info.SiteRef, host_.ShortDate()}));
+  } catch (const std::exception& error) {
+    host_.ShowWarning(info.FileName + " is saved but not listed in the projects' index: " + error.what());
+  }
 }
 
 void TProjectSession::SettleCutSaveOf(const std::string& dataDir, const std::string& fileName) {

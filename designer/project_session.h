@@ -130,6 +130,8 @@ class TProjectSession {
   void SetDataDir(const std::string& dataDir);
   // The Data folder, the open project's and the recent projects' folders.
   std::vector<std::string> KnownProjectFolders() const;
+  // The index gains the line of a copy's project that was saved but never listed.
+  void ListSavedCopy(const TRecoveryInfo& info);
   // Finishes or undoes a save of the project that was cut off, and says which.
   void SettleCutSaveOf(const std::string& dataDir, const std::string& fileName);
   // Load or New, as at a start without recovery.

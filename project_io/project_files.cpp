@@ -387,12 +387,6 @@ bool Holds(const std::string& path, uint64_t size, uint32_t crc) {
 
 }  // namespace
 
-std::optional<TSaveStamp> StampOfFiles(const std::string& datPath, const std::string& pjxPath) {
-  const auto dat = SizeAndCrcOf(datPath), pjx = SizeAndCrcOf(pjxPath);
-  if (!dat || !pjx) return std::nullopt;
-  return TSaveStamp{dat->first, dat->second, pjx->first, pjx->second};
-}
-
 bool HasCutSave(const std::string& dataDir, const std::string& fileName) {
   IProjectFileSystem& files = RealFileSystem();
   for (const char* extension : {SaveStampExtension, ".dat.new", ".pjx.new", ".dat.old", ".pjx.old"}) {

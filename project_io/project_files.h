@@ -111,9 +111,6 @@ struct TSaveStamp {
 std::string SaveStampText(const TSaveStamp& stamp);
 // Nothing when the text is not a whole, sound stamp (one cut while written).
 std::optional<TSaveStamp> ParseSaveStamp(const std::string& text);
-// The stamp of the project's files as they stand; nothing when either
-// cannot be read.
-std::optional<TSaveStamp> StampOfFiles(const std::string& datPath, const std::string& pjxPath);
 
 // Whether project `fileName` of `dataDir` has what a save cut off leaves:
 // its stamp, or a ".new" or ".old" file.

@@ -405,6 +405,28 @@ TEST_F(RecoveryTest, ASaveCutOffIsFinishedOrUndoneAtTheNextStartAndTheUserIsTold
   }
 }
 
+// A new project's first save killed between its last two renames: finished
+// at the next start, and listed, as its save would have listed it.
+TEST_F(RecoveryTest, ANewProjectsFirstSaveCutOffIsFinishedAndListed) {
+  New("Orvane 700", 3, "Fresh", "Unit 9");
+  PlaceKeypad();
+  designer.RecoveryWriter().Flush();
+  designer.Session().ReleaseLock();
+  const TProjectBytes image = designer.ProjectImage();
+  designer.NoteSaving(image);
+  TStream(image.Dat).SaveToFile(DataFile("Fresh.dat"));
+  TStream(image.Pjx).SaveToFile(DataFile("Fresh.pjx.new"));
+  const std::string stamp = SaveStampText(TSaveStamp::Of(image));
+  TStream(TBytes(stamp.begin(), stamp.end())).SaveToFile(DataFile("Fresh.saving"));
+  ScriptedDesignerHost again;
+  again.recoveryAnswer = TRecoveryAnswer::Recover;
+  TDesigner next(again, store, dir.Path());
+  next.Session().StartUp();
+  EXPECT_TRUE(again.recoveryQuestions.empty());
+  EXPECT_TRUE(TUndoHistory::SameImage(ReadProjectBytes(dir.File("Data"), "Fresh"), image));
+  EXPECT_NE(dir.Read("Data/Accounts.db").find("Orvane 700;Fresh;Unit 9;"), std::string::npos);
+}
+
 // Later keeps the copy: a session opening the same project afterwards keeps
 // copies of its own beside it, and neither its Save nor its No on exit
 // touches the one kept.
