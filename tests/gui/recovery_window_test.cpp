@@ -71,6 +71,37 @@ class RecoveryWindowTest : public QObject {
     }
   }
 
+  // A save killed between its last two renames: the next start finishes it
+  // and says so in a warning before anything else, and the project's files
+  // then hold the changes (so no recovery question follows).
+  void aSaveCutOffIsFinishedAtTheNextStartAndSaidSo() {
+    Session s;
+    size_t tiles = 0;
+    Crash(s, tiles);
+    const TRecoveryCopy copy = ReadRecoveryCopy(RecoveryFolders(RecoveryRoot(s.dir.path().toStdString())).front());
+    auto path = [&s](const char* name) { return s.DataPath(name).toStdString(); };
+    QVERIFY(QFile::rename(s.DataPath("Shop.dat"), s.DataPath("Shop.dat.old")));
+    QVERIFY(QFile::rename(s.DataPath("Shop.pjx"), s.DataPath("Shop.pjx.old")));
+    TStream(copy.Bytes.Dat).SaveToFile(path("Shop.dat"));
+    TStream(copy.Bytes.Pjx).SaveToFile(path("Shop.pjx.new"));
+    const std::string stamp = SaveStampText(TSaveStamp::Of(copy.Bytes));
+    TStream(TBytes(stamp.begin(), stamp.end())).SaveToFile(path("Shop.saving"));
+    QString warning;
+    WhenShown<QMessageBox>([&warning](QMessageBox* box) {
+      warning = box->text();
+      Shot(box, "cut_save_finished");
+      QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    WhenShown<TSystemFilesDialog>([](TSystemFilesDialog* dialog) { dialog->reject(); });
+    Restart(s);
+    QTRY_COMPARE(warning, QString("Voltaris stopped while it was saving Shop. The saved files were complete, and the "
+                                  "save has now been finished."));
+    QVERIFY(!QFile::exists(s.DataPath("Shop.pjx.new")));
+    QCOMPARE(FileBytes(s.DataPath("Shop.pjx")),
+             QByteArray(reinterpret_cast<const char*>(copy.Bytes.Pjx.data()), static_cast<int>(copy.Bytes.Pjx.size())));
+    QVERIFY(RecoveryFolders(s.Designer().RecoveryRoot()).empty());
+  }
+
   void aSecondWindowOpensReadOnlyAndRefusesSave() {
     Session s;
     s.New("Orvane 200", 2);
