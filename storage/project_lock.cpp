@@ -32,24 +32,6 @@ struct TProcessLook {
   std::string Started;
 };
 
-// Whether a lock file that could be read names no designer that may still
-// hold it, once its advisory lock proved free. `ageSeconds` is how long ago
-// the file was last written.
-bool NamesNoHolder(const TLockHolder& holder, int64_t ageSeconds, const std::string& thisMachine,
-                   bool (*runs)(int64_t), TProcessLook (*look)(int64_t)) {
-  // A file naming no one was cut off while it was written, unless it is
-  // being written right now: a designer writes it just after making it.
-  if (holder.Pid == 0) return ageSeconds >= UnsoundLockSeconds || ageSeconds <= -UnsoundLockSeconds;
-  // The processes of another machine cannot be looked at.
-  if (holder.Machine != thisMachine) return false;
-  if (!runs(holder.Pid)) return true;
-  const TProcessLook process = look(holder.Pid);
-  if (!process.Seen) return false;  // it may be the holder
-  if (process.Ended) return true;
-  // A process that started at another moment is not the one that wrote the lock.
-  return !holder.Started.empty() && !process.Started.empty() && process.Started != holder.Started;
-}
-
 #ifdef _WIN32
 
 // The system's own words for the last error.
@@ -297,8 +279,8 @@ TProcessLook LookAtProcess(int64_t pid) {
 bool SoundStarted(const std::string& text) {
   if (text.empty() || text.size() > 80) return false;
   for (const char c : text) {
-    const bool sound =
-        (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == ':' || c == '-';
+    const bool sound = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == ':' ||
+                       c == '-';
     if (!sound) return false;
   }
   return true;
@@ -334,6 +316,27 @@ TLockHolder ThisProcess() {
 }
 
 #endif
+
+namespace {
+
+// Whether a lock file that could be read names no designer that may still
+// hold it, once its advisory lock proved free. `ageSeconds` is how long ago
+// the file was last written.
+bool NamesNoHolder(const TLockHolder& holder, int64_t ageSeconds) {
+  // A file naming no one was cut off while it was written, unless it is
+  // being written right now: a designer writes it just after making it.
+  if (holder.Pid == 0) return ageSeconds >= UnsoundLockSeconds || ageSeconds <= -UnsoundLockSeconds;
+  // The processes of another machine cannot be looked at.
+  if (holder.Machine != ThisProcess().Machine) return false;
+  if (!ProcessRuns(holder.Pid)) return true;
+  const TProcessLook process = LookAtProcess(holder.Pid);
+  if (!process.Seen) return false;  // it may be the holder
+  if (process.Ended) return true;
+  // A process that started at another moment is not the one that wrote the lock.
+  return !holder.Started.empty() && !process.Started.empty() && process.Started != holder.Started;
+}
+
+}  // namespace
 
 std::string HolderText(const TLockHolder& holder) {
   if (holder.Pid == 0) return "another designer";
@@ -463,8 +466,7 @@ std::optional<TLockStatus> TProjectLock::LookAtExisting() {
   holder_ = ParseLockText(ReadLockText(existing));
   bool busy = false;
   const bool locked = TryAdvisoryLock(existing, busy);
-  if (locked && !busy &&
-      NamesNoHolder(holder_, AgeSeconds(existing), ThisProcess().Machine, ProcessRuns, LookAtProcess)) {
+  if (locked && !busy && NamesNoHolder(holder_, AgeSeconds(existing))) {
     handle_ = existing;  // keeps the advisory lock until TakeOver
     return TLockStatus::Stale;
   }
@@ -592,7 +594,7 @@ std::optional<TLockStatus> TProjectLock::LookAtExisting() {
   bool busy = false;
   const bool locked = TryAdvisoryLock(existing, busy);
   const int64_t age = static_cast<int64_t>(std::time(nullptr)) - static_cast<int64_t>(opened.st_mtime);
-  if (locked && !busy && NamesNoHolder(holder_, age, ThisProcess().Machine, ProcessRuns, LookAtProcess)) {
+  if (locked && !busy && NamesNoHolder(holder_, age)) {
     fd_ = existing;  // keeps the advisory lock until TakeOver
     return TLockStatus::Stale;
   }

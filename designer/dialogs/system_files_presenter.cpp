@@ -184,8 +184,8 @@ bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
   TProjectLock source(LockPath(dataDir_, row->FileName));
   std::string holder;
   if (!LockForChange(source, holder)) {
-    messages_.ShowWarning(Format("%s is open in another designer (%s) and cannot be renamed while it is open.",
-                                 row->FileName, holder));
+    messages_.ShowWarning(
+        Format("%s is open in another designer (%s) and cannot be renamed while it is open.", row->FileName, holder));
     return false;
   }
   if (!AskNewName("Rename", runNameDialog)) return false;

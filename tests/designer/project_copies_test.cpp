@@ -338,9 +338,9 @@ TEST_F(ProjectCopiesTest, WhatAnotherDesignerHoldsIsNeitherRenamedNorWrittenOver
       NameAs("HighStreet14", "x")(name);
     }));
     EXPECT_FALSE(asked);
-    EXPECT_EQ(host.warnings, std::vector<std::string>{"CornerShop is open in another designer (" +
-                                                      HolderText(ThisProcess()) +
-                                                      ") and cannot be renamed while it is open."});
+    EXPECT_EQ(host.warnings,
+              std::vector<std::string>{"CornerShop is open in another designer (" + HolderText(ThisProcess()) +
+                                       ") and cannot be renamed while it is open."});
     EXPECT_EQ(Bytes("CornerShop.dat"), dat);
     EXPECT_FALSE(fs::exists(DataFile("HighStreet14.dat")));
   }
@@ -352,8 +352,8 @@ TEST_F(ProjectCopiesTest, WhatAnotherDesignerHoldsIsNeitherRenamedNorWrittenOver
   otherHost.onNewFile = Answer("Orvane 700", 3, "Fresh", "Dock 2");
   other.Session().NewProject();
   ASSERT_EQ(other.Session().LockFile(), DataFile("Fresh.lock"));
-  const std::string taken =
-      "Fresh is open in another designer (" + HolderText(ThisProcess()) + "). Choose another name for the project.";
+  const std::string taken = "Fresh is open in another designer (" + HolderText(ThisProcess()) +
+                            "). Choose another name for the project.";
   host.warnings.clear();
   ShowWithSelected(dialog, "CornerShop");
   EXPECT_FALSE(dialog.Duplicate(NameAs("Fresh", "x"), "03/04/2027"));
@@ -363,8 +363,8 @@ TEST_F(ProjectCopiesTest, WhatAnotherDesignerHoldsIsNeitherRenamedNorWrittenOver
   Load("Warehouse");
   host.onProjectName = NameAs("Fresh", "x");
   designer.Session().SaveProjectAs();
-  EXPECT_EQ(host.errors, std::vector<std::string>{"Fresh is being made in another designer: " +
-                                                  HolderText(ThisProcess()) + "."});
+  EXPECT_EQ(host.errors,
+            std::vector<std::string>{"Fresh is being made in another designer: " + HolderText(ThisProcess()) + "."});
   EXPECT_EQ(designer.Session().FileName, "Warehouse");
   EXPECT_FALSE(fs::exists(DataFile("Fresh.dat")));
   EXPECT_EQ(Bytes("CornerShop.dat"), dat);

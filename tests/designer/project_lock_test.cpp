@@ -243,8 +243,8 @@ TEST(ProjectLock, ALockThatNamesNoDesignerWhoCouldHoldItIsStale) {
   TLockHolder reused = ThisProcess();
   reused.Pid = other.Pid();
   ASSERT_FALSE(reused.Started.empty());
-  for (const std::string& text : {std::string(), std::string("pid=x\n"), LockText(reused) + std::string(MaxLockBytes, '#'),
-                                  LockText(reused)}) {
+  for (const std::string& text :
+       {std::string(), std::string("pid=x\n"), LockText(reused) + std::string(MaxLockBytes, '#'), LockText(reused)}) {
     dir.Write("Shop.lock", text);
     Age(path);
     TProjectLock lock(path);
@@ -256,8 +256,8 @@ TEST(ProjectLock, ALockThatNamesNoDesignerWhoCouldHoldItIsStale) {
   // for its designer, as before.
   reused.Started.clear();
   dir.Write("Shop.lock", LockText(reused));
-  EXPECT_EQ(dir.Read("Shop.lock"), "machine=" + reused.Machine + "\nuser=" + reused.User + "\npid=" +
-                                       std::to_string(reused.Pid) + "\n");
+  EXPECT_EQ(dir.Read("Shop.lock"),
+            "machine=" + reused.Machine + "\nuser=" + reused.User + "\npid=" + std::to_string(reused.Pid) + "\n");
   EXPECT_EQ(TProjectLock(path).Take(), TLockStatus::Held);
 }
 
