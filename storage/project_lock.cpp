@@ -414,8 +414,8 @@ bool TProjectLock::WriteHolder() const {
   if (writer == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION written{};
   BY_HANDLE_FILE_INFORMATION held{};
-  if (!PlainFile(writer, written) || GetFileInformationByHandle(static_cast<HANDLE>(handle_), &held) == 0 ||
-      !SameEntry(written, held)) {
+  if (!PlainFile(writer, written) || written.nNumberOfLinks > 1 ||
+      GetFileInformationByHandle(static_cast<HANDLE>(handle_), &held) == 0 || !SameEntry(written, held)) {
     CloseHandle(writer);
     SetLastError(ERROR_FILE_EXISTS);
     return false;
@@ -468,6 +468,10 @@ std::optional<TLockStatus> TProjectLock::LookAtExisting() {
   const bool locked = TryAdvisoryLock(existing, busy);
   if (locked && !busy && NamesNoHolder(holder_, AgeSeconds(existing))) {
     handle_ = existing;  // keeps the advisory lock until TakeOver
+    // A file that other names lead to as well is that file too: taking
+    // over replaces this name rather than writing into it.
+    if (info.nNumberOfLinks > 1)
+      odd_ = TEntryId{info.dwVolumeSerialNumber, Join(info.nFileIndexHigh, info.nFileIndexLow)};
     return TLockStatus::Stale;
   }
   CloseLockFile(existing);
@@ -477,6 +481,8 @@ std::optional<TLockStatus> TProjectLock::LookAtExisting() {
 bool TProjectLock::ReplaceEntry() {
   const TEntryId seen = *odd_;
   odd_.reset();
+  if (handle_ != nullptr) CloseLockFile(handle_);  // the name is opened alone below
+  handle_ = nullptr;
   // Opened for deletion and shared with no one: of designers replacing the
   // same entry at once, one removes it and the others find it gone or changed.
   const HANDLE entry = CreateFileA(path_.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, EntryItself, nullptr);
@@ -533,7 +539,7 @@ bool TProjectLock::WriteHolder() const {
   if (writer < 0) return false;
   struct stat written {};
   struct stat held {};
-  if (::fstat(writer, &written) != 0 || ::fstat(fd_, &held) != 0 || !S_ISREG(written.st_mode) ||
+  if (::fstat(writer, &written) != 0 || ::fstat(fd_, &held) != 0 || !S_ISREG(written.st_mode) || written.st_nlink > 1 ||
       !SameEntry(written, held)) {
     ::close(writer);
     errno = EEXIST;
@@ -596,6 +602,9 @@ std::optional<TLockStatus> TProjectLock::LookAtExisting() {
   const int64_t age = static_cast<int64_t>(std::time(nullptr)) - static_cast<int64_t>(opened.st_mtime);
   if (locked && !busy && NamesNoHolder(holder_, age)) {
     fd_ = existing;  // keeps the advisory lock until TakeOver
+    // A file that other names lead to as well is that file too: taking
+    // over replaces this name rather than writing into it.
+    if (opened.st_nlink > 1) odd_ = TEntryId{static_cast<uint64_t>(entry.st_dev), static_cast<uint64_t>(entry.st_ino)};
     return TLockStatus::Stale;
   }
   ::close(existing);
@@ -615,10 +624,12 @@ bool TProjectLock::ReplaceEntry() {
   bool busy = false;
   TryAdvisoryLock(guard, busy);
   struct stat entry {};
-  bool removed = !busy && ::lstat(path_.c_str(), &entry) == 0 && !S_ISREG(entry.st_mode) &&
+  bool removed = !busy && ::lstat(path_.c_str(), &entry) == 0 &&
                  TEntryId{static_cast<uint64_t>(entry.st_dev), static_cast<uint64_t>(entry.st_ino)} == seen;
   // Removing a link removes the link alone; a folder goes only when empty.
   if (removed) removed = (S_ISDIR(entry.st_mode) ? ::rmdir(path_.c_str()) : ::unlink(path_.c_str())) == 0;
+  if (fd_ >= 0) ::close(fd_);  // the advisory lock of the name removed
+  fd_ = -1;
   if (removed) {
     try {
       taken_ = Make() == TMade::Made;

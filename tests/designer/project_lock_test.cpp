@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "designer_fixture.h"
 #include "storage/project_lock.h"
@@ -238,7 +239,9 @@ TEST(ProjectLock, ALockThatNamesNoDesignerWhoCouldHoldItIsStale) {
   const std::string path = LockPath(dir.Path(), "Shop");
   // Cut off while it was written (a kill between making and writing it),
   // damaged or too long, once older than a lock being written; and a
-  // running program given the number of the designer that wrote it.
+  // running program given the number of the designer that wrote it (a
+  // few clock ticks after this process started, as a reused number is).
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   TOtherProgram other;
   TLockHolder reused = ThisProcess();
   reused.Pid = other.Pid();
@@ -328,6 +331,15 @@ TEST(ProjectLock, WhatIsNotAPlainFileIsNeitherReadNorFollowedAndIsReplacedWhole)
     EXPECT_EQ(ParseLockText(dir.Read("Shop.lock")), ThisProcess());
   }
   EXPECT_FALSE(dir.Exists("Shop.lock"));
+  EXPECT_EQ(dir.Read("notes.txt"), "the installer's notes");
+  // The same for a second name of the file.
+  fs::create_hard_link(dir.File("notes.txt"), path);
+  Age(path);
+  {
+    TProjectLock lock(path);
+    ASSERT_EQ(lock.Take(), TLockStatus::Stale);
+    ASSERT_TRUE(lock.TakeOver());
+  }
   EXPECT_EQ(dir.Read("notes.txt"), "the installer's notes");
   // A pipe nobody writes and a link to a device without end: judged at once.
   ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
