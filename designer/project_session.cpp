@@ -219,8 +219,10 @@ bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
 }
 
 bool TProjectSession::LockForOpening(const std::string& dataDir, const std::string& fileName,
-                                     std::unique_ptr<TProjectLock>& lock, bool& readOnly, std::string& heldBy) {
+                                     std::unique_ptr<TProjectLock>& lock, bool& readOnly, std::string& heldBy,
+                                     bool* recovered) {
   readOnly = false;
+  if (recovered) *recovered = false;
   const std::string path = LockPath(dataDir, fileName);
   // Opening again the project this designer holds keeps its lock.
   if (lock_ && lock_->Taken() && lock_->Path() == path) {
@@ -236,6 +238,41 @@ bool TProjectSession::LockForOpening(const std::string& dataDir, const std::stri
     host_.ShowWarning(std::string(error.what()) + ": " + fileName + " is opened without a lock.");
     lock.reset();
     return true;
+  }
+  if (status == TLockStatus::Stale && recovered) {
+    // The designer that left the lock may have left unsaved changes too:
+    // they are offered before its files are opened over them.
+    const std::string folder = RecoveryFolder(context_.RecoveryRoot(), dataDir, fileName);
+    std::optional<TRecoveryCopy> copy;
+    try {
+      if (RecoveryGeneration(folder) != 0) copy = ReadRecoveryCopy(folder);
+    } catch (const std::exception&) {
+      // A copy that cannot be read is told and moved aside at the next start.
+    }
+    if (copy && NewerThanProject(*copy)) {
+      switch (host_.AskRecovery(RecoveryQuestion(copy->Info))) {
+        case TRecoveryAnswer::Recover:
+          // Taken over and let go at once: the copy's opening takes the lock
+          // afresh. Should another designer have taken it meanwhile, the
+          // copy is that designer's to offer.
+          if (lock->TakeOver()) {
+            lock.reset();
+            *recovered = RecoverCopy(*copy);
+            return false;
+          }
+          status = TLockStatus::Held;
+          break;
+        case TRecoveryAnswer::Discard:
+          try {
+            RemoveRecoveryCopy(folder);
+          } catch (const std::exception& error) {
+            host_.ShowError(error.what());
+          }
+          break;
+        case TRecoveryAnswer::Later:
+          break;
+      }
+    }
   }
   if (status == TLockStatus::Stale) {
     if (!host_.Confirm(fileName + " was left locked by " + HolderText(lock->Holder()) +
@@ -420,7 +457,8 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
   std::unique_ptr<TProjectLock> lock;
   bool readOnly = false;
   std::string heldBy;
-  if (!LockForOpening(dataDir, fileName, lock, readOnly, heldBy)) return false;
+  bool recovered = false;
+  if (!LockForOpening(dataDir, fileName, lock, readOnly, heldBy, &recovered)) return recovered;
   // A project no index line names shows the panel type its file holds.
   PanelTypeName = panelTypeName.empty() ? loaded->ControlPanel->Name : panelTypeName;
   if (dataDir != DataDir) SetDataDir(dataDir);

@@ -138,9 +138,13 @@ class TProjectSession {
   void StartUsual();
   // Takes the lock of project `fileName` of `dataDir` into `lock`, asking
   // when another designer holds it (open read-only?) or left it stale (take
-  // it over?). False when the user chose not to open the project.
+  // it over?). False when the user chose not to open the project. Given
+  // `recovered` (opening the project's files), a stale lock whose designer
+  // left a recovery copy newer than the files offers that copy first;
+  // Recover opens the copy instead, and false comes back with `recovered`
+  // saying whether it is now open.
   bool LockForOpening(const std::string& dataDir, const std::string& fileName, std::unique_ptr<TProjectLock>& lock,
-                      bool& readOnly, std::string& heldBy);
+                      bool& readOnly, std::string& heldBy, bool* recovered = nullptr);
   // The lock of a project about to be made (New, Save As): false, with the
   // error shown, when another designer holds it.
   bool LockForNew(const std::string& dataDir, const std::string& fileName, std::unique_ptr<TProjectLock>& lock);

@@ -104,6 +104,15 @@ def main():
     write("recovery_manifest", "manifest-crlf", manifest.replace(b"\n", b"\r\n"))
     write("recovery_manifest", "save-stamp", b"Voltaris save 1\ndat=68912 2309127321\npjx=80811 17\nend\n")
 
+    # Lock files as designers leave them, and as a kill or a hand leaves them.
+    write("lock_file", "designer",
+          b"machine=bench\nuser=ann\npid=4242\nstarted=6f0c1d2e-8a4b-4c3d-9e1f-2a3b4c5d6e7f:1234567\n")
+    write("lock_file", "earlier-designer", b"machine=bench\nuser=ann\npid=4242\n")
+    write("lock_file", "windows-line-ends", b"machine=DESK-7\r\nuser=ann\r\npid=4242\r\nstarted=133800000000000000\r\n")
+    write("lock_file", "cut-off", b"")
+    write("lock_file", "damaged", b"machine=bench\nuser=ann\npid=4x2\n")
+    write("lock_file", "too-long", b"machine=bench\nuser=ann\npid=4242\n" + b"#" * 1024)
+
 
 if __name__ == "__main__":
     main()

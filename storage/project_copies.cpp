@@ -35,7 +35,9 @@ void OrRemove(const std::string& dataDir, const std::string& fileName, const TPr
 // failure, even in the last tidying step, takes the new files away again.
 void PlaceNewProject(const std::string& dataDir, const std::string& fileName, const TProjectBytes& image,
                      const TProjectSteps& steps) {
-  for (const char* extension : {".dat", ".pjx"}) {
+  // A project whose save was cut off is whole under the ".old" names, which
+  // loading falls back to: it exists as much as one with its two files.
+  for (const char* extension : {".dat", ".pjx", ".dat.old", ".pjx.old"}) {
     const std::string path = ProjectPath(dataDir, fileName, extension);
     if (steps.Files.Exists(path)) throw FileError(path + ": a project of that name already exists");
   }

@@ -102,8 +102,12 @@ bool CheckNewFileName(const std::string& dataDir, std::string& fileName, IMessag
     fileName.clear();
     return false;
   }
+  // A project whose save was cut off is there under the ".old" names alone,
+  // which loading reads: its name is taken too.
   std::error_code error;
-  if (std::filesystem::exists(dataDir + "/" + fileName + ".dat", error)) {
+  const std::string base = dataDir + "/" + fileName;
+  if (std::filesystem::exists(base + ".dat", error) || std::filesystem::exists(base + ".dat.old", error) ||
+      std::filesystem::exists(base + ".pjx.old", error)) {
     messages.ShowWarning("File name \"" + fileName + "\" already exists");
     fileName.clear();
     return false;

@@ -26,6 +26,24 @@ void RemoveProjectFile(const std::string& path) {
   if (error) throw FileError(path + ": cannot delete the file (" + error.message() + ")");
 }
 
+// Takes the lock of project `name` for the time of a change of its files
+// (Delete, Rename, Duplicate), so that no designer opens or makes it
+// meanwhile; a stale one is taken over. False, with `holder` naming who
+// holds it, when another designer does. A folder where no lock can be made
+// goes on without one: the change reports what it cannot do.
+bool LockForChange(TProjectLock& lock, std::string& holder) {
+  try {
+    const TLockStatus status = lock.Take();
+    if (status == TLockStatus::Held || (status == TLockStatus::Stale && !lock.TakeOver())) {
+      holder = HolderText(lock.Holder());
+      return false;
+    }
+  } catch (const std::runtime_error&) {
+    // No lock is held: the destructor has nothing to let go.
+  }
+  return true;
+}
+
 }  // namespace
 
 TSystemFilesPresenter::TSystemFilesPresenter(std::string dataDir, IMessageSink& messages)
@@ -87,21 +105,22 @@ void TSystemFilesPresenter::Delete() {
   // folder where no lock can be made deletes as before (and reports what
   // it cannot remove).
   TProjectLock lock(LockPath(dataDir_, name));
-  try {
-    const TLockStatus status = lock.Take();
-    if (status == TLockStatus::Held || (status == TLockStatus::Stale && !lock.TakeOver())) {
-      messages_.ShowWarning(Format("%s is open in another designer (%s) and cannot be deleted while it is open.", name,
-                                   HolderText(lock.Holder())));
-      return;
-    }
-  } catch (const std::runtime_error&) {
-    // No lock is held: the destructor has nothing to let go.
+  std::string holder;
+  if (!LockForChange(lock, holder)) {
+    messages_.ShowWarning(
+        Format("%s is open in another designer (%s) and cannot be deleted while it is open.", name, holder));
+    return;
   }
   if (!messages_.Confirm(Format("Delete project %s? Its files %s.dat and %s.pjx will be removed.", name, name, name)))
     return;
   std::vector<std::string> remaining = lines_;
   remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(row));
   try {
+    // The copies a save puts aside go first: a project whose files are
+    // missing is read from them, so left behind they would bring it back.
+    // Should one of them stay, the project and its row stay whole.
+    for (const char* extension : {".pjx.old", ".dat.old", ".pjx.new", ".dat.new"})
+      RemoveProjectFile(dataDir_ + "/" + name + extension);
     RemoveProjectFile(dataDir_ + "/" + name + ".pjx");
     RemoveProjectFile(dataDir_ + "/" + name + ".dat");
     index_.Rewrite(remaining);
@@ -135,6 +154,9 @@ bool TSystemFilesPresenter::Duplicate(const TNameDialogRunner& runNameDialog, co
   const TIndexEntry* row = UsableSelection("duplicate");
   if (!row || !AskNewName("Duplicate", runNameDialog)) return false;
   const TIndexEntry copy{row->PanelType, nameDialog_.FileName(), nameDialog_.SiteRef(), today};
+  // The new name may be a project another designer is making.
+  TProjectLock target(LockPath(dataDir_, copy.FileName));
+  if (!LockedNewName(target, copy.FileName)) return false;
   try {
     DuplicateProject(dataDir_, row->FileName, copy, steps_ ? *steps_ : TProjectSteps{});
   } catch (const std::exception& error) {
@@ -157,10 +179,21 @@ bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
                row->FileName));
     return false;
   }
+  // Another designer may have it open: its files must not go from under it.
+  // The lock is held until the old files are gone, as for Delete.
+  TProjectLock source(LockPath(dataDir_, row->FileName));
+  std::string holder;
+  if (!LockForChange(source, holder)) {
+    messages_.ShowWarning(
+        Format("%s is open in another designer (%s) and cannot be renamed while it is open.", row->FileName, holder));
+    return false;
+  }
   if (!AskNewName("Rename", runNameDialog)) return false;
   const size_t index = static_cast<size_t>(selected_);
   const std::string oldName = row->FileName;
   const TIndexEntry renamed{row->PanelType, nameDialog_.FileName(), nameDialog_.SiteRef(), row->DateCreated};
+  TProjectLock target(LockPath(dataDir_, renamed.FileName));
+  if (!LockedNewName(target, renamed.FileName)) return false;
   std::string leftOver;
   try {
     lines_ = RenameProject(dataDir_, lines_, index, renamed, leftOver, steps_ ? *steps_ : TProjectSteps{});
@@ -173,6 +206,14 @@ bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
     messages_.ShowWarning(
         Format("%s is now %s, but its old files could not all be removed: %s", oldName, renamed.FileName, leftOver));
   return true;
+}
+
+bool TSystemFilesPresenter::LockedNewName(TProjectLock& lock, const std::string& name) {
+  std::string holder;
+  if (LockForChange(lock, holder)) return true;
+  messages_.ShowWarning(
+      Format("%s is open in another designer (%s). Choose another name for the project.", name, holder));
+  return false;
 }
 
 void TSystemFilesPresenter::New() { Close(TModalResult::New); }

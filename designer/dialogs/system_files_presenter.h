@@ -13,6 +13,7 @@
 #include "designer/dialogs/project_name_presenter.h"
 #include "project_io/file_index.h"
 #include "storage/project_copies.h"
+#include "storage/project_lock.h"
 
 namespace voltaris {
 
@@ -46,24 +47,27 @@ class TSystemFilesPresenter {
   // True when the dialog closed.
   bool Ok();
   // With a row selected, and once the user said Yes to the question: deletes
-  // the project's ".pjx" and ".dat" files in
-  // the data directory (missing files are ignored), removes the row and
+  // the project's ".pjx" and ".dat" files in the data directory, with the
+  // copies a save puts aside (".old", ".new"; missing files are ignored),
+  // removes the row and
   // writes the other rows back to the index. A row whose file name is not a
   // valid project name is left alone and the user is told; a file that
   // cannot be deleted or an index that cannot be written is reported and the
-  // row stays. The open project's row is refused with the reason. Without a
-  // selection nothing happens.
+  // row stays. The open project's row, and one another designer has open, is
+  // refused with the reason. Without a selection nothing happens.
   void Delete();
   // With a row selected: asks a new file name and site reference through
   // `runNameDialog` (the name dialog, started from the row's site
   // reference), then copies the project under that name and adds its row,
-  // dated `today`. A failure is reported and leaves the rows as they were.
+  // dated `today`. A failure, or a new name another designer holds, is
+  // reported and leaves the rows as they were.
   // True when the copy was made.
   using TNameDialogRunner = std::function<void(TProjectNamePresenter&)>;
   bool Duplicate(const TNameDialogRunner& runNameDialog, const std::string& today);
   // The same for a new name of the selected project: its files and row take
   // the new name and site reference, the row keeps its place and date. The
-  // open project's row is refused with the reason, as for Delete.
+  // open project's row, one another designer has open and a new name
+  // another designer holds are refused with the reason, as for Delete.
   bool Rename(const TNameDialogRunner& runNameDialog);
   TProjectNamePresenter& NameDialog() { return nameDialog_; }
   // The file operations Duplicate and Rename go through (tests make them fail).
@@ -88,6 +92,9 @@ class TSystemFilesPresenter {
   const TIndexEntry* UsableSelection(const char* action);
   // Shows the name dialog for the selected row; true when it closed with OK.
   bool AskNewName(const char* caption, const TNameDialogRunner& runNameDialog);
+  // Takes the lock of the new name `name` of a Duplicate or Rename; false,
+  // with the user told who holds it, when another designer does.
+  bool LockedNewName(TProjectLock& lock, const std::string& name);
 
   std::string dataDir_;
   TFileIndex index_;

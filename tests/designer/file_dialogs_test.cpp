@@ -193,6 +193,25 @@ TEST_F(SystemFilesTest, DeleteRemovesTheProjectFilesAndItsLine) {
   EXPECT_TRUE(dir.Exists("Accounts.db"));
 }
 
+TEST_F(SystemFilesTest, DeleteTakesTheCopiesASaveLeftAsideSoThatNothingComesBack) {
+  // Loading falls back to the ".old" copies when a file is missing: left
+  // behind, they would bring the deleted project back under its name.
+  for (const char* file : {"Shop.dat.old", "Shop.pjx.old", "Shop.dat.new"}) dir.Write(file, "x");
+  Press(0, &TSystemFilesPresenter::Delete);
+  EXPECT_TRUE(sink.errors.empty());
+  for (const char* file : {"Shop.dat", "Shop.pjx", "Shop.dat.old", "Shop.pjx.old", "Shop.dat.new"})
+    EXPECT_FALSE(dir.Exists(file)) << file;
+  EXPECT_EQ(dir.Read("Accounts.db"), "Orvane 700;Depot;Gate 3;02/02/2007\r\n");
+  // A copy that cannot go keeps the project whole and its row.
+  dir.Write("Depot.dat.old", "x");
+  std::filesystem::create_directories(dir.File("Depot.pjx.old/inside"));
+  Press(0, &TSystemFilesPresenter::Delete);
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_NE(sink.errors[0].find("Depot.pjx.old"), std::string::npos) << sink.errors[0];
+  EXPECT_TRUE(dir.Exists("Depot.dat") && dir.Exists("Depot.pjx") && dir.Exists("Depot.dat.old"));
+  EXPECT_EQ(dialog.Rows().size(), 1u);
+}
+
 TEST_F(SystemFilesTest, ClosingWithNoRowsLeftDeletesTheIndex) {
   dir.Write("Accounts.db", "Orvane 300;Shop;Unit 4;01/02/2007\r\n");
   dialog.SetCancelResult(TModalResult::No);

@@ -9,6 +9,7 @@
 #include "designer_fixture.h"
 #include "storage/project_copies.h"
 #include "storage/project_file_argument.h"
+#include "storage/project_lock.h"
 #include "storage/recent_projects.h"
 
 namespace voltaris::testing {
@@ -318,6 +319,86 @@ TEST_F(ProjectCopiesTest, RenameOfTheOpenProjectIsRefusedWithTheWayToDoIt) {
   EXPECT_FALSE(asked);
   ASSERT_EQ(host.warnings.size(), 1u);
   EXPECT_NE(host.warnings[0].find("cannot be renamed while it is open"), std::string::npos);
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"CornerShop", "Warehouse"}));
+}
+
+TEST_F(ProjectCopiesTest, WhatAnotherDesignerHoldsIsNeitherRenamedNorWrittenOver) {
+  CopyExamples();
+  TSystemFilesPresenter& dialog = designer.Session().SystemFilesDialog();
+  const TBytes dat = Bytes("CornerShop.dat");
+  {
+    // Open in another designer: renamed, its files would go from under it,
+    // and its next Save would make them again beside the renamed copy.
+    TProjectLock held(LockPath(dir.File("Data"), "CornerShop"));
+    ASSERT_EQ(held.Take(), TLockStatus::Taken);
+    ShowWithSelected(dialog, "CornerShop");
+    bool asked = false;
+    EXPECT_FALSE(dialog.Rename([&](TProjectNamePresenter& name) {
+      asked = true;
+      NameAs("HighStreet14", "x")(name);
+    }));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(host.warnings,
+              std::vector<std::string>{"CornerShop is open in another designer (" + HolderText(ThisProcess()) +
+                                       ") and cannot be renamed while it is open."});
+    EXPECT_EQ(Bytes("CornerShop.dat"), dat);
+    EXPECT_FALSE(fs::exists(DataFile("HighStreet14.dat")));
+  }
+  // A project another designer is making and has not saved yet: Duplicate,
+  // Rename and Save As do not take its name.
+  ScriptedDesignerHost otherHost;
+  TDesigner other(otherHost, store, dir.Path());
+  other.SetDialogHost(&otherHost);
+  otherHost.onNewFile = Answer("Orvane 700", 3, "Fresh", "Dock 2");
+  other.Session().NewProject();
+  ASSERT_EQ(other.Session().LockFile(), DataFile("Fresh.lock"));
+  const std::string taken = "Fresh is open in another designer (" + HolderText(ThisProcess()) +
+                            "). Choose another name for the project.";
+  host.warnings.clear();
+  ShowWithSelected(dialog, "CornerShop");
+  EXPECT_FALSE(dialog.Duplicate(NameAs("Fresh", "x"), "03/04/2027"));
+  ShowWithSelected(dialog, "CornerShop");
+  EXPECT_FALSE(dialog.Rename(NameAs("Fresh", "x")));
+  EXPECT_EQ(host.warnings, (std::vector<std::string>{taken, taken}));
+  Load("Warehouse");
+  host.onProjectName = NameAs("Fresh", "x");
+  designer.Session().SaveProjectAs();
+  EXPECT_EQ(host.errors,
+            std::vector<std::string>{"Fresh is being made in another designer: " + HolderText(ThisProcess()) + "."});
+  EXPECT_EQ(designer.Session().FileName, "Warehouse");
+  EXPECT_FALSE(fs::exists(DataFile("Fresh.dat")));
+  EXPECT_EQ(Bytes("CornerShop.dat"), dat);
+  // The other designer's project stays its own: saved, it is listed once.
+  other.Session().SaveProject();
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"CornerShop", "Warehouse", "Fresh"}));
+  // Once let go, the rename goes, and no lock is left behind.
+  ShowWithSelected(dialog, "CornerShop");
+  EXPECT_TRUE(dialog.Rename(NameAs("HighStreet14", "x")));
+  EXPECT_FALSE(fs::exists(DataFile("CornerShop.lock")) || fs::exists(DataFile("HighStreet14.lock")));
+  EXPECT_EQ(Bytes("HighStreet14.dat"), dat);
+}
+
+TEST_F(ProjectCopiesTest, AProjectWhoseSaveWasCutOffKeepsItsName) {
+  // Cut off after its files stepped aside: the project is whole under the
+  // ".old" names, and loads from them.
+  CopyExamples();
+  fs::rename(DataFile("CornerShop.dat"), DataFile("CornerShop.dat.old"));
+  fs::rename(DataFile("CornerShop.pjx"), DataFile("CornerShop.pjx.old"));
+  const TBytes dat = Bytes("CornerShop.dat.old"), pjx = Bytes("CornerShop.pjx.old");
+  ASSERT_EQ(UnloadableListed(), "");
+  Load("Warehouse");
+  host.onProjectName = NameAs("CornerShop", "x");
+  designer.Session().SaveProjectAs();
+  TSystemFilesPresenter& dialog = designer.Session().SystemFilesDialog();
+  ShowWithSelected(dialog, "Warehouse");
+  EXPECT_FALSE(dialog.Duplicate(NameAs("CornerShop", "x"), "03/04/2027"));
+  EXPECT_EQ(host.warnings, (std::vector<std::string>{"File name \"CornerShop\" already exists",
+                                                     "File name \"CornerShop\" already exists"}));
+  EXPECT_THROW(SaveProjectAs(dir.File("Data"), designer.ProjectImage(), {"x", "CornerShop", "", ""}, nullptr),
+               FileError);
+  EXPECT_FALSE(fs::exists(DataFile("CornerShop.dat")));
+  EXPECT_EQ(Bytes("CornerShop.dat.old"), dat);
+  EXPECT_EQ(Bytes("CornerShop.pjx.old"), pjx);
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"CornerShop", "Warehouse"}));
 }
 

@@ -4,14 +4,17 @@
 #ifdef _WIN32
 #include "catalogue/windows_api.h"
 #else
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "designer_fixture.h"
 #include "storage/project_lock.h"
@@ -96,6 +99,47 @@ int64_t GonePid() {
 }
 #endif
 
+// A running program that is no designer, as one given a dead designer's
+// process number after a restart: `sleep` (`ping` on Windows).
+class TOtherProgram {
+ public:
+#ifdef _WIN32
+  TOtherProgram() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    char command[] = "cmd.exe /c ping -n 60 127.0.0.1";
+    CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child_);
+  }
+  ~TOtherProgram() {
+    TerminateProcess(child_.hProcess, 9);
+    WaitForSingleObject(child_.hProcess, INFINITE);
+    CloseHandle(child_.hThread);
+    CloseHandle(child_.hProcess);
+  }
+  int64_t Pid() const { return static_cast<int64_t>(child_.dwProcessId); }
+
+ private:
+  PROCESS_INFORMATION child_{};
+#else
+  TOtherProgram() : pid_(fork()) {
+    if (pid_ == 0) _exit(execlp("sleep", "sleep", "60", static_cast<char*>(nullptr)));
+  }
+  ~TOtherProgram() {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  int64_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_;
+#endif
+};
+
+// A lock file left long ago: its time an hour back.
+void Age(const std::string& path) {
+  fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(1));
+}
+
 TEST(ProjectLock, OneHolderAtATimeNamedInTheFile) {
   TempDir dir;
   const std::string path = LockPath(dir.Path(), "Shop");
@@ -142,7 +186,7 @@ TEST(ProjectLock, AStaleLockOfThisMachineIsTakenOverAndOthersStand) {
     EXPECT_EQ(other.Take(), TLockStatus::Held) << text;
   }
   EXPECT_EQ(HolderText({}), "another designer");
-  EXPECT_EQ(HolderText({"bench", "ann", 42}), "ann on bench (process 42)");
+  EXPECT_EQ(HolderText({"bench", "ann", 42, "b:7"}), "ann on bench (process 42)");
 }
 
 TEST(ProjectLock, ALockHeldByAnotherProcessIsRefusedAndStaleOnceItIsKilled) {
@@ -187,6 +231,129 @@ TEST(ProjectLock, ALockHeldByAnotherProcessIsRefusedAndStaleOnceItIsKilled) {
   EXPECT_TRUE(mine.TakeOver());
   close(ready[0]);
   close(ready[1]);
+#endif
+}
+
+TEST(ProjectLock, ALockThatNamesNoDesignerWhoCouldHoldItIsStale) {
+  TempDir dir;
+  const std::string path = LockPath(dir.Path(), "Shop");
+  // Cut off while it was written (a kill between making and writing it),
+  // damaged or too long, once older than a lock being written; and a
+  // running program given the number of the designer that wrote it (a
+  // few clock ticks after this process started, as a reused number is).
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  TOtherProgram other;
+  TLockHolder reused = ThisProcess();
+  reused.Pid = other.Pid();
+  ASSERT_FALSE(reused.Started.empty());
+  for (const std::string& text :
+       {std::string(), std::string("pid=x\n"), LockText(reused) + std::string(MaxLockBytes, '#'), LockText(reused)}) {
+    dir.Write("Shop.lock", text);
+    Age(path);
+    TProjectLock lock(path);
+    ASSERT_EQ(lock.Take(), TLockStatus::Stale) << text;
+    ASSERT_TRUE(lock.TakeOver());
+    EXPECT_EQ(ParseLockText(dir.Read("Shop.lock")), ThisProcess());
+  }
+  // An earlier designer's lock names no start: a running process is taken
+  // for its designer, as before.
+  reused.Started.clear();
+  dir.Write("Shop.lock", LockText(reused));
+  EXPECT_EQ(dir.Read("Shop.lock"),
+            "machine=" + reused.Machine + "\nuser=" + reused.User + "\npid=" + std::to_string(reused.Pid) + "\n");
+  EXPECT_EQ(TProjectLock(path).Take(), TLockStatus::Held);
+}
+
+#ifndef _WIN32
+// Take in a process of its own, ended after ten seconds: the status it gave,
+// or -1 when it did not come back in time.
+int TakeInAChild(const std::string& path) {
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(10);
+    _exit(static_cast<int>(TProjectLock(path).Take()));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+#endif
+
+TEST(ProjectLock, AKilledDesignerNotYetReapedHoldsNothing) {
+#ifdef _WIN32
+  GTEST_SKIP() << Forks;
+#else
+  // Until its parent reaps it, the system still answers for its number;
+  // its next start, a second later, must not take it for a holder.
+  TempDir dir;
+  const std::string path = LockPath(dir.Path(), "Shop");
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    TProjectLock held(path);
+    const char taken = held.Take() == TLockStatus::Taken ? 'y' : 'n';
+    (void)!write(ready[1], &taken, 1);
+    pause();
+  }
+  char taken = 0;
+  ASSERT_EQ(read(ready[0], &taken, 1), 1);
+  ASSERT_EQ(taken, 'y');
+  // Its text in a file without its advisory lock (a file system that offers
+  // none): held while it runs.
+  dir.Write("Copy.lock", dir.Read("Shop.lock"));
+  EXPECT_EQ(TProjectLock(dir.File("Copy.lock")).Take(), TLockStatus::Held);
+  kill(child, SIGKILL);
+  siginfo_t ended{};
+  ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOWAIT), 0);
+  ASSERT_EQ(kill(child, 0), 0);
+  EXPECT_EQ(TProjectLock(path).Take(), TLockStatus::Stale);
+  EXPECT_EQ(TProjectLock(dir.File("Copy.lock")).Take(), TLockStatus::Stale);
+  waitpid(child, nullptr, 0);
+#endif
+}
+
+TEST(ProjectLock, WhatIsNotAPlainFileIsNeitherReadNorFollowedAndIsReplacedWhole) {
+#ifdef _WIN32
+  GTEST_SKIP() << "links, pipes and devices are made here with POSIX calls";
+#else
+  TempDir dir;
+  const std::string path = LockPath(dir.Path(), "Shop");
+  // A link to a file elsewhere: taking over replaces the link, and the file
+  // it led to keeps every byte.
+  dir.Write("notes.txt", "the installer's notes");
+  fs::create_symlink(dir.File("notes.txt"), path);
+  {
+    TProjectLock lock(path);
+    ASSERT_EQ(lock.Take(), TLockStatus::Stale);
+    ASSERT_TRUE(lock.TakeOver());
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(ParseLockText(dir.Read("Shop.lock")), ThisProcess());
+  }
+  EXPECT_FALSE(dir.Exists("Shop.lock"));
+  EXPECT_EQ(dir.Read("notes.txt"), "the installer's notes");
+  // The same for a second name of the file.
+  fs::create_hard_link(dir.File("notes.txt"), path);
+  Age(path);
+  {
+    TProjectLock lock(path);
+    ASSERT_EQ(lock.Take(), TLockStatus::Stale);
+    ASSERT_TRUE(lock.TakeOver());
+  }
+  EXPECT_EQ(dir.Read("notes.txt"), "the installer's notes");
+  // A pipe nobody writes and a link to a device without end: judged at once.
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  EXPECT_EQ(TakeInAChild(path), static_cast<int>(TLockStatus::Stale));
+  fs::remove(path);
+  fs::create_symlink("/dev/zero", path);
+  EXPECT_EQ(TakeInAChild(path), static_cast<int>(TLockStatus::Stale));
+  fs::remove(path);
+  // A folder with something in it is not removed, and stays in the way.
+  fs::create_directories(path + "/kept");
+  TProjectLock lock(path);
+  ASSERT_EQ(lock.Take(), TLockStatus::Stale);
+  EXPECT_FALSE(lock.TakeOver());
+  EXPECT_TRUE(fs::is_directory(path + "/kept"));
 #endif
 }
 
@@ -268,6 +435,53 @@ TEST_F(SecondDesignerTest, AStaleLockIsTakenOverAfterAsking) {
   EXPECT_TRUE(other.Session().ExitProgram());
   other.Session().ReleaseLock();
   EXPECT_FALSE(dir.Exists("Data/Shop.lock"));
+}
+
+// A designer killed with unsaved changes to Shop leaves a recovery copy and
+// a lock file that names no designer (cut off while it was written).
+class LeftBehindTest : public SecondDesignerTest {
+ protected:
+  LeftBehindTest() {
+    designer.SetRecoveryWriter(std::make_unique<TRecoveryWriter>(std::chrono::milliseconds(0)));
+    Place(0, 300, 200);
+    changed = designer.ProjectImage();
+    designer.RecoveryWriter().Flush();
+    designer.Session().ReleaseLock();
+    LeaveLock();
+  }
+  void LeaveLock() {
+    dir.Write("Data/Shop.lock", "");
+    Age(DataFile("Shop.lock"));
+  }
+  const std::string takeOver =
+      "Shop was left locked by another designer, which no longer runs. Take the lock over and open it?";
+  TProjectBytes changed;
+};
+
+TEST_F(LeftBehindTest, TheCopyIsOfferedAtTheNextStart) {
+  otherHost.recoveryAnswer = TRecoveryAnswer::Recover;
+  other.Session().StartUp();
+  EXPECT_EQ(otherHost.recoveryQuestions.size(), 1u);
+  EXPECT_EQ(otherHost.questions, std::vector<std::string>{takeOver});
+  EXPECT_FALSE(other.Session().ReadOnly);
+  EXPECT_TRUE(TUndoHistory::SameImage(other.ProjectImage(), changed));
+}
+
+TEST_F(LeftBehindTest, OpeningTheProjectOffersTheCopyBeforeTheLock) {
+  // Later: the lock is taken over after asking, and the files open as saved.
+  OtherLoads();
+  EXPECT_EQ(otherHost.recoveryQuestions.size(), 1u);
+  EXPECT_EQ(otherHost.questions, std::vector<std::string>{takeOver});
+  EXPECT_FALSE(other.Session().Modified());
+  // Recover: the changes open, and the lock is this designer's unasked.
+  other.Session().ReleaseLock();
+  LeaveLock();
+  otherHost.recoveryAnswer = TRecoveryAnswer::Recover;
+  OtherLoads();
+  EXPECT_EQ(otherHost.recoveryQuestions.size(), 2u);
+  EXPECT_EQ(otherHost.questions.size(), 1u);
+  EXPECT_TRUE(TUndoHistory::SameImage(other.ProjectImage(), changed));
+  EXPECT_EQ(ParseLockText(dir.Read("Data/Shop.lock")), ThisProcess());
 }
 
 TEST(SharedDataFolder, TwoProcessesAddingProjectsAtOnceLeaveEveryLine) {
