@@ -242,14 +242,22 @@ bool TProjectSession::LockForOpening(const std::string& dataDir, const std::stri
   if (status == TLockStatus::Stale && recovered) {
     // The designer that left the lock may have left unsaved changes too:
     // they are offered before its files are opened over them.
-    const std::string folder = RecoveryFolder(context_.RecoveryRoot(), dataDir, fileName);
+    // (Copies kept for later lie beside the first, each naming its project.)
     std::optional<TRecoveryCopy> copy;
-    try {
-      if (RecoveryGeneration(folder) != 0) copy = ReadRecoveryCopy(folder);
-    } catch (const std::exception&) {
-      // A copy that cannot be read is told and moved aside at the next start.
+    for (const std::string& candidate : RecoveryFolders(context_.RecoveryRoot())) {
+      try {
+        TRecoveryCopy read = ReadRecoveryCopy(candidate);
+        if (SameProjectName(read.Info.FileName, fileName) && IsOneOfFolders(read.Info.DataDir, {dataDir}) &&
+            NewerThanProject(read)) {
+          copy = std::move(read);
+          break;
+        }
+      } catch (const std::exception&) {
+        // A copy that cannot be read is told and moved aside at the next start.
+      }
     }
-    if (copy && NewerThanProject(*copy)) {
+    if (copy) {
+      const std::string& folder = copy->Folder;
       switch (host_.AskRecovery(RecoveryQuestion(copy->Info))) {
         case TRecoveryAnswer::Recover:
           // Taken over and let go at once: the copy's opening takes the lock
