@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "catalogue/format.h"
+#include "catalogue/plain_file.h"
 #include "designer/designer_change.h"
 #include "designer/session_context.h"
 #include "model/project_context.h"
@@ -78,7 +79,7 @@ bool TProjectSession::OfferRecoveryCopies() {
     try {
       copy = ReadRecoveryCopy(folder);
     } catch (const std::exception& error) {
-      KeepAside(folder, error.what());
+      KeepAside(folder, ReasonOf(error));
       continue;
     }
     // The copy of a project another designer has open is that designer's.
@@ -126,7 +127,7 @@ bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
     recovered = std::make_unique<TProject>(ReadProject(copy.Bytes.Dat, copy.Bytes.Pjx, info.FileName + ".dat",
                                                        info.FileName + ".pjx", settings, PaletteFrom(workingDir_)));
   } catch (const std::exception& error) {
-    KeepAside(copy.Folder, error.what());
+    KeepAside(copy.Folder, ReasonOf(error));
     return false;
   }
   // What the project's own files hold is the saved state the recovered
@@ -342,7 +343,7 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
   try {
     loaded = std::make_unique<TProject>(LoadProjectFiles(dataDir, fileName, settings, PaletteFrom(workingDir_)));
   } catch (const std::exception& error) {
-    host_.ShowError(error.what());
+    host_.ShowError(ReasonOf(error, "There is not enough memory to open " + fileName + "."));
     return false;
   }
   std::unique_ptr<TProjectLock> lock;

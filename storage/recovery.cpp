@@ -71,7 +71,11 @@ std::string GenerationPath(const std::string& folder, uint64_t generation, const
   return folder + "/" + std::to_string(generation) + extension;
 }
 
-TBytes ReadAll(const std::string& path) { return TStream::LoadFromFile(path).TakeBytes(); }
+// A manifest is a few lines; a copy's files are a project's.
+constexpr TFileLimit ManifestLimit{64 * 1024, "a recovery manifest"};
+TBytes ReadAll(const std::string& path, const TFileLimit& limit) {
+  return TStream::LoadFromFile(path, limit).TakeBytes();
+}
 
 bool ParseNumber(const std::string& text, uint64_t& value) {
   if (text.empty() || text.size() > 20) return false;
@@ -206,7 +210,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
   const std::string path = folder + "/" + RecoveryManifestName;
   try {
     if (!fs::exists(path)) return 0;
-    const TBytes bytes = ReadAll(path);
+    const TBytes bytes = ReadAll(path, ManifestLimit);
     return ParseManifest(std::string(bytes.begin(), bytes.end()), path).Generation;
   } catch (const std::exception&) {
     return 0;
@@ -215,7 +219,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
 
 TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
   const std::string manifestPath = folder + "/" + RecoveryManifestName;
-  const TBytes manifestBytes = ReadAll(manifestPath);
+  const TBytes manifestBytes = ReadAll(manifestPath, ManifestLimit);
   const TRecoveryManifest manifest = ParseManifest(std::string(manifestBytes.begin(), manifestBytes.end()),
                                                    manifestPath);
   TRecoveryCopy copy;
@@ -224,7 +228,7 @@ TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
   copy.Generation = manifest.Generation;
   auto read = [&](const char* extension, uint32_t size, uint32_t crc) {
     const std::string path = GenerationPath(folder, manifest.Generation, extension);
-    TBytes bytes = ReadAll(path);
+    TBytes bytes = ReadAll(path, ProjectFileLimit);
     if (bytes.size() != size)
       throw FileError(path + ": the file was cut or changed (its size is not the one recorded)");
     if (CrcOf(bytes) != crc) throw FileError(path + ": the file was changed (its checksum is not the one recorded)");

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "catalogue/plain_file.h"
 #include "calculator/ui/my_devices_dialog.h"
 #include "designer/designer_document.h"
 #include "designer/guidance.h"
@@ -415,7 +416,7 @@ void TMainWindow::Run(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& error) {
-    ShowError(error.what());
+    ShowError(ReasonOf(error, "There is not enough memory to do this."));
   }
 }
 
