@@ -124,8 +124,9 @@ std::vector<uint8_t> ReadPlainFile(const std::string& path, const TFileLimit& li
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
 #ifdef _WIN32
-  const HandleCloser file{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+  const HandleCloser file{CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) throw FileError(path + ": cannot open the file (" + Reason() + ")");
   if (const char* kind = KindOf(file.handle)) throw FileError(path + ": " + kind);
   LARGE_INTEGER size{};
@@ -230,8 +231,8 @@ void CheckReplaceable(const std::string& path) {
 std::FILE* OpenForAppending(const std::string& path) {
 #ifdef _WIN32
   // A link is opened itself, so that it can be refused.
-  HandleCloser file{CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+  HandleCloser file{CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE)
     throw FileError(path + ": cannot open the file for appending (" + Reason() + ")");
   if (const char* kind = KindOf(file.handle)) throw FileError(path + ": " + kind + LeftAlone);
@@ -247,7 +248,8 @@ std::FILE* OpenForAppending(const std::string& path) {
   return stream;
 #else
   // Not through a link, and without waiting on a pipe.
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                        0666);
   if (fd < 0 && errno == ELOOP) throw FileError(path + ": " + Link + LeftAlone);
   if (fd < 0) throw FileError(path + ": cannot open the file for appending (" + Reason() + ")");
   FdCloser closer{fd};

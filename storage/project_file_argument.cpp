@@ -50,8 +50,7 @@ TProjectFileChoice CheckProjectFile(const std::string& path) {
   const std::string problem = NotAPlainFile(dat.string());
   if (problem == NotTherePlainFile)
     return Refused("Cannot open " + shown + ": it is not a whole project, " + name + ".dat is not beside it");
-  if (!problem.empty())
-    return Refused("Cannot open " + shown + ": " + name + ".dat beside it " + problem);
+  if (!problem.empty()) return Refused("Cannot open " + shown + ": " + name + ".dat beside it " + problem);
   TProjectFileChoice choice;
   choice.Given = true;
   choice.DataDir = folder.string();

@@ -20,8 +20,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "catalogue/plain_file.h"
 #include "calculator/ui/my_devices_dialog.h"
+#include "catalogue/plain_file.h"
 #include "designer/designer_document.h"
 #include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"

@@ -225,7 +225,8 @@ TEST(PlainFile, AReadRefusesWhatIsNoPlainFileAndWhatIsTooLarge) {
       {pipe, pipe + ": is a named pipe (FIFO), not a file"},
       {scratch.File("endless.dat"), scratch.File("endless.dat") + ": is a device, not a file"},
       {scratch.File("folder.dat"), scratch.File("folder.dat") + ": is a folder, not a file"},
-      {scratch.File("large.dat"), scratch.File("large.dat") + ": the file is larger than 1 MB, the most a test file can be"},
+      {scratch.File("large.dat"),
+       scratch.File("large.dat") + ": the file is larger than 1 MB, the most a test file can be"},
       {scratch.File("missing.dat"), scratch.File("missing.dat") + ": cannot open the file (No such file or directory)"},
       {scratch.File("whole.dat"), ""},
   };

@@ -556,8 +556,9 @@ const Reader Readers[] = {
     {"Colors.dat", PaletteFileLimit.Bytes,
      [](const std::string& home) {
        TStringList lines;
-       return ReadPaletteFile(home + "/Colors.dat", lines) ? std::string("read")
-                                                           : ErrorOf([&] { ReadPlainFile(home + "/Colors.dat", PaletteFileLimit); });
+       return ReadPaletteFile(home + "/Colors.dat", lines)
+                  ? std::string("read")
+                  : ErrorOf([&] { ReadPlainFile(home + "/Colors.dat", PaletteFileLimit); });
      }},
     {"Recovery/Shop/manifest", 64 * 1024,
      [](const std::string& home) { return ErrorOf([&] { ReadRecoveryCopy(home + "/Recovery/Shop"); }); }},

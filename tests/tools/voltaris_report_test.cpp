@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "model/advice.h"
 #include "model/net_device.h"
@@ -251,8 +251,7 @@ TEST(VoltarisReport, APipeOrAnEndlessDeviceInPlaceOfAProjectFileIsRefusedAtOnce)
     for (const char* name : {"CornerShop.dat", "CornerShop.pjx"}) fs::copy_file(Examples + "/" + name, data / name);
     fs::remove(data / each.file);
     ASSERT_EQ(std::system((std::string(each.make) + " '" + (data / each.file).string() + "'").c_str()), 0);
-    const RunResult result =
-        RunCommand("(timeout 20 " + Tool + " --data '" + data.string() + "' CornerShop 2>&1)");
+    const RunResult result = RunCommand("(timeout 20 " + Tool + " --data '" + data.string() + "' CornerShop 2>&1)");
     EXPECT_EQ(result.status, 1) << each.file << " " << each.make;
     EXPECT_NE(result.out.find(each.says), std::string::npos) << result.out;
   }
