@@ -614,6 +614,32 @@ TEST_F(HardeningTest, EveryReaderRefusesWhatIsNoFileAtOnceAndSaysWhatItIs) {
 #endif
 }
 
+// The designer's start beside a pipe as its index, its supply palette and a
+// recovery copy's manifest: it goes on at once, says which file is no file,
+// and keeps the copy aside as one that cannot be read.
+TEST_F(HardeningTest, TheStartGoesOnAtOnceBesidePipesAndSaysWhichFileIsNone) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes are made the POSIX way";
+#else
+  CopyExamples();
+  fs::remove(DataFile("Accounts.db"));
+  fs::create_directories(dir.File("Recovery/Shop"));
+  const PipeWatchdog index(DataFile("Accounts.db")), palette(dir.File("Colors.dat")),
+      manifest(dir.File("Recovery/Shop/manifest"));
+  const auto start = std::chrono::steady_clock::now();
+  designer.Session().StartUp();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, PipeWaitLimit);
+  std::string shown;
+  for (const std::string& error : host.errors) shown += error + "\n";
+  EXPECT_NE(shown.find(DataFile("Accounts.db") + ": is a named pipe (FIFO), not a file"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("A recovery copy cannot be read: " + dir.File("Recovery/Shop/manifest") +
+                       ": is a named pipe (FIFO), not a file"),
+            std::string::npos)
+      << shown;
+  EXPECT_FALSE(index.Fired() || palette.Fired() || manifest.Fired());
+#endif
+}
+
 // A link where Save writes its new file, or where the index gains a line or
 // is rewritten, never has the file it names written; a project file or an
 // index that is itself a link is left alone, and the user told so.
