@@ -661,10 +661,11 @@ TEST_F(HardeningTest, SaveAndTheIndexNeverWriteThroughALink) {
   EXPECT_EQ(dir.Read("outside.txt"), "someone else's");
 
   // The project's own file a link: Save refuses and nothing changes.
-  Place(K4, 900, 2100);
   previous = DataFiles();
   savedBefore = LoadAndWrite(designer.Session().DataDir, "Warehouse");
-  tilesBefore = designer.Canvas().Tiles().size() - 1;
+  tilesBefore = designer.Canvas().Tiles().size();
+  Place(K4, 900, 2100);
+  ASSERT_TRUE(designer.Session().Modified());
   fs::rename(DataFile("Warehouse.pjx"), dir.File("Warehouse.pjx"));
   fs::create_symlink(dir.File("Warehouse.pjx"), DataFile("Warehouse.pjx"));
   const std::string error = SaveError();
