@@ -72,7 +72,7 @@ std::string GenerationPath(const std::string& folder, uint64_t generation, const
 }
 
 // A manifest is a few lines; a copy's files are a project's.
-constexpr TFileLimit ManifestLimit{64 * 1024, "a recovery manifest"};
+constexpr size_t ManifestBytes = 64 * 1024;
 TBytes ReadAll(const std::string& path, const TFileLimit& limit) {
   return TStream::LoadFromFile(path, limit).TakeBytes();
 }
@@ -210,7 +210,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
   const std::string path = folder + "/" + RecoveryManifestName;
   try {
     if (!fs::exists(path)) return 0;
-    const TBytes bytes = ReadAll(path, ManifestLimit);
+    const TBytes bytes = ReadAll(path, {ManifestBytes, "a recovery manifest"});
     return ParseManifest(std::string(bytes.begin(), bytes.end()), path).Generation;
   } catch (const std::exception&) {
     return 0;
@@ -219,7 +219,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
 
 TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
   const std::string manifestPath = folder + "/" + RecoveryManifestName;
-  const TBytes manifestBytes = ReadAll(manifestPath, ManifestLimit);
+  const TBytes manifestBytes = ReadAll(manifestPath, {ManifestBytes, "a recovery manifest"});
   const TRecoveryManifest manifest = ParseManifest(std::string(manifestBytes.begin(), manifestBytes.end()),
                                                    manifestPath);
   TRecoveryCopy copy;
