@@ -9,6 +9,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "catalogue/stream_string.h"
 #include "tests/pipe_watchdog.h"
@@ -171,126 +172,89 @@ TEST(ByteStream, ReplaceFileRenamesOverTheOldFileAndKeepsItWhenTheNewOneFails) {
   std::filesystem::remove_all(dir);
 }
 
-// A scratch folder of the test's own.
-struct Scratch {
-  Scratch() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / ("voltaris-stream-" + std::string(test->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
-  std::string File(const std::string& name) const { return (dir / name).string(); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(File(name), std::ios::binary) << text;
-  }
-  fs::path dir;
-};
-
-// The text of the FileError a read of `path` raises, or "" when it reads.
-std::string ReadError(const std::string& path, const TFileLimit& limit = TestFileLimit) {
-  try {
-    TStream::LoadFromFile(path, limit);
-  } catch (const FileError& error) {
-    return error.what();
-  }
-  return "";
+// A fresh folder for one test, named for it.
+fs::path Scratch() {
+  const fs::path dir = fs::temp_directory_path() /
+                       ("voltaris-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
 }
 
-// Whatever is no plain file is refused unread, at once, saying what it is;
-// a missing file still says it is not there, and a file over the limit of
-// its kind says so, naming the limit.
+std::string Text(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whatever is no plain file is refused unread and at once, saying what it
+// is; a missing file still says it is not there; a file over the limit of its
+// kind names the limit.
 TEST(PlainFile, AReadRefusesWhatIsNoPlainFileAndWhatIsTooLarge) {
 #ifdef _WIN32
-  GTEST_SKIP() << "named pipes, /dev/zero and symbolic links are made here the POSIX way";
+  GTEST_SKIP() << "named pipes, /dev/zero and symbolic links are made the POSIX way";
 #else
-  const Scratch scratch;
-  const std::string pipe = scratch.File("Colors.dat");
-  const testing::PipeWatchdog watchdog(pipe);
-  ASSERT_TRUE(watchdog.Made());
-  fs::create_symlink("/dev/zero", scratch.File("endless.dat"));
-  fs::create_directory(scratch.File("folder.dat"));
-  scratch.Write("large.dat", std::string(TestFileLimit.Bytes + 1, 'x'));
-  scratch.Write("whole.dat", std::string(TestFileLimit.Bytes, 'x'));
-  const struct {
-    std::string path, error;
-  } cases[] = {
-      {pipe, pipe + ": is a named pipe (FIFO), not a file"},
-      {scratch.File("endless.dat"), scratch.File("endless.dat") + ": is a device, not a file"},
-      {scratch.File("folder.dat"), scratch.File("folder.dat") + ": is a folder, not a file"},
-      {scratch.File("large.dat"),
-       scratch.File("large.dat") + ": the file is larger than 1 MB, the most a test file can be"},
-      {scratch.File("missing.dat"), scratch.File("missing.dat") + ": cannot open the file (No such file or directory)"},
-      {scratch.File("whole.dat"), ""},
+  const fs::path dir = Scratch();
+  const testing::PipeWatchdog pipe((dir / "pipe").string());
+  ASSERT_TRUE(pipe.Made());
+  fs::create_symlink("/dev/zero", dir / "endless");
+  fs::create_directory(dir / "folder");
+  std::ofstream(dir / "large") << std::string(TestFileLimit.Bytes + 1, 'x');
+  std::ofstream(dir / "whole") << std::string(TestFileLimit.Bytes, 'x');
+  const std::pair<const char*, std::string> cases[] = {
+      {"pipe", "is a named pipe (FIFO), not a file"},
+      {"endless", "is a device, not a file"},
+      {"folder", "is a folder, not a file"},
+      {"large", "the file is larger than 1 MB, the most a test file can be"},
+      {"missing", "cannot open the file (No such file or directory)"},
   };
-  for (const auto& each : cases) {
+  for (const auto& [name, error] : cases) {
+    const std::string path = (dir / name).string();
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadError(each.path), each.error);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, testing::PipeWaitLimit) << each.path;
+    try {
+      TStream::LoadFromFile(path, TestFileLimit);
+      ADD_FAILURE() << name << " was read";
+    } catch (const FileError& failure) {
+      EXPECT_EQ(failure.what(), path + ": " + error);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, testing::PipeWaitLimit) << name;
   }
-  EXPECT_FALSE(watchdog.Fired());
-  EXPECT_EQ(NotAPlainFile(pipe), "is a named pipe (FIFO), not a file");
-  EXPECT_EQ(NotAPlainFile(scratch.File("missing.dat")), "is not there");
-  EXPECT_EQ(NotAPlainFile(scratch.File("whole.dat")), "");
+  EXPECT_EQ(TStream::LoadFromFile((dir / "whole").string(), TestFileLimit).Size(), TestFileLimit.Bytes);
+  EXPECT_FALSE(pipe.Fired());
+  fs::remove_all(dir);
 #endif
 }
 
-// A write never goes through a link: a temporary name holding a link (to a
-// file outside, or one that names nothing yet) is replaced by the new
-// file, and a file to be replaced that is a link, a pipe or a device is
-// refused by name and left as it is, with nothing left beside it.
-TEST(PlainFile, WritesNeverFollowALink) {
+// A link left where the new file is written first is replaced, never
+// written through; a file to be replaced that is a link is refused by name
+// and left as it is, with nothing left beside it.
+TEST(PlainFile, AReplacementNeverFollowsALink) {
 #ifdef _WIN32
   GTEST_SKIP() << "symbolic links need rights on Windows";
 #else
-  const Scratch scratch;
-  scratch.Write("outside", "not the program's");
-  const std::string index = scratch.File("Accounts.db");
-  fs::create_symlink(scratch.File("outside"), index + ".new");
-  TStream(TBytes{'n', 'e', 'w'}).ReplaceFile(index);
-  EXPECT_EQ(scratch.Read("Accounts.db"), "new");
-  EXPECT_FALSE(fs::is_symlink(index));
-  EXPECT_EQ(scratch.Read("outside"), "not the program's");
-  fs::create_symlink(scratch.File("nothing-yet"), scratch.File("saved.new"));
-  TStream(TBytes{'x'}).SaveToFile(scratch.File("saved.new"), true);
-  EXPECT_FALSE(fs::exists(scratch.File("nothing-yet")));
-  EXPECT_EQ(scratch.Read("saved.new"), "x");
+  const fs::path dir = Scratch();
+  std::ofstream(dir / "outside") << "not the program's";
+  fs::create_symlink(dir / "outside", dir / "Accounts.db.new");
+  TStream(TBytes{'n', 'e', 'w'}).ReplaceFile((dir / "Accounts.db").string());
+  EXPECT_EQ(Text(dir / "Accounts.db"), "new");
+  EXPECT_FALSE(fs::is_symlink(dir / "Accounts.db"));
 
-  fs::create_symlink(scratch.File("outside"), scratch.File("Linked.pdf"));
-  const testing::PipeWatchdog pipe(scratch.File("Piped.pdf"));
-  ASSERT_TRUE(pipe.Made());
-  const struct {
-    std::string name, kind;
-  } refused[] = {{"Linked.pdf", "is a link, not a file"}, {"Piped.pdf", "is a named pipe (FIFO), not a file"}};
-  for (const auto& each : refused) {
-    try {
-      TStream(TBytes{'p', 'd', 'f'}).ReplaceFile(scratch.File(each.name));
-      ADD_FAILURE() << each.name << " was replaced";
-    } catch (const FileError& error) {
-      EXPECT_EQ(error.what(), scratch.File(each.name) + ": " + each.kind + ": it is left alone");
-    }
-    EXPECT_FALSE(fs::exists(scratch.File(each.name + ".new"))) << each.name;
+  const std::string linked = (dir / "Linked.pdf").string();
+  fs::create_symlink(dir / "outside", linked);
+  try {
+    TStream(TBytes{'p', 'd', 'f'}).ReplaceFile(linked);
+    ADD_FAILURE() << "the link was replaced";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.what(), linked + ": is a link, not a file: it is left alone");
   }
-  EXPECT_TRUE(fs::is_symlink(scratch.File("Linked.pdf")));
-  EXPECT_TRUE(fs::is_fifo(scratch.File("Piped.pdf")));
-  EXPECT_EQ(scratch.Read("outside"), "not the program's");
-  EXPECT_FALSE(pipe.Fired());
-
-  // Appending opens neither a link nor a pipe.
-  for (const char* name : {"Linked.pdf", "Piped.pdf"}) EXPECT_THROW(OpenForAppending(scratch.File(name)), FileError);
-  EXPECT_EQ(scratch.Read("outside"), "not the program's");
+  EXPECT_TRUE(fs::is_symlink(linked));
+  EXPECT_FALSE(fs::exists(linked + ".new"));
+  EXPECT_EQ(Text(dir / "outside"), "not the program's");
+  fs::remove_all(dir);
 #endif
 }
 
-// A reason shown to a user never is the library's own word for running out
-// of memory.
+// A reason shown to a user is never the library's word for running out of
+// memory.
 TEST(PlainFile, ReasonsSayWhatTheUserCanTell) {
   EXPECT_EQ(ReasonOf(std::bad_alloc()), "there is not enough memory to read it");
   EXPECT_EQ(ReasonOf(std::length_error("vector::_M_default_append"), "no room"), "no room");

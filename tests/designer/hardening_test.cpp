@@ -518,54 +518,42 @@ TEST_F(IndexFailureTest, AnIndexThatCannotBeRewrittenStaysAsItWas) {
 // ---------------------------------------------------------------------------
 // What stands where a file is read, and links where one is written.
 
-// Each file the designer and the report tool read, and how it is read: the
-// text of the refusal, or "" when the file was read.
+// Each file the designer and the report tool read, the most its kind is
+// read to, and a read of it: the text of its refusal, or "" when it was read.
 struct Reader {
   const char* file;  // under the working folder
-  size_t limit;      // the most its kind is read to
-  std::function<std::string(const std::string& home)> read;
+  size_t limit;
+  std::function<void(const std::string& home)> read;
 };
 
-std::string ErrorOf(const std::function<void()>& read) {
-  try {
-    read();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "";
-}
+void LoadWarehouse(const std::string& home) { LoadAndWrite(home + "/Data", "Warehouse"); }
+void ReadCopy(const std::string& home) { ReadRecoveryCopy(home + "/Recovery/Shop"); }
 
 const Reader Readers[] = {
-    {"Data/Warehouse.dat", ProjectFileLimit.Bytes,
-     [](const std::string& home) { return ErrorOf([&] { LoadAndWrite(home + "/Data", "Warehouse"); }); }},
-    {"Data/Warehouse.pjx", ProjectFileLimit.Bytes,
-     [](const std::string& home) { return ErrorOf([&] { LoadAndWrite(home + "/Data", "Warehouse"); }); }},
+    {"Data/Warehouse.dat", ProjectFileLimit.Bytes, LoadWarehouse},
+    {"Data/Warehouse.pjx", ProjectFileLimit.Bytes, LoadWarehouse},
     // A save cut off while the files stood aside: the copy is what is read.
     {"Data/Warehouse.dat.old", ProjectFileLimit.Bytes,
      [](const std::string& home) {
        fs::remove(home + "/Data/Warehouse.dat");
-       return ErrorOf([&] { LoadAndWrite(home + "/Data", "Warehouse"); });
+       LoadWarehouse(home);
      }},
     {"Data/Accounts.db", IndexFileLimit.Bytes,
      [](const std::string& home) {
        const TFileIndex index(home + "/Data");
-       if (!index.Exists()) return std::string("said to be not there");
-       return ErrorOf([&] { index.ReadLines(); });
+       if (!index.Exists()) throw FileError("said to be not there");
+       index.ReadLines();
      }},
-    // The supply palette: the built-in one stands in, as for a missing file.
+    // The supply palette: refused, the built-in one stands in.
     {"Colors.dat", PaletteFileLimit.Bytes,
      [](const std::string& home) {
        TStringList lines;
-       return ReadPaletteFile(home + "/Colors.dat", lines)
-                  ? std::string("read")
-                  : ErrorOf([&] { ReadPlainFile(home + "/Colors.dat", PaletteFileLimit); });
+       if (!ReadPaletteFile(home + "/Colors.dat", lines)) ReadPlainFile(home + "/Colors.dat", PaletteFileLimit);
      }},
-    {"Recovery/Shop/manifest", 64 * 1024,
-     [](const std::string& home) { return ErrorOf([&] { ReadRecoveryCopy(home + "/Recovery/Shop"); }); }},
-    {"Recovery/Shop/1.pjx", ProjectFileLimit.Bytes,
-     [](const std::string& home) { return ErrorOf([&] { ReadRecoveryCopy(home + "/Recovery/Shop"); }); }},
+    {"Recovery/Shop/manifest", 64 * 1024, ReadCopy},
+    {"Recovery/Shop/1.pjx", ProjectFileLimit.Bytes, ReadCopy},
     {"MyDevices.csv", MaxMyDevicesFileBytes,
-     [](const std::string& home) { return TMyDevicesFile(home + "/MyDevices.csv").Read().Problem; }},
+     [](const std::string& home) { throw FileError(TMyDevicesFile(home + "/MyDevices.csv").Read().Problem); }},
 };
 
 // In place of each file the designer reads: a named pipe no one writes (it
@@ -602,13 +590,20 @@ TEST_F(HardeningTest, EveryReaderRefusesWhatIsNoFileAtOnceAndSaysWhatItIs) {
         fs::resize_file(path, reader.limit + 1);  // sparse: no disk taken
       }
       const auto start = std::chrono::steady_clock::now();
-      const std::string error = reader.read(dir.Path());
+      std::string error;
+      try {
+        reader.read(dir.Path());
+      } catch (const std::exception& failure) {
+        error = failure.what();
+      }
       EXPECT_LT(std::chrono::steady_clock::now() - start, PipeWaitLimit);
       EXPECT_NE(error.find(path), std::string::npos) << error;
       EXPECT_NE(error.find(kind), std::string::npos) << error;
       EXPECT_EQ(error.find("not there"), std::string::npos) << error;
       EXPECT_EQ(error.find("bad_alloc"), std::string::npos) << error;
-      if (pipe) EXPECT_FALSE(pipe->Fired());
+      if (pipe) {
+        EXPECT_FALSE(pipe->Fired());
+      }
     }
   }
 #endif
