@@ -212,10 +212,26 @@ void TDesigner::SetRecoveryWriter(std::unique_ptr<TRecoveryWriter> writer) {
   copyOffered_ = copyOffered_ && recovery_;
 }
 
-void TDesigner::FollowRecoveryFolder() {
-  recoveryFolder_ = ProjectOpen && !session_.FileName.empty()
-                        ? voltaris::RecoveryFolder(recoveryRoot_, session_.DataDir, session_.FileName)
-                        : std::string();
+void TDesigner::FollowRecoveryFolder(const std::string& copyFolder) {
+  if (!ProjectOpen || session_.FileName.empty()) {
+    recoveryFolder_.clear();
+    recoveryOf_.clear();
+    return;
+  }
+  const std::string of = session_.DataDir + "\n" + session_.FileName;
+  if (!copyFolder.empty()) {
+    recoveryFolder_ = copyFolder;
+  } else if (of != recoveryOf_ || recoveryFolder_.empty()) {
+    // A copy already there is another session's, kept for later: this
+    // session's copies go beside it, never over it.
+    recoveryFolder_ = FreeRecoveryFolder(recoveryRoot_, session_.DataDir, session_.FileName);
+  }
+  recoveryOf_ = of;
+}
+
+void TDesigner::NoteSaving(const std::optional<TProjectBytes>& bytes) {
+  if (!copyOffered_ || !recovery_ || recoveryFolder_.empty()) return;
+  recovery_->NoteSaving(recoveryFolder_, bytes ? std::optional(TSaveStamp::Of(*bytes)) : std::nullopt);
 }
 
 void TDesigner::DropRecoveryCopy() {
@@ -236,11 +252,23 @@ void TDesigner::KeepRecoveryCopy() {
                            session_.PendingIndexEntry,
                            session_.Unlisted,
                            0};
+  // The writer writes on its own thread and tells a failure only at the
+  // next command: a folder that cannot take a copy is found before the
+  // first, so that the first change is not left without one unsaid.
+  std::string error;
+  if (probedFolder_ != recoveryFolder_) {
+    probedFolder_ = recoveryFolder_;
+    error = RecoveryFolderProblem(recoveryFolder_);
+  }
   recovery_->Offer(recoveryFolder_, info, history_.Current());
   copyOffered_ = true;
-  // A copy that could not be written is told once, not after every command.
-  std::string error = recovery_->TakeError();
-  if (!error.empty() && error != lastRecoveryError_) {
+  if (std::string written = recovery_->TakeError(); !written.empty()) error = std::move(written);
+  // A copy that could not be written is told once, not after every command,
+  // until copies are written again.
+  const uint64_t copies = recovery_->Written();
+  if (copies != copiesWritten_ && error.empty()) lastRecoveryError_.clear();
+  copiesWritten_ = copies;
+  if (!error.empty() && lastRecoveryError_.empty()) {
     host_.ShowWarning("The recovery copy of " + session_.FileName + " could not be written: " + error);
   }
   if (!error.empty()) lastRecoveryError_ = std::move(error);
@@ -259,10 +287,10 @@ void TDesigner::StartHistory() {
   Notify(ChangedMenus | ChangedCaption);
 }
 
-void TDesigner::StartRecoveredHistory(TProjectBytes saved) {
+void TDesigner::StartRecoveredHistory(TProjectBytes saved, const std::string& copyFolder) {
   DropRecoveryCopy();
   history_.Reset(ProjectImage(), std::move(saved));
-  FollowRecoveryFolder();
+  FollowRecoveryFolder(copyFolder);
   // The recovered copy stays until the project is saved or discarded.
   copyOffered_ = true;
   KeepRecoveryCopy();

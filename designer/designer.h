@@ -104,7 +104,7 @@ class TDesigner : public ISessionContext {
   void MarkSaved(TProjectBytes saved) override;
   // A recovered project: its image is the current one and `saved` what its
   // files hold (empty without files), so that it counts as modified.
-  void StartRecoveredHistory(TProjectBytes saved) override;
+  void StartRecoveredHistory(TProjectBytes saved, const std::string& copyFolder) override;
 
   // --- recovery copies ---
   // The folder of every recovery copy: "Recovery" beside the Data folder.
@@ -116,6 +116,7 @@ class TDesigner : public ISessionContext {
   void SetRecoveryWriter(std::unique_ptr<TRecoveryWriter> writer);
   // The open project's changes are discarded or saved: its copy goes.
   void DropRecoveryCopy() override;
+  void NoteSaving(const std::optional<TProjectBytes>& bytes) override;
 
   // --- menus ---
   void Options();
@@ -172,15 +173,18 @@ class TDesigner : public ISessionContext {
   int commandDepth_ = 0;
   std::string recoveryRoot_;
   std::string recoveryFolder_;
+  std::string recoveryOf_;  // the project recoveryFolder_ is for: folder and name
   bool copyOffered_ = false;
   std::unique_ptr<TRecoveryWriter> recovery_;
   std::string lastRecoveryError_;
+  std::string probedFolder_;   // the copy folder last found writable, or not, before its first copy
+  uint64_t copiesWritten_ = 0;  // the writer's count when last looked at
 
   // Hands the current image to the recovery writer while the project is
   // modified, and drops the copy once it no longer is.
   void KeepRecoveryCopy();
   // The copy folder follows the open project's names.
-  void FollowRecoveryFolder();
+  void FollowRecoveryFolder(const std::string& copyFolder = std::string());
 
   void FinishCommand(const std::string& what);
   // A dialog of the command was cancelled: the project is put back as it

@@ -6,6 +6,7 @@
 #include "catalogue/format.h"
 #include "catalogue/plain_file.h"
 #include "designer/designer_change.h"
+#include "designer/dialogs/options_presenter.h"
 #include "designer/session_context.h"
 #include "model/project_context.h"
 #include "project_io/file_index.h"
@@ -82,6 +83,14 @@ bool TProjectSession::OfferRecoveryCopies() {
       KeepAside(folder, ReasonOf(error));
       continue;
     }
+    // The copy names the folder its project is saved into: only a folder
+    // this designer works in is taken from it.
+    if (!IsOneOfFolders(copy.Info.DataDir, KnownProjectFolders())) {
+      host_.ShowWarning("The recovery copy in " + folder + " is not offered: it names " + copy.Info.DataDir +
+                        " as its project's folder, which is neither this designer's Data folder nor the folder of "
+                        "a recent project. It is left as it is.");
+      continue;
+    }
     // The copy of a project another designer has open is that designer's.
     {
       TProjectLock probe(LockPath(copy.Info.DataDir, copy.Info.FileName));
@@ -90,6 +99,9 @@ bool TProjectSession::OfferRecoveryCopies() {
       } catch (const std::exception&) {
         // No lock to be had there: the copy is offered all the same.
       }
+      // A save the program's end cut off is settled before the copy is
+      // weighed against the project's files.
+      SettleCutSaveOf(copy.Info.DataDir, copy.Info.FileName);
     }
     // Saved since (the removal of the copy was cut off): nothing to recover.
     if (!NewerThanProject(copy)) {
@@ -108,6 +120,36 @@ bool TProjectSession::OfferRecoveryCopies() {
     }
   }
   return false;
+}
+
+std::vector<std::string> TProjectSession::KnownProjectFolders() const {
+  std::vector<std::string> folders{workingDir_ + "/Data", DataDir};
+  try {
+    for (const TRecentProject& project : ReadRecentProjects(store_)) folders.push_back(project.Folder);
+  } catch (const std::exception&) {
+    // Without the list, only the Data folder is known.
+  }
+  return folders;
+}
+
+void TProjectSession::SettleCutSaveOf(const std::string& dataDir, const std::string& fileName) {
+  try {
+    switch (SettleCutSave(dataDir, fileName)) {
+      case TCutSave::Finished:
+        host_.ShowWarning("Voltaris stopped while it was saving " + fileName +
+                          ". The saved files were complete, and the save has now been finished.");
+        break;
+      case TCutSave::RolledBack:
+        host_.ShowWarning("Voltaris stopped while it was saving " + fileName +
+                          ", before the saved files were complete. The project is as it was before that save.");
+        break;
+      case TCutSave::None:
+        break;
+    }
+  } catch (const std::exception& error) {
+    host_.ShowWarning("Voltaris stopped while it was saving " + fileName +
+                      ", and what that save left could not be put in order: " + error.what());
+  }
 }
 
 void TProjectSession::KeepAside(const std::string& folder, const std::string& reason) {
@@ -155,7 +197,7 @@ bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
   Unlisted = info.Unlisted;
   context_.ShowLoadedProject(std::move(recovered), PanelTypeName);
   context_.ResetView();
-  context_.StartRecoveredHistory(std::move(saved));
+  context_.StartRecoveredHistory(std::move(saved), copy.Folder);
   return true;
 }
 
@@ -258,6 +300,8 @@ void TProjectSession::NewProject() {
     // The defaults first: should the store fail, the open project is untouched.
     TSettings defaults = context_.Context().Settings;
     ReadDefaults(store_, defaults);
+    const std::string putBack = TOptionsPresenter::SettleDefaults(defaults);
+    if (!putBack.empty() && !std::exchange(toldOfDefaults_, true)) host_.ShowWarning(putBack);
     std::unique_ptr<TProjectLock> lock;
     if (!LockForNew(DataDir, newFile_.FileName(), lock)) {
       context_.ShowStatus(IEditContext::SelectComponentText);
@@ -337,6 +381,16 @@ bool TProjectSession::OpenProject(const std::string& panelTypeName, const std::s
 
 bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& panelTypeName,
                                const std::string& fileName, const std::string& siteRef, bool unlisted) {
+  // A save cut off is settled by the designer that can hold the project,
+  // never under another designer saving it now.
+  if (HasCutSave(dataDir, fileName)) {
+    TProjectLock probe(LockPath(dataDir, fileName));
+    try {
+      if (probe.Take() != TLockStatus::Held) SettleCutSaveOf(dataDir, fileName);
+    } catch (const std::exception&) {
+      // No lock can be made there (read-only media): nothing can be settled either.
+    }
+  }
   // The new project is built completely before it replaces the open one.
   TSettings settings;
   std::unique_ptr<TProject> loaded;
@@ -484,7 +538,14 @@ void TProjectSession::SaveProject() {
                     " has it open. Save As keeps your changes under another name.");
   context_.ScrollToFirstNetwork();
   TControlPanel& panel = *context_.ControlPanel();
-  TProjectBytes saved = SaveProjectFiles(DataDir, FileName, context_.Context().Settings, panel, context_.Canvas());
+  TProjectBytes saved = WriteProject(context_.Context().Settings, panel, context_.Canvas());
+  context_.NoteSaving(saved);
+  try {
+    PlaceProjectFiles(DataDir, FileName, saved);
+  } catch (...) {
+    context_.NoteSaving(std::nullopt);
+    throw;
+  }
   // The index line only once the files are there, so that it never lists a
   // project that was not saved.
   // A project whose line is missing from the index (a new one, or one whose

@@ -128,6 +128,10 @@ class TProjectSession {
   bool OpenFrom(const std::string& dataDir, const std::string& panelTypeName, const std::string& fileName,
                 const std::string& siteRef, bool unlisted);
   void SetDataDir(const std::string& dataDir);
+  // The Data folder, the open project's and the recent projects' folders.
+  std::vector<std::string> KnownProjectFolders() const;
+  // Finishes or undoes a save of the project that was cut off, and says which.
+  void SettleCutSaveOf(const std::string& dataDir, const std::string& fileName);
   // Load or New, as at a start without recovery.
   void StartUsual();
   // Takes the lock of project `fileName` of `dataDir` into `lock`, asking
@@ -155,6 +159,7 @@ class TProjectSession {
   TProjectNamePresenter saveAs_;
   const TProjectSteps* steps_ = nullptr;
   std::unique_ptr<TProjectLock> lock_;
+  bool toldOfDefaults_ = false;  // defaults out of range are told once a run
 };
 
 // The status bar's word that a save happened: "Saved Shop at 08:15".

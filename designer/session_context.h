@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "designer/edit_context.h"
@@ -51,8 +52,9 @@ class ISessionContext : public IEditContext {
   // A new history from the open project as it now stands (after New and Load).
   virtual void StartHistory() = 0;
   // A recovered project: its image is the current one and `saved` what its
-  // files hold, so that it counts as modified.
-  virtual void StartRecoveredHistory(TProjectBytes saved) = 0;
+  // files hold, so that it counts as modified. The copy it came from, in
+  // `copyFolder`, becomes the session's own.
+  virtual void StartRecoveredHistory(TProjectBytes saved, const std::string& copyFolder) = 0;
   // The open project was saved as `saved`.
   virtual void MarkSaved(TProjectBytes saved) = 0;
 
@@ -61,6 +63,9 @@ class ISessionContext : public IEditContext {
   virtual const std::string& RecoveryRoot() const = 0;
   // The open project's changes are discarded or saved: its copy goes.
   virtual void DropRecoveryCopy() = 0;
+  // A save of `bytes` begins: the copy keeps their stamp until it goes
+  // (nothing: the save failed, and the stamp goes).
+  virtual void NoteSaving(const std::optional<TProjectBytes>& bytes) = 0;
 
  protected:
   ~ISessionContext() = default;

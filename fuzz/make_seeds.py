@@ -96,6 +96,14 @@ def main():
     # A file name too long for the file system: deleting its row is refused with a word.
     write("index", "name-too-long", b"Orvane 2250;Gnly tOrwo fiel" + b"y" * 300 + b"SOS")
 
+    manifest = (b"Voltaris recovery copy 1\nfolder=/home/installer/Voltaris/Data\nproject=Warehouse\n"
+                b"site=Unit 4, Dock Road\npanel=Orvane 700\npending=0\nunlisted=0\nwritten=1765000000\n"
+                b"generation=3\ndat=68912 2309127321\npjx=80811 17\n")
+    write("recovery_manifest", "manifest", manifest)
+    write("recovery_manifest", "manifest-cut", manifest[:150])
+    write("recovery_manifest", "manifest-crlf", manifest.replace(b"\n", b"\r\n"))
+    write("recovery_manifest", "save-stamp", b"Voltaris save 1\ndat=68912 2309127321\npjx=80811 17\nend\n")
+
 
 if __name__ == "__main__":
     main()

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <utility>
 
 #include "catalogue/format.h"
@@ -238,12 +239,18 @@ void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, 
   const std::string pjx = ProjectPath(dataDir, fileName, ".pjx");
   const std::string datNew = dat + ".new", pjxNew = pjx + ".new";
   const std::string datOld = dat + ".old", pjxOld = pjx + ".old";
+  const std::string stampPath = ProjectPath(dataDir, fileName, SaveStampExtension);
 
-  // 1. Both new files complete beside the old ones.
+  // 1. Both new files complete beside the old ones, then the stamp that
+  // says so: from here on a save cut off can be finished.
   try {
     files.WriteFile(datNew, bytes.Dat);
     files.WriteFile(pjxNew, bytes.Pjx);
+    const std::string stamp = SaveStampText(TSaveStamp::Of(bytes));
+    files.Remove(stampPath);
+    files.WriteFile(stampPath, TBytes(stamp.begin(), stamp.end()));
   } catch (...) {
+    files.Remove(stampPath);
     files.Remove(datNew);
     files.Remove(pjxNew);
     throw;
@@ -284,11 +291,13 @@ void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, 
     if (pjxMoved) attempt([&] { files.Rename(pjxOld, pjx); });
     attempt([&] { files.Remove(datNew); });
     attempt([&] { files.Remove(pjxNew); });
+    attempt([&] { files.Remove(stampPath); });
     throw;
   }
-  // 4. The saved project stands; the old copies go.
+  // 4. The saved project stands; the old copies go, and the stamp last.
   files.Remove(datOld);
   files.Remove(pjxOld);
+  files.Remove(stampPath);
 }
 
 void RemoveProjectFiles(const std::string& dataDir, const std::string& fileName, IProjectFileSystem& files) {
@@ -299,6 +308,133 @@ void RemoveProjectFiles(const std::string& dataDir, const std::string& fileName,
     files.Remove(path + ".new");
     if (files.Exists(path)) throw FileError(path + ": cannot delete the file");
   }
+  files.Remove(ProjectPath(dataDir, fileName, SaveStampExtension));
+}
+
+// --- a save cut off ---
+
+TSaveStamp TSaveStamp::Of(const TProjectBytes& bytes) {
+  return {bytes.Dat.size(), Crc32(bytes.Dat.data(), bytes.Dat.size()), bytes.Pjx.size(),
+          Crc32(bytes.Pjx.data(), bytes.Pjx.size())};
+}
+
+std::string SaveStampText(const TSaveStamp& stamp) {
+  return Format("%s\ndat=%u %u\npjx=%u %u\nend\n", SaveStampHeading, stamp.DatSize, stamp.DatCrc, stamp.PjxSize,
+                stamp.PjxCrc);
+}
+
+std::optional<TSaveStamp> ParseSaveStamp(const std::string& text) {
+  std::istringstream lines(text);
+  std::string heading, datLine, pjxLine, end, more;
+  if (!std::getline(lines, heading) || heading != SaveStampHeading || !std::getline(lines, datLine) ||
+      !std::getline(lines, pjxLine) || !std::getline(lines, end) || end != "end" || std::getline(lines, more))
+    return std::nullopt;
+  auto sizeAndCrc = [](const std::string& line, const char* key, uint64_t& size, uint32_t& crc) {
+    const std::string prefix = std::string(key) + "=";
+    if (line.rfind(prefix, 0) != 0) return false;
+    std::istringstream fields(line.substr(prefix.size()));
+    uint64_t parsedCrc = 0;
+    char left = 0;
+    if (!(fields >> size >> parsedCrc) || fields >> left || parsedCrc > UINT32_MAX) return false;
+    crc = static_cast<uint32_t>(parsedCrc);
+    return true;
+  };
+  TSaveStamp stamp;
+  if (!sizeAndCrc(datLine, "dat", stamp.DatSize, stamp.DatCrc) || !sizeAndCrc(pjxLine, "pjx", stamp.PjxSize, stamp.PjxCrc))
+    return std::nullopt;
+  return stamp;
+}
+
+namespace {
+
+// The size and CRC-32 of the file at `path`; nothing when it cannot be read.
+std::optional<std::pair<uint64_t, uint32_t>> SizeAndCrcOf(const std::string& path) {
+  try {
+    const TStream file = TStream::LoadFromFile(path, ProjectFileLimit);
+    return std::make_pair(static_cast<uint64_t>(file.Bytes().size()), Crc32(file.Bytes().data(), file.Bytes().size()));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+bool Holds(const std::string& path, uint64_t size, uint32_t crc) {
+  const auto found = SizeAndCrcOf(path);
+  return found && found->first == size && found->second == crc;
+}
+
+}  // namespace
+
+std::optional<TSaveStamp> StampOfFiles(const std::string& datPath, const std::string& pjxPath) {
+  const auto dat = SizeAndCrcOf(datPath), pjx = SizeAndCrcOf(pjxPath);
+  if (!dat || !pjx) return std::nullopt;
+  return TSaveStamp{dat->first, dat->second, pjx->first, pjx->second};
+}
+
+bool HasCutSave(const std::string& dataDir, const std::string& fileName) {
+  IProjectFileSystem& files = RealFileSystem();
+  for (const char* extension : {SaveStampExtension, ".dat.new", ".pjx.new", ".dat.old", ".pjx.old"}) {
+    if (files.Exists(ProjectPath(dataDir, fileName, extension))) return true;
+  }
+  return false;
+}
+
+TCutSave SettleCutSave(const std::string& dataDir, const std::string& fileName, IProjectFileSystem& files) {
+  if (!HasCutSave(dataDir, fileName)) return TCutSave::None;
+  const std::string stampPath = ProjectPath(dataDir, fileName, SaveStampExtension);
+  std::optional<TSaveStamp> stamp;
+  try {
+    const TStream text = TStream::LoadFromFile(stampPath, SaveStampLimit);
+    stamp = ParseSaveStamp(std::string(text.Bytes().begin(), text.Bytes().end()));
+  } catch (const std::exception&) {
+    // No stamp, or one cut while written: the renames had not begun.
+  }
+  struct TFile {
+    std::string Path;
+    uint64_t Size = 0;
+    uint32_t Crc = 0;
+    bool NewInPlace = false, NewBeside = false;
+  };
+  TFile project[2] = {{ProjectPath(dataDir, fileName, ".dat")}, {ProjectPath(dataDir, fileName, ".pjx")}};
+  if (stamp) {
+    project[0].Size = stamp->DatSize, project[0].Crc = stamp->DatCrc;
+    project[1].Size = stamp->PjxSize, project[1].Crc = stamp->PjxCrc;
+    for (TFile& file : project) {
+      file.NewInPlace = Holds(file.Path, file.Size, file.Crc);
+      file.NewBeside = !file.NewInPlace && Holds(file.Path + ".new", file.Size, file.Crc);
+    }
+  }
+  TCutSave outcome = TCutSave::RolledBack;
+  if (stamp && std::all_of(std::begin(project), std::end(project),
+                           [](const TFile& file) { return file.NewInPlace || file.NewBeside; })) {
+    // Both new files are whole: the save is finished.
+    for (const TFile& file : project) {
+      if (file.NewBeside) files.Rename(file.Path + ".new", file.Path);
+    }
+    outcome = TCutSave::Finished;
+  } else {
+    // The previous files take the project's names again: where a name is
+    // missing, or holds a new file whose partner is not there to match it.
+    // The previous files of one project stood aside together, so either
+    // both come back or the one that stood aside does.
+    const bool cutAmidRenames = std::any_of(std::begin(project), std::end(project), [&](const TFile& file) {
+      return !files.Exists(file.Path) || file.NewInPlace;
+    });
+    if (cutAmidRenames) {
+      for (const TFile& file : project) {
+        if (files.Exists(file.Path + ".old")) files.Rename(file.Path + ".old", file.Path);
+      }
+    }
+    if (!stamp && !cutAmidRenames &&
+        std::none_of(std::begin(project), std::end(project),
+                     [&](const TFile& file) { return files.Exists(file.Path + ".new"); }))
+      outcome = TCutSave::None;  // only the ".old" files of a save that was finished
+  }
+  for (const TFile& file : project) {
+    files.Remove(file.Path + ".new");
+    if (files.Exists(project[0].Path) && files.Exists(project[1].Path)) files.Remove(file.Path + ".old");
+  }
+  files.Remove(stampPath);
+  return outcome;
 }
 
 namespace {

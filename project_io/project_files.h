@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "catalogue/byte_stream.h"
@@ -89,6 +90,49 @@ TProjectBytes SaveProjectFiles(const std::string& dataDir, const std::string& fi
 // files is saved exactly as the project itself would be.
 void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, const TProjectBytes& bytes,
                        IProjectFileSystem& files = RealFileSystem());
+
+// What a save puts in place: each file's size and CRC-32. Before its first
+// rename a save writes the stamp of its new files beside them
+// ("<name>.saving") and it removes it after its last step, so that a save
+// cut off half-way can be told and settled (SettleCutSave).
+inline constexpr const char* SaveStampExtension = ".saving";
+inline constexpr const char* SaveStampHeading = "Voltaris save 1";
+// The largest project file read: far beyond any design a panel can hold.
+inline constexpr size_t MaxProjectFileBytes = ProjectFileLimit.Bytes;
+// A save's stamp is one short line.
+inline constexpr TFileLimit SaveStampLimit{1024, "a save's stamp"};
+struct TSaveStamp {
+  uint64_t DatSize = 0;
+  uint32_t DatCrc = 0;
+  uint64_t PjxSize = 0;
+  uint32_t PjxCrc = 0;
+
+  static TSaveStamp Of(const TProjectBytes& bytes);
+  bool operator==(const TSaveStamp&) const = default;
+};
+std::string SaveStampText(const TSaveStamp& stamp);
+// Nothing when the text is not a whole, sound stamp (one cut while written).
+std::optional<TSaveStamp> ParseSaveStamp(const std::string& text);
+// The stamp of the project's files as they stand; nothing when either
+// cannot be read.
+std::optional<TSaveStamp> StampOfFiles(const std::string& datPath, const std::string& pjxPath);
+
+// Whether project `fileName` of `dataDir` has what a save cut off leaves:
+// its stamp, or a ".new" or ".old" file.
+bool HasCutSave(const std::string& dataDir, const std::string& fileName);
+enum class TCutSave {
+  None,        // nothing was left to settle
+  Finished,    // the save's new files were whole: they now hold the project's names
+  RolledBack,  // they were not all written: the project is as it was before that save
+};
+// Settles a save of project `fileName` that was cut off, leaving either
+// the previous project or the saved one under the project's names, never
+// one file of each, and no ".new", ".old" or ".saving" file. Run only by
+// the designer holding the project's lock. FileError when a step fails;
+// what is on the disk then still reads as one project or the other.
+TCutSave SettleCutSave(const std::string& dataDir, const std::string& fileName,
+                       IProjectFileSystem& files = RealFileSystem());
+
 // Removes both files of project `fileName` with any ".old" or ".new" copy a
 // cut-off save left; a file that is already gone is not an error, one that
 // is still there afterwards is a FileError naming it.

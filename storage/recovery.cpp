@@ -1,9 +1,5 @@
 #include "storage/recovery.h"
 
-#ifdef _WIN32
-#include "catalogue/windows_api.h"
-#endif
-
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -21,27 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// When `path` was last written; `error` tells when that cannot be read.
-fs::file_time_type LastWriteTime(const std::string& path, std::error_code& error) {
-#ifdef _WIN32
-  // To the 100 ns the file system keeps: the standard library reads whole
-  // seconds there, too coarse to tell a save from the copy just before it.
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) == 0) {
-    error = std::error_code(static_cast<int>(GetLastError()), std::system_category());
-    return {};
-  }
-  error.clear();
-  const uint64_t ticks = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
-  constexpr uint64_t From1601To1970 = 116444736000000000;  // in 100 ns
-  const std::chrono::duration<int64_t, std::ratio<1, 10000000>> since1970(static_cast<int64_t>(ticks - From1601To1970));
-  return fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(since1970));
-#else
-  return fs::last_write_time(path, error);
-#endif
-}
-
 constexpr const char* ManifestHeading = "Voltaris recovery copy 1";
+// A manifest is a dozen short lines; names and a site reference are short.
+constexpr size_t MaxManifestBytes = 64 * 1024;
 
 std::string Hex64(uint64_t value) {
   static constexpr char digits[] = "0123456789abcdef";
@@ -71,9 +49,8 @@ std::string GenerationPath(const std::string& folder, uint64_t generation, const
   return folder + "/" + std::to_string(generation) + extension;
 }
 
-// A manifest is a few lines; a copy's files are a project's.
-constexpr size_t ManifestBytes = 64 * 1024;
-TBytes ReadAll(const std::string& path, const TFileLimit& limit) {
+// A copy's files are project files; its manifest and stamp are a few lines.
+TBytes ReadAll(const std::string& path, const TFileLimit& limit = ProjectFileLimit) {
   return TStream::LoadFromFile(path, limit).TakeBytes();
 }
 
@@ -95,6 +72,46 @@ std::string RecoveryRoot(const std::string& workingDir) { return workingDir + "/
 
 std::string RecoveryFolder(const std::string& root, const std::string& dataDir, const std::string& fileName) {
   return root + "/" + fileName + "-" + Hex64(PathKey(dataDir));
+}
+
+std::string FreeRecoveryFolder(const std::string& root, const std::string& dataDir, const std::string& fileName) {
+  const std::string first = RecoveryFolder(root, dataDir, fileName);
+  std::error_code error;
+  if (!fs::exists(first, error)) return first;
+  for (int n = 2;; ++n) {
+    const std::string folder = first + "-" + std::to_string(n);
+    if (!fs::exists(folder, error)) return folder;
+  }
+}
+
+std::string RecoveryFolderProblem(const std::string& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) return folder + ": cannot create the directory (" + error.message() + ")";
+  // A folder rather than a file: making one follows no link left in its place.
+  const std::string probe = folder + "/.writable";
+  fs::remove(probe, error);
+  if (!fs::create_directory(probe, error) || error)
+    return folder + ": cannot write in the directory (" + (error ? error.message() : "something is in the way") + ")";
+  fs::remove(probe, error);
+  return {};
+}
+
+bool IsOneOfFolders(const std::string& folder, const std::vector<std::string>& folders) {
+  auto settled = [](const std::string& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error) return fs::path();
+    const fs::path canonical = fs::weakly_canonical(absolute, error);
+    return (error ? absolute : canonical).lexically_normal();
+  };
+  const fs::path wanted = settled(folder);
+  if (wanted.empty()) return false;
+  return std::any_of(folders.begin(), folders.end(), [&](const std::string& known) {
+    std::error_code error;
+    const fs::path path = settled(known);
+    return !path.empty() && (path == wanted || fs::equivalent(path, wanted, error));
+  });
 }
 
 std::string ManifestText(const TRecoveryManifest& manifest) {
@@ -210,7 +227,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
   const std::string path = folder + "/" + RecoveryManifestName;
   try {
     if (!fs::exists(path)) return 0;
-    const TBytes bytes = ReadAll(path, {ManifestBytes, "a recovery manifest"});
+    const TBytes bytes = ReadAll(path, {MaxManifestBytes, "a recovery manifest"});
     return ParseManifest(std::string(bytes.begin(), bytes.end()), path).Generation;
   } catch (const std::exception&) {
     return 0;
@@ -219,7 +236,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
 
 TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
   const std::string manifestPath = folder + "/" + RecoveryManifestName;
-  const TBytes manifestBytes = ReadAll(manifestPath, {ManifestBytes, "a recovery manifest"});
+  const TBytes manifestBytes = ReadAll(manifestPath, {MaxManifestBytes, "a recovery manifest"});
   const TRecoveryManifest manifest = ParseManifest(std::string(manifestBytes.begin(), manifestBytes.end()),
                                                    manifestPath);
   TRecoveryCopy copy;
@@ -228,7 +245,7 @@ TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
   copy.Generation = manifest.Generation;
   auto read = [&](const char* extension, uint32_t size, uint32_t crc) {
     const std::string path = GenerationPath(folder, manifest.Generation, extension);
-    TBytes bytes = ReadAll(path, ProjectFileLimit);
+    TBytes bytes = ReadAll(path);
     if (bytes.size() != size)
       throw FileError(path + ": the file was cut or changed (its size is not the one recorded)");
     if (CrcOf(bytes) != crc) throw FileError(path + ": the file was changed (its checksum is not the one recorded)");
@@ -283,27 +300,23 @@ std::vector<std::string> RecoveryFolders(const std::string& root) {
 }
 
 bool NewerThanProject(const TRecoveryCopy& copy) {
-  std::error_code error;
-  const fs::file_time_type copyTime = LastWriteTime(copy.Folder + "/" + RecoveryManifestName, error);
-  if (error) return false;
-  const TRecoveryInfo& info = copy.Info;
-  bool hasFiles = false;
-  for (const char* extension : {".dat", ".pjx"}) {
-    std::error_code missing;
-    const fs::file_time_type fileTime = LastWriteTime(ProjectPath(info.DataDir, info.FileName, extension), missing);
-    if (missing) continue;
-    hasFiles = true;
-    // A file written after the copy was saved after it. Equal times (a coarse
-    // clock) do not tell: the contents do.
-    if (fileTime > copyTime) return false;
-  }
-  if (!hasFiles) return true;
+  TProjectBytes saved;
   try {
-    const TProjectBytes saved = ReadProjectBytes(info.DataDir, info.FileName);
-    return !(saved.Dat == copy.Bytes.Dat && saved.Pjx == copy.Bytes.Pjx);
+    saved = ReadProjectBytes(copy.Info.DataDir, copy.Info.FileName);
   } catch (const std::exception&) {
-    return true;  // files that cannot be read: the copy is all there is
+    return true;  // no files, or files that cannot be read: the copy is all there is
   }
+  if (saved.Dat == copy.Bytes.Dat && saved.Pjx == copy.Bytes.Pjx) return false;
+  // The session that made the copy saved the project and ended before it
+  // could remove the copy: the files hold every change the copy holds.
+  try {
+    const TBytes text = ReadAll(copy.Folder + "/" + RecoverySavingName, SaveStampLimit);
+    const std::optional<TSaveStamp> stamp = ParseSaveStamp(std::string(text.begin(), text.end()));
+    if (stamp && *stamp == TSaveStamp::Of(saved)) return false;
+  } catch (const std::exception&) {
+    // No save was under way when the copy was last written.
+  }
+  return true;
 }
 
 std::string LocalClockTime(int64_t secondsSince1970) {
@@ -370,6 +383,24 @@ void TRecoveryWriter::Flush() {
   wake_.notify_all();
   idle_.wait(lock, [this] { return !pending_ && !writing_; });
   flushNow_ = false;
+}
+
+void TRecoveryWriter::NoteSaving(const std::string& folder, const std::optional<TSaveStamp>& stamp) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  idle_.wait(lock, [this] { return !writing_; });
+  const std::string path = folder + "/" + RecoverySavingName;
+  // Without the note a copy left behind is offered again: the user loses
+  // nothing but a question, so a note that cannot be written stops no save.
+  try {
+    if (!stamp) {
+      files_.Remove(path);
+    } else if (files_.Exists(folder + "/" + RecoveryManifestName)) {
+      const std::string text = SaveStampText(*stamp);
+      files_.Remove(path);
+      files_.WriteFile(path, TBytes(text.begin(), text.end()));
+    }
+  } catch (const std::exception&) {
+  }
 }
 
 std::string TRecoveryWriter::TakeError() {

@@ -50,6 +50,9 @@ struct TRecoveryCopy {
 
 inline constexpr const char* RecoveryFolderName = "Recovery";
 inline constexpr const char* RecoveryManifestName = "manifest";
+// Beside a copy: the stamp of the files a save of its session was putting
+// in place (TRecoveryWriter::NoteSaving).
+inline constexpr const char* RecoverySavingName = "saving";
 
 // The folder of every recovery copy of a run started in `workingDir`:
 // beside its Data folder.
@@ -57,6 +60,18 @@ std::string RecoveryRoot(const std::string& workingDir);
 // The folder of the copy of project `fileName` of `dataDir`. Projects of the
 // same name in different folders get different folders.
 std::string RecoveryFolder(const std::string& root, const std::string& dataDir, const std::string& fileName);
+
+// The first folder for a copy of that project that no copy has yet: a
+// copy the user keeps for later stays apart from the next session's.
+std::string FreeRecoveryFolder(const std::string& root, const std::string& dataDir, const std::string& fileName);
+// Whether `folder` is one of `folders`, told apart as the file system does
+// (through links, "." and ".."). A copy names the folder it would be saved
+// into; only folders the designer itself knows are taken from it.
+bool IsOneOfFolders(const std::string& folder, const std::vector<std::string>& folders);
+
+// Why copies cannot be kept in `folder` (made when missing, and a folder
+// made and removed in it); "" when they can.
+std::string RecoveryFolderProblem(const std::string& folder);
 
 // The manifest's text, and reading it back (FileError naming `name` when it
 // is not sound).
@@ -88,9 +103,10 @@ std::string KeepRecoveryCopyAside(const std::string& folder);
 // The copy folders in `root` that hold a manifest (those kept aside left
 // out), in name order.
 std::vector<std::string> RecoveryFolders(const std::string& root);
-// The copy holds changes the project's own files lack: it was made after
-// they were last written (or the project has no files yet), and holds other
-// bytes than they do.
+// The copy holds changes the project's own files lack: they cannot be read
+// (or there are none yet), or they hold other bytes than the copy and are
+// not the files a save of the copy's own session put in place. Run after
+// SettleCutSave, so that the files are one project, not half of two.
 bool NewerThanProject(const TRecoveryCopy& copy);
 
 // "Voltaris was not closed properly. Recover the unsaved changes to NAME from HH:MM?"
@@ -123,6 +139,11 @@ class TRecoveryWriter {
   void Remove(const std::string& folder);
   // Writes the copy waiting now, if any, and returns when it is written.
   void Flush();
+  // A save is about to put in place files of stamp `stamp`: the copy in
+  // `folder` (when there is one) keeps it, so that should the program end
+  // after the save and before the copy's removal, the next start knows the
+  // copy was saved. Without a stamp (the save failed) it is dropped.
+  void NoteSaving(const std::string& folder, const std::optional<TSaveStamp>& stamp);
 
   // The last write's failure, taken once; empty when there was none.
   std::string TakeError();

@@ -28,13 +28,28 @@ void ReadDefaults(ISettingsStore& store, TSettings& settings) {
   if (!key.IsOpen()) return;
   // Read into a copy: a value that cannot be read leaves every setting as it was.
   TSettings read = settings;
-  read.SystemStandard = store.ValueExists(SystemStandardValue) ? store.ReadInteger(SystemStandardValue) : 1;
-  read.AlarmPeriod = store.ValueExists(AlarmPeriodValue) ? store.ReadInteger(AlarmPeriodValue) : 15;
-  read.CableRun = store.ValueExists(CableLengthValue) ? store.ReadInteger(CableLengthValue) : 10;
-  read.BatteryFactor = store.ValueExists(BatteryDegradationValue) ? store.ReadFloat(BatteryDegradationValue) : 1.0;
-  read.ShowLength = store.ValueExists(ShowLengthValue) ? store.ReadBool(ShowLengthValue) : true;
-  read.CableImpedance = store.ValueExists(CableImpedanceValue) ? store.ReadFloat(CableImpedanceValue) : 0.1;
+  const TSettings usual = UsualDefaults();
+  read.SystemStandard =
+      store.ValueExists(SystemStandardValue) ? store.ReadInteger(SystemStandardValue) : usual.SystemStandard;
+  read.AlarmPeriod = store.ValueExists(AlarmPeriodValue) ? store.ReadInteger(AlarmPeriodValue) : usual.AlarmPeriod;
+  read.CableRun = store.ValueExists(CableLengthValue) ? store.ReadInteger(CableLengthValue) : usual.CableRun;
+  read.BatteryFactor =
+      store.ValueExists(BatteryDegradationValue) ? store.ReadFloat(BatteryDegradationValue) : usual.BatteryFactor;
+  read.ShowLength = store.ValueExists(ShowLengthValue) ? store.ReadBool(ShowLengthValue) : usual.ShowLength;
+  read.CableImpedance =
+      store.ValueExists(CableImpedanceValue) ? store.ReadFloat(CableImpedanceValue) : usual.CableImpedance;
   settings = read;
+}
+
+TSettings UsualDefaults() {
+  TSettings usual;
+  usual.SystemStandard = 1;
+  usual.AlarmPeriod = 15;
+  usual.CableRun = 10;
+  usual.CableImpedance = 0.1;
+  usual.BatteryFactor = 1.0;
+  usual.ShowLength = true;
+  return usual;
 }
 
 void WriteDefaults(ISettingsStore& store, const TSettings& settings) {

@@ -67,6 +67,8 @@ class ISettingsStore {
 // opened the settings keep their values. When a value cannot be read the
 // error propagates and the settings keep their values too.
 void ReadDefaults(ISettingsStore& store, TSettings& settings);
+// The defaults of a new project when the store keeps none.
+TSettings UsualDefaults();
 
 // Writes the six settings into the store in the order "System Standard",
 // "Alarm Period", "Cable Length" (integers), "Cable Impedence", "Battery

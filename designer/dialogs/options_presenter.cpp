@@ -84,6 +84,51 @@ bool TOptionsPresenter::Ok() {
   return true;
 }
 
+std::string TOptionsPresenter::SettleDefaults(TSettings& defaults) {
+  const TSettings usual = UsualDefaults();
+  std::vector<std::string> wrong, putBack;
+  // "a cable impedance of 60 ohms per 100 m"; a value that is no figure at
+  // all (infinite, or not a number) says so.
+  auto described = [](const std::string& what, double value, const std::string& unit) {
+    return std::isfinite(value) ? what + " of " + FloatToStr(value) + unit : what + " that is not a number";
+  };
+  if (defaults.SystemStandard != 0 && defaults.SystemStandard != 1) {
+    wrong.push_back(Format("system standard %d", defaults.SystemStandard));
+    defaults.SystemStandard = usual.SystemStandard;
+    putBack.push_back("PD6662");
+  }
+  if (!AlarmPeriodRange.Holds(defaults.AlarmPeriod)) {
+    wrong.push_back(Format("an alarm period of %d minutes", defaults.AlarmPeriod));
+    defaults.AlarmPeriod = usual.AlarmPeriod;
+    putBack.push_back(Format("%d minutes", usual.AlarmPeriod));
+  }
+  if (!CableRunRange.Holds(defaults.CableRun)) {
+    wrong.push_back(Format("a cable run of %d metres", defaults.CableRun));
+    defaults.CableRun = usual.CableRun;
+    putBack.push_back(Format("%d metres", usual.CableRun));
+  }
+  if (!ImpedanceRange.Holds(defaults.CableImpedance * 100)) {
+    wrong.push_back(described("a cable impedance", defaults.CableImpedance * 100, " ohms per 100 m"));
+    defaults.CableImpedance = usual.CableImpedance;
+    putBack.push_back(FloatToStr(usual.CableImpedance * 100) + " ohms per 100 m");
+  }
+  if (std::none_of(DegradeFactors.begin(), DegradeFactors.end(),
+                   [&](double factor) { return std::abs(factor - defaults.BatteryFactor) < 1e-9; })) {
+    wrong.push_back(described("a battery degradation", 100 - 100 * defaults.BatteryFactor, "%"));
+    defaults.BatteryFactor = usual.BatteryFactor;
+    putBack.push_back(FloatToStr(100 - 100 * usual.BatteryFactor) + "%");
+  }
+  if (wrong.empty()) return {};
+  auto list = [](const std::vector<std::string>& items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i) text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+  };
+  return "The defaults kept for new projects hold " + list(wrong) + ", out of the range Options allows. " +
+         "This project uses the usual " + list(putBack) +
+         " instead. Options > Set as Defaults keeps new ones.";
+}
+
 bool ExecuteOptions(TOptionsPresenter& options, const std::function<bool(TOptionsPresenter&)>& runModal) {
   options.Show();
   return runModal(options) ? options.Ok() : options.Cancel();

@@ -40,6 +40,11 @@ class TOptionsPresenter {
   static constexpr std::array<const char*, 4> DegradeItems = {"0", "10", "20", "30"};
   static constexpr std::array<double, 4> DegradeFactors = {1.0, 0.9, 0.8, 0.7};
 
+  // The defaults a new project starts from, as the store gave them, checked
+  // as this dialog checks what is typed: each one out of range is put back
+  // to the usual default. What was put back, for the user ("" when nothing).
+  static std::string SettleDefaults(TSettings& defaults);
+
   // Edits a record of its own until BindSettings names the project's.
   explicit TOptionsPresenter(ISettingsStore& store);
   TOptionsPresenter(ISettingsStore& store, TSettings& settings);

@@ -1,5 +1,8 @@
+#include <limits>
+
 #include "designer_fixture.h"
 #include "model/advice.h"
+#include "storage/settings_store.h"
 
 namespace voltaris::testing {
 namespace {
@@ -319,6 +322,37 @@ TEST_F(DesignerTest, ExitAndTheCloseBoxAskAboutUnsavedChanges) {
   host.saveAnswer = TAnswer::Yes;
   EXPECT_TRUE(designer.Session().CloseRequested());
   EXPECT_TRUE(std::filesystem::exists(DataFile("Shop2.dat")));
+}
+
+// Defaults the store gives out of the ranges Options allows (a store edited
+// by hand, or damaged) never reach a project: each goes back to the usual
+// default, the user is told once, and the store is left as it is.
+TEST_F(DesignerTest, NewPutsDefaultsOutOfRangeBackAndSaysSoOnce) {
+  TSettings wild{7, -5, 2147483647, std::numeric_limits<double>::quiet_NaN(),
+                 std::numeric_limits<double>::infinity(), false};
+  WriteDefaults(store, wild);
+  New("Orvane 700", 3);
+  EXPECT_EQ(designer.Context().Settings, (TSettings{1, 15, 10, 0.1, 1.0, false}));
+  EXPECT_EQ(designer.ControlPanel()->AlarmPeriod, 15);
+  EXPECT_EQ(designer.ControlPanel()->Standard, 1);
+  ASSERT_EQ(host.warnings.size(), 1u);
+  EXPECT_EQ(host.warnings[0],
+            "The defaults kept for new projects hold system standard 7, an alarm period of -5 minutes, a cable run "
+            "of 2147483647 metres, a cable impedance that is not a number and a battery degradation that is not a "
+            "number, out of the range Options allows. This project uses the usual PD6662, 15 minutes, 10 metres, "
+            "10 ohms per 100 m and 0% instead. Options > Set as Defaults keeps new ones.");
+  host.saveAnswer = TAnswer::No;
+  New("Orvane 700", 3, "Other");
+  EXPECT_EQ(host.warnings.size(), 1u);
+  TSettings stored;
+  ReadDefaults(store, stored);
+  EXPECT_EQ(stored.AlarmPeriod, -5);
+
+  // Within the ranges, at their ends: taken as they are.
+  WriteDefaults(store, TSettings{0, 120, 2000, 0.5, 0.7, true});
+  New("Orvane 700", 3, "Third");
+  EXPECT_EQ(designer.Context().Settings, (TSettings{0, 120, 2000, 0.5, 0.7, true}));
+  EXPECT_EQ(host.warnings.size(), 1u);
 }
 
 TEST_F(DesignerTest, NewAnsweredNoLetsTheChangesGo) {

@@ -236,11 +236,19 @@ class PowerCut : public IProjectFileSystem {
   bool cut_ = false;
 };
 
-TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
+TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoadsAndTheNextStartSettlesIt) {
   OpenWarehouseAndChangeIt();
   const TProjectBytes changed = WriteProject(designer.Context().Settings, *designer.ControlPanel(), designer.Canvas());
   const TSaved savedAfter{changed.Dat, changed.Pjx};
-  bool committed = false;
+  // The recovery copy of the session that saved: written before the save,
+  // with older changes than it saves, and the stamp the save left beside it.
+  const std::string copyFolder = dir.File("Recovery/Warehouse");
+  WriteRecoveryCopy(copyFolder, {designer.Session().DataDir, "Warehouse", "Warehouse", "", false, false, 0},
+                    {TBytes{'o', 'l', 'd'}, TBytes{'c', 'o', 'p', 'y'}}, 1);
+  const std::string stamp = SaveStampText(TSaveStamp::Of(changed));
+  TStream(TBytes(stamp.begin(), stamp.end())).SaveToFile(copyFolder + "/saving");
+  const TRecoveryCopy copy = ReadRecoveryCopy(copyFolder);
+  bool committed = false, settledCommitted = false;
   int cutAfter = 1;
   for (;; ++cutAfter) {
     ASSERT_LT(cutAfter, 50);
@@ -271,6 +279,23 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
     } else {
       EXPECT_TRUE(loaded == savedBefore) << "cut after step " << cutAfter << " loads neither version";
     }
+    // The next start settles what the cut left: one project or the other
+    // under the project's names and nothing beside them, and the copy is
+    // offered exactly when the project went back to what it was.
+    const TCutSave outcome = SettleCutSave(designer.Session().DataDir, "Warehouse");
+    const TSaved settled = LoadAndWrite(designer.Session().DataDir, "Warehouse");
+    if (settledCommitted || outcome == TCutSave::Finished) {
+      EXPECT_TRUE(settled == savedAfter) << "settling after step " << cutAfter << " went back";
+      settledCommitted = true;
+    } else {
+      EXPECT_TRUE(settled == savedBefore) << "settling after step " << cutAfter << " gave neither version";
+      EXPECT_TRUE(loaded == savedBefore) << cutAfter;
+    }
+    EXPECT_EQ(NewerThanProject(copy), settled == savedBefore) << cutAfter;
+    for (const auto& [name, bytes] : DataFiles())
+      EXPECT_TRUE(previous.count(name)) << "settling after step " << cutAfter << " left " << name;
+    EXPECT_EQ(SettleCutSave(designer.Session().DataDir, "Warehouse"), TCutSave::None) << cutAfter;
+
     // The next save completes and leaves only the project's two files.
     designer.Session().SaveProject();
     EXPECT_TRUE(LoadAndWrite(designer.Session().DataDir, "Warehouse") == savedAfter) << cutAfter;
@@ -280,6 +305,7 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoads) {
   RecordProperty("steps", cutAfter - 1);
   EXPECT_GE(cutAfter, 6);
   EXPECT_TRUE(committed);
+  EXPECT_TRUE(settledCommitted);
 }
 
 // ---------------------------------------------------------------------------

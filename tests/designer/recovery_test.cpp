@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "designer_fixture.h"
+#include "storage/recent_projects.h"
 #include "storage/recovery.h"
 
 namespace voltaris::testing {
@@ -307,12 +308,20 @@ TEST_F(RecoveryTest, ANewProjectNeverSavedIsRecoveredAndListedAtItsFirstSave) {
   EXPECT_NE(dir.Read("Data/Accounts.db").find(";Fresh;"), std::string::npos);
 }
 
-TEST_F(RecoveryTest, ACopyOlderThanTheFilesIsDroppedAndAnUnreadableOneIsToldAndKeptAside) {
+TEST_F(RecoveryTest, ACopyItsSessionSavedIsDroppedAndAnUnreadableOneIsToldAndKeptAside) {
   Crash();
-  // The project saved after the copy was made (its removal cut off).
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // The session saved more changes than its copy holds, and ended before it
+  // could remove the copy.
   const std::string folder = designer.RecoveryFolder();
-  TStream(ReadProjectBytes(dir.File("Data"), "Shop").Dat).SaveToFile(dir.File("Data/Shop.dat"));
+  const TRecoveryCopy older = ReadRecoveryCopy(folder);
+  PlaceKeypad();
+  designer.RecoveryWriter().Flush();
+  // The copy a writer waiting out its interval leaves: the one before.
+  WriteRecoveryCopy(folder, older.Info, older.Bytes, RecoveryGeneration(folder) + 1);
+  const TProjectBytes saved = designer.ProjectImage();
+  designer.NoteSaving(saved);
+  PlaceProjectFiles(dir.File("Data"), "Shop", saved);
+  ASSERT_FALSE(TUndoHistory::SameImage(ReadRecoveryCopy(folder).Bytes, saved));
   ScriptedDesignerHost again;
   again.recoveryAnswer = TRecoveryAnswer::Recover;
   {
@@ -339,6 +348,151 @@ TEST_F(RecoveryTest, ACopyOlderThanTheFilesIsDroppedAndAnUnreadableOneIsToldAndK
   EXPECT_TRUE(fs::exists(folder + ".unreadable-1/manifest"));
   EXPECT_EQ(third.systemFilesShown, 1);  // the usual start goes on
   EXPECT_TRUE(RecoveryFolders(next.RecoveryRoot()).empty());
+}
+
+// A save cut off between its renames, as a kill leaves it: the next start
+// finishes it when its new files are whole and says so; otherwise the
+// project stays as it was and its copy is offered.
+TEST_F(RecoveryTest, ASaveCutOffIsFinishedOrUndoneAtTheNextStartAndTheUserIsTold) {
+  const TProjectBytes changed = Crash();
+  const std::string data = dir.File("Data");
+  const TProjectBytes before = ReadProjectBytes(data, "Shop");
+  auto start = [&](TRecoveryAnswer answer) {
+    auto host = std::make_unique<ScriptedDesignerHost>();
+    host->recoveryAnswer = answer;
+    auto next = std::make_unique<TDesigner>(*host, store, dir.Path());
+    next->Session().StartUp();
+    return std::make_pair(std::move(host), std::move(next));
+  };
+
+  // Killed between the last two renames: the new ".dat" in place, the
+  // ".pjx" still beside, both previous files stood aside.
+  designer.NoteSaving(changed);
+  fs::rename(DataFile("Shop.dat"), DataFile("Shop.dat.old"));
+  fs::rename(DataFile("Shop.pjx"), DataFile("Shop.pjx.old"));
+  TStream(changed.Dat).SaveToFile(DataFile("Shop.dat"));
+  TStream(changed.Pjx).SaveToFile(DataFile("Shop.pjx.new"));
+  const std::string stamp = SaveStampText(TSaveStamp::Of(changed));
+  TStream(TBytes(stamp.begin(), stamp.end())).SaveToFile(DataFile("Shop.saving"));
+  {
+    auto [told, next] = start(TRecoveryAnswer::Recover);
+    ASSERT_EQ(told->warnings.size(), 1u);
+    EXPECT_EQ(told->warnings[0],
+              "Voltaris stopped while it was saving Shop. The saved files were complete, and the save has now been "
+              "finished.");
+    EXPECT_TRUE(told->recoveryQuestions.empty());  // the files hold what the copy held
+    EXPECT_TRUE(TUndoHistory::SameImage(ReadProjectBytes(data, "Shop"), changed));
+    EXPECT_TRUE(RecoveryFolders(next->RecoveryRoot()).empty());
+  }
+  for (const char* left : {"Shop.dat.old", "Shop.pjx.old", "Shop.pjx.new", "Shop.saving"})
+    EXPECT_FALSE(fs::exists(DataFile(left))) << left;
+
+  // Killed while the new files were still being written: the project is
+  // as before, and the unsaved changes come back from the copy.
+  PlaceProjectFiles(data, "Shop", before);
+  WriteRecoveryCopy(RecoveryFolder(designer.RecoveryRoot(), data, "Shop"), Info(data), changed, 1);
+  TStream(TBytes(changed.Dat.begin(), changed.Dat.begin() + 40)).SaveToFile(DataFile("Shop.dat.new"));
+  {
+    auto [told, next] = start(TRecoveryAnswer::Recover);
+    ASSERT_EQ(told->warnings.size(), 1u);
+    EXPECT_EQ(told->warnings[0],
+              "Voltaris stopped while it was saving Shop, before the saved files were complete. The project is as it "
+              "was before that save.");
+    EXPECT_EQ(told->recoveryQuestions.size(), 1u);
+    EXPECT_TRUE(TUndoHistory::SameImage(ReadProjectBytes(data, "Shop"), before));
+    EXPECT_TRUE(TUndoHistory::SameImage(next->ProjectImage(), changed));
+    EXPECT_FALSE(fs::exists(DataFile("Shop.dat.new")));
+  }
+}
+
+// Later keeps the copy: a session opening the same project afterwards keeps
+// copies of its own beside it, and neither its Save nor its No on exit
+// touches the one kept.
+TEST_F(RecoveryTest, LaterKeepsTheCopyThroughAnotherSessionOnTheSameProject) {
+  const TProjectBytes changed = Crash();
+  const std::string kept = designer.RecoveryFolder();
+  ScriptedDesignerHost later;
+  later.saveAnswer = TAnswer::No;
+  {
+    TDesigner next(later, store, dir.Path());
+    next.SetDialogHost(&later);
+    next.SetRecoveryWriter(std::make_unique<TRecoveryWriter>(std::chrono::milliseconds(0)));
+    next.Session().StartUp();
+    ASSERT_EQ(later.recoveryQuestions.size(), 1u);
+    ASSERT_TRUE(next.Session().OpenProject("Orvane 700", "Shop", "Unit 4"));
+    for (int i = 0; i < 2; ++i) {
+      next.CanvasControl().ChooseDevice(0);
+      next.CanvasControl().CanvasPress(300, 400 + 100 * i);
+      next.RecoveryWriter().Flush();
+      EXPECT_NE(next.RecoveryFolder(), kept);
+      EXPECT_TRUE(TUndoHistory::SameImage(ReadRecoveryCopy(kept).Bytes, changed));
+      EXPECT_EQ(RecoveryFolders(next.RecoveryRoot()).size(), 2u);
+      if (i == 0) next.Session().SaveProject();
+    }
+    EXPECT_TRUE(next.Session().ExitProgram());
+  }
+  EXPECT_EQ(RecoveryFolders(designer.RecoveryRoot()), std::vector<std::string>{kept});
+  ScriptedDesignerHost third;
+  TDesigner again(third, store, dir.Path());
+  again.Session().StartUp();
+  EXPECT_EQ(third.recoveryQuestions.size(), 1u);  // saved since by another session: still offered
+}
+
+// A copy names the folder its project is saved into. One naming a folder
+// the designer does not work in is not offered and left as it is; one of a
+// recent project's folder is.
+TEST_F(RecoveryTest, ACopyNamingAFolderOutsideTheDesignersOwnIsRefusedAndLeftAlone) {
+  const std::string outside = dir.File("Elsewhere");
+  const std::string folder = RecoveryFolder(designer.RecoveryRoot(), outside, "Shop");
+  TRecoveryInfo info = Info(outside);
+  WriteRecoveryCopy(folder, info, Image("x", "y"), 1);
+  info.DataDir = dir.File("Data/../Elsewhere");
+  WriteRecoveryCopy(folder + "-2", info, Image("x", "y"), 1);
+  {
+    ScriptedDesignerHost refusing;
+    refusing.recoveryAnswer = TRecoveryAnswer::Recover;
+    TDesigner next(refusing, store, dir.Path());
+    next.Session().StartUp();
+    EXPECT_TRUE(refusing.recoveryQuestions.empty());
+    ASSERT_EQ(refusing.warnings.size(), 2u);
+    EXPECT_EQ(refusing.warnings[0], "The recovery copy in " + folder + " is not offered: it names " + outside +
+                                        " as its project's folder, which is neither this designer's Data folder nor "
+                                        "the folder of a recent project. It is left as it is.");
+    EXPECT_FALSE(fs::exists(outside));
+    EXPECT_TRUE(fs::exists(folder + "/manifest"));
+    EXPECT_TRUE(fs::exists(folder + "-2/manifest"));
+    EXPECT_FALSE(next.ProjectOpen);
+  }
+  fs::create_directories(outside);
+  WriteRecentProjects(store, {{"Shop", "Unit 4", RecentFolder(outside)}});
+  ScriptedDesignerHost offering;
+  TDesigner next(offering, store, dir.Path());
+  next.Session().StartUp();
+  EXPECT_EQ(offering.recoveryQuestions.size(), 2u);
+  EXPECT_TRUE(offering.warnings.empty());
+}
+
+// Copies are written on the writer's thread; a folder that cannot take one
+// is still told at the first change, once, and again only after copies
+// were written in between.
+TEST_F(RecoveryTest, AFolderThatCannotTakeACopyIsToldAtTheFirstChangeAndOnlyOnce) {
+  dir.Write("Recovery", "a file where the folder of the copies should be");
+  New("Orvane 700", 3);
+  PlaceKeypad();
+  ASSERT_EQ(host.warnings.size(), 1u);
+  EXPECT_EQ(host.warnings[0].rfind("The recovery copy of Shop could not be written: " + designer.RecoveryFolder() +
+                                       ": cannot create the directory (",
+                                   0),
+            0u)
+      << host.warnings[0];
+  PlaceKeypad();
+  designer.RecoveryWriter().Flush();
+  PlaceKeypad();
+  EXPECT_EQ(host.warnings.size(), 1u);
+  fs::remove(dir.File("Recovery"));
+  PlaceKeypad();
+  EXPECT_TRUE(HasCopy());
+  EXPECT_EQ(host.warnings.size(), 1u);
 }
 
 }  // namespace
