@@ -177,7 +177,7 @@ class TDesigner : public ISessionContext {
   bool copyOffered_ = false;
   std::unique_ptr<TRecoveryWriter> recovery_;
   std::string lastRecoveryError_;
-  std::string probedFolder_;   // the copy folder last found writable, or not, before its first copy
+  std::string probedFolder_;    // the copy folder last found writable, or not, before its first copy
   uint64_t copiesWritten_ = 0;  // the writer's count when last looked at
 
   // Hands the current image to the recovery writer while the project is

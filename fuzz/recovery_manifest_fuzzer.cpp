@@ -38,14 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A manifest's lines hold no line breaks: what it is written with loses
   // only stray carriage returns.
   TRecoveryManifest expected = manifest;
-  for (std::string* field : {&expected.Info.DataDir, &expected.Info.FileName, &expected.Info.SiteRef,
-                             &expected.Info.PanelTypeName})
+  for (std::string* field :
+       {&expected.Info.DataDir, &expected.Info.FileName, &expected.Info.SiteRef, &expected.Info.PanelTypeName})
     *field = WithoutCarriageReturns(*field);
   try {
     const TRecoveryManifest again = ParseManifest(ManifestText(manifest), "again");
-    if (again.Info != expected.Info || again.Generation != expected.Generation ||
-        again.DatSize != expected.DatSize || again.PjxSize != expected.PjxSize || again.DatCrc != expected.DatCrc ||
-        again.PjxCrc != expected.PjxCrc)
+    if (again.Info != expected.Info || again.Generation != expected.Generation || again.DatSize != expected.DatSize ||
+        again.PjxSize != expected.PjxSize || again.DatCrc != expected.DatCrc || again.PjxCrc != expected.PjxCrc)
       Broken("a manifest does not write back as the same");
   } catch (const FileError&) {
     Broken("a written manifest was refused");

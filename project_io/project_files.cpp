@@ -340,7 +340,8 @@ std::optional<TSaveStamp> ParseSaveStamp(const std::string& text) {
     return true;
   };
   TSaveStamp stamp;
-  if (!sizeAndCrc(datLine, "dat", stamp.DatSize, stamp.DatCrc) || !sizeAndCrc(pjxLine, "pjx", stamp.PjxSize, stamp.PjxCrc))
+  if (!sizeAndCrc(datLine, "dat", stamp.DatSize, stamp.DatCrc) ||
+      !sizeAndCrc(pjxLine, "pjx", stamp.PjxSize, stamp.PjxCrc))
     return std::nullopt;
   return stamp;
 }
@@ -424,9 +425,9 @@ TCutSave SettleCutSave(const std::string& dataDir, const std::string& fileName, 
         if (files.Exists(file.Path + ".old")) files.Rename(file.Path + ".old", file.Path);
       }
     }
-    if (!stamp && !cutAmidRenames &&
-        std::none_of(std::begin(project), std::end(project),
-                     [&](const TFile& file) { return files.Exists(file.Path + ".new"); }))
+    if (!stamp && !cutAmidRenames && std::none_of(std::begin(project), std::end(project), [&](const TFile& file) {
+          return files.Exists(file.Path + ".new");
+        }))
       outcome = TCutSave::None;  // only the ".old" files of a save that was finished
   }
   for (const TFile& file : project) {

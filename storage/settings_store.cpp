@@ -29,15 +29,15 @@ void ReadDefaults(ISettingsStore& store, TSettings& settings) {
   // Read into a copy: a value that cannot be read leaves every setting as it was.
   TSettings read = settings;
   const TSettings usual = UsualDefaults();
-  read.SystemStandard =
-      store.ValueExists(SystemStandardValue) ? store.ReadInteger(SystemStandardValue) : usual.SystemStandard;
+  read.SystemStandard = store.ValueExists(SystemStandardValue) ? store.ReadInteger(SystemStandardValue)
+                                                               : usual.SystemStandard;
   read.AlarmPeriod = store.ValueExists(AlarmPeriodValue) ? store.ReadInteger(AlarmPeriodValue) : usual.AlarmPeriod;
   read.CableRun = store.ValueExists(CableLengthValue) ? store.ReadInteger(CableLengthValue) : usual.CableRun;
-  read.BatteryFactor =
-      store.ValueExists(BatteryDegradationValue) ? store.ReadFloat(BatteryDegradationValue) : usual.BatteryFactor;
+  read.BatteryFactor = store.ValueExists(BatteryDegradationValue) ? store.ReadFloat(BatteryDegradationValue)
+                                                                  : usual.BatteryFactor;
   read.ShowLength = store.ValueExists(ShowLengthValue) ? store.ReadBool(ShowLengthValue) : usual.ShowLength;
-  read.CableImpedance =
-      store.ValueExists(CableImpedanceValue) ? store.ReadFloat(CableImpedanceValue) : usual.CableImpedance;
+  read.CableImpedance = store.ValueExists(CableImpedanceValue) ? store.ReadFloat(CableImpedanceValue)
+                                                               : usual.CableImpedance;
   settings = read;
 }
 

@@ -125,8 +125,7 @@ std::string TOptionsPresenter::SettleDefaults(TSettings& defaults) {
     return text;
   };
   return "The defaults kept for new projects hold " + list(wrong) + ", out of the range Options allows. " +
-         "This project uses the usual " + list(putBack) +
-         " instead. Options > Set as Defaults keeps new ones.";
+         "This project uses the usual " + list(putBack) + " instead. Options > Set as Defaults keeps new ones.";
 }
 
 bool ExecuteOptions(TOptionsPresenter& options, const std::function<bool(TOptionsPresenter&)>& runModal) {

@@ -328,8 +328,8 @@ TEST_F(DesignerTest, ExitAndTheCloseBoxAskAboutUnsavedChanges) {
 // by hand, or damaged) never reach a project: each goes back to the usual
 // default, the user is told once, and the store is left as it is.
 TEST_F(DesignerTest, NewPutsDefaultsOutOfRangeBackAndSaysSoOnce) {
-  TSettings wild{7, -5, 2147483647, std::numeric_limits<double>::quiet_NaN(),
-                 std::numeric_limits<double>::infinity(), false};
+  TSettings wild{
+      7, -5, 2147483647, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), false};
   WriteDefaults(store, wild);
   New("Orvane 700", 3);
   EXPECT_EQ(designer.Context().Settings, (TSettings{1, 15, 10, 0.1, 1.0, false}));
