@@ -49,7 +49,7 @@ void TMyDevicesEditor::Delete(size_t index) {
 }
 
 TMyDevicesRead TMyDevicesEditor::ReadImportFile(const std::string& path) const {
-  const TStream stream = TStream::LoadFromFile(path, MaxMyDevicesFileBytes);
+  const TStream stream = TStream::LoadFromFile(path, MyDevicesFileLimit);
   const TBytes& bytes = stream.Bytes();
   return ReadImport(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

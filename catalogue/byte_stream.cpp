@@ -5,9 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <memory>
 
 #ifdef _WIN32
 #include "catalogue/windows_api.h"
@@ -149,13 +147,6 @@ void TStream::CheckCount(int64_t count, size_t itemSize, const char* what) const
 }
 
 namespace {
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string Reason() { return std::strerror(errno); }
-
 // The reason of a file error about `path`, without the path it begins with.
 std::string Describe(const FileError& error, const std::string& path) {
   std::string text = error.what();
@@ -164,53 +155,30 @@ std::string Describe(const FileError& error, const std::string& path) {
 }
 }  // namespace
 
-TStream TStream::LoadFromFile(const std::string& path) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) throw FileError(path + ": cannot open the file (" + Reason() + ")");
-  TBytes bytes;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-  if (std::ferror(file.get())) throw FileError(path + ": cannot read the file (" + Reason() + ")");
-  return TStream(std::move(bytes));
+TStream TStream::LoadFromFile(const std::string& path, const TFileLimit& limit) {
+  return TStream(ReadPlainFile(path, limit));
 }
 
-TStream TStream::LoadFromFile(const std::string& path, size_t maxBytes) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (error || status.type() != std::filesystem::file_type::regular)
-    throw FileError(path + ": not a file that can be read (" +
-                    (status.type() == std::filesystem::file_type::not_found
-                         ? std::string("it is not there")
-                         : std::string("a folder, a pipe or a device")) +
-                    ")");
-  const uintmax_t size = std::filesystem::file_size(path, error);
-  const std::string limit = std::to_string(maxBytes / 1024) + " KB";
-  if (error || size > maxBytes)
-    throw FileError(path + ": the file is larger than " + limit + ", more than it can hold");
-  TStream stream = LoadFromFile(path);
-  if (stream.Size() > maxBytes)
-    throw FileError(path + ": the file is larger than " + limit + ", more than it can hold");
-  return stream;
-}
-
-void TStream::SaveToFile(const std::string& path) const {
-  std::FILE* raw = std::fopen(path.c_str(), "wb");
-  if (!raw) throw FileError(path + ": cannot create the file (" + Reason() + ")");
-  FilePtr file(raw);
-  if (!data_.empty() && std::fwrite(data_.data(), 1, data_.size(), raw) != data_.size())
-    throw FileError(path + ": cannot write the file (" + Reason() + ")");
-  if (std::fflush(raw) != 0) throw FileError(path + ": cannot write the file (" + Reason() + ")");
-  if (std::fclose(file.release()) != 0) throw FileError(path + ": cannot close the file (" + Reason() + ")");
+void TStream::SaveToFile(const std::string& path, bool toDisk) const {
+  WriteNewFile(path, data_.data(), data_.size(), toDisk);
 }
 
 void TStream::ReplaceFile(const std::string& path) const {
   const std::string temporary = path + ".new";
+  // The rename would put the file in the place of a link (or a pipe, a
+  // device) that stands at the name: such a thing is not this program's.
+  CheckReplaceable(path);
   try {
     SaveToFile(temporary);
   } catch (const FileError& error) {
-    std::remove(temporary.c_str());  // what was written of it is of no use
+    RemovePlainFile(temporary);  // what was written of it is of no use
     throw FileError(path + ": cannot write the file (" + Describe(error, temporary) + ")");
+  }
+  try {
+    CheckReplaceable(path);  // once more: it may have come meanwhile
+  } catch (const FileError&) {
+    RemovePlainFile(temporary);
+    throw;
   }
 #ifdef _WIN32
   // Windows' rename refuses a name that exists; the file system's own move
@@ -218,13 +186,13 @@ void TStream::ReplaceFile(const std::string& path) const {
   // takes them.
   if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
     const std::string reason = std::system_category().message(static_cast<int>(GetLastError()));
-    std::remove(temporary.c_str());
+    RemovePlainFile(temporary);
     throw FileError(path + ": cannot replace the file (" + reason + ")");
   }
 #else
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const std::string reason = Reason();
-    std::remove(temporary.c_str());
+    const std::string reason = std::strerror(errno);
+    RemovePlainFile(temporary);
     throw FileError(path + ": cannot replace the file (" + reason + ")");
   }
 #endif

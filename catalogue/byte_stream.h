@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/plain_file.h"
+
 namespace voltaris {
 
 // Raised when a read runs past the end of the data or finds a value that
@@ -73,17 +75,20 @@ class TStream {
   // can still follow: a corrupt count must never drive a huge allocation.
   void CheckCount(int64_t count, size_t itemSize, const char* what) const;
 
-  // The whole content of a file, or FileError naming it.
-  static TStream LoadFromFile(const std::string& path);
-  // The same for a file that must be a plain file of at most `maxBytes`
-  // bytes: a folder, a pipe or a device (which may never end, or never
-  // answer) is refused unopened, as is a larger file, with a FileError
-  // naming the file and saying which.
-  static TStream LoadFromFile(const std::string& path, size_t maxBytes);
-  // Writes the content to a file, replacing it; FileError naming it on failure.
-  void SaveToFile(const std::string& path) const;
+  // The whole content of a plain file of at most `limit.Bytes` bytes; a
+  // folder, a pipe or a device (which may never end, or never answer) is
+  // refused unread, as is a larger file, with a FileError naming the file
+  // and saying which (ReadPlainFile).
+  static TStream LoadFromFile(const std::string& path, const TFileLimit& limit);
+  // Writes the content to a new file at `path`, on the disk before it
+  // returns when `toDisk` is set; whatever stood at the name (a link too)
+  // is replaced, never written through (WriteNewFile). FileError naming the
+  // file on failure.
+  void SaveToFile(const std::string& path, bool toDisk = false) const;
   // The same, written beside the file first and renamed over it only when
   // complete: a failure leaves the old file as it was (and no stray copy).
+  // A link, a pipe, a device or a folder at `path` is refused and left as it
+  // is.
   void ReplaceFile(const std::string& path) const;
 
  private:

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/plain_file.h"
+
 namespace voltaris {
 
 struct TMyDevice {
@@ -37,6 +39,7 @@ inline constexpr int32_t MaxMyDeviceMilliamps = 10000;
 // A larger file is not a list of devices a person typed (nor a spreadsheet's
 // export of one): it is refused unread.
 inline constexpr size_t MaxMyDevicesFileBytes = 1024 * 1024;
+inline constexpr TFileLimit MyDevicesFileLimit{MaxMyDevicesFileBytes, "a list of my devices"};
 inline constexpr const char* MyDevicesFileName = "MyDevices.csv";
 inline constexpr const char* MyDevicesHeader = "Name,Grade,Quiescent mA,Alarm mA";
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "catalogue/format.h"
+#include "catalogue/plain_file.h"
 #include "designer/designer_change.h"
 #include "designer/dialogs/options_presenter.h"
 #include "designer/session_context.h"
@@ -79,7 +80,7 @@ bool TProjectSession::OfferRecoveryCopies() {
     try {
       copy = ReadRecoveryCopy(folder);
     } catch (const std::exception& error) {
-      KeepAside(folder, error.what());
+      KeepAside(folder, ReasonOf(error));
       continue;
     }
     // The copy names the folder its project is saved into: only a folder
@@ -186,7 +187,7 @@ bool TProjectSession::RecoverCopy(const TRecoveryCopy& copy) {
     recovered = std::make_unique<TProject>(ReadProject(copy.Bytes.Dat, copy.Bytes.Pjx, info.FileName + ".dat",
                                                        info.FileName + ".pjx", settings, PaletteFrom(workingDir_)));
   } catch (const std::exception& error) {
-    KeepAside(copy.Folder, error.what());
+    KeepAside(copy.Folder, ReasonOf(error));
     return false;
   }
   // What the project's own files hold is the saved state the recovered
@@ -459,7 +460,7 @@ bool TProjectSession::OpenFrom(const std::string& dataDir, const std::string& pa
   try {
     loaded = std::make_unique<TProject>(LoadProjectFiles(dataDir, fileName, settings, PaletteFrom(workingDir_)));
   } catch (const std::exception& error) {
-    host_.ShowError(error.what());
+    host_.ShowError(ReasonOf(error, "There is not enough memory to open " + fileName + "."));
     return false;
   }
   std::unique_ptr<TProjectLock> lock;

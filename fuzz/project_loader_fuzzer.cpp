@@ -62,8 +62,8 @@ void OpenInDesigner(const TBytes& dat, const TBytes& pjx, const TProjectBytes& e
            (host.errors.empty() ? std::string("no error") : host.errors.front()));
   (void)designer.ReportText();
   designer.Session().SaveProject();
-  if (TStream::LoadFromFile(data + "/Fuzz.dat").Bytes() != expected.Dat ||
-      TStream::LoadFromFile(data + "/Fuzz.pjx").Bytes() != expected.Pjx)
+  if (TStream::LoadFromFile(data + "/Fuzz.dat", ProjectFileLimit).Bytes() != expected.Dat ||
+      TStream::LoadFromFile(data + "/Fuzz.pjx", ProjectFileLimit).Bytes() != expected.Pjx)
     Broken("the designer saves other bytes than the loaded project writes");
 }
 

@@ -4,8 +4,8 @@
 #include <cassert>
 #include <charconv>
 #include <exception>
-#include <fstream>
 
+#include "catalogue/byte_stream.h"
 #include "catalogue/format.h"
 #include "model/load_data.h"
 #include "model/panel_network.h"
@@ -21,10 +21,13 @@ extern const char* const BuiltInPaletteText;  // generated from resources/Colors
 TStringList BuiltInPalette() { return SplitLines(BuiltInPaletteText); }
 
 bool ReadPaletteFile(const std::string& path, TStringList& lines) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  lines = SplitLines(text);
+  TBytes bytes;
+  try {
+    bytes = ReadPlainFile(path, PaletteFileLimit);
+  } catch (const FileError&) {
+    return false;  // missing, no plain file, or too large: the built-in palette serves
+  }
+  lines = SplitLines(std::string(bytes.begin(), bytes.end()));
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/plain_file.h"
 #include "model/colour.h"
 #include "model/power_module.h"
 #include "model/signal.h"
@@ -99,7 +100,10 @@ TStringList BuiltInPalette();
 // The palette of "Colors.dat" in `directory` when it can be read, otherwise
 // the built-in one.
 TStringList PaletteFrom(const std::string& directory);
-// Reads a palette file; false when it cannot be opened.
+// The most a palette file is read to: its lines are a few hundred bytes.
+inline constexpr TFileLimit PaletteFileLimit{1024 * 1024, "a supply palette"};
+// Reads a palette file; false when it cannot be read: missing, no plain
+// file (a pipe, a device, a folder), or larger than PaletteFileLimit.
 bool ReadPaletteFile(const std::string& path, TStringList& lines);
 // A palette line as a colour value: decimal, or hexadecimal after "$";
 // false when the line is not a whole number.

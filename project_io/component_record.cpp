@@ -334,7 +334,7 @@ std::vector<TComponentRecord> ReadComponentRecords(TStream& stream, const std::v
 }
 
 std::vector<TComponentRecord> LoadComponentFile(const std::string& path, const std::vector<std::string>& classNames) {
-  TStream stream = TStream::LoadFromFile(path);
+  TStream stream = TStream::LoadFromFile(path, ProjectFileLimit);
   try {
     return ReadComponentRecords(stream, classNames);
   } catch (const ComponentRecordError& error) {

@@ -19,6 +19,11 @@
 
 namespace voltaris {
 
+// The most a project's ".dat" or ".pjx" is read to: a design of 1,000
+// devices takes about 150 KB, so this leaves room for far larger ones while
+// a file that never ends (a device) is refused.
+inline constexpr TFileLimit ProjectFileLimit{64 * 1024 * 1024, "a project file"};
+
 // Raised for layout data that is not a well-formed component record: a bad
 // signature, an unknown class or value type, a record cut short, nesting too
 // deep, or a property missing or of the wrong kind. The text says what is

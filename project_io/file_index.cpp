@@ -85,12 +85,14 @@ std::optional<std::string> OtherSpellingOf(const std::string& dataDir, const std
 TFileIndex::TFileIndex(std::string dataDir) : path_(std::move(dataDir) + "/" + IndexFileName) {}
 
 bool TFileIndex::Exists() const {
+  // Whatever stands at the name: one that is no file (a pipe, a folder) is
+  // there, and reading it says what it is.
   std::error_code error;
-  return std::filesystem::is_regular_file(path_, error);
+  return std::filesystem::exists(path_, error);
 }
 
 std::vector<std::string> TFileIndex::ReadLines() const {
-  const TBytes bytes = TStream::LoadFromFile(path_).TakeBytes();
+  const TBytes bytes = TStream::LoadFromFile(path_, IndexFileLimit).TakeBytes();
   return SplitLines(std::string(bytes.begin(), bytes.end()));
 }
 
@@ -106,9 +108,9 @@ std::string Reason() { return std::strerror(errno); }
 void TFileIndex::Append(const std::string& line) const {
   // Two designers adding a line at once must not write over each other.
   const TShortLock lock(path_ + ".lock");
-  // "a+" creates a missing file and lets us look at its last byte.
-  FilePtr file(std::fopen(path_.c_str(), "a+b"));
-  if (!file) throw FileError(path_ + ": cannot open the file for appending (" + Reason() + ")");
+  // "a+" creates a missing file and lets us look at its last byte; never
+  // through a link, never into a pipe.
+  FilePtr file(OpenForAppending(path_));
   std::string text;
   if (std::fseek(file.get(), -1, SEEK_END) == 0) {
     const int last = std::fgetc(file.get());

@@ -8,9 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/plain_file.h"
+
 namespace voltaris {
 
 inline constexpr const char* IndexFileName = "Accounts.db";
+// The most the index is read to: a line takes about 60 bytes, so this is
+// room for a quarter of a million projects.
+inline constexpr TFileLimit IndexFileLimit{16 * 1024 * 1024, "an index of projects"};
 
 // The four fields of one index line. Only the first three are read back;
 // the date is only shown.

@@ -8,14 +8,6 @@
 #include <sstream>
 #include <utility>
 
-#ifdef _WIN32
-#include "catalogue/windows_api.h"
-#elif __has_include(<fcntl.h>) && __has_include(<unistd.h>)
-#include <fcntl.h>
-#include <unistd.h>
-#define VOLTARIS_HAVE_FSYNC 1
-#endif
-
 #include "catalogue/format.h"
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -208,29 +200,14 @@ class TRealFileSystem : public IProjectFileSystem {
     return fs::exists(path, error);
   }
   void WriteFile(const std::string& path, const TBytes& bytes) override {
-    TStream(bytes).SaveToFile(path);
-#ifdef _WIN32
-    // On the disk before it takes the project's name, as below; the file is
-    // named in the system's code page, as the C library opened it.
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    const bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file) != 0;
-    const std::error_code error(static_cast<int>(GetLastError()), std::system_category());
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!flushed) throw FileError(path + ": cannot write the file to the disk (" + error.message() + ")");
-#elif defined(VOLTARIS_HAVE_FSYNC)
-    // On the disk before it takes the project's name: after a power failure
-    // the renamed file must not turn out empty.
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0 || ::fsync(fd) != 0) {
-      const std::error_code error(errno, std::generic_category());
-      if (fd >= 0) ::close(fd);
-      throw FileError(path + ": cannot write the file to the disk (" + error.message() + ")");
-    }
-    ::close(fd);
-#endif
+    // A new file, never written through a link left at its name, and on the
+    // disk before it takes the project's name.
+    TStream(bytes).SaveToFile(path, true);
   }
   void Rename(const std::string& from, const std::string& to) override {
+    // Only a plain file moves: a link standing as a project's file is the
+    // user's, and moving it aside would put the saved file in its place.
+    CheckReplaceable(from);
     std::error_code error;
     fs::rename(from, to, error);
     if (error) throw FileError(to + ": cannot put the new file in place (" + error.message() + ")");
@@ -374,7 +351,7 @@ namespace {
 // The size and CRC-32 of the file at `path`; nothing when it cannot be read.
 std::optional<std::pair<uint64_t, uint32_t>> SizeAndCrcOf(const std::string& path) {
   try {
-    const TStream file = TStream::LoadFromFile(path, MaxProjectFileBytes);
+    const TStream file = TStream::LoadFromFile(path, ProjectFileLimit);
     return std::make_pair(static_cast<uint64_t>(file.Bytes().size()), Crc32(file.Bytes().data(), file.Bytes().size()));
   } catch (const std::exception&) {
     return std::nullopt;
@@ -401,7 +378,7 @@ TCutSave SettleCutSave(const std::string& dataDir, const std::string& fileName, 
   const std::string stampPath = ProjectPath(dataDir, fileName, SaveStampExtension);
   std::optional<TSaveStamp> stamp;
   try {
-    const TStream text = TStream::LoadFromFile(stampPath, 1024);
+    const TStream text = TStream::LoadFromFile(stampPath, SaveStampLimit);
     stamp = ParseSaveStamp(std::string(text.Bytes().begin(), text.Bytes().end()));
   } catch (const std::exception&) {
     // No stamp, or one cut while written: the renames had not begun.
@@ -731,7 +708,8 @@ class TProjectReader {
     try {
       tile.ReadRecord(dat_);
     } catch (const std::exception& error) {
-      throw FileError(Format("%s: the record of %s is not sound (%s)", datName_, TileName(index, tile), error.what()));
+      throw FileError(
+          Format("%s: the record of %s is not sound (%s)", datName_, TileName(index, tile), ReasonOf(error)));
     }
   }
 
@@ -816,8 +794,8 @@ TProjectBytes ReadProjectBytes(const std::string& dataDir, const std::string& fi
     if (files.Exists(dat + ".old")) dat += ".old";
     if (files.Exists(pjx + ".old")) pjx += ".old";
   }
-  TStream pjxFile = TStream::LoadFromFile(pjx);
-  TStream datFile = TStream::LoadFromFile(dat);
+  TStream pjxFile = TStream::LoadFromFile(pjx, ProjectFileLimit);
+  TStream datFile = TStream::LoadFromFile(dat, ProjectFileLimit);
   if (datName) *datName = dat;
   if (pjxName) *pjxName = pjx;
   return {datFile.TakeBytes(), pjxFile.TakeBytes()};

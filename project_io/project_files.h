@@ -98,7 +98,9 @@ void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, 
 inline constexpr const char* SaveStampExtension = ".saving";
 inline constexpr const char* SaveStampHeading = "Voltaris save 1";
 // The largest project file read: far beyond any design a panel can hold.
-inline constexpr size_t MaxProjectFileBytes = size_t{64} << 20;
+inline constexpr size_t MaxProjectFileBytes = ProjectFileLimit.Bytes;
+// A save's stamp is one short line.
+inline constexpr TFileLimit SaveStampLimit{1024, "a save's stamp"};
 struct TSaveStamp {
   uint64_t DatSize = 0;
   uint32_t DatCrc = 0;

@@ -36,7 +36,7 @@ TMyDevicesLibrary TMyDevicesFile::Read() {
   std::error_code error;
   if (fs::status(path_, error).type() == fs::file_type::not_found) return library;
   try {
-    const TStream stream = TStream::LoadFromFile(path_, MaxMyDevicesFileBytes);
+    const TStream stream = TStream::LoadFromFile(path_, MyDevicesFileLimit);
     const TBytes& bytes = stream.Bytes();
     const TMyDevicesRead read = ReadMyDevicesCsv(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "catalogue/plain_file.h"
 #include "project_io/file_index.h"
 
 namespace voltaris {
@@ -46,8 +47,10 @@ TProjectFileChoice CheckProjectFile(const std::string& path) {
   if (error) return Refused("Cannot open " + shown + ": " + error.message());
   // The ".pjx" is only the layout; the figures are in the ".dat" of the same name.
   const fs::path dat = folder / (name + ".dat");
-  if (!fs::is_regular_file(dat, error))
+  const std::string problem = NotAPlainFile(dat.string());
+  if (problem == NotTherePlainFile)
     return Refused("Cannot open " + shown + ": it is not a whole project, " + name + ".dat is not beside it");
+  if (!problem.empty()) return Refused("Cannot open " + shown + ": " + name + ".dat beside it " + problem);
   TProjectFileChoice choice;
   choice.Given = true;
   choice.DataDir = folder.string();

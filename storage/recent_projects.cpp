@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "catalogue/plain_file.h"
 #include "project_io/file_index.h"
 #include "project_io/project_files.h"
 
@@ -27,8 +28,9 @@ std::string RecentProjectProblem(const TRecentProject& project) {
   for (const char* extension : {".dat", ".pjx"}) {
     const std::string path = ProjectPath(project.Folder, project.FileName, extension);
     // A save cut off while the previous files stood aside still opens from the copies.
-    if (!fs::is_regular_file(path, error) && !fs::is_regular_file(path + ".old", error))
-      return project.FileName + extension + " is not there";
+    // A pipe or a folder in its place is named for what it is.
+    const std::string problem = NotAPlainFile(path);
+    if (!problem.empty() && !NotAPlainFile(path + ".old").empty()) return project.FileName + extension + " " + problem;
   }
   return {};
 }

@@ -50,8 +50,8 @@ std::string GenerationPath(const std::string& folder, uint64_t generation, const
 }
 
 // A copy's files are project files; its manifest and stamp are a few lines.
-TBytes ReadAll(const std::string& path, size_t maxBytes = MaxProjectFileBytes) {
-  return TStream::LoadFromFile(path, maxBytes).TakeBytes();
+TBytes ReadAll(const std::string& path, const TFileLimit& limit = ProjectFileLimit) {
+  return TStream::LoadFromFile(path, limit).TakeBytes();
 }
 
 bool ParseNumber(const std::string& text, uint64_t& value) {
@@ -227,7 +227,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
   const std::string path = folder + "/" + RecoveryManifestName;
   try {
     if (!fs::exists(path)) return 0;
-    const TBytes bytes = ReadAll(path, MaxManifestBytes);
+    const TBytes bytes = ReadAll(path, {MaxManifestBytes, "a recovery manifest"});
     return ParseManifest(std::string(bytes.begin(), bytes.end()), path).Generation;
   } catch (const std::exception&) {
     return 0;
@@ -236,7 +236,7 @@ uint64_t RecoveryGeneration(const std::string& folder) {
 
 TRecoveryCopy ReadRecoveryCopy(const std::string& folder) {
   const std::string manifestPath = folder + "/" + RecoveryManifestName;
-  const TBytes manifestBytes = ReadAll(manifestPath, MaxManifestBytes);
+  const TBytes manifestBytes = ReadAll(manifestPath, {MaxManifestBytes, "a recovery manifest"});
   const TRecoveryManifest manifest = ParseManifest(std::string(manifestBytes.begin(), manifestBytes.end()),
                                                    manifestPath);
   TRecoveryCopy copy;
@@ -310,7 +310,7 @@ bool NewerThanProject(const TRecoveryCopy& copy) {
   // The session that made the copy saved the project and ended before it
   // could remove the copy: the files hold every change the copy holds.
   try {
-    const TBytes text = ReadAll(copy.Folder + "/" + RecoverySavingName, 1024);
+    const TBytes text = ReadAll(copy.Folder + "/" + RecoverySavingName, SaveStampLimit);
     const std::optional<TSaveStamp> stamp = ParseSaveStamp(std::string(text.begin(), text.end()));
     if (stamp && *stamp == TSaveStamp::Of(saved)) return false;
   } catch (const std::exception&) {

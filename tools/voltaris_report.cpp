@@ -19,8 +19,10 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "catalogue/code_page.h"
+#include "catalogue/plain_file.h"
 #include "document/document.h"
 #include "document/parts_list.h"
 #include "model/advice.h"
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   // A name typed in other capitals is the same project, as on a Windows disk.
-  if (!std::filesystem::exists(dataDir + "/" + name + ".dat")) {
+  std::error_code missing;
+  if (!std::filesystem::exists(dataDir + "/" + name + ".dat", missing)) {
     if (const std::optional<std::string> other = voltaris::OtherSpellingOf(dataDir, name)) name = *other;
   }
   try {
@@ -156,7 +159,7 @@ int main(int argc, char** argv) {
       for (const std::string& line : lines) std::cout << voltaris::CodePageToUtf8(line) << "\n";
     }
   } catch (const std::exception& error) {
-    std::cerr << "voltaris-report: " << error.what() << "\n";
+    std::cerr << "voltaris-report: " << voltaris::ReasonOf(error) << "\n";
     return 1;
   }
   return 0;

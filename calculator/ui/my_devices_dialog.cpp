@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -260,13 +259,17 @@ void TfrmMyDevices::Export() {
   const QString path = AskExportFile();
   if (path.isEmpty()) return;
   const std::string csv = editor_.ExportCsv();
-  // Written beside the file and renamed over it: a failure leaves any old file whole.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size()) || !file.commit()) {
-    PlainMessage(
-        QMessageBox::Warning, this, QStringLiteral("Export My Devices"),
-        QStringLiteral("%1 could not be written: %2.").arg(QDir::toNativeSeparators(path), file.errorString()));
+  // Written beside the file and renamed over it: a failure leaves any old
+  // file whole, and a link at either name is never written through.
+  const std::string file = path.toLocal8Bit().toStdString();
+  try {
+    TStream(TBytes(csv.begin(), csv.end())).ReplaceFile(file);
+  } catch (const FileError& failure) {
+    std::string reason = failure.what();
+    if (reason.rfind(file + ": ", 0) == 0) reason.erase(0, file.size() + 2);
+    PlainMessage(QMessageBox::Warning, this, QStringLiteral("Export My Devices"),
+                 QStringLiteral("%1 could not be written: %2.")
+                     .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(reason)));
   }
 }
 

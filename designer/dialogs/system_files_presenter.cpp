@@ -6,6 +6,7 @@
 
 #include "catalogue/byte_stream.h"
 #include "catalogue/format.h"
+#include "catalogue/plain_file.h"
 #include "storage/project_lock.h"
 
 namespace voltaris {
@@ -160,7 +161,7 @@ bool TSystemFilesPresenter::Duplicate(const TNameDialogRunner& runNameDialog, co
   try {
     DuplicateProject(dataDir_, row->FileName, copy, steps_ ? *steps_ : TProjectSteps{});
   } catch (const std::exception& error) {
-    messages_.ShowError(error.what());
+    messages_.ShowError(ReasonOf(error, "There is not enough memory to duplicate " + row->FileName + "."));
     return false;
   }
   lines_.push_back(IndexLine(copy));
@@ -198,7 +199,7 @@ bool TSystemFilesPresenter::Rename(const TNameDialogRunner& runNameDialog) {
   try {
     lines_ = RenameProject(dataDir_, lines_, index, renamed, leftOver, steps_ ? *steps_ : TProjectSteps{});
   } catch (const std::exception& error) {
-    messages_.ShowError(error.what());
+    messages_.ShowError(ReasonOf(error, "There is not enough memory to rename " + oldName + "."));
     return false;
   }
   rows_[index] = SplitIndexLine(lines_[index]);

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "calculator/ui/my_devices_dialog.h"
+#include "catalogue/plain_file.h"
 #include "designer/designer_document.h"
 #include "designer/guidance.h"
 #include "designer/ui/canvas_view.h"
@@ -415,7 +416,7 @@ void TMainWindow::Run(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& error) {
-    ShowError(error.what());
+    ShowError(ReasonOf(error, "There is not enough memory to do this."));
   }
 }
 

@@ -1,12 +1,16 @@
 #include "designer/ui/qt_settings_store.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "catalogue/byte_stream.h"
+#include "catalogue/plain_file.h"
 #include "ui/qt_text.h"
 
 namespace voltaris {
@@ -46,6 +50,20 @@ bool GroupExists(QSettings& settings, const QString& path) {
   return found;
 }
 
+// QSettings reads the whole INI file as it opens it: a pipe there would stop
+// the program for good and a device never ends, so only a plain file of at
+// most 1 MB (or none yet) is opened.
+bool IniReadable(const QString& path) {
+  constexpr uintmax_t MaxIniBytes = 1024 * 1024;
+  const std::string name = QFile::encodeName(path).toStdString();
+  const std::string problem = NotAPlainFile(name);
+  if (problem == NotTherePlainFile) return true;
+  if (!problem.empty()) return false;
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(name, error);
+  return !error && size <= MaxIniBytes;
+}
+
 }  // namespace
 
 TQtSettingsStore::TQtSettingsStore()
@@ -75,6 +93,7 @@ std::unique_ptr<QSettings> TQtSettingsStore::OpenRoot() const {
 
 bool TQtSettingsStore::OpenKey(const std::string& key, bool canCreate) {
   CloseKey();
+  if (!iniPath_.isEmpty() && !IniReadable(iniPath_)) return false;
   std::unique_ptr<QSettings> settings = OpenRoot();
   if (settings->status() != QSettings::NoError) return false;
   const QString group = GroupPath(key);

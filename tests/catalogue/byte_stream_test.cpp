@@ -2,14 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 #include "catalogue/stream_string.h"
+#include "tests/pipe_watchdog.h"
 
 namespace voltaris {
 namespace {
+
+namespace fs = std::filesystem;
+
+constexpr TFileLimit TestFileLimit{1024 * 1024, "a test file"};
 
 TBytes Hex(std::initializer_list<int> bytes) { return TBytes(bytes.begin(), bytes.end()); }
 
@@ -122,11 +132,11 @@ TEST(ByteStream, FilesRoundTripAndErrorsNameTheFile) {
   out.WriteInt32(42);
   WriteStreamString(out, "text");
   out.SaveToFile(path);
-  TStream in = TStream::LoadFromFile(path);
+  TStream in = TStream::LoadFromFile(path, TestFileLimit);
   EXPECT_EQ(in.Bytes(), out.Bytes());
   std::filesystem::remove_all(dir);
   try {
-    TStream::LoadFromFile(path);
+    TStream::LoadFromFile(path, TestFileLimit);
     FAIL() << "a missing file loaded";
   } catch (const FileError& error) {
     EXPECT_NE(std::string(error.what()).find("record.bin"), std::string::npos);
@@ -145,10 +155,10 @@ TEST(ByteStream, ReplaceFileRenamesOverTheOldFileAndKeepsItWhenTheNewOneFails) {
   const std::string path = (dir / "Accounts.db").string();
   TStream(TBytes{'o', 'l', 'd'}).SaveToFile(path);
   TStream(TBytes{'n', 'e', 'w', '!'}).ReplaceFile(path);
-  EXPECT_EQ(TStream::LoadFromFile(path).Bytes(), (TBytes{'n', 'e', 'w', '!'}));
+  EXPECT_EQ(TStream::LoadFromFile(path, TestFileLimit).Bytes(), (TBytes{'n', 'e', 'w', '!'}));
   EXPECT_FALSE(std::filesystem::exists(path + ".new"));
   TStream(TBytes{'a', 'g', 'a', 'i', 'n'}).ReplaceFile(path);
-  EXPECT_EQ(TStream::LoadFromFile(path).Bytes(), (TBytes{'a', 'g', 'a', 'i', 'n'}));
+  EXPECT_EQ(TStream::LoadFromFile(path, TestFileLimit).Bytes(), (TBytes{'a', 'g', 'a', 'i', 'n'}));
 
   // The new file cannot be made beside it (a folder has its name): the old one stays.
   std::filesystem::create_directory(path + ".new");
@@ -158,8 +168,97 @@ TEST(ByteStream, ReplaceFileRenamesOverTheOldFileAndKeepsItWhenTheNewOneFails) {
   } catch (const FileError& error) {
     EXPECT_EQ(std::string(error.what()).rfind(path + ": cannot write the file", 0), 0u) << error.what();
   }
-  EXPECT_EQ(TStream::LoadFromFile(path).Bytes(), (TBytes{'a', 'g', 'a', 'i', 'n'}));
+  EXPECT_EQ(TStream::LoadFromFile(path, TestFileLimit).Bytes(), (TBytes{'a', 'g', 'a', 'i', 'n'}));
   std::filesystem::remove_all(dir);
+}
+
+// A fresh folder for one test, named for it.
+fs::path Scratch() {
+  const fs::path dir = fs::temp_directory_path() /
+                       ("voltaris-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string Text(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whatever is no plain file is refused unread and at once, saying what it
+// is; a missing file still says it is not there; a file over the limit of its
+// kind names the limit.
+TEST(PlainFile, AReadRefusesWhatIsNoPlainFileAndWhatIsTooLarge) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes, /dev/zero and symbolic links are made the POSIX way";
+#else
+  const fs::path dir = Scratch();
+  const testing::PipeWatchdog pipe((dir / "pipe").string());
+  ASSERT_TRUE(pipe.Made());
+  fs::create_symlink("/dev/zero", dir / "endless");
+  fs::create_directory(dir / "folder");
+  std::ofstream(dir / "large") << std::string(TestFileLimit.Bytes + 1, 'x');
+  std::ofstream(dir / "whole") << std::string(TestFileLimit.Bytes, 'x');
+  const std::pair<const char*, std::string> cases[] = {
+      {"pipe", "is a named pipe (FIFO), not a file"},
+      {"endless", "is a device, not a file"},
+      {"folder", "is a folder, not a file"},
+      {"large", "the file is larger than 1 MB, the most a test file can be"},
+      {"missing", "cannot open the file (No such file or directory)"},
+  };
+  for (const auto& [name, error] : cases) {
+    const std::string path = (dir / name).string();
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      TStream::LoadFromFile(path, TestFileLimit);
+      ADD_FAILURE() << name << " was read";
+    } catch (const FileError& failure) {
+      EXPECT_EQ(failure.what(), path + ": " + error);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, testing::PipeWaitLimit) << name;
+  }
+  EXPECT_EQ(TStream::LoadFromFile((dir / "whole").string(), TestFileLimit).Size(), TestFileLimit.Bytes);
+  EXPECT_FALSE(pipe.Fired());
+  fs::remove_all(dir);
+#endif
+}
+
+// A link left where the new file is written first is replaced, never
+// written through; a file to be replaced that is a link is refused by name
+// and left as it is, with nothing left beside it.
+TEST(PlainFile, AReplacementNeverFollowsALink) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need rights on Windows";
+#else
+  const fs::path dir = Scratch();
+  std::ofstream(dir / "outside") << "not the program's";
+  fs::create_symlink(dir / "outside", dir / "Accounts.db.new");
+  TStream(TBytes{'n', 'e', 'w'}).ReplaceFile((dir / "Accounts.db").string());
+  EXPECT_EQ(Text(dir / "Accounts.db"), "new");
+  EXPECT_FALSE(fs::is_symlink(dir / "Accounts.db"));
+
+  const std::string linked = (dir / "Linked.pdf").string();
+  fs::create_symlink(dir / "outside", linked);
+  try {
+    TStream(TBytes{'p', 'd', 'f'}).ReplaceFile(linked);
+    ADD_FAILURE() << "the link was replaced";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.what(), linked + ": is a link, not a file: it is left alone");
+  }
+  EXPECT_TRUE(fs::is_symlink(linked));
+  EXPECT_FALSE(fs::exists(linked + ".new"));
+  EXPECT_EQ(Text(dir / "outside"), "not the program's");
+  fs::remove_all(dir);
+#endif
+}
+
+// A reason shown to a user is never the library's word for running out of
+// memory.
+TEST(PlainFile, ReasonsSayWhatTheUserCanTell) {
+  EXPECT_EQ(ReasonOf(std::bad_alloc()), "there is not enough memory to read it");
+  EXPECT_EQ(ReasonOf(std::length_error("vector::_M_default_append"), "no room"), "no room");
+  EXPECT_EQ(ReasonOf(FileError("Shop.dat: cannot open the file")), "Shop.dat: cannot open the file");
 }
 
 }  // namespace

@@ -11,13 +11,17 @@
 #endif
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "catalogue/format.h"
 #include "designer_fixture.h"
+#include "storage/my_devices_file.h"
 #include "storage/recovery.h"
+#include "tests/pipe_watchdog.h"
 
 namespace voltaris::testing {
 namespace {
@@ -28,7 +32,7 @@ enum Tools { K4 = 0 };
 
 const fs::path ExamplesDir = VOLTARIS_EXAMPLES;
 
-TBytes FileBytes(const fs::path& path) { return TStream::LoadFromFile(path.string()).Bytes(); }
+TBytes FileBytes(const fs::path& path) { return TStream::LoadFromFile(path.string(), ProjectFileLimit).Bytes(); }
 
 // The bytes a project loaded from the data directory saves again: equal
 // bytes mean the same project.
@@ -307,45 +311,13 @@ TEST_F(HardeningTest, ASaveCutOffAfterAnyStepLeavesAProjectThatLoadsAndTheNextSt
 // ---------------------------------------------------------------------------
 // A full disk and a read-only directory, met by the window's Save.
 
-// Windows has neither an always-full device nor file size limits nor
-// private mounts; the injected failures below stand in for them there.
+// Windows has neither file size limits nor private mounts; the injected
+// failures below stand in for them there.
 #ifdef _WIN32
-constexpr const char* NoFullDevice = "Windows has no /dev/full";
 #define VOLTARIS_SKIP_ON_WINDOWS(why) GTEST_SKIP() << (why)
 #else
-constexpr const char* NoFullDevice = "no /dev/full here";
 #define VOLTARIS_SKIP_ON_WINDOWS(why)
 #endif
-
-TEST_F(HardeningTest, ADiskThatIsFullIsReportedAndTheProjectStaysOpenAndModified) {
-  VOLTARIS_SKIP_ON_WINDOWS(NoFullDevice);
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << NoFullDevice;
-  OpenWarehouseAndChangeIt();
-  // The layout's new file lands on a device that is always full: the data
-  // file is written, the layout fails, as on a disk that fills up mid-save.
-  fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
-  const std::string error = SaveError();
-  EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
-  EXPECT_FALSE(fs::is_symlink(DataFile("Warehouse.pjx.new")));
-  ExpectFailedSaveLostNothing(error);
-  EXPECT_EQ(SaveError(), "");  // space again: the save goes through
-  EXPECT_FALSE(designer.Session().Modified());
-}
-
-TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
-  VOLTARIS_SKIP_ON_WINDOWS(NoFullDevice);
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << NoFullDevice;
-  OpenWarehouseAndChangeIt();
-  fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
-  host.saveAnswer = TAnswer::Yes;  // "Do you want to save Warehouse": Yes, and the disk is full
-  EXPECT_THROW(designer.Session().ExitProgram(), FileError);
-  EXPECT_FALSE(host.closed);
-  ExpectFailedSaveLostNothing("Warehouse");
-  fs::create_symlink("/dev/full", DataFile("Warehouse.pjx.new"));
-  host.onSystemFiles = Open("CornerShop");
-  EXPECT_THROW(designer.Session().LoadProject(), FileError);
-  ExpectFailedSaveLostNothing("Warehouse");
-}
 
 // A small file system of our own, mounted on a directory in a mount
 // namespace of this process only; false where that is not permitted.
@@ -400,6 +372,21 @@ TEST_F(HardeningTest, AFileSystemThatFillsUpMidSaveLeavesThePreviousFiles) {
   ExpectFailedSaveLostNothing(error);
   fs::remove(DataFile("filler"));
   EXPECT_EQ(SaveError(), "");
+}
+
+TEST_F(HardeningTest, ASaveThatFailsWhenAskedOnExitOrLoadKeepsTheProjectOpen) {
+  PrivateTmpfs disk;
+  if (!disk.Mount(dir.File("Data"), 256 * 1024)) GTEST_SKIP() << "cannot mount a small file system here";
+  OpenWarehouseAndChangeIt();
+  disk.Fill(8192);  // the layout runs out of space half-way
+  previous = DataFiles();
+  host.saveAnswer = TAnswer::Yes;  // "Do you want to save Warehouse": Yes, and the disk is full
+  EXPECT_THROW(designer.Session().ExitProgram(), FileError);
+  EXPECT_FALSE(host.closed);
+  ExpectFailedSaveLostNothing("Warehouse");
+  host.onSystemFiles = Open("CornerShop");
+  EXPECT_THROW(designer.Session().LoadProject(), FileError);
+  ExpectFailedSaveLostNothing("Warehouse");
 }
 
 TEST_F(HardeningTest, AReadOnlyFileSystemIsReportedAndTheProjectStaysOpenAndModified) {
@@ -552,6 +539,169 @@ TEST_F(IndexFailureTest, AnIndexThatCannotBeRewrittenStaysAsItWas) {
   EXPECT_EQ(dialog.Rows().size(), linesBefore.size());
   EXPECT_TRUE(FileBytes(DataFile("Accounts.db")) == before);
   EXPECT_FALSE(fs::exists(DataFile("Accounts.db.new")));
+}
+
+// ---------------------------------------------------------------------------
+// What stands where a file is read, and links where one is written.
+
+// Each file the designer and the report tool read, the most its kind is
+// read to, and a read of it: the text of its refusal, or "" when it was read.
+struct Reader {
+  const char* file;  // under the working folder
+  size_t limit;
+  std::function<void(const std::string& home)> read;
+};
+
+void LoadWarehouse(const std::string& home) { LoadAndWrite(home + "/Data", "Warehouse"); }
+void ReadCopy(const std::string& home) { ReadRecoveryCopy(home + "/Recovery/Shop"); }
+
+const Reader Readers[] = {
+    {"Data/Warehouse.dat", ProjectFileLimit.Bytes, LoadWarehouse},
+    {"Data/Warehouse.pjx", ProjectFileLimit.Bytes, LoadWarehouse},
+    // A save cut off while the files stood aside: the copy is what is read.
+    {"Data/Warehouse.dat.old", ProjectFileLimit.Bytes,
+     [](const std::string& home) {
+       fs::remove(home + "/Data/Warehouse.dat");
+       LoadWarehouse(home);
+     }},
+    {"Data/Accounts.db", IndexFileLimit.Bytes,
+     [](const std::string& home) {
+       const TFileIndex index(home + "/Data");
+       if (!index.Exists()) throw FileError("said to be not there");
+       index.ReadLines();
+     }},
+    // The supply palette: refused, the built-in one stands in.
+    {"Colors.dat", PaletteFileLimit.Bytes,
+     [](const std::string& home) {
+       TStringList lines;
+       if (!ReadPaletteFile(home + "/Colors.dat", lines)) ReadPlainFile(home + "/Colors.dat", PaletteFileLimit);
+     }},
+    {"Recovery/Shop/manifest", 64 * 1024, ReadCopy},
+    {"Recovery/Shop/1.pjx", ProjectFileLimit.Bytes, ReadCopy},
+    {"MyDevices.csv", MaxMyDevicesFileBytes,
+     [](const std::string& home) { throw FileError(TMyDevicesFile(home + "/MyDevices.csv").Read().Problem); }},
+};
+
+// In place of each file the designer reads: a named pipe no one writes (it
+// would wait for ever), a link to a device that never ends, a folder, a file
+// larger than its kind can be. Each is refused at once, saying what it is and
+// naming the file, and is never called "not there".
+TEST_F(HardeningTest, EveryReaderRefusesWhatIsNoFileAtOnceAndSaysWhatItIs) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes and /dev/zero are made the POSIX way";
+#else
+  const TRecoveryInfo info{dir.File("Data"), "Shop", "", "Orvane 200", false, false, 0};
+  for (const Reader& reader : Readers) {
+    for (const char* kind : {"named pipe (FIFO)", "device", "folder", "larger than"}) {
+      SCOPED_TRACE(std::string(reader.file) + ", " + kind);
+      RemoveData();
+      fs::remove_all(dir.File("Recovery"));
+      fs::create_directories(dir.File("Data"));
+      CopyExamples();
+      for (const char* name : {"Warehouse.dat", "Warehouse.pjx"})
+        fs::copy_file(DataFile(name), DataFile(std::string(name) + ".old"));
+      WriteRecoveryCopy(dir.File("Recovery/Shop"), info, ReadProjectBytes(dir.File("Data"), "CornerShop"), 1);
+      const std::string path = dir.File(reader.file);
+      fs::remove(path);
+      std::unique_ptr<PipeWatchdog> pipe;
+      if (kind == std::string("named pipe (FIFO)")) {
+        pipe = std::make_unique<PipeWatchdog>(path);
+        ASSERT_TRUE(pipe->Made());
+      } else if (kind == std::string("device")) {
+        fs::create_symlink("/dev/zero", path);
+      } else if (kind == std::string("folder")) {
+        fs::create_directory(path);
+      } else {
+        TStream(TBytes{'x'}).SaveToFile(path);
+        fs::resize_file(path, reader.limit + 1);  // sparse: no disk taken
+      }
+      const auto start = std::chrono::steady_clock::now();
+      std::string error;
+      try {
+        reader.read(dir.Path());
+      } catch (const std::exception& failure) {
+        error = failure.what();
+      }
+      EXPECT_LT(std::chrono::steady_clock::now() - start, PipeWaitLimit);
+      EXPECT_NE(error.find(path), std::string::npos) << error;
+      EXPECT_NE(error.find(kind), std::string::npos) << error;
+      EXPECT_EQ(error.find("not there"), std::string::npos) << error;
+      EXPECT_EQ(error.find("bad_alloc"), std::string::npos) << error;
+      if (pipe) {
+        EXPECT_FALSE(pipe->Fired());
+      }
+    }
+  }
+#endif
+}
+
+// The designer's start beside a pipe as its index, its supply palette and a
+// recovery copy's manifest: it goes on at once, says which file is no file,
+// and keeps the copy aside as one that cannot be read.
+TEST_F(HardeningTest, TheStartGoesOnAtOnceBesidePipesAndSaysWhichFileIsNone) {
+#ifdef _WIN32
+  GTEST_SKIP() << "named pipes are made the POSIX way";
+#else
+  CopyExamples();
+  fs::remove(DataFile("Accounts.db"));
+  fs::create_directories(dir.File("Recovery/Shop"));
+  const PipeWatchdog index(DataFile("Accounts.db")), palette(dir.File("Colors.dat")),
+      manifest(dir.File("Recovery/Shop/manifest"));
+  const auto start = std::chrono::steady_clock::now();
+  designer.Session().StartUp();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, PipeWaitLimit);
+  std::string shown;
+  for (const std::string& error : host.errors) shown += error + "\n";
+  EXPECT_NE(shown.find(DataFile("Accounts.db") + ": is a named pipe (FIFO), not a file"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("A recovery copy cannot be read: " + dir.File("Recovery/Shop/manifest") +
+                       ": is a named pipe (FIFO), not a file"),
+            std::string::npos)
+      << shown;
+  EXPECT_FALSE(index.Fired() || palette.Fired() || manifest.Fired());
+#endif
+}
+
+// A link where Save writes its new file, or where the index gains a line or
+// is rewritten, never has the file it names written; a project file or an
+// index that is itself a link is left alone, and the user told so.
+TEST_F(HardeningTest, SaveAndTheIndexNeverWriteThroughALink) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need rights on Windows";
+#else
+  const std::string outside = dir.File("outside.txt");
+  dir.Write("outside.txt", "someone else's");
+  OpenWarehouseAndChangeIt();
+  fs::create_symlink(outside, DataFile("Warehouse.dat.new"));
+  fs::create_symlink(outside, DataFile("Accounts.db.new"));
+  EXPECT_EQ(SaveError(), "");
+  EXPECT_FALSE(fs::is_symlink(DataFile("Warehouse.dat")));
+  EXPECT_TRUE(LoadAndWrite(designer.Session().DataDir, "Warehouse") != savedBefore);
+  TFileIndex index(designer.Session().DataDir);
+  index.Rewrite(index.ReadLines());
+  EXPECT_FALSE(fs::is_symlink(DataFile("Accounts.db")));
+  EXPECT_EQ(dir.Read("outside.txt"), "someone else's");
+
+  // The project's own file a link: Save refuses and nothing changes.
+  previous = DataFiles();
+  savedBefore = LoadAndWrite(designer.Session().DataDir, "Warehouse");
+  tilesBefore = designer.Canvas().Tiles().size();
+  Place(K4, 900, 2100);
+  ASSERT_TRUE(designer.Session().Modified());
+  fs::rename(DataFile("Warehouse.pjx"), dir.File("Warehouse.pjx"));
+  fs::create_symlink(dir.File("Warehouse.pjx"), DataFile("Warehouse.pjx"));
+  const std::string error = SaveError();
+  EXPECT_EQ(error, DataFile("Warehouse.pjx") + ": is a link, not a file: it is left alone");
+  EXPECT_TRUE(fs::is_symlink(DataFile("Warehouse.pjx")));
+  ExpectFailedSaveLostNothing(error);
+
+  // An index that is a link gains no line through it.
+  fs::remove(DataFile("Accounts.db"));
+  fs::create_symlink(outside, DataFile("Accounts.db"));
+  EXPECT_THROW(index.Append("Orvane 200;Extra;New site;01/02/2027"), FileError);
+  EXPECT_THROW(index.Rewrite({"Orvane 200;Extra;New site;01/02/2027"}), FileError);
+  EXPECT_EQ(dir.Read("outside.txt"), "someone else's");
+  EXPECT_TRUE(fs::is_symlink(DataFile("Accounts.db")));
+#endif
 }
 
 }  // namespace

@@ -99,14 +99,15 @@ TEST(MyDevicesFileTest, NeitherAnEndlessNorAnOversizedFileIsRead) {
   ASSERT_EQ(mkfifo(dir.File("MyDevices.csv").c_str(), 0600), 0);
   library = file.Read();  // would block for ever were it opened
   EXPECT_TRUE(library.Devices.empty());
-  EXPECT_NE(library.Problem.find("not a file that can be read"), std::string::npos);
+  EXPECT_NE(library.Problem.find("is a named pipe (FIFO), not a file"), std::string::npos) << library.Problem;
   std::filesystem::remove(dir.File("MyDevices.csv"));
 #endif
 
   dir.Write("MyDevices.csv", std::string(MaxMyDevicesFileBytes + 1, 'x'));
   library = file.Read();
   EXPECT_TRUE(library.Devices.empty());
-  EXPECT_NE(library.Problem.find("larger than 1024 KB"), std::string::npos) << library.Problem;
+  EXPECT_NE(library.Problem.find("larger than 1 MB, the most a list of my devices can be"), std::string::npos)
+      << library.Problem;
 }
 
 }  // namespace

@@ -92,7 +92,9 @@ class ProjectCopiesTest : public DesignerTest {
     }
     return {};
   }
-  TBytes Bytes(const std::string& name) const { return TStream::LoadFromFile(DataFile(name)).TakeBytes(); }
+  TBytes Bytes(const std::string& name) const {
+    return TStream::LoadFromFile(DataFile(name), ProjectFileLimit).TakeBytes();
+  }
   // The System Files dialog shown on the index with `file` selected.
   void ShowWithSelected(TSystemFilesPresenter& dialog, const std::string& file) {
     ASSERT_TRUE(dialog.Show());

@@ -64,7 +64,7 @@ class ProjectFilesTest : public DesignerTest {
     return text;
   }
 
-  TBytes ReadBytes(const std::string& name) { return TStream::LoadFromFile(DataFile(name)).Bytes(); }
+  TBytes ReadBytes(const std::string& name) { return TStream::LoadFromFile(DataFile(name), ProjectFileLimit).Bytes(); }
 };
 
 TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecord) {
@@ -184,8 +184,10 @@ TEST_F(ProjectFilesTest, ASupplyLinkToALaterTileIsStillMade) {
 TEST_F(ProjectFilesTest, TheExamplesSaveBackTheirOwnBytes) {
   const std::filesystem::path examples = VOLTARIS_EXAMPLES;
   for (const char* name : {"CornerShop", "Warehouse"}) {
-    const TBytes dat = TStream::LoadFromFile((examples / (std::string(name) + ".dat")).string()).Bytes();
-    const TBytes pjx = TStream::LoadFromFile((examples / (std::string(name) + ".pjx")).string()).Bytes();
+    const TBytes dat =
+        TStream::LoadFromFile((examples / (std::string(name) + ".dat")).string(), ProjectFileLimit).Bytes();
+    const TBytes pjx =
+        TStream::LoadFromFile((examples / (std::string(name) + ".pjx")).string(), ProjectFileLimit).Bytes();
     TSettings settings;
     TProject project = ReadProject(dat, pjx, "x.dat", "x.pjx", settings);
     const TProjectBytes saved = WriteProject(settings, *project.ControlPanel, *project.Canvas);

@@ -118,7 +118,7 @@ TEST(RecoveryCopy, ADamagedCopyIsRefusedByNameAndKeptAside) {
   fs::remove(folder + "/1.pjx");
   refused("1.pjx");
   fresh();
-  const TBytes manifest = TStream::LoadFromFile(folder + "/manifest").TakeBytes();
+  const TBytes manifest = TStream::LoadFromFile(folder + "/manifest", ProjectFileLimit).TakeBytes();
   for (size_t cut = 0; cut + 1 < manifest.size(); cut += 7) {
     TStream(TBytes(manifest.begin(), manifest.begin() + static_cast<std::ptrdiff_t>(cut)))
         .SaveToFile(folder + "/manifest");

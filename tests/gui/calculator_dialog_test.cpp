@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -376,7 +377,19 @@ class CalculatorDialogTest : public QObject {
 
     const QString exported = folder.filePath("mine.csv");
     dialog.AskExportFile = [&] { return exported; };
+#ifndef _WIN32
+    // A link where the list is first written is replaced, not written through.
+    QFile outside(folder.filePath("outside.txt"));
+    QVERIFY(outside.open(QIODevice::WriteOnly) && outside.write("someone else's") == 14);
+    outside.close();
+    QVERIFY(QFile::link(outside.fileName(), exported + ".new"));
+#endif
     dialog.Export();
+#ifndef _WIN32
+    QVERIFY(outside.open(QIODevice::ReadOnly));
+    QCOMPARE(outside.readAll(), QByteArray("someone else's"));
+    QVERIFY(!QFileInfo(exported).isSymLink() && !QFileInfo::exists(exported + ".new"));
+#endif
     QFile file(exported);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("\xEF\xBB\xBFName,Grade,Quiescent mA,Alarm mA\r\nBell box,2,25,450\r\n"

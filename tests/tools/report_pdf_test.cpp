@@ -262,5 +262,33 @@ TEST_F(ReportPdfTest, ATargetThatCannotBeWrittenIsAClearErrorAndLeavesNoFile) {
   EXPECT_FALSE(fs::exists(dir.File("None.pdf")));
 }
 
+// The PDF is made as a new file: a link standing where it is written first
+// (beside the target) is replaced, never written through, and a target that
+// is a link, such as /dev/stdout, is refused by name and left as it is.
+TEST_F(ReportPdfTest, APdfIsNeverWrittenThroughALink) {
+  dir.Write("outside", "someone else's");
+  fs::create_symlink(dir.File("outside"), dir.File("Shop.pdf.new"));
+  Output made = Shell(Tool + " --data " + Examples + " --date " + Date + " --pdf " + Quote(dir.File("Shop.pdf")) +
+                          " CornerShop",
+                      true);
+  EXPECT_EQ(made.status, 0) << made.text;
+  EXPECT_FALSE(fs::is_symlink(dir.File("Shop.pdf")));
+  EXPECT_GT(Pages(dir.File("Shop.pdf")), 0);
+  EXPECT_FALSE(fs::exists(dir.File("Shop.pdf.new")));
+
+  fs::create_symlink(dir.File("outside"), dir.File("Linked.pdf"));
+  for (const std::string& target : {dir.File("Linked.pdf"), std::string("/dev/stdout")}) {
+    made = Shell(Tool + " --data " + Examples + " --pdf " + Quote(target) + " CornerShop", true);
+    EXPECT_EQ(made.status, 1);
+    EXPECT_NE(made.text.find("voltaris-report: " + target + ": is a link, not a file: it is left alone\n"),
+              std::string::npos)
+        << made.text;
+  }
+  EXPECT_TRUE(fs::is_symlink(dir.File("Linked.pdf")));
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+  EXPECT_FALSE(fs::exists("/dev/stdout.new"));
+  EXPECT_EQ(dir.Read("outside"), "someone else's");
+}
+
 }  // namespace
 }  // namespace voltaris

@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "model/advice.h"
 #include "model/net_device.h"
@@ -226,6 +227,35 @@ TEST(VoltarisReport, ExitStatusTellsUsageErrorsFromLoadFailures) {
   std::ofstream(broken / "CornerShop.dat", std::ios::binary) << "short";
   EXPECT_EQ(RunCommand(Tool + " --data " + broken.string() + " CornerShop").status, 1);
   std::filesystem::remove_all(broken);
+}
+
+// A named pipe where a project file should be (one no program writes) is
+// refused at once, not waited on for ever, and so is a link to a device that
+// never ends: the error says what stands there. A time limit turns a hang
+// into a failure.
+TEST(VoltarisReport, APipeOrAnEndlessDeviceInPlaceOfAProjectFileIsRefusedAtOnce) {
+  namespace fs = std::filesystem;
+  const fs::path data = fs::temp_directory_path() / ("voltaris-report-pipe-" + std::to_string(getpid()));
+  const struct {
+    const char* file;
+    const char* make;
+    const char* says;
+  } cases[] = {
+      {"CornerShop.dat", "mkfifo", "CornerShop.dat: is a named pipe (FIFO), not a file"},
+      {"CornerShop.pjx", "mkfifo", "CornerShop.pjx: is a named pipe (FIFO), not a file"},
+      {"CornerShop.pjx", "ln -s /dev/zero", "CornerShop.pjx: is a device, not a file"},
+  };
+  for (const auto& each : cases) {
+    fs::remove_all(data);
+    fs::create_directories(data);
+    for (const char* name : {"CornerShop.dat", "CornerShop.pjx"}) fs::copy_file(Examples + "/" + name, data / name);
+    fs::remove(data / each.file);
+    ASSERT_EQ(std::system((std::string(each.make) + " '" + (data / each.file).string() + "'").c_str()), 0);
+    const RunResult result = RunCommand("(timeout 20 " + Tool + " --data '" + data.string() + "' CornerShop 2>&1)");
+    EXPECT_EQ(result.status, 1) << each.file << " " << each.make;
+    EXPECT_NE(result.out.find(each.says), std::string::npos) << result.out;
+  }
+  fs::remove_all(data);
 }
 
 // The shipped examples are what the designer's commands make today.
