@@ -17,6 +17,9 @@ allowed+='|^voltaris::(PanelOptsTable|BatteryNames|PanelToolbarSets|NetBitOptsTa
 allowed+='|^voltaris::\(anonymous namespace\)::(TileClasses|Checks|DegradeItems|NoLines|Legend)$'
 allowed+='|^voltaris::TCanvas::TileClassNames\[abi:cxx11\]\(\)::names(\[abi:cxx11\])?$'
 allowed+='|^voltaris::RealFileSystem\(\)::files$'
+# Clang's own name for the constant array behind a braced list of pointers
+# (`for (const char* name : {"a", "b"})`), local to its object file.
+allowed+='|^constinit(\.[0-9]+)?$'
 # The index's writer holds nothing, as the file system beside it.
 allowed+='|^voltaris::RealIndexWriter\(\)::writer$'
 
