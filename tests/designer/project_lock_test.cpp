@@ -43,6 +43,7 @@ int64_t GonePid() {
 }
 
 constexpr const char* Forks = "forks a second designer, which only POSIX systems do";
+
 constexpr const char* ChildVariable = "VOLTARIS_HOLD_LOCK";
 
 // Started again by the case below with VOLTARIS_HOLD_LOCK naming a lock
@@ -96,6 +97,31 @@ int64_t GonePid() {
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);
   return child;
+}
+#endif
+
+#ifndef _WIN32
+// A second designer: a child process that takes the lock at `path` and
+// waits to be killed. Its process number once it holds the lock; 0 when it
+// could not take it.
+pid_t ForkHolder(const std::string& path) {
+  int ready[2];
+  if (pipe(ready) != 0) return 0;
+  const pid_t child = fork();
+  if (child == 0) {
+    TProjectLock held(path);
+    const char taken = held.Take() == TLockStatus::Taken ? 'y' : 'n';
+    (void)!write(ready[1], &taken, 1);
+    pause();
+    _exit(0);
+  }
+  char taken = 0;
+  const bool told = child > 0 && read(ready[0], &taken, 1) == 1;
+  close(ready[0]);
+  close(ready[1]);
+  if (told && taken == 'y') return child;
+  if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);
+  return 0;
 }
 #endif
 
@@ -209,19 +235,8 @@ TEST(ProjectLock, ALockHeldByAnotherProcessIsRefusedAndStaleOnceItIsKilled) {
 #else
   TempDir dir;
   const std::string path = LockPath(dir.Path(), "Shop");
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    TProjectLock held(path);
-    const char taken = held.Take() == TLockStatus::Taken ? 'y' : 'n';
-    (void)!write(ready[1], &taken, 1);
-    pause();
-    _exit(0);
-  }
-  char taken = 0;
-  ASSERT_EQ(read(ready[0], &taken, 1), 1);
-  ASSERT_EQ(taken, 'y');
+  const pid_t child = ForkHolder(path);
+  ASSERT_GT(child, 0);
   TProjectLock mine(path);
   EXPECT_EQ(mine.Take(), TLockStatus::Held);
   EXPECT_EQ(mine.Holder().Pid, child);
@@ -229,8 +244,6 @@ TEST(ProjectLock, ALockHeldByAnotherProcessIsRefusedAndStaleOnceItIsKilled) {
   waitpid(child, nullptr, 0);
   ASSERT_EQ(mine.Take(), TLockStatus::Stale);
   EXPECT_TRUE(mine.TakeOver());
-  close(ready[0]);
-  close(ready[1]);
 #endif
 }
 
@@ -287,18 +300,8 @@ TEST(ProjectLock, AKilledDesignerNotYetReapedHoldsNothing) {
   // its next start, a second later, must not take it for a holder.
   TempDir dir;
   const std::string path = LockPath(dir.Path(), "Shop");
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    TProjectLock held(path);
-    const char taken = held.Take() == TLockStatus::Taken ? 'y' : 'n';
-    (void)!write(ready[1], &taken, 1);
-    pause();
-  }
-  char taken = 0;
-  ASSERT_EQ(read(ready[0], &taken, 1), 1);
-  ASSERT_EQ(taken, 'y');
+  const pid_t child = ForkHolder(path);
+  ASSERT_GT(child, 0);
   // Its text in a file without its advisory lock (a file system that offers
   // none): held while it runs.
   dir.Write("Copy.lock", dir.Read("Shop.lock"));
