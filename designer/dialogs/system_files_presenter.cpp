@@ -120,7 +120,7 @@ void TSystemFilesPresenter::Delete() {
     // The copies a save puts aside go first: a project whose files are
     // missing is read from them, so left behind they would bring it back.
     // Should one of them stay, the project and its row stay whole.
-    for (const char* extension : {".pjx.old", ".dat.old", ".pjx.new", ".dat.new"})
+    for (const char* extension : {".pjx.old", ".dat.old", ".pjx.new", ".dat.new", ".saving"})
       RemoveProjectFile(dataDir_ + "/" + name + extension);
     RemoveProjectFile(dataDir_ + "/" + name + ".pjx");
     RemoveProjectFile(dataDir_ + "/" + name + ".dat");

@@ -196,10 +196,10 @@ TEST_F(SystemFilesTest, DeleteRemovesTheProjectFilesAndItsLine) {
 TEST_F(SystemFilesTest, DeleteTakesTheCopiesASaveLeftAsideSoThatNothingComesBack) {
   // Loading falls back to the ".old" copies when a file is missing: left
   // behind, they would bring the deleted project back under its name.
-  for (const char* file : {"Shop.dat.old", "Shop.pjx.old", "Shop.dat.new"}) dir.Write(file, "x");
+  for (const char* file : {"Shop.dat.old", "Shop.pjx.old", "Shop.dat.new", "Shop.saving"}) dir.Write(file, "x");
   Press(0, &TSystemFilesPresenter::Delete);
   EXPECT_TRUE(sink.errors.empty());
-  for (const char* file : {"Shop.dat", "Shop.pjx", "Shop.dat.old", "Shop.pjx.old", "Shop.dat.new"})
+  for (const char* file : {"Shop.dat", "Shop.pjx", "Shop.dat.old", "Shop.pjx.old", "Shop.dat.new", "Shop.saving"})
     EXPECT_FALSE(dir.Exists(file)) << file;
   EXPECT_EQ(dir.Read("Accounts.db"), "Orvane 700;Depot;Gate 3;02/02/2007\r\n");
   // A copy that cannot go keeps the project whole and its row.
