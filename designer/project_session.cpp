@@ -75,6 +75,7 @@ void TProjectSession::StartUp() {
 }
 
 bool TProjectSession::OfferRecoveryCopies() {
+  const std::vector<std::string> knownFolders = KnownProjectFolders();
   for (const std::string& folder : RecoveryFolders(context_.RecoveryRoot())) {
     TRecoveryCopy copy;
     try {
@@ -85,7 +86,7 @@ bool TProjectSession::OfferRecoveryCopies() {
     }
     // The copy names the folder its project is saved into: only a folder
     // this designer works in is taken from it.
-    if (!IsOneOfFolders(copy.Info.DataDir, KnownProjectFolders())) {
+    if (!IsOneOfFolders(copy.Info.DataDir, knownFolders)) {
       host_.ShowWarning("The recovery copy in " + folder + " is not offered: it names " + copy.Info.DataDir +
                         " as its project's folder, which is neither this designer's Data folder nor the folder of "
                         "a recent project. It is left as it is.");

@@ -247,7 +247,6 @@ void PlaceProjectFiles(const std::string& dataDir, const std::string& fileName, 
     files.WriteFile(datNew, bytes.Dat);
     files.WriteFile(pjxNew, bytes.Pjx);
     const std::string stamp = SaveStampText(TSaveStamp::Of(bytes));
-    files.Remove(stampPath);
     files.WriteFile(stampPath, TBytes(stamp.begin(), stamp.end()));
   } catch (...) {
     files.Remove(stampPath);

@@ -71,7 +71,8 @@ class IProjectFileSystem {
   virtual ~IProjectFileSystem() = default;
   virtual void CreateDirectories(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
-  // Writes the whole file and makes sure it reached the disk.
+  // Writes the whole file as a new one, in place of whatever stood at the
+  // name, and makes sure it reached the disk.
   virtual void WriteFile(const std::string& path, const TBytes& bytes) = 0;
   virtual void Rename(const std::string& from, const std::string& to) = 0;
   virtual void Remove(const std::string& path) = 0;

@@ -396,7 +396,6 @@ void TRecoveryWriter::NoteSaving(const std::string& folder, const std::optional<
       files_.Remove(path);
     } else if (files_.Exists(folder + "/" + RecoveryManifestName)) {
       const std::string text = SaveStampText(*stamp);
-      files_.Remove(path);
       files_.WriteFile(path, TBytes(text.begin(), text.end()));
     }
   } catch (const std::exception&) {
