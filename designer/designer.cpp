@@ -194,12 +194,12 @@ void TDesigner::RunCommand(const std::string& what, const std::function<void()>&
 void TDesigner::DiscardCommand() {
   // The project goes back to the history's current image, read back as Undo
   // reads one, unless the dialog left it exactly as it was.
-  if (TUndoHistory::SameImage(ProjectImage(), history_.Current())) return;
+  if (TakeImage() == history_.Current()) return;
   Restore(history_.Current());
 }
 
 void TDesigner::FinishCommand(const std::string& what) {
-  history_.Record(what, ProjectImage());
+  history_.Record(what, TakeImage());
   summary_.UpdateChecks();
   KeepRecoveryCopy();
   Notify(ChangedMenus | ChangedCaption);
@@ -274,14 +274,16 @@ void TDesigner::KeepRecoveryCopy() {
   if (!error.empty()) lastRecoveryError_ = std::move(error);
 }
 
-TProjectBytes TDesigner::ProjectImage() {
-  return WriteProject(Context().Settings, *ControlPanel(), Canvas(), &layoutCache_);
+TProjectImage TDesigner::TakeImage() {
+  return WriteProjectImage(Context().Settings, *ControlPanel(), Canvas(), CheckImages);
 }
+
+TProjectBytes TDesigner::ProjectImage() { return TakeImage().Bytes(); }
 
 void TDesigner::StartHistory() {
   // The project before this one was saved or its changes discarded.
   DropRecoveryCopy();
-  history_.Reset(ProjectImage());
+  history_.Reset(TakeImage());
   FollowRecoveryFolder();
   summary_.UpdateChecks();
   Notify(ChangedMenus | ChangedCaption);
@@ -289,7 +291,7 @@ void TDesigner::StartHistory() {
 
 void TDesigner::StartRecoveredHistory(TProjectBytes saved, const std::string& copyFolder) {
   DropRecoveryCopy();
-  history_.Reset(ProjectImage(), std::move(saved));
+  history_.Reset(TakeImage(), std::move(saved));
   FollowRecoveryFolder(copyFolder);
   // The recovered copy stays until the project is saved or discarded.
   copyOffered_ = true;
@@ -307,7 +309,7 @@ void TDesigner::MarkSaved(TProjectBytes saved) {
 
 void TDesigner::Undo() {
   if (!ProjectOpen || commandDepth_ > 0 || !history_.CanUndo()) return;
-  const TProjectBytes& image = history_.Undo();
+  const TProjectImage& image = history_.Undo();
   try {
     Restore(image);
   } catch (...) {
@@ -318,7 +320,7 @@ void TDesigner::Undo() {
 
 void TDesigner::Redo() {
   if (!ProjectOpen || commandDepth_ > 0 || !history_.CanRedo()) return;
-  const TProjectBytes& image = history_.Redo();
+  const TProjectImage& image = history_.Redo();
   try {
     Restore(image);
   } catch (...) {
@@ -327,12 +329,13 @@ void TDesigner::Redo() {
   }
 }
 
-void TDesigner::Restore(const TProjectBytes& image) {
+void TDesigner::Restore(const TProjectImage& image) {
   // The image is read back exactly as Load reads the project's files, into
   // a new project that replaces the open one; the names, the network shown
   // and the scroll position stay as the user had them.
   TSettings settings;
-  auto restored = std::make_unique<TProject>(ReadProject(image.Dat, image.Pjx, session_.FileName + ".dat",
+  const TProjectBytes bytes = image.Bytes();
+  auto restored = std::make_unique<TProject>(ReadProject(bytes.Dat, bytes.Pjx, session_.FileName + ".dat",
                                                          session_.FileName + ".pjx", settings, Context().Palette));
   const int scroll = canvas_.ScrollTop();
   const int network = ControlPanel()->CurrentNetwork;

@@ -90,6 +90,15 @@ class TDesigner : public ISessionContext {
   // The bytes Save would write for the open project.
   TProjectBytes ProjectImage() override;
   TUndoHistory& History() { return history_; }
+  // Every file image the history takes, written in part from what the
+  // commands touched, is compared with one written afresh, and a difference
+  // is a fault in the program (LinkMisuse). On in a debug build; the tests
+  // that drive the designer through random commands switch it on.
+#ifdef NDEBUG
+  bool CheckImages = false;
+#else
+  bool CheckImages = true;
+#endif
   bool IsModified() const override { return history_.Modified(); }
   // Edit > Undo and Redo: the project goes back to (or forward to) the image
   // of the step, read back as Load reads it; the view stays where it is.
@@ -168,8 +177,6 @@ class TDesigner : public ISessionContext {
   TProjectDetailsPresenter details_;
   std::unique_ptr<TProject> project_;
   TUndoHistory history_;
-  // The tiles' layout records as the last image wrote them.
-  TLayoutRecordCache layoutCache_;
   int commandDepth_ = 0;
   std::string recoveryRoot_;
   std::string recoveryFolder_;
@@ -191,7 +198,9 @@ class TDesigner : public ISessionContext {
   // was before the command, and no step is recorded.
   void DiscardCommand();
   void RunOptions();
-  void Restore(const TProjectBytes& image);
+  void Restore(const TProjectImage& image);
+  // The project's file image, written in part (see WriteProjectImage).
+  TProjectImage TakeImage();
 };
 
 }  // namespace voltaris

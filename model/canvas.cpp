@@ -1,6 +1,7 @@
 #include "model/canvas.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "model/net_device.h"
 #include "model/panel_network.h"
@@ -13,6 +14,8 @@ namespace voltaris {
 TCanvas::~TCanvas() { Clear(); }
 
 void TCanvas::Append(std::unique_ptr<TDevice> tile) {
+  tile->SaveIndex = static_cast<int32_t>(tiles_.size());
+  tile->touched_ = false;  // new to an image: written whole, then listed when touched
   tiles_.push_back(std::move(tile));
   OnTilesChanged.Notify(*this, {TCanvasEvent::TileAdded, tiles_.back().get()});
 }
@@ -67,6 +70,7 @@ void TCanvas::Destroy(TDevice* tile) {
   const int index = IndexOf(tile);
   if (index < 0) LinkMisuse("a tile that is not on the canvas is destroyed by it");
   std::unique_ptr<TDevice> owned = std::move(tiles_[static_cast<size_t>(index)]);
+  LetGo(*owned);
   tiles_.erase(tiles_.begin() + index);
   OnTilesChanged.Notify(*this, {TCanvasEvent::TileRemoved, owned.get()});
   owned.reset();
@@ -77,10 +81,38 @@ void TCanvas::Clear() {
   // The newest first, as they would be taken down one by one.
   while (!tiles_.empty()) {
     std::unique_ptr<TDevice> owned = std::move(tiles_.back());
+    LetGo(*owned);
     tiles_.pop_back();
     OnTilesChanged.Notify(*this, {TCanvasEvent::TileRemoved, owned.get()});
   }
   clearing_ = false;
+}
+
+void TCanvas::NoteTouched(TDevice& tile) { touched_.Tiles.push_back(&tile); }
+
+void TCanvas::LetGo(TDevice& tile) {
+  if (editing_ == &tile) editing_ = nullptr;
+  for (TDevice* touched : touched_.Tiles) touched->touched_ = false;
+  touched_.Tiles.clear();
+  touched_.Reordered = true;
+  tile.touched_ = true;
+}
+
+TCanvas::TTouched TCanvas::TakeTouched() {
+  for (TDevice* tile : touched_.Tiles) tile->touched_ = false;
+  TTouched taken = std::exchange(touched_, {});
+  if (editing_) taken.Tiles.push_back(editing_);
+  return taken;
+}
+
+TCanvas::TEditing::TEditing(TDevice& tile) : canvas_(tile.Owner()), before_(canvas_.editing_) {
+  canvas_.editing_ = &tile;
+}
+
+TCanvas::TEditing::~TEditing() {
+  // The tile as the dialog left it is in the next image too.
+  if (canvas_.editing_) canvas_.editing_->Touch();
+  canvas_.editing_ = before_;
 }
 
 }  // namespace voltaris

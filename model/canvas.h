@@ -62,15 +62,54 @@ class TCanvas {
   // Every tile added and removed.
   TSignal<TCanvas, TCanvasEvent> OnTilesChanged;
 
+  // What a writer of the canvas's file image needs to write only what
+  // changed since its last image: the tiles touched since (TDevice::Touch),
+  // each once, and whether any tile has gone since, which moves the save
+  // order and so every link between tiles. Tiles added since are those
+  // beyond the ones it wrote. Taking them starts the next round.
+  struct TTouched {
+    std::vector<TDevice*> Tiles;
+    bool Reordered = false;
+  };
+  TTouched TakeTouched();
+  void NoteTouched(TDevice& tile);
+  // While a tile's dialog is open the dialog may change the tile in place
+  // at any moment: every image taken meanwhile counts it as touched.
+  class TEditing {
+   public:
+    explicit TEditing(TDevice& tile);
+    ~TEditing();
+    TEditing(const TEditing&) = delete;
+    TEditing& operator=(const TEditing&) = delete;
+
+   private:
+    TCanvas& canvas_;
+    TDevice* before_;
+  };
+
+  // Whatever a caller keeps about the tiles between calls (the undo
+  // history's record bytes): kept with the canvas, so that it never
+  // outlives the tiles it describes.
+  class TKeep {
+   public:
+    virtual ~TKeep() = default;
+  };
+  std::unique_ptr<TKeep> Kept;
+
   bool SnapToGrid = false;
 
  private:
   void Append(std::unique_ptr<TDevice> tile);
+  // A tile is going: it is never listed as touched again, and the list so
+  // far is dropped, since the next image writes every tile afresh.
+  void LetGo(TDevice& tile);
 
   // Declared first: it outlives the tiles, which read it while they go.
   TProjectContext context_;
   std::vector<std::unique_ptr<TDevice>> tiles_;
   bool clearing_ = false;
+  TTouched touched_;
+  TDevice* editing_ = nullptr;
 };
 
 }  // namespace voltaris

@@ -236,6 +236,7 @@ void TControlPanel::AddPSU(TPSU* psu) {
   psu->Module.SetAlarmPeriod(AlarmPeriod);
   psu->Module.SetACFailSignalled(ACFailSignalled);
   psu->Module.SetBatteryFactor(BatteryFactor);
+  psu->Touch();  // its module took the panel's settings
   BuildWarnings();
 }
 

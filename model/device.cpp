@@ -16,12 +16,23 @@ TDevice::~TDevice() = default;
 
 TProjectContext& TDevice::Context() const { return owner_.Context(); }
 
-void TDevice::Notify(unsigned changes) { OnChanged.Notify(*this, changes); }
+void TDevice::Notify(unsigned changes) {
+  // The place and the hint are in the layout file.
+  if (changes & (ChangedGeometry | ChangedHint)) Touch();
+  OnChanged.Notify(*this, changes);
+}
+
+void TDevice::Touch() {
+  if (touched_) return;
+  touched_ = true;
+  owner_.NoteTouched(*this);
+}
 
 void TDevice::WriteReport(TStringList&) {}
 void TDevice::WriteDeviceLines(TStringList&) {}
 
 void TDevice::SetDownstreamLoad(const TLoad& load) {
+  Touch();
   DownstreamLoad = load;
   ShowFigures();
 }
@@ -54,6 +65,7 @@ void TDevice::RemoveChild(int32_t position) {
   // A position that is not in the list means a link was recorded wrongly.
   if (position < 0 || static_cast<size_t>(position) >= Children.size())
     LinkMisuse("a child is removed from a position its parent does not have");
+  Touch();
   Children.erase(Children.begin() + position);
   for (size_t i = static_cast<size_t>(position); i < Children.size(); ++i)
     SetChildPosition(*Children[i], static_cast<int32_t>(i));
@@ -74,6 +86,7 @@ void TDevice::LoadStatusImage(const std::string& name) {
 }
 
 void TDevice::SetStatus(uint8_t status) {
+  Touch();
   Status = status;
   if (const char* name = StatusImageName(status)) LoadStatusImage(name);
 }
@@ -102,6 +115,7 @@ void TDevice::UpdateColour() {
 
 void TDevice::SetAttachedLoad(const TLoad& load) {
   if (load == AttachedLoad) return;
+  Touch();
   AttachedLoad = load;
   // The full recalculation rather than the load alone: a network device then
   // also works out the voltages its new load leaves it, even where its
@@ -183,6 +197,7 @@ void TDevice::SetPicture(const std::string& name, int width, int height) {
 }
 
 void TDevice::SetName(const std::string& name) {
+  Touch();
   name_ = name;
   ShowFigures();
 }

@@ -133,6 +133,11 @@ class TDevice {
   const std::string& Name() const { return name_; }
   void SetName(const std::string& name);
 
+  // Something the tile's records in the project's files may hold has
+  // changed: the next file image of the canvas writes them afresh, while
+  // every tile not touched since keeps the bytes it had (TCanvas::TakeTouched).
+  void Touch();
+
   // Something visible on the tile changed (TTileChange bits): its view repaints.
   TSignal<TDevice, unsigned> OnChanged;
   // The right mouse button was pressed on the tile, with these modifier keys.
@@ -155,7 +160,12 @@ class TDevice {
   void Notify(unsigned changes);
 
  private:
+  friend class TCanvas;  // which lists and lets go of the touched tiles
   TCanvas& owner_;
+  // Listed among the canvas's touched tiles, or not to be listed: a tile
+  // being made (the canvas takes it as new) or going (the canvas then
+  // writes every tile afresh).
+  bool touched_ = true;
   int left_ = 0;
   int top_ = 0;
   int width_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/format.h"
+#include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/dialog_host.h"
 #include "model/panel_network.h"
@@ -45,6 +46,7 @@ void TNetDevice::SetDownstreamLoad(const TLoad& load) {
 }
 
 void TNetDevice::Detach() {
+  Touch();
   if (NetParent) DetachFromNetParent();
   if (Supply) DetachFromSupply();
   UpdateColour();
@@ -58,6 +60,7 @@ void TNetDevice::Detach() {
 void TNetDevice::RecalcLoad() {
   ++Context().Counters.RecalcLoad;
   CableResistance = CableLength * Impedance;
+  Touch();
   SetDownstreamLoad(ComputeDownstreamLoad());
   // The cable carries the device's own current and everything drawn through it.
   const TLoad current = GetTotalLoad();
@@ -112,7 +115,12 @@ void TNetDevice::DoubleClickAction() {
 
   TLoadLines lines;
   IDialogHost* host = Context().DialogHost;
-  const bool confirmed = host && host->SetUpDevice(*this, lines);
+  bool confirmed = false;
+  {
+    // The set-up edits the device's figures, type and location in place.
+    const TCanvas::TEditing editing(*this);
+    confirmed = host && host->SetUpDevice(*this, lines);
+  }
   if (!confirmed) {
     // The figures go back at once; the device type and location, which
     // reach the tile's picture and the network, go back with the project.
@@ -186,6 +194,7 @@ void TNetDevice::WriteRecord(TStream& stream) {
 }
 
 void TNetDevice::ReadRecord(TStream& stream) {
+  Touch();
   const size_t start = stream.Position();
   TLoad attached;
   attached.Quiescent = stream.ReadInt32();
@@ -257,6 +266,7 @@ void TNetDevice::SetKeypads(int32_t count) {
 }
 
 void TNetDevice::SetNetParent(TNetwork* parent) {
+  Touch();
   NetParent = parent;
   reported_ = false;  // a new parent has yet to hear of the device's load
   if (parent) {
@@ -286,6 +296,7 @@ void TNetDevice::DetachFromNetParent() {
 }
 
 void TNetDevice::SetSupply(TPSUBase* supply) {
+  Touch();
   Supply = supply;
   reported_ = false;
   if (supply) {
@@ -310,6 +321,7 @@ void TNetDevice::DetachFromSupply() {
 }
 
 void TNetDevice::SetCableLength(double metres) {
+  Touch();
   CableLength = metres;
   if (!Supply) NetCableLength = metres;
   RecalcLoad();
@@ -317,11 +329,13 @@ void TNetDevice::SetCableLength(double metres) {
 }
 
 void TNetDevice::SetNetCableLength(double metres) {
+  Touch();
   NetCableLength = metres;
   if (Context().Settings.ShowLength) RebuildAllWires();
 }
 
 void TNetDevice::SetImpedance(double ohmsPerMetre) {
+  Touch();
   Impedance = ohmsPerMetre;
   RecalcLoad();
 }

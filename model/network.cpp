@@ -56,6 +56,7 @@ void TNetwork::DragDropHandler(TDevice* source, int, int) {
   if (device == this || DependsOn(device)) return;
   device->DetachFromNetParent();
   device->SetNetParent(this);
+  Touch();
   Children.push_back(device);
   device->ParentIndex = static_cast<int32_t>(Children.size()) - 1;
   AddExpanders(device->Expanders);

@@ -73,13 +73,24 @@ void TPSU::RemoveChild(int32_t position) {
 
 void TPSU::DoubleClickAction() {
   const std::string label = Module.Label;
-  Module.EditLoadList(Context());
+  {
+    // The calculator edits the module in place.
+    const TCanvas::TEditing editing(*this);
+    Module.EditLoadList(Context());
+  }
   UpdateStatus();
   // The label is drawn on the supply and on every clone of it.
   if (Module.Label != label) {
     LabelChanged();
     for (TPSUClone* clone : Clones) clone->LabelChanged();
   }
+}
+
+void TPSU::SetLabel(const std::string& label) {
+  Touch();
+  Module.Label = label;
+  LabelChanged();
+  for (TPSUClone* clone : Clones) clone->LabelChanged();
 }
 
 void TPSU::UpdateStatus() {
@@ -117,7 +128,10 @@ void TPSU::UpdateHint() {
 
 void TPSU::WriteRecord(TStream& stream) { Module.WriteRecord(stream); }
 
-void TPSU::ReadRecord(TStream& stream) { Module.ReadRecord(stream); }
+void TPSU::ReadRecord(TStream& stream) {
+  Touch();
+  Module.ReadRecord(stream);
+}
 
 void TPSU::RecheckInUse() {
   if (AnyChildOnNetwork()) return;

@@ -40,6 +40,8 @@ class TPSU : public TPSUBase {
 
   // Follows the system grade: the module's grade and the tile's.
   void SetSystemGrade(int32_t grade);
+  // The supply's own name, drawn on it and on every clone of it.
+  void SetLabel(const std::string& label);
   // A load list, a device or a device on a clone.
   bool IsUsed() const;
   void RemoveClone(int32_t position);

@@ -18,6 +18,7 @@ void TPSUBase::DragDropHandler(TDevice* source, int, int) {
   if (!device) return;
   device->DetachFromSupply();
   device->SetSupply(this);
+  Touch();
   Children.push_back(device);
   device->SupplyIndex = static_cast<int32_t>(Children.size()) - 1;
   if (device->GetNetwork()) SetInUse();

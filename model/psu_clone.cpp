@@ -13,6 +13,7 @@ void TPSUClone::Detach() {
     // A clone that has left its master stands for nothing: it no longer
     // forwards to it, so a later deletion of the master cannot leave it
     // pointing at a supply that is gone.
+    Touch();
     Master = nullptr;
     master->RemoveClone(ClonePosition);
     master->RecheckInUse();
@@ -38,7 +39,10 @@ void TPSUClone::WriteRecord(TStream& stream) {
   stream.WriteInt32(MasterIndex);
 }
 
-void TPSUClone::ReadRecord(TStream& stream) { MasterIndex = stream.ReadInt32(); }
+void TPSUClone::ReadRecord(TStream& stream) {
+  Touch();
+  MasterIndex = stream.ReadInt32();
+}
 
 void TPSUClone::SetInUse() {
   TPSUBase::SetInUse();
@@ -53,6 +57,7 @@ void TPSUClone::RecheckInUse() {
 }
 
 void TPSUClone::AttachToMaster(TPSU& master) {
+  Touch();
   Master = &master;
   SetColor(master.Color());
   master.Clones.push_back(this);

@@ -13,6 +13,7 @@ constexpr char DeviceIndent[] = "    ";
 TVududa::TVududa(TCanvas& owner) : TNetDevice(owner) {}
 
 void TVududa::SetDeviceType(uint8_t row) {
+  Touch();
   if (row >= NetDeviceTypeCount) throw std::out_of_range(Format("network device type %d does not exist", row));
   const TNetBitOpts& type = NetBitOptsTable[row];
   DeviceType = row;
@@ -74,6 +75,11 @@ void TVududa::WriteVerdict(TStringList& list, const std::string& indent) {
   } else if (AlarmVolts < MinVolts) {
     list.push_back(indent + "** Alarm Voltage Below Recommended Minimum **");
   }
+}
+
+void TVududa::SetLocation(const std::string& location) {
+  Touch();
+  Location = location;
 }
 
 void TVududa::WriteRecord(TStream& stream) {

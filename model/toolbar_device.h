@@ -29,6 +29,7 @@ class TVududa : public TNetDevice {
   // its network exceed its limits takes the device (and what hangs behind
   // it) off the network; any supply stays.
   void SetDeviceType(uint8_t row);
+  void SetLocation(const std::string& location);
   void WriteVerdict(TStringList& list, const std::string& indent);
 
   int32_t DeviceType = 0;

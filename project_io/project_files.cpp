@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -79,37 +81,52 @@ int32_t LoadedChargeCurrent(const TPowerModule& module) {
 // section would not give it back: every network device's data cable (a load
 // gives it the cable run), every supply's charging current, the order of
 // every tile's children (a load wires them in save order), and the control
-// panel's supply palette (a load starts from the palette file).
-TProjectExtension CollectExtension(const TSettings& settings, const TControlPanel& panel, const TCanvas& canvas) {
-  const double loadedDataCable = static_cast<double>(settings.CableRun);
-  TProjectExtension extension;
-  const auto& tiles = canvas.Tiles();
-  for (size_t i = 0; i < tiles.size(); ++i) {
-    const TNetDevice* device = tiles[i]->AsNetDevice();
-    // Compared bit for bit, so that what is read back saves the same bytes.
-    if (device && std::memcmp(&device->NetCableLength, &loadedDataCable, sizeof(double)) != 0)
-      extension.DataCableLengths.push_back({static_cast<int32_t>(i), device->NetCableLength});
-  }
-  for (size_t i = 0; i < tiles.size(); ++i) {
-    const auto* psu = dynamic_cast<const TPSU*>(tiles[i].get());
-    if (psu && psu->Module.ChargeCurrent != LoadedChargeCurrent(psu->Module))
-      extension.ChargeCurrents.push_back({static_cast<int32_t>(i), psu->Module.ChargeCurrent});
+// panel's supply palette (a load starts from the palette file). What one
+// tile gives the section depends on that tile alone (and on the save indexes
+// of its children), so that an image written in part can keep it.
+struct TTileExtras {
+  std::optional<double> DataCable;
+  std::optional<int32_t> ChargeCurrent;
+  std::optional<std::string> Label;
+  std::optional<std::vector<int32_t>> ChildOrder;
+  bool Any() const { return DataCable || ChargeCurrent || Label || ChildOrder; }
+};
+
+TTileExtras TileExtras(const TDevice& tile, double loadedDataCable) {
+  TTileExtras extras;
+  const TNetDevice* device = tile.AsNetDevice();
+  // Compared bit for bit, so that what is read back saves the same bytes.
+  if (device && std::memcmp(&device->NetCableLength, &loadedDataCable, sizeof(double)) != 0)
+    extras.DataCable = device->NetCableLength;
+  if (const auto* psu = dynamic_cast<const TPSU*>(&tile)) {
+    if (psu->Module.ChargeCurrent != LoadedChargeCurrent(psu->Module)) extras.ChargeCurrent = psu->Module.ChargeCurrent;
     // The set-up keeps a label within its length; one longer is cut rather
     // than lost with the whole save.
-    if (psu && !psu->Module.Label.empty())
-      extension.SupplyLabels.push_back({static_cast<int32_t>(i), psu->Module.Label.substr(0, MaxSupplyLabel)});
+    if (!psu->Module.Label.empty()) extras.Label = psu->Module.Label.substr(0, MaxSupplyLabel);
   }
-  for (size_t i = 0; i < tiles.size(); ++i) {
-    const std::vector<TNetDevice*>& children = tiles[i]->Children;
-    const bool inSaveOrder = std::is_sorted(children.begin(), children.end(),
-                                            [](const TNetDevice* a, const TNetDevice* b) {
-                                              return a->SaveIndex < b->SaveIndex;
-                                            });
-    if (inSaveOrder) continue;
-    TChildOrder order{static_cast<int32_t>(i), {}};
-    for (const TNetDevice* child : children) order.Children.push_back(child->SaveIndex);
-    extension.ChildOrders.push_back(std::move(order));
+  const std::vector<TNetDevice*>& children = tile.Children;
+  const bool inSaveOrder = std::is_sorted(children.begin(), children.end(),
+                                          [](const TNetDevice* a, const TNetDevice* b) {
+                                            return a->SaveIndex < b->SaveIndex;
+                                          });
+  if (!inSaveOrder) {
+    extras.ChildOrder.emplace();
+    for (const TNetDevice* child : children) extras.ChildOrder->push_back(child->SaveIndex);
   }
+  return extras;
+}
+
+// Each list of the section is in ascending save index: tiles are added in
+// save order.
+void AddTileExtras(TProjectExtension& extension, int32_t index, const TTileExtras& extras) {
+  if (extras.DataCable) extension.DataCableLengths.push_back({index, *extras.DataCable});
+  if (extras.ChargeCurrent) extension.ChargeCurrents.push_back({index, *extras.ChargeCurrent});
+  if (extras.Label) extension.SupplyLabels.push_back({index, *extras.Label});
+  if (extras.ChildOrder) extension.ChildOrders.push_back({index, *extras.ChildOrder});
+}
+
+// The parts of the section that belong to the project as a whole.
+void AddProjectExtras(TProjectExtension& extension, const TControlPanel& panel, const TCanvas& canvas) {
   extension.Details = canvas.Context().Details;
   if (canvas.Context().BatteryVolts != DefaultBatteryVolts) extension.BatteryVolts = canvas.Context().BatteryVolts;
   const bool paletteFits = std::all_of(panel.Colours.begin(), panel.Colours.end(),
@@ -118,12 +135,7 @@ TProjectExtension CollectExtension(const TSettings& settings, const TControlPane
     extension.HasPalette = true;
     extension.Palette = panel.Colours;
   }
-  return extension;
 }
-
-}  // namespace
-
-namespace {
 
 void WriteLayoutRecord(TStream& pjx, const TDevice& tile) {
   TComponentRecord record = TileRecord(tile.ClassName(), tile.Name(),
@@ -132,58 +144,199 @@ void WriteLayoutRecord(TStream& pjx, const TDevice& tile) {
   WriteComponentRecord(pjx, record);
 }
 
+// The settings header and the control panel's record: the ".dat" before the tiles.
+void WriteHead(TStream& dat, const TSettings& settings, TControlPanel& panel) {
+  WriteSettingsHeader(dat, settings);
+  panel.WriteRecord(dat);
+}
+
 }  // namespace
 
-void TLayoutRecordCache::Write(TStream& pjx, size_t index, const TDevice& tile) {
-  // A panel network's record holds its labels too: written afresh each time
-  // (a design has a handful).
-  if (dynamic_cast<const TPanelNetwork*>(&tile)) {
-    WriteLayoutRecord(pjx, tile);
-    return;
-  }
-  if (entries_.size() <= index) entries_.resize(index + 1);
-  TEntry& entry = entries_[index];
-  const TBounds bounds{tile.Left(), tile.Top(), tile.Width(), tile.Height()};
-  if (entry.Bytes.empty() || entry.Bounds != bounds || entry.Name != tile.Name() || entry.Hint != tile.Hint() ||
-      entry.ClassName != tile.ClassName()) {
-    TStream record;
-    WriteLayoutRecord(record, tile);
-    entry = TEntry{tile.ClassName(), tile.Name(), bounds, tile.Hint(), record.TakeBytes()};
-  }
-  pjx.WriteBytes(entry.Bytes.data(), entry.Bytes.size());
-}
-
-void TLayoutRecordCache::Trim(size_t count) {
-  if (entries_.size() > count) entries_.resize(count);
-}
-
-TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas,
-                           TLayoutRecordCache* cache) {
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
   const auto& tiles = canvas.Tiles();
   for (size_t i = 0; i < tiles.size(); ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
   TStream dat;
   TStream pjx;
-  if (cache) {
-    dat.Reserve(cache->DatSize + cache->DatSize / 8);
-    pjx.Reserve(cache->PjxSize + cache->PjxSize / 8);
-  }
-  WriteSettingsHeader(dat, settings);
-  panel.WriteRecord(dat);
+  WriteHead(dat, settings, panel);
+  TProjectExtension extension;
+  const double loadedDataCable = static_cast<double>(settings.CableRun);
   for (size_t i = 0; i < tiles.size(); ++i) {
-    if (cache) {
-      cache->Write(pjx, i, *tiles[i]);
-    } else {
-      WriteLayoutRecord(pjx, *tiles[i]);
-    }
+    WriteLayoutRecord(pjx, *tiles[i]);
     tiles[i]->WriteRecord(dat);
+    AddTileExtras(extension, static_cast<int32_t>(i), TileExtras(*tiles[i], loadedDataCable));
   }
-  WriteProjectExtension(dat, CollectExtension(settings, panel, canvas));
-  if (cache) {
-    cache->Trim(tiles.size());
-    cache->DatSize = dat.Size();
-    cache->PjxSize = pjx.Size();
-  }
+  AddProjectExtras(extension, panel, canvas);
+  WriteProjectExtension(dat, extension);
   return {dat.TakeBytes(), pjx.TakeBytes()};
+}
+
+namespace {
+
+// What the canvas keeps of its last image: every tile's records and what it
+// gives the extension section, by save index, and the blocks of both files,
+// each holding the records of BlockTiles tiles in a row.
+class TImageWriter : public TCanvas::TKeep {
+ public:
+  TProjectImage Write(const TSettings& settings, TControlPanel& panel, TCanvas& canvas);
+  // The tiles whose kept records differ from theirs written afresh, named.
+  std::string Stale(const TSettings& settings, const TCanvas& canvas) const;
+
+ private:
+  static constexpr size_t BlockTiles = 32;
+  // What a tile's layout record is made from: the record is laid out
+  // again only when one of them changed.
+  struct TLayout {
+    std::string ClassName;
+    std::string Name;
+    TBounds Bounds;
+    std::string Hint;
+    std::vector<TTileLabel> Labels;  // a panel network's
+    bool operator==(const TLayout&) const = default;
+  };
+  struct TTile {
+    TBytes Dat;
+    TBytes Pjx;
+    TLayout Layout;
+    TTileExtras Extras;
+  };
+  void WriteTile(size_t index, TDevice& tile, double loadedDataCable);
+
+  bool written_ = false;
+  int32_t cableRun_ = 0;
+  std::vector<TTile> tiles_;
+  // The save indexes of the tiles that give the extension section anything.
+  std::set<size_t> extras_;
+  // The panel networks: their layout records hold their labels, which are
+  // written afresh each time (a design has a handful).
+  std::vector<size_t> networks_;
+  // The ".dat" is the head, a block per BlockTiles tiles, then the extension
+  // section; the ".pjx" is the tiles' blocks alone.
+  std::vector<TProjectImage::TBlock> datBlocks_;
+  std::vector<TProjectImage::TBlock> pjxBlocks_;
+  std::vector<bool> stale_;
+};
+
+void TImageWriter::WriteTile(size_t index, TDevice& tile, double loadedDataCable) {
+  TTile& entry = tiles_[index];
+  TStream dat;
+  tile.WriteRecord(dat);
+  TBytes bytes = dat.TakeBytes();
+  if (bytes != entry.Dat) {
+    entry.Dat = std::move(bytes);
+    stale_[index / BlockTiles] = true;
+  }
+  const auto* network = dynamic_cast<const TPanelNetwork*>(&tile);
+  TLayout layout{tile.ClassName(), tile.Name(), {tile.Left(), tile.Top(), tile.Width(), tile.Height()}, tile.Hint(),
+                 network ? std::vector<TTileLabel>(network->Labels.begin(), network->Labels.end())
+                         : std::vector<TTileLabel>()};
+  if (entry.Pjx.empty() || layout != entry.Layout) {
+    TStream pjx;
+    WriteLayoutRecord(pjx, tile);
+    entry.Pjx = pjx.TakeBytes();
+    entry.Layout = std::move(layout);
+    stale_[index / BlockTiles] = true;
+  }
+  entry.Extras = TileExtras(tile, loadedDataCable);
+  if (entry.Extras.Any()) {
+    extras_.insert(index);
+  } else {
+    extras_.erase(index);
+  }
+}
+
+std::string TImageWriter::Stale(const TSettings& settings, const TCanvas& canvas) const {
+  std::string names;
+  const auto& tiles = canvas.Tiles();
+  for (size_t i = 0; i < tiles.size() && i < tiles_.size(); ++i) {
+    TStream dat;
+    tiles[i]->WriteRecord(dat);
+    TStream pjx;
+    WriteLayoutRecord(pjx, *tiles[i]);
+    const TTileExtras extras = TileExtras(*tiles[i], static_cast<double>(settings.CableRun));
+    TProjectExtension fresh, kept;
+    AddTileExtras(fresh, 0, extras);
+    AddTileExtras(kept, 0, tiles_[i].Extras);
+    TStream freshExtras, keptExtras;
+    WriteProjectExtension(freshExtras, fresh);
+    WriteProjectExtension(keptExtras, kept);
+    if (dat.Bytes() != tiles_[i].Dat || pjx.Bytes() != tiles_[i].Pjx || freshExtras.Bytes() != keptExtras.Bytes())
+      names += Format("%stile %d (%s)", names.empty() ? "" : ", ", static_cast<int>(i), tiles[i]->ClassName());
+  }
+  return names.empty() ? "the head or the extension section" : names;
+}
+
+TProjectImage TImageWriter::Write(const TSettings& settings, TControlPanel& panel, TCanvas& canvas) {
+  const TCanvas::TTouched touched = canvas.TakeTouched();
+  const auto& tiles = canvas.Tiles();
+  const double loadedDataCable = static_cast<double>(settings.CableRun);
+  const size_t count = tiles.size();
+  const bool whole = !written_ || touched.Reordered || settings.CableRun != cableRun_ || count < tiles_.size();
+  const size_t known = whole ? 0 : tiles_.size();
+  written_ = true;
+  cableRun_ = settings.CableRun;
+  tiles_.resize(count);
+  const size_t blocks = (count + BlockTiles - 1) / BlockTiles;
+  stale_.assign(blocks, false);
+  if (whole) {
+    extras_.clear();
+    networks_.clear();
+    pjxBlocks_.clear();
+  }
+  // Every index first: a record holds the indexes of the tiles it links to.
+  for (size_t i = known; i < count; ++i) tiles[i]->SaveIndex = static_cast<int32_t>(i);
+  for (size_t i = known; i < count; ++i) {
+    if (dynamic_cast<const TPanelNetwork*>(tiles[i].get())) networks_.push_back(i);
+    WriteTile(i, *tiles[i], loadedDataCable);
+  }
+  for (TDevice* tile : touched.Tiles) {
+    const auto index = static_cast<size_t>(tile->SaveIndex);
+    if (index >= known) continue;  // written above
+    if (tiles[index].get() != tile) LinkMisuse("a touched tile is not at its save index");
+    WriteTile(index, *tile, loadedDataCable);
+  }
+  for (size_t index : networks_) WriteTile(index, *tiles[index], loadedDataCable);
+
+  datBlocks_.resize(blocks + 2);
+  pjxBlocks_.resize(blocks);
+  for (size_t block = 0; block < blocks; ++block) {
+    if (!stale_[block] && pjxBlocks_[block]) continue;
+    TBytes dat;
+    TBytes pjx;
+    const size_t end = std::min(count, (block + 1) * BlockTiles);
+    for (size_t i = block * BlockTiles; i < end; ++i) {
+      dat.insert(dat.end(), tiles_[i].Dat.begin(), tiles_[i].Dat.end());
+      pjx.insert(pjx.end(), tiles_[i].Pjx.begin(), tiles_[i].Pjx.end());
+    }
+    datBlocks_[block + 1] = std::make_shared<const TBytes>(std::move(dat));
+    pjxBlocks_[block] = std::make_shared<const TBytes>(std::move(pjx));
+  }
+  TStream head;
+  WriteHead(head, settings, panel);
+  datBlocks_.front() = std::make_shared<const TBytes>(head.TakeBytes());
+  TProjectExtension extension;
+  for (size_t index : extras_) AddTileExtras(extension, static_cast<int32_t>(index), tiles_[index].Extras);
+  AddProjectExtras(extension, panel, canvas);
+  TStream tail;
+  WriteProjectExtension(tail, extension);
+  datBlocks_.back() = std::make_shared<const TBytes>(tail.TakeBytes());
+  return {datBlocks_, pjxBlocks_};
+}
+
+}  // namespace
+
+TProjectImage WriteProjectImage(const TSettings& settings, TControlPanel& panel, TCanvas& canvas, bool check) {
+  auto* writer = dynamic_cast<TImageWriter*>(canvas.Kept.get());
+  if (!writer) {
+    auto made = std::make_unique<TImageWriter>();
+    writer = made.get();
+    canvas.Kept = std::move(made);
+  }
+  TProjectImage image = writer->Write(settings, panel, canvas);
+  if (check && !(image == TProjectImage(WriteProject(settings, panel, canvas)))) {
+    const std::string what = "the file image kept records that had changed: " + writer->Stale(settings, canvas);
+    LinkMisuse(what.c_str());
+  }
+  return image;
 }
 
 namespace {

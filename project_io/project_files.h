@@ -15,6 +15,7 @@
 #include "model/project.h"
 #include "model/settings.h"
 #include "project_io/component_record.h"
+#include "project_io/project_image.h"
 
 namespace voltaris {
 
@@ -33,37 +34,18 @@ TSettings ReadSettingsHeader(TStream& stream);
 // its position in the save order on the way. The ".dat" ends with the
 // extension section (designer/project_extension.h) when the project has
 // figures the tile records lack, and with the last tile record otherwise.
-struct TProjectBytes {
-  TBytes Dat;
-  TBytes Pjx;
-};
-// The layout records of the tiles as last written, kept by position, for a
-// caller that writes the image again and again (the undo history takes one
-// after every command): a tile whose class, name, place and hint are those
-// its position last had gets the same bytes without laying them out again.
-class TLayoutRecordCache {
- public:
-  // Appends the layout record of `tile`, number `index` in the save order.
-  void Write(TStream& pjx, size_t index, const TDevice& tile);
-  // The tiles are `count` now; the positions beyond them are let go.
-  void Trim(size_t count);
-  // The sizes of the last image's files, for the next one's room.
-  size_t DatSize = 0;
-  size_t PjxSize = 0;
+// (TProjectBytes and TProjectImage are in project_io/project_image.h.)
+TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas);
 
- private:
-  struct TEntry {
-    std::string ClassName;
-    std::string Name;
-    TBounds Bounds;
-    std::string Hint;
-    TBytes Bytes;
-  };
-  std::vector<TEntry> entries_;
-};
-
-TProjectBytes WriteProject(const TSettings& settings, TControlPanel& panel, TCanvas& canvas,
-                           TLayoutRecordCache* cache = nullptr);
+// The same bytes as an image in blocks, for a caller that writes the image
+// again and again (the undo history takes one after every command): only the
+// records of tiles touched since the last image of the canvas (TDevice::Touch),
+// and of tiles added since, are written afresh; the blocks of the others are
+// shared with that image. When a tile has gone, or the cable run setting that
+// the extension section measures data cables by has changed, every tile is
+// written afresh. With `check`, the image is compared with one written
+// afresh, and a difference is a fault in the program (LinkMisuse).
+TProjectImage WriteProjectImage(const TSettings& settings, TControlPanel& panel, TCanvas& canvas, bool check = false);
 
 // The file operations a save needs, so that tests can make them fail.
 class IProjectFileSystem {

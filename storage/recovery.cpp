@@ -349,7 +349,7 @@ TRecoveryWriter::~TRecoveryWriter() {
   thread_.join();
 }
 
-uint64_t TRecoveryWriter::Offer(const std::string& folder, const TRecoveryInfo& info, TProjectBytes bytes) {
+uint64_t TRecoveryWriter::Offer(const std::string& folder, const TRecoveryInfo& info, TProjectImage image) {
   uint64_t number = 0;
   bool waiting = false;
   {
@@ -358,7 +358,7 @@ uint64_t TRecoveryWriter::Offer(const std::string& folder, const TRecoveryInfo& 
     // With a copy already waiting, the thread waits for its interval and
     // takes whichever copy is offered last: it need not wake for this one.
     waiting = pending_.has_value();
-    pending_ = TPending{folder, info, std::move(bytes), number};
+    pending_ = TPending{folder, info, std::move(image), number};
   }
   if (!waiting) wake_.notify_all();
   return number;
@@ -437,9 +437,11 @@ void TRecoveryWriter::Work() {
     writing_ = true;
     lock.unlock();
     std::string failure;
+    TProjectBytes bytes;
     try {
+      bytes = job.Image.Bytes();
       const uint64_t generation = RecoveryGeneration(job.Folder) + 1;
-      WriteRecoveryCopy(job.Folder, job.Info, job.Bytes, generation, files_);
+      WriteRecoveryCopy(job.Folder, job.Info, bytes, generation, files_);
     } catch (const std::exception& error) {
       failure = error.what();
     }
@@ -448,7 +450,7 @@ void TRecoveryWriter::Work() {
     lastWrite_ = Clock::now();
     if (failure.empty()) {
       ++written_;
-      if (onWritten_) onWritten_(job.Number, job.Bytes);
+      if (onWritten_) onWritten_(job.Number, bytes);
     } else {
       error_ = failure;
     }

@@ -131,9 +131,10 @@ class TRecoveryWriter {
   TRecoveryWriter(const TRecoveryWriter&) = delete;
   TRecoveryWriter& operator=(const TRecoveryWriter&) = delete;
 
-  // Hands over the bytes of the project as it now stands; returns at once.
+  // Hands over the image of the project as it now stands; returns at once
+  // (the image's blocks are shared, and joined on the writer's thread).
   // The number of this copy (1, 2, ...).
-  uint64_t Offer(const std::string& folder, const TRecoveryInfo& info, TProjectBytes bytes);
+  uint64_t Offer(const std::string& folder, const TRecoveryInfo& info, TProjectImage image);
   // Drops any copy waiting and removes the copy in `folder`, once the write
   // under way (if any) is over.
   void Remove(const std::string& folder);
@@ -157,7 +158,7 @@ class TRecoveryWriter {
   struct TPending {
     std::string Folder;
     TRecoveryInfo Info;
-    TProjectBytes Bytes;
+    TProjectImage Image;
     uint64_t Number = 0;
   };
   void Work();

@@ -98,7 +98,7 @@ class ExampleBuilder {
     designer_.CanvasControl().ChooseDevice(tool);
     designer_.CanvasControl().CanvasPress(x, y);
     auto& device = dynamic_cast<TVududa&>(*designer_.Canvas().Tiles().back());
-    device.Location = location;
+    device.SetLocation(location);
     return device;
   }
   TPSU& Supply(int x, int y, int32_t battery, std::vector<TDeviceDataPtr> entries) {

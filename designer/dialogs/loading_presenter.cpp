@@ -325,7 +325,7 @@ void TLoadingPresenter::EditLocation(const std::string& text) {
   // The red placeholder is not a location.
   if (text == NotDefined) return;
   view_.LocationColour = ColourBlack;
-  vududa_->Location = text;
+  vududa_->SetLocation(text);
 }
 
 void TLoadingPresenter::ChooseDeviceType(int position) {

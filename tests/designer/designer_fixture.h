@@ -159,6 +159,8 @@ class DesignerTest : public ::testing::Test {
     std::filesystem::create_directories(dir.File("Data"));
     designer.SetDialogHost(&host);
     designer.OnChanged.Attach(changed_);
+    // Every image the history takes is checked against one written afresh.
+    designer.CheckImages = true;
   }
 
   // The Data folder taken away from under the designer. Windows keeps a

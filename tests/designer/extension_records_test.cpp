@@ -73,8 +73,8 @@ TEST_F(ExtensionRecordsTest, DevicesKeepTheOrderTheyWereWiredIn) {
   New("Orvane 700", 3, "Shop", "Unit 4");
   TVududa& first = Place(D1, 300, 150);
   TVududa& second = Place(D1, 450, 150);
-  first.Location = "Placed first";
-  second.Location = "Placed second";
+  first.SetLocation("Placed first");
+  second.SetLocation("Placed second");
   ASSERT_TRUE(Drag(second, Net(0)));
   ASSERT_TRUE(Drag(first, Net(0)));
   const TProjectExtension extension = SavedExtension();

@@ -32,7 +32,7 @@ class GuidanceTest : public DesignerTest {
 TEST_F(GuidanceTest, ADraggedDeviceIsOfferedTheTargetsTheDropRulesAcceptAndEachDropIsNamed) {
   New("Orvane 700", 3);
   TVududa& hall = Place(K8, 300, 200);
-  hall.Location = "Hall";
+  hall.SetLocation("Hall");
   TVududa& expander = Place(E8, 500, 200);
   TPSU& psu = PlaceSupply(700, 200);
   ASSERT_TRUE(Drag(hall, Net(0)));

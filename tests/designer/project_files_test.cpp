@@ -28,11 +28,11 @@ class ProjectFilesTest : public DesignerTest {
     TVududa& expander = Place(E8S, 300, 150);
     TVududa& reader = Place(D1, 450, 150);
     TVududa& keypad = Place(D1, 300, 650);
-    Place(D1, 600, 800).Location = "abc";
+    Place(D1, 600, 800).SetLocation("abc");
     ASSERT_TRUE(Drag(expander, Net(0)));
     ASSERT_TRUE(Drag(reader, expander));
     ASSERT_TRUE(Drag(keypad, Net(1)));
-    reader.Location = "Front door";
+    reader.SetLocation("Front door");
     reader.SetCableLength(25);
     reader.SetAttachedLoad({40, 90});
     designer.CanvasControl().TileMouseDown(reader, TMouseButton::Left, {}, true);  // set up and confirmed
@@ -97,7 +97,7 @@ TEST_F(ProjectFilesTest, APanelWithItsNetworksOnlyHasTheSettingsAndThePanelRecor
 
 TEST_F(ProjectFilesTest, TextsAreLengthTextAndAZeroByte) {
   New("Orvane 200", 2);
-  Place(K4, 300, 300).Location = "abc";
+  Place(K4, 300, 300).SetLocation("abc");
   designer.Session().SaveProject();
   const TBytes dat = ReadBytes("Shop.dat");
   const TBytes abc = {0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00};

@@ -100,7 +100,7 @@ TEST_F(DocumentTest, TheDrawingHasAPartPerNetworkHoldingItsTilesAndRuns) {
   New("Orvane 700", 3, "Shop", "Unit 4");
   TVududa& device = Place(D1, 300, 150);
   ASSERT_TRUE(Drag(device, Net(0)));
-  device.Location = "Hall";
+  device.SetLocation("Hall");
   designer.CanvasControl().Select(&device);  // no selection reaches the page
   TStringList unused;
   const std::vector<TDocDrawing> parts = DrawingParts(designer.Canvas(), &unused);
@@ -204,9 +204,9 @@ TEST_F(DocumentTest, ASupplyHasOneNameThroughoutTheDocument) {
   New("Orvane 700", 2);
   PlaceSupply(700, 150);
   TPSU& second = PlaceSupply(700, 400);
-  second.Module.Label = "Plant room";
+  second.SetLabel("Plant room");
   TVududa& device = Place(D1, 300, 150);
-  device.Location = "Hall";
+  device.SetLocation("Hall");
   ASSERT_TRUE(Drag(device, Net(0)));
   ASSERT_TRUE(Drag(device, second));
   const TDesignAdvice advice = WorkOutAdvice(*designer.ControlPanel(), designer.Canvas());

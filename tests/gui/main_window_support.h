@@ -92,6 +92,8 @@ class Session {
   Session() {
     QDir(dir.path()).mkpath("Data");
     window = std::make_unique<TMainWindow>(store, dir.path().toLocal8Bit().toStdString());
+    // Every image the history takes is checked against one written afresh.
+    window->Designer().CheckImages = true;
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the main window was not shown");
     // The platform activates the window some time after showing it; were that
