@@ -7,7 +7,7 @@
 namespace voltaris::testing {
 namespace {
 
-enum Tools { K4 = 0, D1 = 5 };
+enum Tools { K4 = 0, D1 = 5, Q16 = 16 };
 
 TProjectBytes Image(const std::string& dat, const std::string& pjx = "p") {
   return {TBytes(dat.begin(), dat.end()), TBytes(pjx.begin(), pjx.end())};
@@ -59,6 +59,28 @@ TEST(UndoHistory, ModifiedIsExactlyADifferenceFromTheSavedImage) {
   EXPECT_FALSE(history.Modified());
 }
 
+// An image is its bytes: however two images are cut into blocks, and
+// whichever blocks they share, they are the same exactly when their bytes are.
+TEST(ProjectImage, TwoImagesAreTheSameExactlyWhenTheirBytesAre) {
+  const auto block = [](const std::string& text) { return std::make_shared<const TBytes>(text.begin(), text.end()); };
+  const auto shared = block("abc");
+  const TProjectImage cut({shared, block("de"), block("")}, {block("p")});
+  EXPECT_EQ(cut, TProjectImage(Image("abcde")));
+  EXPECT_EQ(cut, TProjectImage({block("a"), block("bcd"), block("e")}, {block(""), block("p")}));
+  EXPECT_EQ(cut.Bytes().Dat, Image("abcde").Dat);
+  EXPECT_EQ(cut.DatSize(), 5u);
+  // A byte changed across a block's edge, one more or one fewer, or a byte
+  // moved from one file to the other, is another image.
+  EXPECT_FALSE(cut == TProjectImage(Image("abcdf")));
+  EXPECT_FALSE(cut == TProjectImage({shared, block("d")}, {block("p")}));
+  EXPECT_FALSE(cut == TProjectImage({shared, block("def")}, {block("p")}));
+  EXPECT_FALSE(cut == TProjectImage({shared, block("d")}, {block("ep")}));
+  EXPECT_EQ(TProjectImage(), TProjectImage(Image("", "")));
+  // What an image keeps beyond another is the bytes of its blocks the other does not share.
+  EXPECT_EQ(cut.BytesBeyond(TProjectImage({shared}, {})), 3u);
+  EXPECT_EQ(cut.BytesBeyond(cut), 0u);
+}
+
 class UndoTest : public DesignerTest {
  protected:
   void Ctrl(TDevice& tile) { designer.CanvasControl().TileMouseDown(tile, TMouseButton::Left, {.Ctrl = true}, false); }
@@ -95,6 +117,33 @@ TEST_F(UndoTest, UndoOfADeleteBringsTheDeviceBackWithItsLoadListAndCableRun) {
   designer.Redo();
   EXPECT_EQ(Net(0).Children.size(), 0u);
   EXPECT_EQ(designer.RedoText(), "Redo");
+}
+
+// On a large design a step keeps the blocks of the tiles its command
+// touched, not another copy of the whole project; undoing every step still
+// gives back each image byte for byte.
+TEST_F(UndoTest, AStepOnALargeDesignKeepsWhatItsCommandChangedNotTheWholeProject) {
+  New("Orvane 700", 2);
+  std::vector<TVududa*> devices;
+  for (int i = 0; i < 300; ++i) devices.push_back(&Place(Q16, 100 + 60 * (i % 15), 150 + 60 * (i / 15)));
+  const size_t image = designer.History().Current().DatSize() + designer.History().Current().PjxSize();
+  std::vector<TProjectBytes> images{designer.ProjectImage()};
+  for (int step = 0; step < 100; ++step) {
+    const TProjectImage before = designer.History().Current();
+    // Set up and confirmed: the device's record changes, and nothing else's.
+    designer.CanvasControl().TileMouseDown(*devices[static_cast<size_t>(step * 3)], TMouseButton::Left, {}, true);
+    // The block of the device's record, the head (with the control panel's
+    // record) and the extension section: a fraction of the image.
+    EXPECT_LT(designer.History().Current().BytesBeyond(before), image / 4) << "step " << step;
+    images.push_back(designer.ProjectImage());
+  }
+  // The history holds the hundred steps, and one image before them.
+  EXPECT_LT(designer.History().BytesKept(), image + 100 * image / 4);
+  for (size_t step = images.size() - 1; step > 0; --step) {
+    ASSERT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), images[step])) << "step " << step;
+    designer.Undo();
+  }
+  EXPECT_TRUE(TUndoHistory::SameImage(designer.ProjectImage(), images[0]));
 }
 
 TEST_F(UndoTest, ACancelledSetUpPutsTheDeviceBackAndLeavesNoStepAConfirmedOneIsOne) {
