@@ -43,6 +43,9 @@ class MedianTable : public benchmark::BenchmarkReporter {
       const Row& row = rows_[name];
       if (row.counters.count("MemoryMB"))
         std::printf("%-46s memory above the empty program: %.1f MB\n", name.c_str(), row.counters.at("MemoryMB"));
+      if (row.counters.count("HistoryMB"))
+        std::printf("%-46s the history keeps %.2f MB; one image is %.2f MB\n", name.c_str(),
+                    row.counters.at("HistoryMB"), row.counters.at("ImageMB"));
     }
   }
 

@@ -14,6 +14,8 @@
 #include "bench/median_table.h"
 #include "designer/dialogs/loading_presenter.h"
 #include "model/advice.h"
+#include "model/panel_network.h"
+#include "model/toolbar_device.h"
 #include "project_io/project_files.h"
 #include "storage/recovery.h"
 
@@ -168,7 +170,7 @@ void Load(benchmark::State& state, int devices) {
   }
 }
 
-// The file image the undo history takes after every command.
+// The whole file image as one piece, as Save writes it.
 void ProjectImage(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
   for (auto _ : state) benchmark::DoNotOptimize(open.designer.ProjectImage().Dat.data());
@@ -201,19 +203,51 @@ void DropTargets(benchmark::State& state, int devices) {
   for (auto _ : state) benchmark::DoNotOptimize(open.designer.CanvasControl().DropTargets(*open.design.DeepestLeaf));
 }
 
-// What a command pays for its recovery copy: the current image copied and
-// handed to the writer's thread, which writes it later on its own.
+// What a command pays for its recovery copy: the current image's blocks
+// handed to the writer's thread, which joins and writes them later on its own.
 void RecoveryOffer(benchmark::State& state, int devices) {
   Open& open = DesignOf(devices);
-  const TProjectBytes image = open.designer.ProjectImage();
+  const TProjectImage image = open.designer.History().Current();
   const std::string folder = RecoveryFolder(RecoveryRoot(WorkDir()), WorkDir() + "/Data", "Bench");
   TRecoveryWriter writer(std::chrono::hours(1));
   for (auto _ : state) writer.Offer(folder, TRecoveryInfo{}, image);
   writer.Remove(folder);
 }
 
+// The undo history's memory after 100 commands, each a drag of a chain's
+// last device from one network to another and back: what the history keeps
+// (BytesKept), stated beside the time of the 100 drags.
+void HistoryOfDrags(benchmark::State& state, int devices) {
+  static std::map<int, std::unique_ptr<Open>> designs;
+  auto& own = designs[devices];
+  if (!own) own = std::make_unique<Open>(devices, "History");
+  TDesigner& designer = own->designer;
+  TControlPanel& panel = *designer.ControlPanel();
+  TNetDevice* device = nullptr;
+  for (const auto& tile : designer.Canvas().Tiles()) {
+    auto* candidate = dynamic_cast<TVududa*>(tile.get());
+    if (candidate && (candidate->Network == panel.Networks[0] || candidate->Network == panel.Networks[1]) &&
+        candidate->Children.empty() && candidate->Keypads == 0)
+      device = candidate;
+  }
+  if (!device) {
+    state.SkipWithError("no device to drag");
+    return;
+  }
+  for (auto _ : state) {
+    for (int command = 0; command < 100; ++command) {
+      TDevice& target = *panel.Networks[device->Network == panel.Networks[0] ? 1 : 0];
+      designer.CanvasControl().Drop(&target, *device, 0, 0);
+    }
+  }
+  state.counters["HistoryMB"] = static_cast<double>(designer.History().BytesKept()) / (1024.0 * 1024.0);
+  const TProjectImage& image = designer.History().Current();
+  state.counters["ImageMB"] = static_cast<double>(image.DatSize() + image.PjxSize()) / (1024.0 * 1024.0);
+}
+
 void Register() {
   RegisterAtEverySize({
+      {"model/history_of_100_drags", HistoryOfDrags},
       {"model/recovery_offer", RecoveryOffer},
       {"model/drop_targets", DropTargets},
       {"model/project_image", ProjectImage},
