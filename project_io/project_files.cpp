@@ -226,7 +226,10 @@ void TImageWriter::WriteTile(size_t index, TDevice& tile, double loadedDataCable
     stale_[index / BlockTiles] = true;
   }
   const auto* network = dynamic_cast<const TPanelNetwork*>(&tile);
-  TLayout layout{tile.ClassName(), tile.Name(), {tile.Left(), tile.Top(), tile.Width(), tile.Height()}, tile.Hint(),
+  TLayout layout{tile.ClassName(),
+                 tile.Name(),
+                 {tile.Left(), tile.Top(), tile.Width(), tile.Height()},
+                 tile.Hint(),
                  network ? std::vector<TTileLabel>(network->Labels.begin(), network->Labels.end())
                          : std::vector<TTileLabel>()};
   if (entry.Pjx.empty() || layout != entry.Layout) {

@@ -28,8 +28,8 @@ size_t SizeOf(const TBlocks& blocks) {
 // Two files cut into blocks hold the same bytes. Where both lists are at the
 // start of the same shared block, the block is passed over unread.
 bool SameBytes(const TBlocks& a, const TBlocks& b) {
-  size_t i = 0, j = 0;          // the blocks being read
-  size_t atA = 0, atB = 0;      // the place in each
+  size_t i = 0, j = 0;      // the blocks being read
+  size_t atA = 0, atB = 0;  // the place in each
   while (true) {
     while (i < a.size() && atA == a[i]->size()) ++i, atA = 0;
     while (j < b.size() && atB == b[j]->size()) ++j, atB = 0;

@@ -128,10 +128,10 @@ TEST_F(UndoTest, AStepOnALargeDesignKeepsWhatItsCommandChangedNotTheWholeProject
   for (int i = 0; i < 300; ++i) devices.push_back(&Place(Q16, 100 + 60 * (i % 15), 150 + 60 * (i / 15)));
   const size_t image = designer.History().Current().DatSize() + designer.History().Current().PjxSize();
   std::vector<TProjectBytes> images{designer.ProjectImage()};
-  for (int step = 0; step < 100; ++step) {
+  for (size_t step = 0; step < 100; ++step) {
     const TProjectImage before = designer.History().Current();
     // Set up and confirmed: the device's record changes, and nothing else's.
-    designer.CanvasControl().TileMouseDown(*devices[static_cast<size_t>(step * 3)], TMouseButton::Left, {}, true);
+    designer.CanvasControl().TileMouseDown(*devices[step * 3], TMouseButton::Left, {}, true);
     // The block of the device's record, the head (with the control panel's
     // record) and the extension section: a fraction of the image.
     EXPECT_LT(designer.History().Current().BytesBeyond(before), image / 4) << "step " << step;
