@@ -14,6 +14,7 @@ TCanvas::~TCanvas() { Clear(); }
 
 void TCanvas::Append(std::unique_ptr<TDevice> tile) {
   tiles_.push_back(std::move(tile));
+  onBattery_.TileAdded(*tiles_.back(), static_cast<int32_t>(tiles_.size()) - 1);
   OnTilesChanged.Notify(*this, {TCanvasEvent::TileAdded, tiles_.back().get()});
 }
 
@@ -68,12 +69,14 @@ void TCanvas::Destroy(TDevice* tile) {
   if (index < 0) LinkMisuse("a tile that is not on the canvas is destroyed by it");
   std::unique_ptr<TDevice> owned = std::move(tiles_[static_cast<size_t>(index)]);
   tiles_.erase(tiles_.begin() + index);
+  onBattery_.TileRemoved(*owned);
   OnTilesChanged.Notify(*this, {TCanvasEvent::TileRemoved, owned.get()});
   owned.reset();
 }
 
 void TCanvas::Clear() {
   clearing_ = true;
+  onBattery_.Cleared();
   // The newest first, as they would be taken down one by one.
   while (!tiles_.empty()) {
     std::unique_ptr<TDevice> owned = std::move(tiles_.back());

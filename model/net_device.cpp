@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/format.h"
+#include "model/canvas.h"
 #include "model/control_panel.h"
 #include "model/dialog_host.h"
 #include "model/panel_network.h"
@@ -27,6 +28,7 @@ TNetDevice::~TNetDevice() = default;
 
 void TNetDevice::SetDownstreamLoad(const TLoad& load) {
   TNetwork::SetDownstreamLoad(load);
+  BatteryFiguresChanged();
   // Voltages travel down a chain by recalculating each device, and each
   // recalculation reports its load upwards again. Where the load it reports
   // is the one its parent and supply already have, they would only repeat
@@ -57,6 +59,7 @@ void TNetDevice::Detach() {
 
 void TNetDevice::RecalcLoad() {
   ++Context().Counters.RecalcLoad;
+  BatteryFiguresChanged();
   CableResistance = CableLength * Impedance;
   SetDownstreamLoad(ComputeDownstreamLoad());
   // The cable carries the device's own current and everything drawn through it.
@@ -126,6 +129,7 @@ void TNetDevice::DoubleClickAction() {
   } else {
     LoadData.TakeLines(lines);
     EffectiveGrade = std::min(Grade, LoadData.LowestGrade());
+    RefreshTotals();
     if (!SetupConfirmed && host->AskYesNo("Is this device setup complete?")) SetupConfirmed = true;
   }
   UpdateStatus();
@@ -136,6 +140,7 @@ int32_t TNetDevice::SystemGrade() const {
 }
 
 void TNetDevice::UpdateStatus() {
+  BatteryFiguresChanged();
   uint8_t status = Green;
   const char* hint = nullptr;
   const int32_t systemGrade = SystemGrade();
@@ -215,6 +220,8 @@ void TNetDevice::ReadRecord(TStream& stream) {
   EffectiveGrade = effectiveGrade;
   // The light shows the stored status until the device is recalculated.
   TDevice::SetStatus(status);
+  RefreshTotals();
+  BatteryFiguresChanged();
 }
 
 void TNetDevice::UpdateColour() {
@@ -259,6 +266,7 @@ void TNetDevice::SetKeypads(int32_t count) {
 void TNetDevice::SetNetParent(TNetwork* parent) {
   NetParent = parent;
   reported_ = false;  // a new parent has yet to hear of the device's load
+  BatteryFiguresChanged();
   if (parent) {
     DrawParentWire();
     SetNetwork(parent->GetNetwork());
@@ -288,6 +296,7 @@ void TNetDevice::DetachFromNetParent() {
 void TNetDevice::SetSupply(TPSUBase* supply) {
   Supply = supply;
   reported_ = false;
+  BatteryFiguresChanged();
   if (supply) {
     DrawSupplyWire();
     UpdateColour();
@@ -332,6 +341,8 @@ void TNetDevice::RecountFromChildren() {
     AddKeypads(Children[i]->Keypads);
   }
 }
+
+void TNetDevice::BatteryFiguresChanged() { Owner().OnBatteryChecks().Changed(*this); }
 
 void TNetDevice::DrawParentWire() {
   ParentWire = std::make_unique<TWire>(LayOutWire(*this, *NetParent));
