@@ -44,7 +44,7 @@ TLoad TNetwork::ComputeDownstreamLoad() {
 void TNetwork::SetStatus(uint8_t status) {
   const uint8_t old = Status;
   TDevice::SetStatus(status);
-  RefreshTotals();
+  if (status != old) RefreshTotals();
   // A panel network is its own network: its light is set by its own walk.
   if (!Network || Network == this) return;
   if (old > status) {

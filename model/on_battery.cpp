@@ -76,6 +76,7 @@ void TOnBatteryChecks::TileRemoved(TDevice& tile) {
     --devices_;
     TOnBatteryMark& mark = device->BatteryMark;
     if (mark.Below) below_.erase(mark.Order);
+    belowChanged_ = belowChanged_ || mark.Below;
     mark.Below = false;
     if (mark.Pending) std::erase(pending_, device);
     mark.Pending = false;
@@ -96,6 +97,7 @@ void TOnBatteryChecks::Cleared() {
   supplyPositions_.clear();
   devices_ = 0;
   everything_ = true;
+  belowChanged_ = true;
   positionsStale_ = false;
 }
 
@@ -113,13 +115,10 @@ void TOnBatteryChecks::Update(const TCanvas& canvas, double shortfall) {
   if (!everything_ && !WorkOutChanged(shortfall)) everything_ = true;
   if (everything_) WorkOutAll(canvas, shortfall);
   shortfall_ = shortfall;
-}
-
-std::vector<int32_t> TOnBatteryChecks::DevicesBelow() const {
-  std::vector<int32_t> positions;
-  positions.reserve(below_.size());
-  for (const auto& [order, device] : below_) positions.push_back(device->BatteryMark.Position);
-  return positions;
+  if (!belowChanged_) return;
+  belowPositions_.clear();
+  for (const auto& [order, device] : below_) belowPositions_.push_back(device->BatteryMark.Position);
+  belowChanged_ = false;
 }
 
 void TOnBatteryChecks::RenumberPositions(const TCanvas& canvas) {
@@ -133,12 +132,13 @@ void TOnBatteryChecks::RenumberPositions(const TCanvas& canvas) {
     }
   }
   positionsStale_ = false;
+  belowChanged_ = true;
 }
 
 void TOnBatteryChecks::WorkOutAll(const TCanvas& canvas, double shortfall) {
-  for (TNetDevice* device : pending_) device->BatteryMark.Pending = false;
   pending_.clear();
   below_.clear();
+  belowChanged_ = true;
   // The listed devices first, in the canvas's order, so that a damaged
   // design's loop is met where a walk of the list meets it.
   TUnclampedVolts unclamped;
@@ -171,6 +171,7 @@ void TOnBatteryChecks::Settle(TNetDevice& device, const TVolts& volts, double sh
   const bool below = Listed(device, mark) && !OnBatteryOf(device, volts, shortfall).Ok;
   if (below == mark.Below) return;
   mark.Below = below;
+  belowChanged_ = true;
   if (below) {
     below_.emplace(mark.Order, &device);
   } else {

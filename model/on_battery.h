@@ -81,7 +81,7 @@ class TOnBatteryChecks {
   void Update(const TCanvas& canvas, double shortfall);
   // The positions on the canvas of the devices below their minimum on
   // battery, ascending (after Update).
-  std::vector<int32_t> DevicesBelow() const;
+  const std::vector<int32_t>& DevicesBelow() const { return belowPositions_; }
   // The remote supplies in the canvas's order, with their positions.
   const std::vector<const TPSU*>& Supplies() const { return supplies_; }
   const std::vector<int32_t>& SupplyPositions() const { return supplyPositions_; }
@@ -95,6 +95,9 @@ class TOnBatteryChecks {
 
   std::vector<TNetDevice*> pending_;
   std::map<uint64_t, const TNetDevice*> below_;  // by their order on the canvas
+  // Their positions, made again only when the list or the positions change.
+  std::vector<int32_t> belowPositions_;
+  bool belowChanged_ = true;
   std::vector<const TPSU*> supplies_;
   std::vector<int32_t> supplyPositions_;
   size_t devices_ = 0;      // network devices on the canvas
