@@ -69,8 +69,14 @@ class KeptFigures : public DesignerTest {
   }
 
   void ScriptDialogs() {
-    // Set-ups change the cable and the load, and are cancelled one time in three.
-    host.onSetUp = [this](TNetDevice& device, TLoadLines&) {
+    // Set-ups change the cable, the load and the load list (and with it the
+    // device's effective grade), and are cancelled one time in three.
+    host.onSetUp = [this](TNetDevice& device, TLoadLines& lines) {
+      if (Pick(2) == 0) {
+        const TDeviceType& row = DeviceTypeTable[Pick(DeviceTypeTable.size())];
+        auto entry = std::make_shared<TDeviceData>(TDeviceData{1, row.Grade, row.Name, row.Quiescent, row.Alarm});
+        lines.push_back({LoadListLine(*entry), entry});
+      }
       device.SetCableLength(static_cast<double>(Pick(4) == 0 ? 300 + Pick(400) : Pick(120)));
       if (Pick(2) == 0) device.SetAttachedLoad({static_cast<int32_t>(Pick(300)), static_cast<int32_t>(Pick(600))});
       return Pick(3) != 0;
