@@ -1,6 +1,7 @@
 #include "model/advice.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -124,60 +125,6 @@ TSourceAdvice SourceAdvice(const TPowerModule& module, int32_t saveIndex) {
 }
 
 // ---- network devices ----
-
-struct TVolts {
-  double Quiescent = 0;
-  double Alarm = 0;
-};
-
-// A device's voltages with its source at the battery's voltage (the drops
-// follow fixed currents, so every voltage is lower by the same shortfall),
-// and whether both stay at or above its minimum.
-struct TOnBattery {
-  std::array<double, 2> Volts;
-  bool Ok;
-};
-TOnBattery OnBatteryOf(const TNetDevice& device, const TVolts& volts, double shortfall) {
-  const std::array<double, 2> onBattery = {volts.Quiescent - shortfall, volts.Alarm - shortfall};
-  return {onBattery, onBattery[0] >= device.MinVolts && onBattery[1] >= device.MinVolts};
-}
-
-// The voltages the recalculation gives, worked out once more without holding
-// a voltage at 0 when a cable drops more than its source gives: the source's
-// voltages less the cable's current times its resistance, down each chain.
-// Where nothing is held at 0 they equal the voltages shown.
-class TUnclampedVolts {
- public:
-  TVolts Of(const TNetDevice& device) {
-    if (const auto found = volts_.find(&device); found != volts_.end()) return found->second;
-    // Links never form a loop; should a damaged design hold one, the device's
-    // own voltages stand in for the loop's.
-    if (!visiting_.insert(&device).second) return {device.SupplyVolts, device.AlarmVolts};
-    const TVolts volts = Work(device);
-    visiting_.erase(&device);
-    volts_.emplace(&device, volts);
-    return volts;
-  }
-
- private:
-  TVolts Work(const TNetDevice& device) {
-    TVolts source;
-    if (device.Supply) {
-      source = {SourceVolts, SourceVolts};
-    } else if (device.NetParent) {
-      const TNetDevice* chained = device.NetParent->AsNetDevice();
-      source = chained ? Of(*chained) : TVolts{device.NetParent->SupplyVolts, device.NetParent->AlarmVolts};
-    } else {
-      return {SourceVolts, SourceVolts};  // not connected: no drop
-    }
-    const double resistance = device.CableLength * device.Impedance;
-    const TLoad current = device.GetTotalLoad();
-    return {source.Quiescent - current.Quiescent * resistance / 1000, source.Alarm - current.Alarm * resistance / 1000};
-  }
-
-  std::unordered_map<const TNetDevice*, TVolts> volts_;
-  std::unordered_set<const TNetDevice*> visiting_;
-};
 
 // The smallest margins above the minimum over the device and everything its
 // cable powers: the devices chained behind it that have no supply of their
@@ -357,6 +304,25 @@ std::string TileHintText(const TDevice& tile) {
 }
 
 TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& canvas) {
+  TFailedChecks failed;
+  const auto recharge = [&](const TPowerModule& module, int32_t saveIndex, int number) {
+    const TRecharge figures = RechargeOf(module);
+    if (figures.Ok == false)
+      failed.SlowRecharges.push_back({saveIndex, number == 0 ? std::string() : SupplyName(number, module.Label),
+                                      *figures.Hours, *figures.LimitHours});
+  };
+  recharge(panel, -1, 0);
+  TOnBatteryChecks& checks = canvas.OnBatteryChecks();
+  checks.Update(canvas, SourceVolts - canvas.Context().BatteryVolts);
+  const auto& supplies = checks.Supplies();
+  for (size_t i = 0; i < supplies.size(); ++i)
+    recharge(supplies[i]->Module, checks.SupplyPositions()[i], static_cast<int>(i) + 1);
+  failed.DevicesBelowOnBattery = checks.DevicesBelow();
+  assert(failed == WalkFailedChecks(panel, canvas) && "the kept check on battery is the design's");
+  return failed;
+}
+
+TFailedChecks WalkFailedChecks(const TControlPanel& panel, const TCanvas& canvas) {
   TFailedChecks failed;
   int supplyNumber = 0;
   const auto recharge = [&](const TPowerModule& module, int32_t saveIndex, int number) {

@@ -80,10 +80,16 @@ struct TFailedChecks {
     std::string SupplyName;  // as SupplyName gives it; empty for the control panel
     double Hours = 0;
     int32_t LimitHours = 0;
+    bool operator==(const TSlowRecharge&) const = default;
   };
   std::vector<TSlowRecharge> SlowRecharges;
+  bool operator==(const TFailedChecks&) const = default;
 };
+// From the check on battery the canvas keeps up to date: only the devices
+// changed since it was last read are worked out again.
 TFailedChecks WorkOutFailedChecks(const TControlPanel& panel, const TCanvas& canvas);
+// The same checks worked out from nothing, walking every tile.
+TFailedChecks WalkFailedChecks(const TControlPanel& panel, const TCanvas& canvas);
 
 // Works the advice out from the design as it stands; the design is not changed.
 TDesignAdvice WorkOutAdvice(const TControlPanel& panel, const TCanvas& canvas);

@@ -17,6 +17,7 @@ void TCanvas::Append(std::unique_ptr<TDevice> tile) {
   tile->SaveIndex = static_cast<int32_t>(tiles_.size());
   tile->touched_ = false;  // new to an image: written whole, then listed when touched
   tiles_.push_back(std::move(tile));
+  onBattery_.TileAdded(*tiles_.back(), static_cast<int32_t>(tiles_.size()) - 1);
   OnTilesChanged.Notify(*this, {TCanvasEvent::TileAdded, tiles_.back().get()});
 }
 
@@ -72,12 +73,14 @@ void TCanvas::Destroy(TDevice* tile) {
   std::unique_ptr<TDevice> owned = std::move(tiles_[static_cast<size_t>(index)]);
   LetGo(*owned);
   tiles_.erase(tiles_.begin() + index);
+  onBattery_.TileRemoved(*owned);
   OnTilesChanged.Notify(*this, {TCanvasEvent::TileRemoved, owned.get()});
   owned.reset();
 }
 
 void TCanvas::Clear() {
   clearing_ = true;
+  onBattery_.Cleared();
   // The newest first, as they would be taken down one by one.
   while (!tiles_.empty()) {
     std::unique_ptr<TDevice> owned = std::move(tiles_.back());

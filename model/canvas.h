@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/device.h"
+#include "model/on_battery.h"
 #include "model/project_context.h"
 #include "model/signal.h"
 
@@ -59,6 +60,10 @@ class TCanvas {
   TProjectContext& Context() { return context_; }
   const TProjectContext& Context() const { return context_; }
 
+  // The check on battery of the canvas's devices, kept as they change; read
+  // through WorkOutFailedChecks.
+  TOnBatteryChecks& OnBatteryChecks() const { return onBattery_; }
+
   // Every tile added and removed.
   TSignal<TCanvas, TCanvasEvent> OnTilesChanged;
 
@@ -106,6 +111,8 @@ class TCanvas {
 
   // Declared first: it outlives the tiles, which read it while they go.
   TProjectContext context_;
+  // Before the tiles too: they tell it of their changes until they go.
+  mutable TOnBatteryChecks onBattery_;
   std::vector<std::unique_ptr<TDevice>> tiles_;
   bool clearing_ = false;
   TTouched touched_;

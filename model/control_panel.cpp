@@ -109,6 +109,7 @@ void TControlPanel::SetGrade(int32_t grade) {
     // Every device re-evaluates its grade status on the way down the networks.
     for (TPanelNetwork* network : Networks) {
       network->EffectiveGrade = Grade;
+      network->RefreshTotals();
       lowest = std::min(lowest, network->LowestGrade());
     }
     THoldWarnings hold(*this);

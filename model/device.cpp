@@ -69,6 +69,7 @@ void TDevice::RemoveChild(int32_t position) {
   Children.erase(Children.begin() + position);
   for (size_t i = static_cast<size_t>(position); i < Children.size(); ++i)
     SetChildPosition(*Children[i], static_cast<int32_t>(i));
+  ChildrenChanged();
   RecalcLoad();
 }
 

@@ -98,6 +98,8 @@ class TDevice {
   // Tells a child its new position in Children (as its network parent here;
   // a supply keeps the position of the devices it powers instead).
   virtual void SetChildPosition(TNetDevice& child, int32_t position);
+  // A child left Children (a network keeps totals over its children).
+  virtual void ChildrenChanged() {}
 
   // --- loads and voltages ---
   const TLoad& GetAttachedLoad() const { return AttachedLoad; }

@@ -28,6 +28,7 @@ TNetDevice::~TNetDevice() = default;
 
 void TNetDevice::SetDownstreamLoad(const TLoad& load) {
   TNetwork::SetDownstreamLoad(load);
+  BatteryFiguresChanged();
   // Voltages travel down a chain by recalculating each device, and each
   // recalculation reports its load upwards again. Where the load it reports
   // is the one its parent and supply already have, they would only repeat
@@ -59,6 +60,7 @@ void TNetDevice::Detach() {
 
 void TNetDevice::RecalcLoad() {
   ++Context().Counters.RecalcLoad;
+  BatteryFiguresChanged();
   CableResistance = CableLength * Impedance;
   Touch();
   SetDownstreamLoad(ComputeDownstreamLoad());
@@ -134,6 +136,7 @@ void TNetDevice::DoubleClickAction() {
   } else {
     LoadData.TakeLines(lines);
     EffectiveGrade = std::min(Grade, LoadData.LowestGrade());
+    RefreshTotals();
     if (!SetupConfirmed && host->AskYesNo("Is this device setup complete?")) SetupConfirmed = true;
   }
   UpdateStatus();
@@ -144,6 +147,7 @@ int32_t TNetDevice::SystemGrade() const {
 }
 
 void TNetDevice::UpdateStatus() {
+  BatteryFiguresChanged();
   uint8_t status = Green;
   const char* hint = nullptr;
   const int32_t systemGrade = SystemGrade();
@@ -224,6 +228,8 @@ void TNetDevice::ReadRecord(TStream& stream) {
   EffectiveGrade = effectiveGrade;
   // The light shows the stored status until the device is recalculated.
   TDevice::SetStatus(status);
+  RefreshTotals();
+  BatteryFiguresChanged();
 }
 
 void TNetDevice::UpdateColour() {
@@ -269,6 +275,7 @@ void TNetDevice::SetNetParent(TNetwork* parent) {
   Touch();
   NetParent = parent;
   reported_ = false;  // a new parent has yet to hear of the device's load
+  BatteryFiguresChanged();
   if (parent) {
     DrawParentWire();
     SetNetwork(parent->GetNetwork());
@@ -299,6 +306,7 @@ void TNetDevice::SetSupply(TPSUBase* supply) {
   Touch();
   Supply = supply;
   reported_ = false;
+  BatteryFiguresChanged();
   if (supply) {
     DrawSupplyWire();
     UpdateColour();
@@ -346,6 +354,8 @@ void TNetDevice::RecountFromChildren() {
     AddKeypads(Children[i]->Keypads);
   }
 }
+
+void TNetDevice::BatteryFiguresChanged() { Owner().OnBatteryChecks().Changed(*this); }
 
 void TNetDevice::DrawParentWire() {
   ParentWire = std::make_unique<TWire>(LayOutWire(*this, *NetParent));

@@ -9,6 +9,7 @@
 
 #include "model/load_data.h"
 #include "model/network.h"
+#include "model/on_battery.h"
 #include "model/wire.h"
 
 namespace voltaris {
@@ -73,8 +74,13 @@ class TNetDevice : public TNetwork {
   int32_t SavedParent = -1;      // save indexes of the links, while reading and writing
   int32_t SavedSupply = -1;
   TLoadData LoadData;
+  // What the check on battery keeps on the device (see TOnBatteryChecks).
+  TOnBatteryMark BatteryMark;
 
  private:
+  // Something the device's voltages before the clamp, or its minimum, depend
+  // on may have changed: the check on battery works it out again.
+  void BatteryFiguresChanged();
   void DrawParentWire();
   void DrawSupplyWire();
 

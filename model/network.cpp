@@ -1,6 +1,7 @@
 #include "model/network.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "catalogue/format.h"
 #include "model/net_device.h"
@@ -9,7 +10,11 @@
 
 namespace voltaris {
 
-TNetwork::TNetwork(TCanvas& owner) : TDevice(owner) { SetColor(ColourCream); }
+TNetwork::TNetwork(TCanvas& owner) : TDevice(owner) {
+  SetColor(ColourCream);
+  treeStatuses_ = StatusBit(Status);
+  treeLowestGrade_ = EffectiveGrade;
+}
 
 void TNetwork::WriteReport(TStringList& list) {
   TPanelNetwork* network = GetNetwork();
@@ -39,6 +44,7 @@ TLoad TNetwork::ComputeDownstreamLoad() {
 void TNetwork::SetStatus(uint8_t status) {
   const uint8_t old = Status;
   TDevice::SetStatus(status);
+  if (status != old) RefreshTotals();
   // A panel network is its own network: its light is set by its own walk.
   if (!Network || Network == this) return;
   if (old > status) {
@@ -59,6 +65,7 @@ void TNetwork::DragDropHandler(TDevice* source, int, int) {
   Touch();
   Children.push_back(device);
   device->ParentIndex = static_cast<int32_t>(Children.size()) - 1;
+  RefreshTotals();
   AddExpanders(device->Expanders);
   AddKeypads(device->Keypads);
   RecalcLoad();
@@ -102,15 +109,48 @@ void TNetwork::CollectStatus() {
   for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
 }
 
+void TNetwork::ChildrenChanged() { RefreshTotals(); }
+
 int32_t TNetwork::LowestEffectiveGrade() const {
-  int32_t lowest = EffectiveGrade;
-  for (const TNetDevice* child : Children) lowest = std::min(lowest, child->LowestEffectiveGrade());
-  return lowest;
+  assert(treeLowestGrade_ == WalkedLowestEffectiveGrade() && "the kept lowest grade is the tree's");
+  return treeLowestGrade_;
 }
 
 void TNetwork::AddStatuses(TStatusSet& set) const {
+#ifndef NDEBUG
+  TStatusSet walked = 0;
+  WalkStatuses(walked);
+  assert(treeStatuses_ == walked && "the kept statuses are the tree's");
+#endif
+  set |= treeStatuses_;
+}
+
+int32_t TNetwork::WalkedLowestEffectiveGrade() const {
+  int32_t lowest = EffectiveGrade;
+  for (const TNetDevice* child : Children) lowest = std::min(lowest, child->WalkedLowestEffectiveGrade());
+  return lowest;
+}
+
+void TNetwork::WalkStatuses(TStatusSet& set) const {
   set |= StatusBit(Status);
-  for (const TNetDevice* child : Children) child->AddStatuses(set);
+  for (const TNetDevice* child : Children) child->WalkStatuses(set);
+}
+
+void TNetwork::RefreshTotals() {
+  for (TNetwork* node = this; node != nullptr;) {
+    TStatusSet statuses = StatusBit(node->Status);
+    int32_t lowest = node->EffectiveGrade;
+    for (const TNetDevice* child : node->Children) {
+      statuses |= child->treeStatuses_;
+      lowest = std::min(lowest, child->treeLowestGrade_);
+    }
+    // Nothing above changes when this object's totals do not.
+    if (statuses == node->treeStatuses_ && lowest == node->treeLowestGrade_) return;
+    node->treeStatuses_ = statuses;
+    node->treeLowestGrade_ = lowest;
+    const TNetDevice* chained = node->AsNetDevice();
+    node = chained ? chained->NetParent : nullptr;
+  }
 }
 
 int32_t TNetwork::LowestGrade() {

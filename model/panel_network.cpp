@@ -1,5 +1,8 @@
 #include "model/panel_network.h"
 
+#include <cassert>
+#include <vector>
+
 #include "catalogue/format.h"
 #include "model/canvas.h"
 #include "model/control_panel.h"
@@ -77,14 +80,31 @@ bool TPanelNetwork::CanAccept(TDevice* device) {
 void TPanelNetwork::CollectStatus() {
   ++Context().Counters.CollectStatus;
   // The network's own mark is Green; its light is the worst status on it.
-  StatusSet = StatusBit(Green);
-  for (size_t i = 0; i < Children.size(); ++i) Children[i]->CollectStatus();
+  // Every device behind the network is on it, so the kept totals of its
+  // children give the statuses a walk of the devices would collect.
+  StatusSet = CurrentStatusSet();
+  assert(StatusSet == CollectedStatusSet() && "every device behind a network is on it");
   SetStatus(WorstStatus(StatusSet));
 }
 
 TStatusSet TPanelNetwork::CurrentStatusSet() const {
   TStatusSet set = StatusBit(Green);
   for (const TNetDevice* child : Children) child->AddStatuses(set);
+  return set;
+}
+
+TStatusSet TPanelNetwork::CollectedStatusSet() const {
+  TStatusSet set = StatusBit(Green);
+  std::vector<const TNetDevice*> pending(Children.begin(), Children.end());
+  while (!pending.empty()) {
+    const TNetDevice* device = pending.back();
+    pending.pop_back();
+    // A device counting itself on another network, or on none, would make
+    // the walk's marks differ from the kept totals.
+    if (device->Network != this) return 0;
+    set |= StatusBit(device->Status);
+    pending.insert(pending.end(), device->Children.begin(), device->Children.end());
+  }
   return set;
 }
 

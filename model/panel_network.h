@@ -49,6 +49,9 @@ class TPanelNetwork : public TNetwork {
 
   // The statuses on the network as they stand now, with its own Green.
   TStatusSet CurrentStatusSet() const;
+  // What a walk of the devices behind the network collects, with its own
+  // Green; 0 when one of them counts itself on another network or on none.
+  TStatusSet CollectedStatusSet() const;
 
   const int32_t MaxExpanders;
   const int32_t MaxKeypads;

@@ -392,6 +392,44 @@ TEST_F(AdviceTest, TheAdvicesRulesHoldAtTheirEdges) {
 
 // ---- beyond the light: on battery, and the recharge ----
 
+// The failed checks the canvas keeps follow what changes them, each time as
+// the walk of the design gives them: a battery voltage set anew moves every
+// figure, a tile deleted before a device moves it up the list, a chain whose
+// start is held at 0 and whose figures before the clamp still change, and a
+// shorter cable that brings a device back above its minimum.
+TEST_F(AdviceTest, TheKeptChecksOnBatteryFollowTheDesignAsTheWalkDoes) {
+  NewPanel(6, 2);
+  panel.SetBattery(0);
+  TVududa& spare = Keypad(Net(0), 10);
+  TVududa& a = Keypad(Net(0), 10);
+  TVududa& b = Keypad(a, 10);
+  TVududa& c = Keypad(b, 50, {200, 300});
+  const auto below = [&] {
+    const TFailedChecks kept = WorkOutFailedChecks(panel, canvas);
+    EXPECT_EQ(kept, WalkFailedChecks(panel, canvas));
+    return kept.DevicesBelowOnBattery;
+  };
+  const int32_t cAt = canvas.IndexOf(&c);
+  EXPECT_EQ(below(), std::vector<int32_t>{cAt});
+  canvas.Context().BatteryVolts = 13.6;  // no shortfall
+  EXPECT_EQ(below(), std::vector<int32_t>{});
+  canvas.Context().BatteryVolts = 12.0;
+  EXPECT_EQ(below(), std::vector<int32_t>{cAt});
+  spare.DeleteDevice();
+  EXPECT_EQ(below(), std::vector<int32_t>{cAt - 1});
+  // B's cable drops more than a gives: b and c are held at 0 whatever a's
+  // cable does, and their figures before the clamp follow it.
+  b.SetCableLength(5000);
+  ASSERT_EQ(c.AlarmVolts, 0);
+  EXPECT_EQ(below(), (std::vector<int32_t>{cAt - 2, cAt - 1}));
+  a.SetCableLength(20);
+  ASSERT_EQ(c.AlarmVolts, 0);
+  EXPECT_EQ(below(), (std::vector<int32_t>{cAt - 2, cAt - 1}));
+  b.SetCableLength(10);
+  c.SetCableLength(5);
+  EXPECT_EQ(below(), std::vector<int32_t>{});
+}
+
 // The chain of AChainsCableLimitComesFromItsWeakestDevice on battery: every
 // voltage 1.6 V lower at the default 12.0 V. C, Green on mains at 13.025 -
 // 0.235 x 5 = 11.85 / 11.05 V, falls to 10.25 / 9.45 V: below its 10.5 V.
