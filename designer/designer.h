@@ -92,8 +92,8 @@ class TDesigner : public ISessionContext {
   TUndoHistory& History() { return history_; }
   // Every file image the history takes, written in part from what the
   // commands touched, is compared with one written afresh, and a difference
-  // is a fault in the program (LinkMisuse). On in a debug build; the tests
-  // that drive the designer through random commands switch it on.
+  // is a fault in the program (LinkMisuse). On in a debug build; the
+  // designer's and the window's test fixtures switch it on.
 #ifdef NDEBUG
   bool CheckImages = false;
 #else
